@@ -1,0 +1,38 @@
+#pragma once
+// The acquisition window: the 80 ms board poll, the event handlers and the
+// 300 ms bonus-indicator blink.
+#include "app/core.h"
+
+namespace tobrak {
+
+// Event codes of port 0 (after masking with 31).
+namespace code {
+constexpr int Payout = 16;
+constexpr int BBStart = 25;
+constexpr int BBEnd = 24;
+constexpr int RBStart = 21;
+constexpr int RBEnd = 20;
+}  // namespace code
+
+constexpr int kPollMs = 80;
+constexpr int kBlinkMs = 300;
+constexpr std::uint8_t kOutRead = 127;  // driven before each read
+constexpr std::uint8_t kOutAck = 255;   // acknowledge of a taken code
+
+extern const char* const kFullText;  // データＦＵＬＬ box text
+extern const char* const kFullTitle;
+extern const char* const kBoardOk;  // " 　ゲームＯＫ"
+extern const char* const kBoardNg;  // " 　ゲーム不可"
+
+void Timer2_Timer(Core& c);
+void Timer8_Timer(Core& c);
+void Game1Set(Core& c);
+void Out1Add(Core& c);
+void BB_Start(Core& c);
+void RB_Start(Core& c);
+void BB_EndMark(Core& c);
+void RB_EndMark(Core& c);
+void BB_End(Core& c);
+void RB_End(Core& c);
+
+}  // namespace tobrak

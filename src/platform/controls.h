@@ -1,0 +1,58 @@
+#pragma once
+// What the logic needs of the window controls: captions, colours, visibility,
+// check marks and timers. The window program wraps widgets; the headless
+// platform keeps the same state in memory.
+#include <cstdint>
+#include <string>
+
+namespace tobrak {
+
+// Colours are 0xRRGGBB (red in the high byte).
+using Rgb = std::uint32_t;
+
+namespace rgb {
+constexpr Rgb Black = 0x000000;
+constexpr Rgb White = 0xFFFFFF;
+constexpr Rgb Red = 0xFF0000;
+constexpr Rgb Green = 0x00FF00;
+constexpr Rgb Yellow = 0xFFFF00;
+constexpr Rgb Cyan = 0x00FFFF;
+constexpr Rgb LightGreen = 0xC0FFC0;
+constexpr Rgb LightBlue = 0x8080FF;
+}  // namespace rgb
+
+class Label {
+public:
+    virtual ~Label() = default;
+    virtual void setCaption(const std::string& utf8) = 0;
+    virtual std::string caption() const = 0;
+    virtual void setBackColor(Rgb c) = 0;
+    virtual Rgb backColor() const = 0;
+    virtual void setForeColor(Rgb c) = 0;
+    virtual Rgb foreColor() const = 0;
+    virtual void setVisible(bool v) = 0;
+    virtual bool visible() const = 0;
+};
+
+class MenuItem {
+public:
+    virtual ~MenuItem() = default;
+    virtual void setCaption(const std::string& utf8) = 0;
+    virtual std::string caption() const = 0;
+    virtual void setChecked(bool c) = 0;
+    virtual bool checked() const = 0;
+    virtual void setVisible(bool v) = 0;
+    virtual bool visible() const = 0;
+};
+
+// A repeating timer whose tick handler is bound when the platform creates it.
+class Timer {
+public:
+    virtual ~Timer() = default;
+    virtual void setEnabled(bool on) = 0;
+    virtual bool enabled() const = 0;
+    virtual void setInterval(int ms) = 0;
+    virtual int interval() const = 0;
+};
+
+}  // namespace tobrak

@@ -1,0 +1,107 @@
+#include "platform/sim_board.h"
+
+namespace tobrak {
+
+namespace {
+constexpr double kPollMs = 80.0;
+constexpr std::uint8_t kIdle = 0x7F;
+constexpr std::uint8_t kPayout = 16, kBBStart = 25, kBBEnd = 24, kRBStart = 21, kRBEnd = 20;
+constexpr std::uint8_t kBBLamp = 8, kRBLamp = 4;
+}  // namespace
+
+SimBoard::SimBoard(SimOptions opt) : opt_(opt), rng_(opt.seed) {}
+
+std::uint32_t SimBoard::roll(std::uint32_t n) {
+    // Plain modulo of the engine's output: the same on every platform.
+    return static_cast<std::uint32_t>(rng_() % n);
+}
+
+void SimBoard::push(double due, std::uint8_t code) {
+    queue_.push_back({due, code});
+    if (opt_.keepLog) generated_.push_back(code);
+}
+
+void SimBoard::startBonus(Mode m, double at) {
+    mode_ = m;
+    bonusLeft_ = m == Mode::BB ? 25 + static_cast<int>(roll(6)) : 8 + static_cast<int>(roll(5));
+    push(at, m == Mode::BB ? kBBStart : kRBStart);
+}
+
+void SimBoard::playGame() {
+    const double t0 = now_;
+    int pay = 0;
+    if (mode_ == Mode::Normal) {
+        const std::uint8_t bet = replay_ ? 0 : 3;
+        replay_ = false;
+        push(t0, bet);
+        Mode hit = Mode::Normal;
+        if (chance(250))
+            hit = Mode::BB;
+        else if (chance(400))
+            hit = Mode::RB;
+        if (hit == Mode::Normal) {
+            const std::uint32_t r = roll(6000);
+            if (r < 820)
+                replay_ = true;  // about 1 in 7.3
+            else if (r < 820 + 857)
+                pay = 10;  // bell, about 1 in 7
+            else if (r < 1677 + 200)
+                pay = 8;
+            else if (r < 1877 + 120)
+                pay = 2;
+            else if (r < 1997 + 60)
+                pay = 4;
+            else if (r < 2057 + 100)
+                pay = 15;
+        }
+        for (int i = 0; i < pay; ++i) push(t0 + 2000 + 100 * i, kPayout);
+        if (hit != Mode::Normal) startBonus(hit, t0 + 3000);
+        nextGame_ = t0 + 4100 + roll(1500);
+        return;
+    }
+    // A bonus game: BB games bet 3, RB games bet 1; most of them pay 15.
+    const bool bb = mode_ == Mode::BB;
+    push(t0, bb ? (kBBLamp | 3) : (kRBLamp | 1));
+    const std::uint32_t r = roll(20);
+    pay = r < 18 ? 15 : (r < 19 ? 8 : 0);
+    for (int i = 0; i < pay; ++i) push(t0 + 2000 + 100 * i, kPayout);
+    nextGame_ = t0 + 4100 + roll(1000);
+    if (--bonusLeft_ > 0) return;
+    push(t0 + 3600, bb ? kBBEnd : kRBEnd);
+    mode_ = Mode::Normal;
+    // Now and then a BB follows an RB with no normal game between.
+    if (!bb && chance(8)) startBonus(Mode::BB, t0 + 3700);
+}
+
+std::int32_t SimBoard::uio_out(std::int32_t port, std::int32_t value, std::int32_t) {
+    if (port != 0) return 0;
+    if (value == 255 && lastOut_ == 127 && presenting_ && seen_) {
+        presenting_ = false;
+        if (opt_.keepLog) taken_.push_back(current_);
+    }
+    lastOut_ = value;
+    return 0;
+}
+
+std::int32_t SimBoard::uio_inp(std::uint8_t& value, std::int32_t port, std::int32_t) {
+    if (port != 0) return 1;
+    now_ += kPollMs * opt_.speed;
+    if (!presenting_) {
+        if (queue_.empty() && now_ >= nextGame_) playGame();
+        if (!queue_.empty() && queue_.front().due <= now_) {
+            current_ = queue_.front().code;
+            queue_.pop_front();
+            presenting_ = true;
+            seen_ = false;
+        }
+    }
+    if (presenting_) {
+        value = static_cast<std::uint8_t>(0x20 | current_);  // bit 6 low: a code is present
+        seen_ = true;
+    } else {
+        value = kIdle;
+    }
+    return 0;
+}
+
+}  // namespace tobrak

@@ -1,0 +1,34 @@
+#pragma once
+// Play-data files (*.slt): the header as held, then each game byte XOR 0xB7.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "record/play_record.h"
+
+namespace tobrak {
+
+constexpr std::uint8_t kGameMask = 0xB7;
+
+enum class SltStatus { Ok, TooLarge, TooShort, IoError };
+
+// The file image of the record: bytes 0 .. Dat_Len-1, game bytes masked.
+std::vector<std::uint8_t> encodeSlt(const PlayRecord& rec);
+
+// Replaces the record by a file image. A file of 31049 bytes or more is refused
+// (TooLarge), and so is one shorter than the header (TooShort): its games would
+// land in the header. On refusal the record is unchanged.
+SltStatus decodeSlt(const std::vector<std::uint8_t>& bytes, PlayRecord& rec);
+
+// Whole-file I/O. Writing goes to a temporary file that replaces the target only
+// once it is complete, so a failed save never destroys an older file.
+SltStatus readFileBytes(const std::string& path, std::vector<std::uint8_t>& out);
+SltStatus writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+// The comment held in header bytes 0..40 (empty when byte 0 is above 40).
+std::u16string headerComment(const PlayRecord& rec);
+// Stores the comment: byte 0 = 2 x length, then UTF-16LE code units. Bytes beyond
+// the new length keep their content. At most 20 code units are stored.
+void setHeaderComment(PlayRecord& rec, const std::u16string& text);
+
+}  // namespace tobrak

@@ -1,0 +1,349 @@
+#include <gtest/gtest.h>
+
+#include "platform/sim_board.h"
+#include "rig.h"
+#include "stats/panel.h"
+#include "stats/stats_engine.h"
+
+namespace tobrak::test {
+namespace {
+
+TEST(Poll, IdleValueWritesNoAcknowledge) {
+    Rig r;
+    r.poll(0x47);
+    EXPECT_EQ(r.c.rs.Usb_Dat, 0x47);
+    EXPECT_EQ(r.board.acks, 0);
+    EXPECT_EQ(r.c.rec.Dat_Len, 48);
+    EXPECT_EQ(r.ui.Label1.caption(), " 　ゲームＯＫ");
+    EXPECT_EQ(r.ui.Label1.backColor(), rgb::Green);
+    // 127 before the read, nothing after it.
+    EXPECT_EQ(r.board.outs, (std::vector<std::uint8_t>{127}));
+}
+
+TEST(Poll, GameCodeWithBBLamp) {
+    Rig r;
+    r.poll(0x0B);
+    EXPECT_EQ(r.board.acks, 1);
+    EXPECT_EQ(r.board.outs, (std::vector<std::uint8_t>{127, 255}));
+    EXPECT_EQ(r.c.rec.Dat_Len, 49);
+    EXPECT_EQ(r.c.rec.Dat_Buf[48], 0xB0);
+    EXPECT_EQ(r.c.rec.Dat_Buf[49], 0);
+    EXPECT_TRUE(r.c.flags.BBGame_On);
+    EXPECT_EQ(r.c.cnt.BB_GameCnt, 1);
+    EXPECT_EQ(r.c.cnt.BB_Gain, -3);
+    EXPECT_EQ(r.ui.Label12.caption(), " III");
+    EXPECT_EQ(r.c.rs.Usb_Dat, 11);
+}
+
+TEST(Poll, BitFiveIsMaskedAndUnknownCodesAreOnlyAcknowledged) {
+    Rig r;
+    r.game(3);
+    r.poll(0x30);  // code 16 after masking
+    EXPECT_EQ(r.c.rec.Dat_Buf[48], 0x31);
+    EXPECT_EQ(r.c.cnt.Tot_Out, 1);
+    const Counters before = r.c.cnt;
+    for (int code : {17, 18, 19, 22, 23, 26, 27, 31}) r.poll(static_cast<std::uint8_t>(code));
+    EXPECT_EQ(r.board.acks, 2 + 8);
+    EXPECT_EQ(r.c.cnt.Tot_Out, before.Tot_Out);
+    EXPECT_EQ(r.c.cnt.Game_Cnt, before.Game_Cnt);
+    EXPECT_EQ(r.c.rec.Dat_Len, 49);
+    EXPECT_EQ(r.ui.Label12.caption(), " III･");
+}
+
+TEST(Poll, BoardLostAndFoundAgainChangesCaptionOnlyOnTransitions) {
+    Rig r;
+    r.failedPoll();  // missing from the start: design caption stays
+    EXPECT_EQ(r.ui.Label1.caption(), " 　ゲーム不可");
+    EXPECT_EQ(r.ui.Label1.backColor(), rgb::Yellow);
+    r.poll(0x7F);
+    EXPECT_EQ(r.ui.Label1.caption(), " 　ゲームＯＫ");
+    EXPECT_TRUE(r.c.rs.Usb_On);
+    r.ui.Label1.setCaption("x");  // a steady state does not rewrite the caption
+    r.poll(0x7F);
+    EXPECT_EQ(r.ui.Label1.caption(), "x");
+    r.failedPoll();
+    EXPECT_EQ(r.ui.Label1.caption(), " 　ゲーム不可");
+    EXPECT_FALSE(r.c.rs.Usb_On);
+    EXPECT_EQ(r.c.rec.Dat_Len, 48);
+}
+
+TEST(Game1Set, PayoutIsDrawnWhenTheNextGameStarts) {
+    Rig r;
+    r.game(3);
+    EXPECT_TRUE(r.graph.of("ghp").empty());  // the first game of an empty record draws nothing
+    r.pulses(8);
+    r.game(2);
+    EXPECT_EQ(r.c.rec.Dat_Buf[48], 0x38);
+    EXPECT_EQ(r.c.cnt.Tot_In, 5);
+    EXPECT_EQ(r.c.cnt.Tot_Out, 8);
+    EXPECT_EQ(r.c.cnt.Nor_Out, 8);
+    ASSERT_EQ(r.graph.of("ghp").size(), 1u);
+    EXPECT_EQ(r.graph.of("ghp")[0].value, 0x38);
+    EXPECT_EQ(r.graph.of("zoom")[0].value, 0x38);
+    EXPECT_EQ(r.c.rec.Ghp_Pos, 50);
+    EXPECT_EQ(r.ui.Label12.caption(), " II");
+}
+
+TEST(Game1Set, AnalysisViewSkipsTheMainGraphButNotTheZoom) {
+    Rig r;
+    r.c.flags.Kaiseki_On = 3;
+    r.game(3);
+    r.game(3);
+    EXPECT_TRUE(r.graph.of("ghp").empty());
+    EXPECT_EQ(r.graph.of("zoom").size(), 1u);
+    EXPECT_EQ(r.c.rec.Ghp_Pos, 50);
+}
+
+TEST(Out1Add, NibbleStopsAtFifteen) {
+    Rig r;
+    r.game(3);
+    r.pulses(16);
+    EXPECT_EQ(r.c.rec.Dat_Buf[48], 0x3F);
+    EXPECT_EQ(r.c.cnt.Tot_Out, 15);
+    std::string expected = " III";
+    for (int i = 0; i < 16; ++i) expected += "･";
+    EXPECT_EQ(r.ui.Label12.caption(), expected);
+}
+
+TEST(Out1Add, PulseBeforeAnyGameOnlyMarksTheMonitor) {
+    Rig r;
+    r.pulses(1);
+    EXPECT_EQ(r.c.cnt.Tot_Out, 0);
+    EXPECT_EQ(r.c.rec.Dat_Buf[48], 0);
+    EXPECT_EQ(r.c.rec.Dat_Buf[47], 0);
+    EXPECT_EQ(r.ui.Label12.caption(), " ･");
+}
+
+TEST(BonusCodes, BBRunFromStartToClose) {
+    Rig r;
+    r.games(3, 5);
+    r.poll(code::BBStart);
+    EXPECT_EQ(r.c.cnt.BB_Cnt, 1);
+    EXPECT_EQ(r.c.cnt.BB_IntvMin, 5);
+    EXPECT_EQ(r.c.cnt.Bonus_IntvCnt, 0);
+    EXPECT_EQ(r.c.cnt.Bonus_Intv, 5);
+    EXPECT_TRUE(r.c.rs.DaiBB_On);
+    EXPECT_TRUE(r.ui.Timer8.enabled());
+    EXPECT_EQ(r.ui.Label12.caption(), " IIIBo");
+    // The interval is written at the end of the line on both graphs.
+    ASSERT_EQ(r.graph.of("main").size(), 1u);
+    EXPECT_EQ(r.graph.of("main")[0].value, 5);
+
+    r.games(8 | 3, 3, 15);
+    EXPECT_TRUE(r.c.flags.BBGame_On);
+    EXPECT_EQ(r.c.cnt.BB_Gain, 36);
+    r.poll(code::BBEnd);
+    EXPECT_EQ(r.ui.Label12.caption().substr(r.ui.Label12.caption().size() - 2), "Bx");
+    EXPECT_TRUE(r.c.flags.BBGame_On);  // the end code closes nothing
+
+    r.game(3);
+    EXPECT_FALSE(r.c.flags.BBGame_On);
+    EXPECT_FALSE(r.c.rs.DaiBB_On);
+    EXPECT_EQ(r.c.cnt.BB_EndCnt, 1);
+    EXPECT_EQ(r.c.cnt.BB_GainSum, 36);
+    EXPECT_EQ(r.c.cnt.BB_GameSum, 3);
+    ASSERT_EQ(r.graph.of("main").size(), 2u);
+    EXPECT_EQ(r.graph.of("main")[1].value, 36);
+    EXPECT_TRUE(r.ui.Timer8.enabled());
+    EXPECT_TRUE(r.tick());  // the next tick stops the blink
+    EXPECT_FALSE(r.ui.Timer8.enabled());
+    EXPECT_FALSE(r.ui.Label14.visible());
+}
+
+TEST(BonusCodes, StartCodeWhileItsGamesRunIsIgnoredEntirely) {
+    Rig r;
+    r.game(8 | 3);
+    const std::string line = r.ui.Label12.caption();
+    r.poll(code::BBStart);
+    EXPECT_EQ(r.c.cnt.BB_Cnt, 0);
+    EXPECT_EQ(r.ui.Label12.caption(), line);
+    EXPECT_FALSE(r.c.rs.DaiBB_On);
+    r.poll(code::RBEnd);  // no RB running: nothing
+    EXPECT_EQ(r.ui.Label12.caption(), line);
+}
+
+TEST(BonusCodes, MarkersFollowTheOptionsAndThePenAnchors) {
+    Rig r;
+    r.c.pen.Ghp_Scroll = -1000;
+    r.c.pen.Ghp_LastX = 2000.0f;
+    r.c.pen.Ghp_LastY = 2500.0f;
+    r.c.pen.Zoom_Scl = 5.0f;
+    r.c.pen.Zoom_LastX = 9000.0f;
+    r.c.pen.Zoom_LastY = 7000.0f;
+    r.c.pen.Ox = 100;
+    r.c.pen.Oy = 50;
+    r.games(3, 2);
+    r.poll(code::RBStart);
+    const auto main = r.graph.of("main");
+    const auto zoom = r.graph.of("zoomtext");
+    ASSERT_EQ(main.size(), 1u);
+    EXPECT_EQ(main[0], (GraphCall{"main", 1000.0f, 2500.0f, 2}));
+    EXPECT_EQ(zoom[0], (GraphCall{"zoomtext", 5.0f * -1000 + 8900.0f, 6950.0f, 2}));
+    r.games(4 | 1, 2, 15);
+    r.game(3);
+    const auto gain = r.graph.of("main");
+    ASSERT_EQ(gain.size(), 2u);
+    EXPECT_EQ(gain[1], (GraphCall{"main", 1000.0f - 330.0f, 2350.0f, 28}));
+    EXPECT_EQ(r.graph.of("zoomtext")[1], (GraphCall{"zoomtext", -5000.0f + 8900.0f - 400.0f, 6750.0f, 28}));
+
+    // With the options off nothing is written, but the bonus still counts.
+    r.c.mark = Markers{false, false, false, false};
+    r.poll(code::RBStart);
+    r.game(4 | 1);
+    r.game(3);
+    EXPECT_EQ(r.graph.of("main").size(), 2u);
+    EXPECT_EQ(r.c.cnt.RB_Cnt, 2);
+    EXPECT_EQ(r.c.cnt.RB_EndCnt, 2);
+}
+
+// A bonus of one kind right after games of the other kind: both stay open and
+// the next normal game closes the BB, then the RB, as the rebuild does.
+TEST(BonusCodes, RBDirectlyFollowedByBBClosesBothAtTheNextNormalGame) {
+    Rig r;
+    r.games(3, 4);
+    r.poll(code::RBStart);
+    r.games(4 | 1, 2, 15);
+    r.poll(code::RBEnd);
+    r.poll(code::BBStart);
+    EXPECT_EQ(r.c.cnt.BB_Cnt, 1);
+    r.games(8 | 3, 2, 15);
+    EXPECT_TRUE(r.c.flags.RBGame_On);
+    EXPECT_TRUE(r.c.flags.BBGame_On);
+    r.game(3);
+    const Counters& n = r.c.cnt;
+    EXPECT_EQ(n.RB_EndCnt, 1);
+    EXPECT_EQ(n.BB_EndCnt, 1);
+    EXPECT_EQ(n.RB_GainSum, 28);
+    EXPECT_EQ(n.BB_GainSum, 24);
+    EXPECT_EQ(n.RB_GameSum, 2);
+    EXPECT_EQ(n.BB_GameSum, 2);
+    EXPECT_FALSE(r.c.rs.DaiRB_On);
+    EXPECT_FALSE(r.c.rs.DaiBB_On);
+    // The BB gain is written before the RB gain.
+    const auto main = r.graph.of("main");
+    ASSERT_EQ(main.size(), 4u);
+    EXPECT_EQ(main[2].value, 24);
+    EXPECT_EQ(main[3].value, 28);
+    r.tick();
+    EXPECT_FALSE(r.ui.Timer8.enabled());
+}
+
+TEST(Blink, IndicatorLabelsAlternateAndStop) {
+    Rig r;
+    r.game(3);
+    r.poll(code::BBStart);
+    r.game(8 | 3);
+    r.pulses(15);
+    r.tick();
+    EXPECT_TRUE(r.ui.Label14.visible());
+    EXPECT_TRUE(r.ui.Label15.visible());
+    EXPECT_EQ(r.ui.Label14.caption(), "12 ");
+    EXPECT_EQ(r.ui.Label15.caption(), "枚");
+    EXPECT_EQ(r.ui.Label14.foreColor(), rgb::Red);
+    EXPECT_EQ(r.ui.Label2[2].backColor(), rgb::Red);
+    EXPECT_EQ(r.ui.Label2[4].backColor(), rgb::Cyan);
+    r.tick();
+    EXPECT_EQ(r.ui.Label14.foreColor(), rgb::Yellow);
+    EXPECT_EQ(r.ui.Label15.foreColor(), rgb::Yellow);
+    EXPECT_EQ(r.ui.Label2[2].backColor(), rgb::Cyan);
+    // On the BB page the count label is row 0.
+    menPage_Click(r.c);
+    r.tick();
+    EXPECT_EQ(r.ui.Label2[0].backColor(), rgb::Red);
+    // The analysis view hides the gain but the panel keeps blinking.
+    r.c.flags.Kaiseki_On = 1;
+    r.tick();
+    EXPECT_FALSE(r.ui.Label14.visible());
+    EXPECT_EQ(r.ui.Label2[0].backColor(), rgb::Cyan);
+    r.c.flags.Kaiseki_On = 0;
+    r.c.fd.MenuPage = 0;
+    r.game(3);
+    r.tick();
+    EXPECT_FALSE(r.ui.Timer8.enabled());
+    for (int i : {0, 2, 4}) EXPECT_EQ(r.ui.Label2[i].backColor(), rgb::Cyan);
+    EXPECT_FALSE(r.ui.Label14.visible());
+}
+
+TEST(Blink, RBGainBlinksBetweenBlackAndYellowWithNegativeText) {
+    Rig r;
+    r.poll(code::RBStart);
+    r.game(4 | 3);
+    r.tick();
+    EXPECT_EQ(r.ui.Label14.caption(), "-3 ");
+    EXPECT_EQ(r.ui.Label14.foreColor(), rgb::Yellow);  // black at first, so yellow
+    r.tick();
+    EXPECT_EQ(r.ui.Label14.foreColor(), rgb::Black);
+    EXPECT_EQ(r.ui.Label2[4].backColor(), rgb::Cyan);  // second tick of the blink
+}
+
+TEST(FullRecord, The31002ndGameIsRefusedWithOneBoxEach) {
+    Rig r;
+    for (int i = 0; i < 31001; ++i) r.game(3);
+    EXPECT_EQ(r.c.rec.Dat_Len, 31049);
+    EXPECT_EQ(r.c.rec.Dat_Buf[31048], 0x30);
+    EXPECT_EQ(r.c.rec.Dat_Buf[31049], 0);
+    EXPECT_TRUE(r.ui.dialogs.shown.empty());
+    const Counters before = r.c.cnt;
+    r.game(3);
+    ASSERT_EQ(r.ui.dialogs.shown.size(), 1u);
+    const auto& box = r.ui.dialogs.shown[0];
+    EXPECT_EQ(box.text, "これ以上データの記録と表示ができません。\n保存かクリアして下さい！");
+    EXPECT_EQ(box.title, "データＦＵＬＬ");
+    EXPECT_EQ(box.icon, MsgIcon::Exclamation);
+    EXPECT_EQ(box.buttons, MsgButtons::Ok);
+    EXPECT_EQ(r.c.rec.Dat_Len, 31049);
+    r.pulses(3);  // dropped silently
+    r.game(3);
+    EXPECT_EQ(r.ui.dialogs.shown.size(), 2u);
+    EXPECT_EQ(r.c.cnt.Game_Cnt, before.Game_Cnt);
+    EXPECT_EQ(r.c.cnt.Tot_Out, before.Tot_Out);
+    EXPECT_EQ(r.c.rec.Dat_Buf[31048], 0x30);
+}
+
+TEST(FullRecord, NoPollRunsWhileTheBoxIsOpen) {
+    Rig r;
+    for (int i = 0; i < 31001; ++i) r.game(3);
+    int nested = 0;
+    r.ui.dialogs.whileOpen = [&] {
+        // The timer keeps firing while the modal box is open.
+        r.board.pushByte(3);
+        r.ui.Timer2.fire();
+        ++nested;
+    };
+    const int readsBefore = r.board.reads;
+    r.game(3);
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(r.ui.dialogs.shown.size(), 1u);   // no stacked box
+    EXPECT_EQ(r.board.reads, readsBefore + 1);  // the nested tick did not read the board
+    // The byte left in the board is read by the next poll once the box is closed.
+    r.ui.dialogs.whileOpen = nullptr;
+    Timer2_Timer(r.c);
+    EXPECT_EQ(r.ui.dialogs.shown.size(), 2u);
+}
+
+// The live path and the rebuild agree on a long simulated play that ends with
+// a normal game.
+TEST(LiveAgainstRebuild, SimulatedPlayGivesTheSameCounters) {
+    SimBoard sim({.seed = 7, .speed = 50.0});
+    RecordingGraph g;
+    headless::HeadlessApp app(&sim, &g);
+    Core& c = app.core;
+    while (c.rec.games() < 4000 || bonusState(c.rec.Dat_Buf[c.rec.Dat_Len - 1]) != BonusState::Normal ||
+           c.rs.Usb_Dat != 3)
+        app.run(80);
+    ASSERT_GT(c.cnt.BB_Cnt, 5);
+    ASSERT_GT(c.cnt.RB_Cnt, 3);
+    const Counters live = c.cnt;
+    ChrClrInit(c);
+    ChrDispAll(c);
+#define TOBRAK_SAME(n) EXPECT_EQ(live.n, c.cnt.n) << #n;
+    TOBRAK_COUNTERS(TOBRAK_SAME)
+#undef TOBRAK_SAME
+    // Every completed game was drawn once, in order.
+    const auto drawn = g.of("ghp");
+    ASSERT_EQ(static_cast<int>(drawn.size()), c.rec.games() - 1);
+    for (std::size_t i = 0; i < drawn.size(); ++i) ASSERT_EQ(drawn[i].value, c.rec.game(static_cast<int>(i)));
+}
+
+}  // namespace
+}  // namespace tobrak::test

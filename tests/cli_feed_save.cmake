@@ -1,0 +1,16 @@
+# Runs the installed tool on a board stream and checks the saved file byte by byte.
+file(WRITE ${WORK}/stream.txt "03 10 10 10 # a game paying three\n0b -- 10\n")
+execute_process(COMMAND ${CLI} feed --save ${WORK}/out.slt
+  INPUT_FILE ${WORK}/stream.txt OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "tobrak-cli feed failed: ${rc}")
+endif()
+string(FIND "${out}" "\"record\": \"33b1\"" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "unexpected record in output:\n${out}")
+endif()
+file(READ ${WORK}/out.slt hex HEX)
+string(SUBSTRING "${hex}" 96 -1 games)
+if(NOT games STREQUAL "8406")
+  message(FATAL_ERROR "saved game bytes ${games}, expected 8406")
+endif()

@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "cli.h"
+#include "record/slt_file.h"
+
+namespace tobrak {
+namespace {
+
+using nlohmann::json;
+
+struct Result {
+    int status;
+    std::string out, err;
+    json j() const { return json::parse(out); }
+};
+
+Result cli(std::vector<std::string> args, const std::string& input = "") {
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    const int st = cli::run(args, in, out, err);
+    return {st, out.str(), err.str()};
+}
+
+TEST(CliFeed, EmptyStreamIsTheStartUpState) {
+    const auto r = cli({"feed"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json j = r.j();
+    EXPECT_EQ(j["record"], "");
+    EXPECT_EQ(j["Dat_Len"], 48);
+    EXPECT_EQ(j["Ghp_Pos"], 49);
+    EXPECT_EQ(j["Usb_On"], false);
+    EXPECT_EQ(j["Label1"]["caption"], " 　ゲーム不可");
+    EXPECT_EQ(j["Label14"]["visible"], false);
+    EXPECT_EQ(j["Timer8"], false);
+    EXPECT_EQ(j["acks"], 0);
+    EXPECT_EQ(j["full_messages"], 0);
+    EXPECT_EQ(j["counters"]["BB_IntvMin"], 9999);
+    EXPECT_EQ(j["counters"]["BBGame_On"], false);
+    EXPECT_EQ(j["counters"].size(), 41u + 4u);
+    ASSERT_EQ(j["pages"].size(), 3u);
+    EXPECT_EQ(j["pages"][0][6], "0.00");
+    EXPECT_EQ(j["pages"][1][1], "0.00");
+}
+
+TEST(CliFeed, GamesPayoutsAndAFailedRead) {
+    const auto r = cli({"feed"},
+                       "# a normal game, eight medals, then the next game\n"
+                       "03 10 10 10 10 10 10 10 10\n"
+                       "47 02   # idle, then a game with two medals bet\n"
+                       "--\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json j = r.j();
+    EXPECT_EQ(j["record"], "3820");
+    EXPECT_EQ(j["Dat_Len"], 50);
+    EXPECT_EQ(j["Ghp_Pos"], 50);
+    EXPECT_EQ(j["Usb_Dat"], 2);  // a failed read leaves the byte
+    EXPECT_EQ(j["Usb_On"], false);
+    EXPECT_EQ(j["Label1"]["caption"], " 　ゲーム不可");
+    EXPECT_EQ(j["Label1"]["back"], "FFFF00");
+    EXPECT_EQ(j["Label12"], " II");
+    EXPECT_EQ(j["acks"], 10);
+    EXPECT_EQ(j["counters"]["Tot_In"], 5);
+    EXPECT_EQ(j["counters"]["Tot_Out"], 8);
+    EXPECT_EQ(j["counters"]["Nor_Out"], 8);
+    EXPECT_EQ(j["pages"][0][7], "3");
+    EXPECT_EQ(j["pages"][0][6], "160.00");
+}
+
+TEST(CliFeed, BonusRunWithBlinkTicks) {
+    std::string s = "03 19 ";  // a game, then the BB start code
+    for (int i = 0; i < 2; ++i) s += "0b 10 10 10 10 10 10 10 10 10 10 10 10 10 10 10 ";
+    s += "18 tick tick";
+    const auto r = cli({"feed"}, s);
+    ASSERT_EQ(r.status, 0) << r.err;
+    json j = r.j();
+    EXPECT_EQ(j["record"], "30bfbf");
+    EXPECT_EQ(j["Label12"].get<std::string>().substr(4 + 15 * 3), "Bx");
+    EXPECT_EQ(j["Label14"]["caption"], "24 ");
+    EXPECT_EQ(j["Label14"]["visible"], true);
+    EXPECT_EQ(j["Timer8"], true);
+    EXPECT_EQ(j["counters"]["BB_Cnt"], 1);
+    EXPECT_EQ(j["counters"]["DaiBB_On"], true);
+    EXPECT_EQ(j["counters"]["BBGame_On"], true);
+    EXPECT_EQ(j["pages"][1][7], "24");
+
+    // The next normal game closes it; one more tick stops the blink.
+    const auto closed = cli({"feed"}, s + " 03 tick tick");
+    j = closed.j();
+    EXPECT_EQ(j["Timer8"], false);
+    EXPECT_EQ(j["Label14"]["visible"], false);
+    EXPECT_EQ(j["counters"]["BB_EndCnt"], 1);
+    EXPECT_EQ(j["counters"]["BB_GainMax"], 24);
+    EXPECT_EQ(j["pages"][1][4], "24.00");
+    EXPECT_EQ(j["pages"][1][10], "2.00");
+    // A tick while the timer is off does nothing.
+    EXPECT_EQ(cli({"feed"}, "tick tick").j()["Label14"]["visible"], false);
+}
+
+TEST(CliFeed, FullRecordCountsMessages) {
+    std::string s;
+    for (int i = 0; i < 31003; ++i) s += "03 ";
+    const json j = cli({"feed"}, s).j();
+    EXPECT_EQ(j["Dat_Len"], 31049);
+    EXPECT_EQ(j["full_messages"], 2);
+    EXPECT_EQ(j["counters"]["Game_Cnt"], 31001);
+}
+
+TEST(CliFeed, SaveWritesAPlayDataFile) {
+    const auto path = (std::filesystem::temp_directory_path() / "tobrak_feed_save.slt").string();
+    const auto r = cli({"feed", "--save", path}, "03 10 10 0b 10");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::uint8_t> bytes;
+    ASSERT_EQ(readFileBytes(path, bytes), SltStatus::Ok);
+    ASSERT_EQ(bytes.size(), 50u);
+    EXPECT_EQ(bytes[48], 0x32 ^ 0xB7);
+    EXPECT_EQ(bytes[49], 0xB1 ^ 0xB7);
+    std::filesystem::remove(path);
+
+    const auto bad = cli({"feed", "--save", "/nonexistent-dir/x.slt"}, "03");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("ファイル・エラーです！"), std::string::npos);
+}
+
+TEST(CliFeed, BadInputAndUsage) {
+    const auto tok = cli({"feed"}, "03\n0x3\n");
+    EXPECT_EQ(tok.status, 1);
+    EXPECT_NE(tok.err.find("line 2"), std::string::npos);
+    EXPECT_EQ(cli({"feed", "--bogus"}).status, 2);
+    EXPECT_EQ(cli({"feed", "--save"}).status, 2);
+    EXPECT_EQ(cli({}).status, 2);
+    EXPECT_EQ(cli({"nope"}).status, 2);
+    EXPECT_EQ(cli({"--help"}).status, 0);
+}
+
+TEST(CliSimulate, FastRunRecordsTheRequestedGames) {
+    const auto r = cli({"simulate", "--fast", "--games", "300", "--seed", "4", "--speed", "50"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto brace = r.out.rfind("\n{");
+    ASSERT_NE(brace, std::string::npos);
+    const json j = json::parse(r.out.substr(brace + 1));
+    EXPECT_EQ(j["games"], 300);
+    EXPECT_EQ(j["counters"]["Game_Cnt"], 300);
+    EXPECT_NE(r.out.find("ゲームＯＫ"), std::string::npos);
+    EXPECT_EQ(cli({"simulate", "--speed", "0"}).status, 2);
+    EXPECT_EQ(cli({"simulate", "--games", "x"}).status, 2);
+}
+
+}  // namespace
+}  // namespace tobrak

@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "record/slt_file.h"
+#include "util/text.h"
+
+namespace tobrak {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> fileOf(int games, std::uint8_t first = 0) {
+    std::vector<std::uint8_t> f(kHeaderLen + games, 0);
+    f[0] = first;
+    for (int i = 0; i < games; ++i) f[kHeaderLen + i] = static_cast<std::uint8_t>(0x31 ^ kGameMask);
+    return f;
+}
+
+TEST(SltFile, EncodeMasksOnlyGameBytesAndDecodeRestoresThem) {
+    PlayRecord r;
+    r.Dat_Buf[0] = 6;
+    r.Dat_Buf[1] = 'A';
+    r.Dat_Buf[43] = 0x0B;
+    r.Dat_Buf[45] = 0x99;
+    const std::uint8_t games[] = {0x31, 0xBF, 0x5A, 0x00};
+    for (auto g : games) r.Dat_Buf[r.Dat_Len++] = g;
+    const auto bytes = encodeSlt(r);
+    ASSERT_EQ(bytes.size(), 52u);
+    EXPECT_EQ(bytes[0], 6);
+    EXPECT_EQ(bytes[43], 0x0B);
+    EXPECT_EQ(bytes[48], 0x31 ^ 0xB7);
+    EXPECT_EQ(bytes[51], 0xB7);
+
+    PlayRecord back;
+    back.Dat_Buf[52] = 0x77;  // the end mark is written
+    ASSERT_EQ(decodeSlt(bytes, back), SltStatus::Ok);
+    EXPECT_EQ(back.Dat_Len, 52);
+    EXPECT_EQ(back.Ghp_Pos, 53);
+    EXPECT_EQ(back.Dat_Buf[52], 0);
+    EXPECT_TRUE(std::equal(r.Dat_Buf.begin(), r.Dat_Buf.begin() + 52, back.Dat_Buf.begin()));
+}
+
+TEST(SltFile, SizeLimits) {
+    PlayRecord r;
+    EXPECT_EQ(decodeSlt(fileOf(31000), r), SltStatus::Ok);
+    EXPECT_EQ(r.Dat_Len, 31048);
+    EXPECT_EQ(r.Dat_Buf[31047], 0x31);
+    PlayRecord untouched;
+    untouched.Dat_Buf[48] = 0x33;
+    untouched.Dat_Len = 49;
+    EXPECT_EQ(decodeSlt(fileOf(31001), untouched), SltStatus::TooLarge);
+    EXPECT_EQ(decodeSlt(std::vector<std::uint8_t>(47, 0), untouched), SltStatus::TooShort);
+    EXPECT_EQ(untouched.Dat_Len, 49);
+    EXPECT_EQ(untouched.Dat_Buf[48], 0x33);
+    // A bare header is an empty record with its comment and options.
+    auto header = fileOf(0, 2);
+    header[1] = 'Z';
+    header[43] = 0x04;
+    EXPECT_EQ(decodeSlt(header, r), SltStatus::Ok);
+    EXPECT_EQ(r.Dat_Len, 48);
+    EXPECT_EQ(r.Dat_Buf[48], 0);
+    EXPECT_EQ(r.Dat_Buf[43], 0x04);
+    EXPECT_EQ(utf16ToUtf8(headerComment(r)), "Z");
+}
+
+TEST(SltFile, CommentBytes) {
+    PlayRecord r;
+    const std::uint8_t abc[] = {6, 0x41, 0, 0x42, 0, 0x43, 0};
+    std::copy(std::begin(abc), std::end(abc), r.Dat_Buf.begin());
+    EXPECT_EQ(headerComment(r), u"ABC");
+    r.Dat_Buf[0] = 5;  // odd: the last high byte counts as 0
+    r.Dat_Buf[6] = 0x30;
+    EXPECT_EQ(headerComment(r), u"ABC");
+    r.Dat_Buf[0] = 41;
+    EXPECT_EQ(headerComment(r), u"");
+
+    PlayRecord w;
+    w.Dat_Buf[40] = 0xEE;
+    setHeaderComment(w, utf8ToUtf16("北斗"));
+    EXPECT_EQ(w.Dat_Buf[0], 4);
+    EXPECT_EQ(w.Dat_Buf[1], 0x17);  // U+5317 low byte first
+    EXPECT_EQ(w.Dat_Buf[2], 0x53);
+    EXPECT_EQ(w.Dat_Buf[40], 0xEE);  // beyond the new length: kept
+    setHeaderComment(w, u"ABCDEFGHIJKLMNOPQRSTUVWXY");
+    EXPECT_EQ(w.Dat_Buf[0], 40);
+    EXPECT_EQ(headerComment(w), u"ABCDEFGHIJKLMNOPQRST");
+}
+
+TEST(SltFile, WriteAndReadBack) {
+    const fs::path dir = fs::temp_directory_path() / "tobrak_slt_test";
+    fs::create_directories(dir);
+    const std::string path = (dir / "a.slt").string();
+    const auto bytes = fileOf(10, 0);
+    ASSERT_EQ(writeFileBytes(path, bytes), SltStatus::Ok);
+    std::vector<std::uint8_t> back;
+    ASSERT_EQ(readFileBytes(path, back), SltStatus::Ok);
+    EXPECT_EQ(back, bytes);
+    EXPECT_FALSE(fs::exists(path + ".tmp"));
+
+    // A failed write leaves the earlier file as it was.
+    fs::create_directories(dir / "locked.slt.tmp");  // the temporary cannot be created
+    const std::string locked = (dir / "locked.slt").string();
+    {
+        std::FILE* f = std::fopen(locked.c_str(), "wb");
+        std::fputs("old", f);
+        std::fclose(f);
+    }
+    EXPECT_EQ(writeFileBytes(locked, bytes), SltStatus::IoError);
+    EXPECT_EQ(fs::file_size(locked), 3u);
+    EXPECT_EQ(writeFileBytes((dir / "no" / "such" / "dir.slt").string(), bytes), SltStatus::IoError);
+
+    EXPECT_EQ(readFileBytes((dir / "missing.slt").string(), back), SltStatus::IoError);
+    ASSERT_EQ(writeFileBytes(path, fileOf(31001)), SltStatus::Ok);
+    EXPECT_EQ(readFileBytes(path, back), SltStatus::TooLarge);
+    fs::remove_all(dir);
+}
+
+TEST(Text, Utf8AndUtf16RoundTrip) {
+    const std::string s = "ＴＯＢＲＡＫ　機種A😀";
+    EXPECT_EQ(utf16ToUtf8(utf8ToUtf16(s)), s);
+    EXPECT_EQ(utf8ToUtf16("😀").size(), 2u);  // a surrogate pair
+    EXPECT_EQ(utf8ToUtf16("\xff"
+                          "a"),
+              u"\uFFFDa");
+    EXPECT_EQ(utf8ToUtf16("\xe3\x81"), u"\uFFFD\uFFFD");  // cut short
+    EXPECT_EQ(utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+}
+
+}  // namespace
+}  // namespace tobrak

@@ -1,0 +1,54 @@
+#include "cli.h"
+
+#include <cctype>
+#include <istream>
+#include <ostream>
+#include <sstream>
+
+#include "acquisition/rs232.h"
+#include "commands.h"
+#include "record/slt_file.h"
+
+namespace tobrak::cli {
+
+namespace {
+
+const char* const kUsage =
+    "usage: tobrak-cli <command> [options]\n"
+    "  feed [--save OUT.slt]      run the acquisition on board bytes read from stdin\n"
+    "                             (HH: a read of byte 0xHH, --: a failed read, tick: blink tick)\n"
+    "  simulate [--seed N] [--speed X] [--games N] [--fast] [--save OUT.slt]\n"
+    "                             record the built-in simulated machine, printing the live state\n";
+
+}  // namespace
+
+int usage(std::ostream& err, const std::string& why) {
+    if (!why.empty()) err << "tobrak-cli: " << why << "\n";
+    err << kUsage;
+    return 2;
+}
+
+int fileError(std::ostream& err, const std::string& what) {
+    err << "ファイル・エラーです！\n" << what << "\n";
+    return 1;
+}
+
+int saveRecord(const Core& c, const std::string& path, std::ostream& err) {
+    if (writeFileBytes(path, encodeSlt(c.rec)) != SltStatus::Ok) return fileError(err, "cannot write " + path);
+    return 0;
+}
+
+int run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    if (args.empty()) return usage(err, "no command given");
+    const std::string& cmd = args[0];
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (cmd == "feed") return feed(rest, in, out, err);
+    if (cmd == "simulate") return simulate(rest, out, err);
+    if (cmd == "--help" || cmd == "-h" || cmd == "help") {
+        out << kUsage;
+        return 0;
+    }
+    return usage(err, "unknown command '" + cmd + "'");
+}
+
+}  // namespace tobrak::cli

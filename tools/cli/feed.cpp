@@ -1,0 +1,100 @@
+// `feed`: the real poll, handlers and blink timer against a board scripted on stdin.
+#include <istream>
+#include <ostream>
+#include <string>
+
+#include "acquisition/rs232.h"
+#include "commands.h"
+#include "platform/headless/memory_ui.h"
+#include "platform/headless/scripted_board.h"
+#include "report.h"
+
+namespace tobrak::cli {
+
+namespace {
+
+int hexDigit(char ch) {
+    if (ch >= '0' && ch <= '9') return ch - '0';
+    if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
+    if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
+    return -1;
+}
+
+std::string recordHex(const PlayRecord& rec) {
+    static const char* digits = "0123456789abcdef";
+    std::string s;
+    s.reserve(static_cast<std::size_t>(rec.games()) * 2);
+    for (std::int32_t i = kHeaderLen; i < rec.Dat_Len; ++i) {
+        s.push_back(digits[rec.Dat_Buf[i] >> 4]);
+        s.push_back(digits[rec.Dat_Buf[i] & 15]);
+    }
+    return s;
+}
+
+}  // namespace
+
+int feed(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    std::string savePath;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--save" && i + 1 < args.size())
+            savePath = args[++i];
+        else
+            return usage(err, "feed: unexpected argument '" + args[i] + "'");
+    }
+
+    headless::ScriptedBoard board;
+    headless::HeadlessApp app(&board);
+    Core& c = app.core;
+
+    // One poll per byte token, so each token is handed to the board just before its poll.
+    std::string line;
+    int lineNo = 0;
+    while (std::getline(in, line)) {
+        ++lineNo;
+        if (const auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
+        std::size_t pos = 0;
+        while (pos < line.size()) {
+            while (pos < line.size() && std::isspace(static_cast<unsigned char>(line[pos]))) ++pos;
+            if (pos >= line.size()) break;
+            std::size_t end = pos;
+            while (end < line.size() && !std::isspace(static_cast<unsigned char>(line[end]))) ++end;
+            const std::string tok = line.substr(pos, end - pos);
+            pos = end;
+            if (tok == "tick") {
+                app.ui.Timer8.fire();
+            } else if (tok == "--") {
+                board.pushFailure();
+                Timer2_Timer(c);
+            } else if (tok.size() == 2 && hexDigit(tok[0]) >= 0 && hexDigit(tok[1]) >= 0) {
+                board.pushByte(static_cast<std::uint8_t>(hexDigit(tok[0]) * 16 + hexDigit(tok[1])));
+                Timer2_Timer(c);
+            } else {
+                err << "feed: bad token '" << tok << "' on line " << lineNo
+                    << " (expected two hex digits, -- or tick)\n";
+                return 1;
+            }
+        }
+    }
+
+    const auto pages = showPages(c);
+    Json j;
+    j["record"] = recordHex(c.rec);
+    j["Dat_Len"] = c.rec.Dat_Len;
+    j["Ghp_Pos"] = c.rec.Ghp_Pos;
+    j["Usb_Dat"] = c.rs.Usb_Dat;
+    j["Usb_On"] = c.rs.Usb_On;
+    j["Label1"] = Json{{"caption", app.ui.Label1.caption()}, {"back", hexColour(app.ui.Label1.backColor())}};
+    j["Label12"] = app.ui.Label12.caption();
+    j["Label14"] = Json{{"caption", app.ui.Label14.caption()}, {"visible", app.ui.Label14.visible()}};
+    j["Timer8"] = app.ui.Timer8.enabled();
+    j["acks"] = board.acks;
+    j["full_messages"] = app.ui.dialogs.shown.size();
+    j["counters"] = countersJson(c);
+    j["pages"] = pagesJson(pages);
+    out << j.dump(2) << "\n";
+
+    if (!savePath.empty()) return saveRecord(c, savePath, err);
+    return 0;
+}
+
+}  // namespace tobrak::cli

@@ -1,0 +1,53 @@
+#include "report.h"
+
+#include <cstdio>
+
+#include "stats/panel.h"
+
+namespace tobrak::cli {
+
+Json countersJson(const Core& c) {
+    Json j = Json::object();
+#define TOBRAK_JSON(n) j[#n] = c.cnt.n;
+    TOBRAK_COUNTERS(TOBRAK_JSON)
+#undef TOBRAK_JSON
+    j["BBGame_On"] = c.flags.BBGame_On;
+    j["RBGame_On"] = c.flags.RBGame_On;
+    j["DaiBB_On"] = c.rs.DaiBB_On;
+    j["DaiRB_On"] = c.rs.DaiRB_On;
+    return j;
+}
+
+Json figuresJson(const Figures& f) {
+    return Json{{"Payout_Rate", f.Payout_Rate}, {"Slump_Rate", f.Slump_Rate}, {"BB_IntvAvg", f.BB_IntvAvg},
+                {"BB_GainAvg", f.BB_GainAvg},   {"BB_GameAvg", f.BB_GameAvg}, {"RB_IntvAvg", f.RB_IntvAvg},
+                {"RB_GainAvg", f.RB_GainAvg},   {"RB_GameAvg", f.RB_GameAvg}};
+}
+
+Json markersJson(const Markers& m) {
+    return Json{{"Mark_BBs", m.Mark_BBs}, {"Mark_RBs", m.Mark_RBs}, {"Mark_BBe", m.Mark_BBe}, {"Mark_RBe", m.Mark_RBe}};
+}
+
+std::array<PageTexts, 3> showPages(Core& c) {
+    std::array<PageTexts, 3> pages;
+    c.fd.MenuPage = 4;
+    for (auto& page : pages) {
+        menPage_Click(c);
+        for (int r = 0; r < kRows; ++r) page[r] = c.ui.main.Label3[r]->caption();
+    }
+    return pages;
+}
+
+Json pagesJson(const std::array<PageTexts, 3>& pages) {
+    Json j = Json::array();
+    for (const auto& p : pages) j.push_back(Json(p));
+    return j;
+}
+
+std::string hexColour(Rgb c) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%06X", static_cast<unsigned>(c & 0xFFFFFF));
+    return buf;
+}
+
+}  // namespace tobrak::cli

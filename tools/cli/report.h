@@ -1,0 +1,25 @@
+#pragma once
+// JSON pieces shared by the subcommands.
+#include <array>
+
+#include <nlohmann/json.hpp>
+
+#include "app/core.h"
+#include "stats/stats_engine.h"
+
+namespace tobrak::cli {
+
+using Json = nlohmann::ordered_json;
+
+// Every counter by its name, then the four bonus flags.
+Json countersJson(const Core& c);
+Json figuresJson(const Figures& f);
+Json markersJson(const Markers& m);
+// Shows panel pages 0, 1 and 2 in that order, as three clicks from page 4 do,
+// and returns the value texts of each.
+std::array<PageTexts, 3> showPages(Core& c);
+Json pagesJson(const std::array<PageTexts, 3>& pages);
+// "RRGGBB", uppercase.
+std::string hexColour(Rgb c);
+
+}  // namespace tobrak::cli
