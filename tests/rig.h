@@ -16,7 +16,7 @@ struct GraphCall {
     bool operator==(const GraphCall&) const = default;
 };
 
-class RecordingGraph final : public GraphHooks {
+class RecordingGraph final : public ViewHooks {
 public:
     void Ghp1Disp(std::uint8_t b) override { calls.push_back({"ghp", 0, 0, b}); }
     void Zoom1sub(std::uint8_t b) override { calls.push_back({"zoom", 0, 0, b}); }

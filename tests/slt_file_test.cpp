@@ -50,7 +50,12 @@ TEST(SltFile, SizeLimits) {
     PlayRecord untouched;
     untouched.Dat_Buf[48] = 0x33;
     untouched.Dat_Len = 49;
-    EXPECT_EQ(decodeSlt(fileOf(31001), untouched), SltStatus::TooLarge);
+    // What live recording can save (31001 games) loads again, the record full.
+    EXPECT_EQ(decodeSlt(fileOf(31001), r), SltStatus::Ok);
+    EXPECT_EQ(r.Dat_Len, 31049);
+    EXPECT_TRUE(r.full());
+    EXPECT_EQ(r.Dat_Buf[31049], 0);
+    EXPECT_EQ(decodeSlt(fileOf(31002), untouched), SltStatus::TooLarge);
     EXPECT_EQ(decodeSlt(std::vector<std::uint8_t>(47, 0), untouched), SltStatus::TooShort);
     EXPECT_EQ(untouched.Dat_Len, 49);
     EXPECT_EQ(untouched.Dat_Buf[48], 0x33);
@@ -112,7 +117,7 @@ TEST(SltFile, WriteAndReadBack) {
     EXPECT_EQ(writeFileBytes((dir / "no" / "such" / "dir.slt").string(), bytes), SltStatus::IoError);
 
     EXPECT_EQ(readFileBytes((dir / "missing.slt").string(), back), SltStatus::IoError);
-    ASSERT_EQ(writeFileBytes(path, fileOf(31001)), SltStatus::Ok);
+    ASSERT_EQ(writeFileBytes(path, fileOf(31002)), SltStatus::Ok);
     EXPECT_EQ(readFileBytes(path, back), SltStatus::TooLarge);
     fs::remove_all(dir);
 }

@@ -168,15 +168,15 @@ TEST(StatsEngine, ResetClearsFlagsFiguresAndMonitorLine) {
 TEST(StatsPanel, PagesCycleWithCaptionsAndUnits) {
     Rig r;
     EXPECT_EQ(r.c.fd.MenuPage, 0);
-    EXPECT_EQ(r.ui.menPage.caption(), "[ 一般 ] 項目 1/3");
+    EXPECT_EQ(r.ui.menus("menPage").caption(), "[ 一般 ] 項目 1/3");
     EXPECT_EQ(r.ui.Label2[0].caption(), " 総ゲーム数");
     EXPECT_EQ(r.ui.Label4[6].caption(), "％");
     menPage_Click(r.c);
-    EXPECT_EQ(r.ui.menPage.caption(), "［ ＢＢ ］ 項目 2/3");
+    EXPECT_EQ(r.ui.menus("menPage").caption(), "［ ＢＢ ］ 項目 2/3");
     EXPECT_EQ(r.ui.Label2[10].caption(), " 平均ＢＢ中ゲーム数");
     EXPECT_EQ(r.ui.Label4[0].caption(), "回");
     menPage_Click(r.c);
-    EXPECT_EQ(r.ui.menPage.caption(), "［ ＲＢ ］ 項目 3/3");
+    EXPECT_EQ(r.ui.menus("menPage").caption(), "［ ＲＢ ］ 項目 3/3");
     EXPECT_EQ(r.ui.Label2[12].caption(), " 最小ＲＢ中ゲーム数");
     r.ui.Label2[0].setBackColor(rgb::Red);
     menPage_Click(r.c);
@@ -192,9 +192,9 @@ TEST(StatsPanel, PagesCycleWithCaptionsAndUnits) {
 TEST(StatsPanel, StartUpShowsPageZeroAllZeroAndMarkersOn) {
     Rig r;
     for (int row = 0; row < kRows; ++row) EXPECT_EQ(r.ui.Label3[row].caption(), row == 6 || row == 10 ? "0.00" : "0");
-    EXPECT_TRUE(r.ui.GhpHyo[0].checked());
-    EXPECT_TRUE(r.ui.GhpHyo[2].checked());
-    EXPECT_TRUE(r.ui.GhpHyo[4].checked());
+    EXPECT_TRUE(r.ui.menus("GhpHyo", 0).checked());
+    EXPECT_TRUE(r.ui.menus("GhpHyo", 2).checked());
+    EXPECT_TRUE(r.ui.menus("GhpHyo", 4).checked());
     EXPECT_TRUE(r.c.mark.Mark_BBs && r.c.mark.Mark_RBs && r.c.mark.Mark_BBe && r.c.mark.Mark_RBe);
     EXPECT_EQ(r.ui.Label1.caption(), " 　ゲーム不可");
     EXPECT_TRUE(r.ui.Timer2.enabled());

@@ -8,47 +8,67 @@
 namespace tobrak {
 
 const char* const kGainUnit = "枚";
+const char* const kHomePage = "https://tobrak.example.org/";
+const char* const kVersionText = "ＴＯＢＲＡＫ　バージョン　３．０１";
+const char* const kVersionText2 = "パチスロ実戦データの記録と解析";
 
 namespace {
 
 void setMarkers(Core& c, bool on) {
-    c.ui.main.GhpHyo[0]->setChecked(on);
+    c.ui.menu("GhpHyo", 0)->setChecked(on);
     c.mark.Mark_BBs = on;
     c.mark.Mark_RBs = on;
-    c.ui.main.GhpHyo[2]->setChecked(on);
+    c.ui.menu("GhpHyo", 2)->setChecked(on);
     c.mark.Mark_BBe = on;
-    c.ui.main.GhpHyo[4]->setChecked(on);
+    c.ui.menu("GhpHyo", 4)->setChecked(on);
     c.mark.Mark_RBe = on;
 }
 
 // Values the window has by design, before any code runs.
 void applyDesign(Core& c) {
     MainControls& m = c.ui.main;
+    m.form->setTitle("ＴＯＢＲＡＫ");
     m.Label1->setCaption(kBoardNg);
     m.Label15->setCaption(kGainUnit);
     m.Label14->setVisible(false);
     m.Label15->setVisible(false);
-    m.menPage->setCaption("項目切替　１／５");
+    m.Picture9->setVisible(false);
+    m.Picture10->setVisible(false);
+    m.Frame1->setVisible(false);
+    m.Label11->setVisible(false);
+    c.ui.menu("menPage")->setCaption("項目切替　１／５");
     c.ui.Timer2->setInterval(kPollMs);
     c.ui.Timer8->setInterval(kBlinkMs);
     c.ui.Timer8->setEnabled(false);
 }
 
+void moveImage(Core& c, int left) {
+    c.ui.main.Image1->move(left, c.ui.main.Image1->top());
+    c.ui.graph->Sub_ZoomMove();
+}
+
 }  // namespace
 
-void Hyouji_Menu_Init(Core& c) {
-    setMarkers(c, true);
-}
-void Hyouji_Menu_Cls(Core& c) {
-    setMarkers(c, false);
-}
+void Hyouji_Menu_Init(Core& c) { setMarkers(c, true); }
+void Hyouji_Menu_Cls(Core& c) { setMarkers(c, false); }
 
 void Form_Load(Core& c) {
+    MainControls& m = c.ui.main;
     applyDesign(c);
     KoumokuInit(c);
     c.rec.Dat_Max = kDatMax;
     c.pen.Zoom_Scl = 10.0f;
+    m.Picture1->setHeight(kPanelHeight);
+    m.Picture2->setGeometry(con_P2left, 0, m.form->clientWidth() - con_P2left, kPanelHeight);
+    m.Picture3->setGeometry(1575, Ghp_Top - 20, 600, 5090);
+    m.Picture9->move(0, 160);
+    m.Picture10->move(3360, 2000);
+    m.Label11->setVisible(false);
+    m.Image1->setGeometry(m.Image1->left(), m.Image1->top(), 10, 10);
+    for (const char* name : {"HistEnd", "YB_Hist", "BB_Hist", "RB_Hist"}) c.ui.menu(name)->setVisible(false);
     c.flags.Kaiseki_On = 0;
+    c.fd.ZoomSel = 3;
+    c.ui.menu("G_zoom", 3)->setChecked(true);
     c.rec.Dat_Len = kHeaderLen;
     c.rec.Ghp_Pos = kHeaderLen + 1;
     c.rec.Dat_Buf[kHeaderLen] = 0;
@@ -58,7 +78,44 @@ void Form_Load(Core& c) {
     ChrClrInit(c);
     GhpClrInit(c);
     c.ui.graph->X4GhpInit();
+    m.Combo1->clear();
+    for (int i = 1; i <= 100; ++i) m.Combo1->addItem(std::to_string(i));
+    m.Combo1->setCurrentIndex(29);
     c.ui.Timer2->setEnabled(true);
 }
+
+void Form_Resize(Core& c) {
+    MainControls& m = c.ui.main;
+    FormWindow& f = *m.form;
+    if (f.minimized()) return;
+    const int excess = f.clientHeight() - m.Picture2->height();
+    if (excess > 0) f.setOuterHeight(f.outerHeight() - excess);
+    if (c.flags.Kaiseki_On > 0) {
+        m.Picture2->setWidth(f.clientWidth() - con_P2left);
+        c.ui.graph->Kaiseki_Click(c.flags.Kaiseki_On - 1);
+        return;
+    }
+    // Keep the zoom frame on the visible part of the graph.
+    const float right = static_cast<float>(static_cast<double>(f.clientWidth()) + c.pen.Ghp_Scroll - con_P2left -
+                                           m.Image1->width());
+    if (static_cast<float>(m.Image1->left()) > right) moveImage(c, static_cast<int>(right));
+    if (static_cast<float>(m.Image1->left()) < Ghp_Left) moveImage(c, static_cast<int>(Ghp_Left));
+    m.Picture2->setWidth(f.clientWidth() - con_P2left);
+    c.ui.graph->standardRedraw();
+}
+
+bool Form_QueryUnload(Core& c, int closeReason) {
+    if (closeReason != 0) return false;
+    if (c.ui.dialogs->messageBox("本当に終了しますか？", "終了", MsgIcon::Information, MsgButtons::OkCancel) !=
+        MsgResult::Ok)
+        return true;
+    c.ui.windows->shutdown();
+    return false;
+}
+
+void Pgend_Click(Core& c) { Form_QueryUnload(c, 0); }
+void HelpVer_Click(Core& c) { c.ui.main.Picture10->setVisible(true); }
+void Command2_Click(Core& c) { c.ui.main.Picture10->setVisible(false); }
+void kovhp_Click(Core& c) { c.ui.shell->openUrl(kHomePage); }
 
 }  // namespace tobrak

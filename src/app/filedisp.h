@@ -10,6 +10,27 @@ extern const char* const kGainUnit;  // "枚"
 // The start-up sequence, from the caption tables to the empty graph; the poll
 // timer runs from its end.
 void Form_Load(Core& c);
+// Layout rule on every resize: height fit, graph width, redraw of the view in force.
+void Form_Resize(Core& c);
+// Quit question when the user closes the window (reason 0); returns the cancel
+// flag. On OK every window is closed and the program ends.
+bool Form_QueryUnload(Core& c, int closeReason);
+void Pgend_Click(Core& c);
+void HelpVer_Click(Core& c);
+void Command2_Click(Core& c);
+void kovhp_Click(Core& c);
+
+extern const char* const kHomePage;
+extern const char* const kVersionText;  // "ＴＯＢＲＡＫ　バージョン　３．０１"
+extern const char* const kVersionText2;
+
+// Fixed layout values of the main window, in twips.
+constexpr int con_P2left = 1560;
+constexpr int Ghp_Top = 220;
+constexpr float Ghp_Left = 630.0f;
+constexpr int kClientWidth = 12105;  // as designed
+constexpr int kPanelHeight = Ghp_Top + 5300;
+
 // All three display options on / off, with their check marks.
 void Hyouji_Menu_Init(Core& c);
 void Hyouji_Menu_Cls(Core& c);

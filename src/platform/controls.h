@@ -45,6 +45,48 @@ public:
     virtual bool visible() const = 0;
 };
 
+// A positioned control: a panel, a drawing surface, a frame, an image rectangle.
+// Geometry in twips, relative to its container.
+class Box {
+public:
+    virtual ~Box() = default;
+    virtual void setGeometry(int left, int top, int width, int height) = 0;
+    virtual int left() const = 0;
+    virtual int top() const = 0;
+    virtual int width() const = 0;
+    virtual int height() const = 0;
+    virtual void setVisible(bool v) = 0;
+    virtual bool visible() const = 0;
+    void move(int l, int t) { setGeometry(l, t, width(), height()); }
+    void setWidth(int w) { setGeometry(left(), top(), w, height()); }
+    void setHeight(int h) { setGeometry(left(), top(), width(), h); }
+};
+
+// A top-level window as the layout rule sees it. Sizes in twips.
+class FormWindow {
+public:
+    virtual ~FormWindow() = default;
+    virtual int clientWidth() const = 0;
+    virtual int clientHeight() const = 0;
+    virtual bool minimized() const = 0;
+    virtual int outerHeight() const = 0;
+    virtual void setOuterHeight(int twips) = 0;
+    virtual void setTitle(const std::string& utf8) = 0;
+    virtual std::string title() const = 0;
+};
+
+// A drop-down list.
+class ComboBox {
+public:
+    virtual ~ComboBox() = default;
+    virtual void clear() = 0;
+    virtual void addItem(const std::string& utf8) = 0;
+    virtual int count() const = 0;
+    virtual void setCurrentIndex(int i) = 0;
+    virtual int currentIndex() const = 0;
+    virtual std::string currentText() const = 0;
+};
+
 // A repeating timer whose tick handler is bound when the platform creates it.
 class Timer {
 public:

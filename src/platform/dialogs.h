@@ -1,5 +1,6 @@
 #pragma once
 // Message boxes. Every confirmation uses OK/Cancel with Cancel as the default.
+#include <optional>
 #include <string>
 
 namespace tobrak {
@@ -14,6 +15,15 @@ public:
     // Modal: returns when the user has answered.
     virtual MsgResult messageBox(const std::string& text, const std::string& title, MsgIcon icon,
                                  MsgButtons buttons) = 0;
+    // File-open dialog with a filter such as "スロットデーターファイル(*.slt)|*.slt" and the
+    // read-only check box hidden. No value: cancelled.
+    virtual std::optional<std::string> openFile(const std::string& filter) = 0;
+    // File-save dialog with the same kind of filter; the dialog asks no overwrite
+    // question of its own (the caller does). No value: cancelled.
+    virtual std::optional<std::string> saveFile(const std::string& filter) = 0;
+    // Input box with a title, a prompt and a default text. Cancel gives an empty text.
+    virtual std::string inputBox(const std::string& prompt, const std::string& title,
+                                 const std::string& defaultText) = 0;
 };
 
 }  // namespace tobrak

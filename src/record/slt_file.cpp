@@ -1,8 +1,9 @@
 #include "record/slt_file.h"
 
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
+
+#include "util/paths.h"
 
 namespace tobrak {
 
@@ -14,7 +15,7 @@ std::vector<std::uint8_t> encodeSlt(const PlayRecord& rec) {
 
 SltStatus decodeSlt(const std::vector<std::uint8_t>& bytes, PlayRecord& rec) {
     const auto n = static_cast<std::int64_t>(bytes.size());
-    if (n >= kDatMax) return SltStatus::TooLarge;
+    if (n > kMaxFileLen) return SltStatus::TooLarge;
     if (n < kHeaderLen) return SltStatus::TooShort;
     std::copy(bytes.begin(), bytes.end(), rec.Dat_Buf.begin());
     rec.Dat_Len = static_cast<std::int32_t>(n);
@@ -25,13 +26,13 @@ SltStatus decodeSlt(const std::vector<std::uint8_t>& bytes, PlayRecord& rec) {
 }
 
 SltStatus readFileBytes(const std::string& path, std::vector<std::uint8_t>& out) {
-    std::ifstream f(path, std::ios::binary);
+    std::ifstream f(fsPath(path), std::ios::binary);
     if (!f) return SltStatus::IoError;
     f.seekg(0, std::ios::end);
     const std::streamoff size = f.tellg();
     if (size < 0) return SltStatus::IoError;
     // Refuse oversized files before reading them whole.
-    if (size >= kDatMax) return SltStatus::TooLarge;
+    if (size > kMaxFileLen) return SltStatus::TooLarge;
     f.seekg(0);
     out.assign(static_cast<std::size_t>(size), 0);
     if (size > 0 && !f.read(reinterpret_cast<char*>(out.data()), size)) return SltStatus::IoError;
@@ -39,7 +40,10 @@ SltStatus readFileBytes(const std::string& path, std::vector<std::uint8_t>& out)
 }
 
 SltStatus writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    const std::string tmp = path + ".tmp";
+    namespace fs = std::filesystem;
+    const fs::path target = fsPath(path);
+    const fs::path tmp = fsPath(path + ".tmp");
+    std::error_code ec;
     {
         std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
         if (!f) return SltStatus::IoError;
@@ -47,12 +51,13 @@ SltStatus writeFileBytes(const std::string& path, const std::vector<std::uint8_t
         f.flush();
         if (!f) {
             f.close();
-            std::remove(tmp.c_str());
+            fs::remove(tmp, ec);
             return SltStatus::IoError;
         }
     }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-        std::remove(tmp.c_str());
+    fs::rename(tmp, target, ec);
+    if (ec) {
+        fs::remove(tmp, ec);
         return SltStatus::IoError;
     }
     return SltStatus::Ok;

@@ -9,13 +9,16 @@
 namespace tobrak {
 
 constexpr std::uint8_t kGameMask = 0xB7;
+// Live recording keeps up to 31001 games, which save to 31049 bytes; a file that
+// long must load again.
+constexpr std::int32_t kMaxFileLen = kDatMax;
 
 enum class SltStatus { Ok, TooLarge, TooShort, IoError };
 
 // The file image of the record: bytes 0 .. Dat_Len-1, game bytes masked.
 std::vector<std::uint8_t> encodeSlt(const PlayRecord& rec);
 
-// Replaces the record by a file image. A file of 31049 bytes or more is refused
+// Replaces the record by a file image. A file longer than 31049 bytes is refused
 // (TooLarge), and so is one shorter than the header (TooShort): its games would
 // land in the header. On refusal the record is unchanged.
 SltStatus decodeSlt(const std::vector<std::uint8_t>& bytes, PlayRecord& rec);

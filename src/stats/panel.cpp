@@ -80,7 +80,7 @@ void menPage_Click(Core& c) {
     // A page below 0 cannot come from the click itself; keep the tables' bounds safe.
     if (c.fd.MenuPage < 0) c.fd.MenuPage = 0;
     const int p = c.fd.MenuPage;
-    c.ui.main.menPage->setCaption(std::string(pageName(p)) + " 項目 " + std::to_string(p + 1) + "/3");
+    c.ui.menu("menPage")->setCaption(std::string(pageName(p)) + " 項目 " + std::to_string(p + 1) + "/3");
     for (int r = 0; r < kRows; ++r) {
         c.ui.main.Label2[r]->setBackColor(rgb::Cyan);
         c.ui.main.Label2[r]->setCaption(c.fd.Koumoku[p][r]);

@@ -2,12 +2,32 @@
 
 #include "acquisition/rs232.h"
 #include "app/filedisp.h"
+#include "app/menu.h"
 
 namespace tobrak::headless {
 
-HeadlessUi::HeadlessUi() = default;
+MemMenus::MemMenus() {
+    for (const MenuEntry& e : menuTree()) {
+        auto item = std::make_unique<MemMenuItem>();
+        item->setCaption(e.caption);
+        item->setVisible(e.visible);
+        items_[menuKey(e.name, e.index)] = std::move(item);
+    }
+}
 
-void HeadlessUi::attach(Core& c, Board* board, GraphHooks* graph) {
+MenuItem* MemMenus::item(const std::string& name, int index) {
+    const auto it = items_.find(menuKey(name, index));
+    return it == items_.end() ? nullptr : it->second.get();
+}
+
+HeadlessUi::HeadlessUi() {
+    // Design geometry of the surfaces that the start-up does not set whole.
+    Picture1.setGeometry(0, 0, 1575, 5520);
+    Picture10.setGeometry(3360, 2000, 4215, 1485);
+    Image1.setGeometry(0, 0, 10, 10);
+}
+
+void HeadlessUi::attach(Core& c, Board* board, ViewHooks* graph) {
     MainControls& m = c.ui.main;
     m.Label1 = &Label1;
     m.Label12 = &Label12;
@@ -18,8 +38,19 @@ void HeadlessUi::attach(Core& c, Board* board, GraphHooks* graph) {
         m.Label3[r] = &Label3[r];
         m.Label4[r] = &Label4[r];
     }
-    m.menPage = &menPage;
-    for (std::size_t i = 0; i < GhpHyo.size(); ++i) m.GhpHyo[i] = &GhpHyo[i];
+    m.Label11 = &Label11;
+    m.Picture1 = &Picture1;
+    m.Picture2 = &Picture2;
+    m.Picture3 = &Picture3;
+    m.Picture9 = &Picture9;
+    m.Picture10 = &Picture10;
+    m.Frame1 = &Frame1;
+    m.Image1 = &Image1;
+    m.Combo1 = &Combo1;
+    m.form = &form;
+    c.ui.menus = &menus;
+    c.ui.shell = &shell;
+    c.ui.windows = &windows;
     c.ui.Timer2 = &Timer2;
     c.ui.Timer8 = &Timer8;
     c.ui.dialogs = &dialogs;
@@ -27,7 +58,7 @@ void HeadlessUi::attach(Core& c, Board* board, GraphHooks* graph) {
     c.ui.graph = graph ? graph : &noGraph_;
 }
 
-HeadlessApp::HeadlessApp(Board* board, GraphHooks* graph) {
+HeadlessApp::HeadlessApp(Board* board, ViewHooks* graph) {
     ui.attach(core, board, graph);
     ui.Timer2.bind([this] { Timer2_Timer(core); });
     ui.Timer8.bind([this] { Timer8_Timer(core); });

@@ -3,7 +3,9 @@
 // command-line tool and the tests.
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,88 @@ private:
     std::string caption_;
     bool checked_ = false;
     bool visible_ = true;
+};
+
+class MemBox final : public Box {
+public:
+    void setGeometry(int l, int t, int w, int h) override {
+        l_ = l;
+        t_ = t;
+        w_ = w;
+        h_ = h;
+    }
+    int left() const override { return l_; }
+    int top() const override { return t_; }
+    int width() const override { return w_; }
+    int height() const override { return h_; }
+    void setVisible(bool v) override { visible_ = v; }
+    bool visible() const override { return visible_; }
+
+private:
+    int l_ = 0, t_ = 0, w_ = 0, h_ = 0;
+    bool visible_ = true;
+};
+
+// The main window: a client area of a given size below a frame and menu bar.
+class MemForm final : public FormWindow {
+public:
+    static constexpr int kFrame = 900;  // title bar, menu bar and borders, in twips
+    int clientWidth() const override { return clientW; }
+    int clientHeight() const override { return clientH; }
+    bool minimized() const override { return isMinimized; }
+    int outerHeight() const override { return clientH + kFrame; }
+    void setOuterHeight(int t) override { clientH = t - kFrame; }
+    void setTitle(const std::string& s) override { title_ = s; }
+    std::string title() const override { return title_; }
+
+    int clientW = 12105;
+    int clientH = 5520;
+    bool isMinimized = false;
+
+private:
+    std::string title_;
+};
+
+class MemCombo final : public ComboBox {
+public:
+    void clear() override {
+        items.clear();
+        current = -1;
+    }
+    void addItem(const std::string& s) override { items.push_back(s); }
+    int count() const override { return static_cast<int>(items.size()); }
+    void setCurrentIndex(int i) override { current = i; }
+    int currentIndex() const override { return current; }
+    std::string currentText() const override {
+        return current >= 0 && current < count() ? items[static_cast<std::size_t>(current)] : "";
+    }
+    std::vector<std::string> items;
+    int current = -1;
+};
+
+// Every item of the menu tree, created with its caption and start-up visibility.
+class MemMenus final : public Menus {
+public:
+    MemMenus();
+    MenuItem* item(const std::string& name, int index = -1) override;
+    MemMenuItem& operator()(const std::string& name, int index = -1) {
+        return static_cast<MemMenuItem&>(*item(name, index));
+    }
+
+private:
+    std::map<std::string, std::unique_ptr<MemMenuItem>> items_;
+};
+
+class MemShell final : public Shell {
+public:
+    void openUrl(const std::string& url) override { opened.push_back(url); }
+    std::vector<std::string> opened;
+};
+
+class MemWindows final : public AppWindows {
+public:
+    void shutdown() override { ++shutdowns; }
+    int shutdowns = 0;
 };
 
 // A timer that ticks only when told to: by fire(), or by a Clock advancing time.
@@ -85,9 +169,29 @@ struct ShownBox {
     MsgButtons buttons;
 };
 
-// Records every box; answers from a queue (OK when empty).
+// Records every box and dialog; answers from queues: OK, cancelled dialogs and
+// empty input when a queue is empty.
 class ScriptedDialogs final : public Dialogs {
 public:
+    std::optional<std::string> openFile(const std::string& filter) override {
+        filters.push_back(filter);
+        return next(openAnswers);
+    }
+    std::optional<std::string> saveFile(const std::string& filter) override {
+        filters.push_back(filter);
+        return next(saveAnswers);
+    }
+    std::string inputBox(const std::string& prompt, const std::string& title, const std::string& def) override {
+        inputs.push_back({prompt, title, def});
+        return next(inputAnswers).value_or("");
+    }
+    struct Input {
+        std::string prompt, title, defaultText;
+    };
+    std::deque<std::optional<std::string>> openAnswers, saveAnswers, inputAnswers;
+    std::vector<std::string> filters;
+    std::vector<Input> inputs;
+
     MsgResult messageBox(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) override {
         shown.push_back({text, title, icon, buttons});
         if (whileOpen) whileOpen();
@@ -99,6 +203,14 @@ public:
     std::vector<ShownBox> shown;
     std::deque<MsgResult> answers;
     std::function<void()> whileOpen;  // runs while a box is "open", e.g. to fire timers
+
+private:
+    static std::optional<std::string> next(std::deque<std::optional<std::string>>& q) {
+        if (q.empty()) return std::nullopt;
+        auto v = q.front();
+        q.pop_front();
+        return v;
+    }
 };
 
 // Every control and timer of the logic, in memory, wired into a Core.
@@ -106,25 +218,29 @@ class HeadlessUi {
 public:
     HeadlessUi();
     // Points the core's platform at these controls; `board` may be null (no board).
-    void attach(Core& c, Board* board, GraphHooks* graph = nullptr);
+    void attach(Core& c, Board* board, ViewHooks* graph = nullptr);
 
-    MemLabel Label1, Label12, Label14, Label15;
+    MemLabel Label1, Label12, Label14, Label15, Label11;
     std::array<MemLabel, kRows> Label2, Label3, Label4;
-    MemMenuItem menPage;
-    std::array<MemMenuItem, 5> GhpHyo;
+    MemBox Picture1, Picture2, Picture3, Picture9, Picture10, Frame1, Image1;
+    MemCombo Combo1;
+    MemForm form;
+    MemMenus menus;
     MemTimer Timer2, Timer8;
     ScriptedDialogs dialogs;
+    MemShell shell;
+    MemWindows windows;
 
 private:
     NoBoard noBoard_;
-    GraphHooks noGraph_;
+    ViewHooks noGraph_;
 };
 
 // A started program with the headless platform: Form_Load has run and the
 // timers drive the acquisition of this core.
 class HeadlessApp {
 public:
-    explicit HeadlessApp(Board* board, GraphHooks* graph = nullptr);
+    explicit HeadlessApp(Board* board, ViewHooks* graph = nullptr);
     // Advances time by `ms` in 80 ms steps: polls and blink ticks fall due in order.
     void run(int ms);
 

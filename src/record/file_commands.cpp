@@ -1,0 +1,149 @@
+#include "record/file_commands.h"
+
+#include <filesystem>
+
+#include "app/filedisp.h"
+#include "graph/display_options.h"
+#include "graph/graph_clear.h"
+#include "record/slt_file.h"
+#include "stats/panel.h"
+#include "stats/stats_engine.h"
+#include "util/paths.h"
+#include "util/text.h"
+
+namespace tobrak {
+
+const char* const kSltFilter = "スロットデーターファイル(*.slt)|*.slt";
+const char* const kTitleStart = "ＴＯＢＲＡＫ　　";
+const char* const kFileError = "ファイル・エラーです！";
+const char* const kSizeError = "データサイズは31000ゲームまでです！";
+
+namespace {
+
+const char* const kTwentyBlanks = "　　　　　　　　　　　　　　　　　　　　";
+
+bool confirm(Core& c, const std::string& text, const std::string& title) {
+    return c.ui.dialogs->messageBox(text, title, MsgIcon::Information, MsgButtons::OkCancel) == MsgResult::Ok;
+}
+
+void fileErrorBox(Core& c) { c.ui.dialogs->messageBox(kFileError, "ファイル", MsgIcon::Stop, MsgButtons::Ok); }
+
+bool endsWithSlt(const std::string& p) {
+    if (p.size() < 4) return false;
+    std::string ext = p.substr(p.size() - 4);
+    for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return ext == ".slt";
+}
+
+bool exists(const std::string& p) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(fsPath(p), ec);
+}
+
+}  // namespace
+
+std::string windowTitle(const std::u16string& comment) { return kTitleStart + utf16ToUtf8(comment); }
+
+bool loadPlayData(Core& c, const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    SltStatus st = readFileBytes(path, bytes);
+    PlayRecord& rec = c.rec;
+    if (st == SltStatus::Ok) st = decodeSlt(bytes, rec);
+    if (st == SltStatus::TooLarge) {
+        c.ui.dialogs->messageBox(kSizeError, "ファイルエラー", MsgIcon::Stop, MsgButtons::Ok);
+        return false;
+    }
+    if (st != SltStatus::Ok) {
+        fileErrorBox(c);
+        return false;
+    }
+    // Display options stored with the file.
+    Hyouji_Menu_Cls(c);
+    const std::uint8_t options = rec.Dat_Buf[43];
+    if (options & 1) GhpHyo_Click(c, 0);
+    if (options & 2) GhpHyo_Click(c, 2);
+    if (options & 8) GhpHyo_Click(c, 4);
+
+    c.fd.MenuPage = 4;
+    menPage_Click(c);
+    GhpClrInit(c);
+    c.ui.graph->GhpDispAll();
+    ChrClrInit(c);
+    ChrDispAll(c);
+    c.ui.graph->X4GhpInit();
+    c.ui.graph->X4_Line();
+    c.ui.graph->G_zoom_Click(c.fd.ZoomSel);
+
+    c.ui.main.form->setTitle(kTitleStart + std::string(kTwentyBlanks));
+    c.fd.ComData = headerComment(rec);
+    c.ui.main.form->setTitle(windowTitle(c.fd.ComData));
+    return true;
+}
+
+void menFile_open_Click(Core& c) {
+    if (c.rec.Dat_Len > kHeaderLen &&
+        !confirm(c, "読込を行うと既存データがクリアされます。\n\n本当に読込ますか？", "読込確認"))
+        return;
+    std::optional<std::string> path;
+    do {
+        path = c.ui.dialogs->openFile(kSltFilter);
+        if (!path) return;
+    } while (!exists(*path));
+    loadPlayData(c, *path);
+}
+
+void Comment_Click(Core& c) {
+    const std::string entered = c.ui.dialogs->inputBox(
+        "機種名や条件等を入力して下さい。\n\nデータの保存時に添付されます。\n\n倍角・半角合わせて２０文字まで保存できます。",
+        "コメント入力", utf16ToUtf8(c.fd.ComData));
+    if (entered.empty()) return;
+    std::u16string text = utf8ToUtf16(entered);
+    if (text.size() > 20) {
+        // Never keep half of a surrogate pair.
+        std::size_t n = 20;
+        if (text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
+        text.resize(n);
+    }
+    c.fd.ComData = text;
+    setHeaderComment(c.rec, text);
+    c.ui.main.form->setTitle(windowTitle(text));
+}
+
+bool savePlayData(Core& c, const std::string& path) {
+    std::vector<std::uint8_t> bytes = encodeSlt(c.rec);
+    // Byte 43 carries the display options in force; its other bits stay as held.
+    std::uint8_t& options = bytes[43];
+    options = static_cast<std::uint8_t>(options & ~(1 | 2 | 8));
+    if (c.mark.Mark_BBs) options |= 1;
+    if (c.mark.Mark_BBe) options |= 2;
+    if (c.mark.Mark_RBe) options |= 8;
+    if (writeFileBytes(path, bytes) != SltStatus::Ok) {
+        fileErrorBox(c);
+        return false;
+    }
+    return true;
+}
+
+void menFile_Save_Click(Core& c) {
+    std::optional<std::string> path = c.ui.dialogs->saveFile(kSltFilter);
+    if (!path || path->empty()) return;
+    if (!endsWithSlt(*path)) *path += ".slt";
+    if (exists(*path) &&
+        !confirm(c, "同じ名前のファイルがあります。\n\n上書きしますか？", "保存確認"))
+        return;
+    savePlayData(c, *path);
+}
+
+void Ghp_Cls_Click(Core& c) {
+    if (!confirm(c, "本当にクリアしますか？", "クリア")) return;
+    c.rec.clear();
+    c.ui.main.form->setTitle(kTitleStart + std::string(kTwentyBlanks));
+    ChrClrInit(c);
+    c.fd.MenuPage = 4;
+    menPage_Click(c);
+    Hyouji_Menu_Init(c);
+    GhpClrInit(c);
+    c.ui.graph->X4GhpInit();
+}
+
+}  // namespace tobrak

@@ -1,0 +1,30 @@
+#pragma once
+// The file menu's record commands: load, comment, save, clear.
+#include <string>
+
+#include "app/core.h"
+
+namespace tobrak {
+
+extern const char* const kSltFilter;    // "スロットデーターファイル(*.slt)|*.slt"
+extern const char* const kTitleStart;   // "ＴＯＢＲＡＫ　　"
+extern const char* const kFileError;    // "ファイル・エラーです！"
+extern const char* const kSizeError;    // "データサイズは31000ゲームまでです！"
+
+// Reads the whole file and checks it before anything changes; then replaces the
+// record and rebuilds every view from it. A refused file leaves everything as it
+// was and the user is told why. Returns whether the file was loaded.
+bool loadPlayData(Core& c, const std::string& path);
+// Writes the record to `path` (game bytes masked, display options in byte 43).
+// A failed write leaves an existing file intact. Returns whether it was written.
+bool savePlayData(Core& c, const std::string& path);
+
+void menFile_open_Click(Core& c);
+void Comment_Click(Core& c);
+void menFile_Save_Click(Core& c);
+void Ghp_Cls_Click(Core& c);
+
+// The main window's title for a comment.
+std::string windowTitle(const std::u16string& comment);
+
+}  // namespace tobrak
