@@ -10,7 +10,7 @@
 namespace tobrak::test {
 
 struct GraphCall {
-    std::string what;  // "ghp", "zoom", "main", "zoomtext", "clr", "x4"
+    std::string what;  // "ghp", "zoom", "main", "zoomtext", "clr", "dispall", "redraw", "x4", "x4line", ...
     float x = 0, y = 0;
     int value = 0;
     bool operator==(const GraphCall&) const = default;
@@ -23,7 +23,13 @@ public:
     void printMain(float x, float y, std::int32_t v) override { calls.push_back({"main", x, y, v}); }
     void printZoom(float x, float y, std::int32_t v) override { calls.push_back({"zoomtext", x, y, v}); }
     void GhpClrInit() override { calls.push_back({"clr"}); }
+    void GhpDispAll() override { calls.push_back({"dispall"}); }
+    void standardRedraw() override { calls.push_back({"redraw"}); }
     void X4GhpInit() override { calls.push_back({"x4"}); }
+    void X4_Line() override { calls.push_back({"x4line"}); }
+    void G_zoom_Click(int i) override { calls.push_back({"zoomsel", 0, 0, i}); }
+    void Sub_ZoomMove() override { calls.push_back({"zoommove"}); }
+    void Kaiseki_Click(int i) override { calls.push_back({"kaiseki", 0, 0, i}); }
     std::vector<GraphCall> of(const std::string& what) const {
         std::vector<GraphCall> r;
         for (const auto& c : calls)

@@ -1,0 +1,379 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/filedisp.h"
+#include "app/menu.h"
+#include "record/file_commands.h"
+#include "record/slt_file.h"
+#include "rig.h"
+#include "stats/panel.h"
+#include "util/text.h"
+
+namespace tobrak::test {
+namespace {
+
+namespace fs = std::filesystem;
+using headless::ShownBox;
+
+class FileCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("tobrak_files_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string path(const std::string& name) const { return (dir / name).string(); }
+    // A play-data file: header bytes as given, games masked.
+    std::string write(const std::string& name, std::vector<std::uint8_t> header, const std::vector<std::uint8_t>& games) {
+        header.resize(kHeaderLen, 0);
+        for (auto g : games) header.push_back(g ^ kGameMask);
+        std::ofstream(path(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+        return path(name);
+    }
+    void load(const std::string& p) {
+        r.ui.dialogs.openAnswers.push_back(p);
+        menuClick(r.c, "menFile_open");
+    }
+    const ShownBox& lastBox() const { return r.ui.dialogs.shown.back(); }
+
+    fs::path dir;
+    Rig r;
+};
+
+TEST_F(FileCommands, LoadReplacesTheRecordAndRebuildsEverything) {
+    menuClick(r.c, "menPage");
+    menuClick(r.c, "menPage");
+    const std::vector<std::uint8_t> games = {0x31, 0x30, 0x12, 0xBF, 0xBF};
+    load(write("a.slt", {6, 'A', 0, 'B', 0, 'C', 0}, games));
+    EXPECT_TRUE(r.ui.dialogs.shown.empty());  // an empty record asks nothing
+    EXPECT_EQ(r.ui.dialogs.filters.at(0), "スロットデーターファイル(*.slt)|*.slt");
+    EXPECT_EQ(r.c.rec.Dat_Len, 53);
+    EXPECT_EQ(r.c.rec.Ghp_Pos, 54);
+    EXPECT_EQ(r.c.rec.Dat_Buf[51], 0xBF);
+    EXPECT_EQ(r.c.rec.Dat_Buf[53], 0);
+    EXPECT_EQ(r.c.cnt.Tot_In, 13);
+    EXPECT_EQ(r.c.cnt.BB_Cnt, 1);
+    EXPECT_TRUE(r.c.rs.DaiBB_On);  // the record ends inside a BB
+    EXPECT_TRUE(r.ui.Timer8.enabled());
+    EXPECT_EQ(r.c.fd.MenuPage, 0);
+    EXPECT_EQ(r.ui.Label3[7].caption(), "20");
+    EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　ABC");
+    EXPECT_EQ(r.c.fd.ComData, u"ABC");
+    // No option bits in byte 43: all three display options off.
+    EXPECT_FALSE(r.ui.menus("GhpHyo", 0).checked());
+    EXPECT_FALSE(r.c.mark.Mark_RBs);
+    // The views are rebuilt from the record in order.
+    std::vector<std::string> order;
+    for (const auto& call : r.graph.calls)
+        if (call.what != "ghp" && call.what != "zoom") order.push_back(call.what);
+    const std::vector<std::string> tail(order.end() - 5, order.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"clr", "dispall", "x4", "x4line", "zoomsel"}));
+    EXPECT_EQ(r.graph.of("zoomsel").back().value, 3);
+    // Recording goes on inside the loaded bonus, drawing one game behind.
+    r.game(8 | 3);
+    EXPECT_TRUE(r.graph.of("ghp").empty());
+    r.game(3);
+    EXPECT_EQ(r.graph.of("ghp").at(0).value, 0xB0);
+    EXPECT_EQ(r.c.cnt.BB_GameSum, 3);
+}
+
+TEST_F(FileCommands, DisplayOptionsComeFromByte43) {
+    load(write("on.slt", {0, 0}, {0x30}));
+    r.c.rec.Dat_Buf[43] = 0;
+    std::vector<std::uint8_t> header(44, 0);
+    header[43] = 0x0B;
+    r.ui.dialogs.answers.push_back(MsgResult::Ok);
+    load(write("b.slt", header, {0x30}));
+    EXPECT_TRUE(r.c.mark.Mark_BBs && r.c.mark.Mark_RBs && r.c.mark.Mark_BBe && r.c.mark.Mark_RBe);
+    EXPECT_TRUE(r.ui.menus("GhpHyo", 4).checked());
+    EXPECT_EQ(r.c.rec.Dat_Buf[43], 0x0B);  // used as stored, not unmasked
+    header[43] = 0x04;
+    r.ui.dialogs.answers.push_back(MsgResult::Ok);
+    load(write("c.slt", header, {0x30}));
+    EXPECT_FALSE(r.c.mark.Mark_BBs || r.c.mark.Mark_BBe || r.c.mark.Mark_RBe);
+}
+
+TEST_F(FileCommands, HeaderOnlyFileAndCommentLengthAbove40) {
+    load(write("h.slt", {4, 0x17, 0x53, 0x97, 0x65}, {}));
+    EXPECT_EQ(r.c.rec.Dat_Len, 48);
+    EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　北斗");
+    load(write("n.slt", {41, 'A', 0}, {0x30}));
+    EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　");
+    EXPECT_TRUE(r.c.fd.ComData.empty());
+}
+
+TEST_F(FileCommands, LoadConfirmationAndDialogOutcomes) {
+    r.game(3);
+    const std::string file = write("a.slt", {}, {0x30, 0x30});
+    // Cancel at the question: the dialog is not even shown.
+    r.ui.dialogs.answers.push_back(MsgResult::Cancel);
+    load(file);
+    ASSERT_EQ(r.ui.dialogs.shown.size(), 1u);
+    EXPECT_EQ(lastBox().text, "読込を行うと既存データがクリアされます。\n\n本当に読込ますか？");
+    EXPECT_EQ(lastBox().title, "読込確認");
+    EXPECT_EQ(lastBox().icon, MsgIcon::Information);
+    EXPECT_EQ(lastBox().buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(r.c.rec.Dat_Len, 49);
+    EXPECT_TRUE(r.ui.dialogs.filters.empty());
+    r.ui.dialogs.openAnswers.clear();
+    // Cancelling the dialog ends silently.
+    menuClick(r.c, "menFile_open");
+    EXPECT_EQ(r.ui.dialogs.shown.size(), 2u);
+    EXPECT_EQ(r.c.rec.Dat_Len, 49);
+    // A path that names no file shows the dialog again.
+    r.ui.dialogs.openAnswers = {path("missing.slt"), dir.string(), file};
+    menuClick(r.c, "menFile_open");
+    EXPECT_EQ(r.ui.dialogs.filters.size(), 4u);
+    EXPECT_EQ(r.c.rec.Dat_Len, 50);
+}
+
+TEST_F(FileCommands, RefusedFilesChangeNothing) {
+    r.games(3, 3, 2);
+    menuClick(r.c, "Comment");  // no answer: comment unchanged
+    const PlayRecord before = r.c.rec;
+    const Counters counters = r.c.cnt;
+    const std::string title = r.ui.form.title();
+    auto expectUnchanged = [&] {
+        EXPECT_EQ(r.c.rec.Dat_Len, before.Dat_Len);
+        EXPECT_EQ(r.c.rec.Dat_Buf, before.Dat_Buf);
+        EXPECT_EQ(r.c.cnt.Tot_Out, counters.Tot_Out);
+        EXPECT_EQ(r.ui.form.title(), title);
+        EXPECT_TRUE(r.ui.menus("GhpHyo", 0).checked());
+    };
+
+    r.ui.dialogs.answers.push_back(MsgResult::Ok);
+    load(write("big.slt", {}, std::vector<std::uint8_t>(31002, 0x30)));
+    EXPECT_EQ(lastBox().text, "データサイズは31000ゲームまでです！");
+    EXPECT_EQ(lastBox().title, "ファイルエラー");
+    EXPECT_EQ(lastBox().icon, MsgIcon::Stop);
+    expectUnchanged();
+
+    std::ofstream(path("short.slt"), std::ios::binary) << "abc";
+    r.ui.dialogs.answers.push_back(MsgResult::Ok);
+    load(path("short.slt"));
+    EXPECT_EQ(lastBox().text, "ファイル・エラーです！");
+    EXPECT_EQ(lastBox().title, "ファイル");
+    EXPECT_EQ(lastBox().icon, MsgIcon::Stop);
+    expectUnchanged();
+
+    // Loading what a full live record saves works: 31001 games.
+    r.ui.dialogs.answers.push_back(MsgResult::Ok);
+    load(write("full.slt", {}, std::vector<std::uint8_t>(31001, 0x31)));
+    EXPECT_EQ(r.c.rec.Dat_Len, 31049);
+    EXPECT_EQ(r.c.cnt.Tot_Out, 31001);
+    r.game(3);
+    EXPECT_EQ(lastBox().title, "データＦＵＬＬ");
+}
+
+TEST_F(FileCommands, CommentIsCutToTwentyUnitsAndShownInTheTitle) {
+    r.ui.dialogs.inputAnswers.push_back(std::string("ABCDEFGHIJKLMNOPQRSTUVWXY"));
+    menuClick(r.c, "Comment");
+    const auto& in = r.ui.dialogs.inputs.at(0);
+    EXPECT_EQ(in.title, "コメント入力");
+    EXPECT_EQ(in.prompt,
+              "機種名や条件等を入力して下さい。\n\nデータの保存時に添付されます。\n\n倍角・半角合わせて２０文字まで保存できます。");
+    EXPECT_EQ(in.defaultText, "");
+    EXPECT_EQ(r.c.rec.Dat_Buf[0], 40);
+    EXPECT_EQ(r.c.fd.ComData, u"ABCDEFGHIJKLMNOPQRST");
+    EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　ABCDEFGHIJKLMNOPQRST");
+
+    // Cancel or an empty entry keeps it; the dialog offers the current comment.
+    menuClick(r.c, "Comment");
+    EXPECT_EQ(r.ui.dialogs.inputs.at(1).defaultText, "ABCDEFGHIJKLMNOPQRST");
+    EXPECT_EQ(r.c.fd.ComData, u"ABCDEFGHIJKLMNOPQRST");
+
+    // Full-width text; a pair that would be split at unit 20 is dropped whole.
+    r.ui.dialogs.inputAnswers.push_back(std::string("スロット　設定６　１９文字目までです！😀"));
+    menuClick(r.c, "Comment");
+    EXPECT_EQ(r.c.fd.ComData.size(), 19u);
+    EXPECT_EQ(r.c.rec.Dat_Buf[0], 38);
+    EXPECT_EQ(utf16ToUtf8(headerComment(r.c.rec)), "スロット　設定６　１９文字目までです！");
+}
+
+TEST_F(FileCommands, ClearAsksThenEmptiesTheRecordKeepingTheCommentText) {
+    r.ui.dialogs.inputAnswers.push_back(std::string("台番号１２３"));
+    menuClick(r.c, "Comment");
+    r.games(3, 4, 1);
+    menuClick(r.c, "menPage");
+    menuClick(r.c, "menPage");
+    menuClick(r.c, "GhpHyo", 2);
+    r.ui.dialogs.answers.push_back(MsgResult::Cancel);
+    menuClick(r.c, "Ghp_Cls");
+    EXPECT_EQ(lastBox().text, "本当にクリアしますか？");
+    EXPECT_EQ(lastBox().title, "クリア");
+    EXPECT_EQ(r.c.rec.Dat_Len, 52);
+
+    menuClick(r.c, "Ghp_Cls");
+    EXPECT_EQ(r.c.rec.Dat_Len, 48);
+    EXPECT_EQ(r.c.rec.Ghp_Pos, 49);
+    EXPECT_EQ(r.c.rec.Dat_Buf[0], 0);
+    EXPECT_EQ(r.c.cnt.Tot_In, 0);
+    EXPECT_EQ(r.c.fd.MenuPage, 0);
+    EXPECT_TRUE(r.ui.menus("GhpHyo", 2).checked());
+    EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　　　　　　　　　　　　　　　　　　　　　");
+    menuClick(r.c, "Comment");
+    EXPECT_EQ(r.ui.dialogs.inputs.back().defaultText, "台番号１２３");
+}
+
+TEST_F(FileCommands, SaveThenLoadGivesTheSameRecord) {
+    r.ui.dialogs.inputAnswers.push_back(std::string("ＢＩＧ　テスト"));
+    menuClick(r.c, "Comment");
+    r.games(3, 5, 2);
+    r.poll(code::RBStart);
+    r.games(4 | 1, 3, 15);
+    r.games(3, 2);
+    menuClick(r.c, "GhpHyo", 2);  // BB gains off
+    r.ui.dialogs.saveAnswers.push_back(path("play"));
+    menuClick(r.c, "menFile_Save");
+    ASSERT_TRUE(fs::exists(path("play.slt")));
+    std::vector<std::uint8_t> bytes;
+    ASSERT_EQ(readFileBytes(path("play.slt"), bytes), SltStatus::Ok);
+    EXPECT_EQ(bytes.size(), 48u + 10u);
+    EXPECT_EQ(bytes[43], 1 | 8);
+    EXPECT_EQ(r.c.rec.Dat_Buf[43], 0);  // the held header is not changed by saving
+
+    const PlayRecord saved = r.c.rec;
+    const Counters counters = r.c.cnt;
+    Rig other;
+    other.ui.dialogs.openAnswers.push_back(path("play.slt"));
+    menuClick(other.c, "menFile_open");
+    EXPECT_EQ(other.c.rec.Dat_Len, saved.Dat_Len);
+    EXPECT_TRUE(std::equal(saved.Dat_Buf.begin() + 48, saved.Dat_Buf.begin() + saved.Dat_Len,
+                           other.c.rec.Dat_Buf.begin() + 48));
+    EXPECT_EQ(other.c.fd.ComData, u"ＢＩＧ　テスト");
+    EXPECT_EQ(other.ui.form.title(), "ＴＯＢＲＡＫ　　ＢＩＧ　テスト");
+    EXPECT_TRUE(other.c.mark.Mark_BBs);
+    EXPECT_FALSE(other.c.mark.Mark_BBe);
+    EXPECT_TRUE(other.c.mark.Mark_RBe);
+#define TOBRAK_SAME(n) EXPECT_EQ(counters.n, other.c.cnt.n) << #n;
+    TOBRAK_COUNTERS(TOBRAK_SAME)
+#undef TOBRAK_SAME
+}
+
+TEST_F(FileCommands, SaveAsksBeforeOverwritingAndReportsFailure) {
+    r.games(3, 2);
+    const std::string target = path("old.SLT");
+    std::ofstream(target) << "old";
+    r.ui.dialogs.saveAnswers.push_back(target);
+    r.ui.dialogs.answers.push_back(MsgResult::Cancel);
+    menuClick(r.c, "menFile_Save");
+    EXPECT_EQ(lastBox().title, "保存確認");
+    EXPECT_EQ(lastBox().buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(fs::file_size(target), 3u);
+    r.ui.dialogs.saveAnswers.push_back(target);
+    menuClick(r.c, "menFile_Save");
+    EXPECT_EQ(fs::file_size(target), 50u);
+    EXPECT_FALSE(fs::exists(path("old.SLT.slt")));
+
+    const std::size_t boxes = r.ui.dialogs.shown.size();
+    r.ui.dialogs.saveAnswers.push_back(path("no/such/folder/x.slt"));
+    menuClick(r.c, "menFile_Save");
+    ASSERT_EQ(r.ui.dialogs.shown.size(), boxes + 1);
+    EXPECT_EQ(lastBox().text, "ファイル・エラーです！");
+    EXPECT_EQ(lastBox().icon, MsgIcon::Stop);
+    // A cancelled dialog writes nothing and says nothing.
+    menuClick(r.c, "menFile_Save");
+    EXPECT_EQ(r.ui.dialogs.shown.size(), boxes + 1);
+}
+
+TEST(MainWindow, QuitAsksAndCancelKeepsRunning) {
+    Rig r;
+    r.ui.dialogs.answers.push_back(MsgResult::Cancel);
+    EXPECT_TRUE(Form_QueryUnload(r.c, 0));
+    EXPECT_EQ(r.ui.windows.shutdowns, 0);
+    const auto& box = r.ui.dialogs.shown.back();
+    EXPECT_EQ(box.text, "本当に終了しますか？");
+    EXPECT_EQ(box.title, "終了");
+    EXPECT_EQ(box.icon, MsgIcon::Information);
+    EXPECT_EQ(box.buttons, MsgButtons::OkCancel);
+    EXPECT_FALSE(Form_QueryUnload(r.c, 1));  // closed by the program: no question
+    EXPECT_EQ(r.ui.dialogs.shown.size(), 1u);
+    menuClick(r.c, "Pgend");  // the quit command asks the same
+    EXPECT_EQ(r.ui.dialogs.shown.size(), 2u);
+    EXPECT_EQ(r.ui.windows.shutdowns, 1);
+}
+
+TEST(MainWindow, ResizeFitsTheHeightAndFollowsTheWidth) {
+    Rig r;
+    EXPECT_EQ(r.ui.Picture2.width(), 12105 - 1560);
+    EXPECT_EQ(r.ui.Picture2.height(), 5520);
+    r.ui.form.clientH = 7000;
+    r.ui.form.clientW = 15000;
+    Form_Resize(r.c);
+    EXPECT_EQ(r.ui.form.clientH, 5520);
+    EXPECT_EQ(r.ui.Picture2.width(), 15000 - 1560);
+    EXPECT_EQ(r.ui.Picture1.width(), 1575);
+    EXPECT_EQ(r.graph.of("redraw").size(), 1u);
+    r.ui.form.clientH = 3000;  // lower than the graph is allowed
+    Form_Resize(r.c);
+    EXPECT_EQ(r.ui.form.clientH, 3000);
+    // Minimised: nothing at all.
+    r.ui.form.isMinimized = true;
+    r.ui.form.clientW = 9000;
+    Form_Resize(r.c);
+    EXPECT_EQ(r.ui.Picture2.width(), 15000 - 1560);
+    EXPECT_EQ(r.graph.of("redraw").size(), 2u);
+}
+
+TEST(MainWindow, ResizeKeepsTheZoomFrameOnTheGraph) {
+    Rig r;
+    r.ui.Image1.setGeometry(9000, 500, 1200, 1000);
+    r.ui.form.clientW = 8000;
+    Form_Resize(r.c);
+    EXPECT_EQ(r.ui.Image1.left(), 8000 - 1560 - 1200);
+    EXPECT_EQ(r.graph.of("zoommove").size(), 1u);
+    r.ui.Image1.move(100, 500);
+    Form_Resize(r.c);
+    EXPECT_EQ(r.ui.Image1.left(), 630);
+    // The analysis view redraws its chart instead.
+    r.c.flags.Kaiseki_On = 3;
+    r.ui.form.clientW = 10000;
+    Form_Resize(r.c);
+    EXPECT_EQ(r.ui.Picture2.width(), 10000 - 1560);
+    EXPECT_EQ(r.graph.of("kaiseki").back().value, 2);
+}
+
+TEST(MainWindow, StartUpStateMenusVersionBoxAndHomePage) {
+    Rig r;
+    EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ");
+    EXPECT_TRUE(r.ui.menus("G_zoom", 3).checked());
+    EXPECT_EQ(r.ui.menus("G_zoom", 3).caption(), " 解除");
+    for (const char* hidden : {"HistEnd", "YB_Hist", "BB_Hist", "RB_Hist"})
+        EXPECT_FALSE(r.ui.menus(hidden).visible()) << hidden;
+    EXPECT_TRUE(r.ui.menus("Migi").visible());
+    EXPECT_EQ(r.ui.Combo1.count(), 100);
+    EXPECT_EQ(r.ui.Combo1.currentText(), "30");
+    EXPECT_EQ(r.ui.Picture3.top(), 200);
+    EXPECT_FALSE(r.ui.Picture10.visible());
+    menuClick(r.c, "HelpVer");
+    EXPECT_TRUE(r.ui.Picture10.visible());
+    Command2_Click(r.c);
+    EXPECT_FALSE(r.ui.Picture10.visible());
+    menuClick(r.c, "kovhp");
+    ASSERT_EQ(r.ui.shell.opened.size(), 1u);
+    EXPECT_EQ(r.ui.shell.opened[0].rfind("https://", 0), 0u);
+}
+
+TEST(MainWindow, DisplayOptionToggleRebuildsGraphAndStatistics) {
+    Rig r;
+    r.games(3, 3, 1);
+    menuClick(r.c, "GhpHyo", 0);
+    EXPECT_FALSE(r.c.mark.Mark_BBs);
+    EXPECT_FALSE(r.c.mark.Mark_RBs);
+    EXPECT_TRUE(r.c.mark.Mark_BBe);
+    EXPECT_EQ(r.graph.of("redraw").size(), 1u);
+    EXPECT_EQ(r.c.cnt.Tot_Out, 3);
+    menuClick(r.c, "GhpHyo", 0);
+    EXPECT_TRUE(r.c.mark.Mark_RBs);
+    menuClick(r.c, "GhpHyo", 1);  // a separator does nothing
+    EXPECT_EQ(r.graph.of("redraw").size(), 2u);
+}
+
+}  // namespace
+}  // namespace tobrak::test
