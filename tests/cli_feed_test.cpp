@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -117,6 +118,7 @@ TEST(CliFeed, SaveWritesAPlayDataFile) {
     std::vector<std::uint8_t> bytes;
     ASSERT_EQ(readFileBytes(path, bytes), SltStatus::Ok);
     ASSERT_EQ(bytes.size(), 50u);
+    EXPECT_EQ(bytes[43], 0x0B);  // the display options in force
     EXPECT_EQ(bytes[48], 0x32 ^ 0xB7);
     EXPECT_EQ(bytes[49], 0xB1 ^ 0xB7);
     std::filesystem::remove(path);
@@ -135,6 +137,54 @@ TEST(CliFeed, BadInputAndUsage) {
     EXPECT_EQ(cli({}).status, 2);
     EXPECT_EQ(cli({"nope"}).status, 2);
     EXPECT_EQ(cli({"--help"}).status, 0);
+}
+
+TEST(CliStats, LoadsAFileAndShowsTheThreePages) {
+    const auto dir = std::filesystem::temp_directory_path();
+    const auto path = (dir / "tobrak_cli_stats.slt").string();
+    // Three normal games, a BB of two games, a normal game that closes it.
+    ASSERT_EQ(cli({"feed", "--save", path}, "03 10 03 01 10 10 19 0b 10 10 10 10 10 0b 10 10 10 10 10 03").status, 0);
+    const auto r = cli({"stats", path});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json j = r.j();
+    EXPECT_EQ(j["games"], 6);
+    EXPECT_EQ(j["comment"], "");
+    EXPECT_EQ(j["title"], "ＴＯＢＲＡＫ　　");
+    EXPECT_EQ(j["markers"]["Mark_BBs"], true);
+    EXPECT_EQ(j["markers"]["Mark_RBe"], true);
+    EXPECT_EQ(j["counters"]["BB_EndCnt"], 1);
+    EXPECT_EQ(j["counters"]["BB_GainSum"], 4);
+    EXPECT_EQ(j["counters"]["Tot_In"], 16);
+    EXPECT_NEAR(j["figures"]["Payout_Rate"].get<double>(), 13.0 / 16 * 100, 1e-4);
+    EXPECT_NEAR(j["figures"]["BB_IntvAvg"].get<double>(), 4.0, 1e-6);
+    EXPECT_EQ(j["pages"][0][0], "4");
+    EXPECT_EQ(j["pages"][0][6], "81.25");
+    EXPECT_EQ(j["pages"][1][4], "4.00");
+    EXPECT_EQ(j["pages"][2][1], "0.00");
+
+    // Feeding on from the loaded file continues the record.
+    const auto more = cli({"feed", "--load", path}, "03 10");
+    ASSERT_EQ(more.status, 0) << more.err;
+    EXPECT_EQ(more.j()["record"], "313012b5b53031");
+    EXPECT_EQ(more.j()["Ghp_Pos"], 55);  // the first new game draws nothing
+    std::filesystem::remove(path);
+}
+
+TEST(CliStats, BadFilesAreReportedWithTheWindowsMessages) {
+    const auto dir = std::filesystem::temp_directory_path();
+    const auto big = (dir / "tobrak_cli_big.slt").string();
+    std::vector<char> bytes(31050, 0);
+    std::ofstream(big, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    auto r = cli({"stats", big});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("データサイズは31000ゲームまでです！\n", 0), 0u);
+    std::filesystem::remove(big);
+    r = cli({"stats", (dir / "tobrak_cli_missing.slt").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("ファイル・エラーです！\n", 0), 0u);
+    EXPECT_EQ(cli({"feed", "--load", (dir / "tobrak_cli_missing.slt").string()}).status, 1);
+    EXPECT_EQ(cli({"stats"}).status, 2);
+    EXPECT_EQ(cli({"stats", "a.slt", "b.slt"}).status, 2);
 }
 
 TEST(CliSimulate, FastRunRecordsTheRequestedGames) {

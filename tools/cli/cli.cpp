@@ -7,6 +7,8 @@
 
 #include "acquisition/rs232.h"
 #include "commands.h"
+#include "platform/headless/memory_ui.h"
+#include "record/file_commands.h"
 #include "record/slt_file.h"
 
 namespace tobrak::cli {
@@ -15,7 +17,9 @@ namespace {
 
 const char* const kUsage =
     "usage: tobrak-cli <command> [options]\n"
-    "  feed [--save OUT.slt]      run the acquisition on board bytes read from stdin\n"
+    "  stats FILE.slt             load a play-data file and print its statistics\n"
+    "  feed [--load FILE.slt] [--save OUT.slt]\n"
+    "                             run the acquisition on board bytes read from stdin\n"
     "                             (HH: a read of byte 0xHH, --: a failed read, tick: blink tick)\n"
     "  simulate [--seed N] [--speed X] [--games N] [--fast] [--save OUT.slt]\n"
     "                             record the built-in simulated machine, printing the live state\n";
@@ -33,9 +37,18 @@ int fileError(std::ostream& err, const std::string& what) {
     return 1;
 }
 
-int saveRecord(const Core& c, const std::string& path, std::ostream& err) {
-    if (writeFileBytes(path, encodeSlt(c.rec)) != SltStatus::Ok) return fileError(err, "cannot write " + path);
+int saveRecord(Core& c, const std::string& path, std::ostream& err) {
+    if (!savePlayData(c, path)) return fileError(err, "cannot write " + path);
     return 0;
+}
+
+int loadForCli(Core& c, const std::string& path, std::ostream& err) {
+    auto& dialogs = static_cast<headless::ScriptedDialogs&>(*c.ui.dialogs);
+    const std::size_t before = dialogs.shown.size();
+    if (loadPlayData(c, path)) return 0;
+    err << (dialogs.shown.size() > before ? dialogs.shown.back().text : std::string(kFileError)) << "\n"
+        << "cannot load " << path << "\n";
+    return 1;
 }
 
 int run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
@@ -43,6 +56,7 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     const std::string& cmd = args[0];
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (cmd == "feed") return feed(rest, in, out, err);
+    if (cmd == "stats") return stats(rest, out, err);
     if (cmd == "simulate") return simulate(rest, out, err);
     if (cmd == "--help" || cmd == "-h" || cmd == "help") {
         out << kUsage;

@@ -8,11 +8,15 @@
 namespace tobrak::cli {
 
 int feed(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
+int stats(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // Shared by the commands.
 int usage(std::ostream& err, const std::string& why);
 int fileError(std::ostream& err, const std::string& what);
-int saveRecord(const Core& c, const std::string& path, std::ostream& err);
+int saveRecord(Core& c, const std::string& path, std::ostream& err);
+// Loads FILE through the window's load path; on failure prints the message the
+// window would show and returns 1.
+int loadForCli(Core& c, const std::string& path, std::ostream& err);
 
 }  // namespace tobrak::cli

@@ -34,10 +34,12 @@ std::string recordHex(const PlayRecord& rec) {
 }  // namespace
 
 int feed(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
-    std::string savePath;
+    std::string savePath, loadPath;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--save" && i + 1 < args.size())
             savePath = args[++i];
+        else if (args[i] == "--load" && i + 1 < args.size())
+            loadPath = args[++i];
         else
             return usage(err, "feed: unexpected argument '" + args[i] + "'");
     }
@@ -45,6 +47,11 @@ int feed(const std::vector<std::string>& args, std::istream& in, std::ostream& o
     headless::ScriptedBoard board;
     headless::HeadlessApp app(&board);
     Core& c = app.core;
+    if (!loadPath.empty()) {
+        if (const int st = loadForCli(c, loadPath, err)) return st;
+    }
+    // From here on a box can only be the full-record message.
+    app.ui.dialogs.shown.clear();
 
     // One poll per byte token, so each token is handed to the board just before its poll.
     std::string line;
