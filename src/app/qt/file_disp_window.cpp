@@ -1,0 +1,253 @@
+#include "app/qt/file_disp_window.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+
+#include "app/filedisp.h"
+#include "app/menu.h"
+#include "platform/qt/twips.h"
+
+namespace tobrak::qt {
+
+namespace {
+
+const char* const kUiFont = "ＭＳ Ｐゴシック";
+
+QWidget* surface(QWidget* parent, Rgb back) {
+    auto* w = new QWidget(parent);
+    w->setAutoFillBackground(true);
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, qcolor(back));
+    w->setPalette(p);
+    return w;
+}
+
+// The zoom selection frame: an outline only, and transparent to the mouse so
+// that the graph underneath sees the drag.
+class FrameMarker final : public QWidget {
+public:
+    explicit FrameMarker(QWidget* parent) : QWidget(parent) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setPen(QPen(Qt::white, 1, Qt::DashLine));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+};
+
+}  // namespace
+
+FileDispWindow::FileDispWindow(Core& core) : core_(core) {
+    setWindowTitle(QStringLiteral("ＴＯＢＲＡＫ"));
+    auto* client = surface(this, rgb::LightGreen);
+    setCentralWidget(client);
+    buildMenus();
+    buildGraph(client);
+    buildPanel(client);
+    buildVersionBox(client);
+    // Client area as designed: 12105 x 5520 twips.
+    resize(px(kClientWidth), px(kPanelHeight) + menuBar()->sizeHint().height());
+}
+
+FileDispWindow::~FileDispWindow() = default;
+
+QtLabel* FileDispWindow::label(QWidget* parent, int l, int t, int w, int h, bool opaque, const char* text) {
+    auto* q = new QLabel(QString::fromUtf8(text), parent);
+    q->setGeometry(pxRect(l, t, w, h));
+    q->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto lab = std::make_unique<QtLabel>(q, opaque);
+    QtLabel* raw = lab.get();
+    labels_.push_back(std::move(lab));
+    return raw;
+}
+
+QtBox* FileDispWindow::box(QWidget* w) {
+    auto b = std::make_unique<QtBox>(w);
+    const QRect g = w->geometry();
+    b->setGeometry(twips(g.x()), twips(g.y()), twips(g.width()), twips(g.height()));
+    QtBox* raw = b.get();
+    boxes_.push_back(std::move(b));
+    return raw;
+}
+
+void FileDispWindow::buildMenus() {
+    std::map<std::string, QMenu*> dropDowns;
+    const auto& tree = menuTree();
+    auto hasChildren = [&](const char* name) {
+        for (const auto& e : tree)
+            if (e.parent && std::string(e.parent) == name) return true;
+        return false;
+    };
+    for (const MenuEntry& e : tree) {
+        const QString caption = QString::fromUtf8(e.caption);
+        QAction* a = nullptr;
+        if (!e.parent) {
+            if (hasChildren(e.name)) {
+                QMenu* m = menuBar()->addMenu(caption);
+                dropDowns[e.name] = m;
+                a = m->menuAction();
+            } else {
+                a = menuBar()->addAction(caption);  // a command on the bar itself
+            }
+        } else if (std::string(e.caption) == "-") {
+            a = dropDowns.at(e.parent)->addSeparator();
+        } else {
+            a = dropDowns.at(e.parent)->addAction(caption);
+        }
+        a->setVisible(e.visible);
+        const std::string key = menuKey(e.name, e.index);
+        menus_.add(key, a);
+        if (e.parent || !hasChildren(e.name)) {
+            const std::string name = e.name;
+            const int index = e.index;
+            QtMenuItem* item = menus_.find(key);
+            connect(a, &QAction::triggered, this, [this, item, name, index] {
+                item->restoreCheck();
+                menuClick(core_, name, index);
+            });
+        }
+    }
+}
+
+void FileDispWindow::buildPanel(QWidget* client) {
+    QWidget* panel = surface(client, rgb::LightGreen);
+    panel->setGeometry(pxRect(0, 0, 1575, 5520));
+    controls_.Picture1 = box(panel);
+    QFont valueFont(kUiFont);
+    valueFont.setPointSizeF(11.25);
+    for (int r = 0; r < kRows; ++r) {
+        QtLabel* cap = label(panel, 0, 15 + 390 * r, 1575, 180, true);
+        cap->setBackColor(rgb::Cyan);
+        controls_.Label2[r] = cap;
+        QtLabel* val = label(panel, 600, 180 + 390 * r, 645, 225, false);
+        val->widget()->setAlignment(Qt::AlignRight | Qt::AlignTop);
+        val->widget()->setFont(valueFont);
+        controls_.Label3[r] = val;
+        controls_.Label4[r] = label(panel, 1335, 210 + 390 * r, r >= 6 && r <= 9 ? 135 : 180, 180, false);
+    }
+    QtLabel* status = label(panel, 0, 5080, 1590, 440, true, " 　ゲーム不可");
+    QFont statusFont(kUiFont);
+    statusFont.setPointSizeF(9.75);
+    statusFont.setBold(true);
+    status->widget()->setFont(statusFont);
+    status->setBackColor(rgb::Yellow);
+    controls_.Label1 = status;
+    controls_.Label12 = label(panel, 0, 5300, 1590, 195, false, " ");
+}
+
+void FileDispWindow::buildGraph(QWidget* client) {
+    picture2_ = surface(client, rgb::LightBlue);
+    picture2_->setGeometry(pxRect(con_P2left, 0, kClientWidth - con_P2left, kPanelHeight));
+    controls_.Picture2 = box(picture2_);
+
+    QWidget* strip = surface(client, rgb::LightBlue);
+    strip->setGeometry(pxRect(1575, Ghp_Top - 20, 600, 5090));
+    controls_.Picture3 = box(strip);
+
+    QFont gainFont(kUiFont);
+    gainFont.setPointSize(36);
+    QtLabel* gain = label(picture2_, 630, 220, 1800, 750, false);
+    gain->widget()->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    gain->widget()->setFont(gainFont);
+    controls_.Label14 = gain;
+    controls_.Label15 = label(picture2_, 2250, 560, 525, 315, false, "枚");
+
+    QWidget* hist = surface(picture2_, rgb::LightBlue);
+    hist->setGeometry(pxRect(0, 160, 600, 5090));
+    controls_.Picture9 = box(hist);
+    controls_.Label11 = label(picture2_, 730, 320, 4500, 300, false);
+
+    auto* frame = new QWidget(picture2_);
+    frame->setGeometry(pxRect(2630, 320, 3600, 1000));
+    controls_.Frame1 = box(frame);
+    auto* combo = new QComboBox(frame);
+    combo->setGeometry(pxRect(120, 240, 900, 300));
+    combo_ = std::make_unique<QtCombo>(combo);
+    controls_.Combo1 = combo_.get();
+
+    auto* marker = new FrameMarker(picture2_);
+    marker->setGeometry(pxRect(0, 0, 10, 10));
+    marker->hide();
+    marker->setEnabled(false);
+    controls_.Image1 = box(marker);
+}
+
+void FileDispWindow::buildVersionBox(QWidget* client) {
+    QWidget* v = surface(client, 0x3030FF);
+    v->setGeometry(pxRect(3360, 2000, 4215, 1485));
+    controls_.Picture10 = box(v);
+    for (auto [top, width, text] : {std::tuple{210, 2535, kVersionText}, std::tuple{525, 3690, kVersionText2}}) {
+        QtLabel* l = label(v, 315, top, width, 330, false, text);
+        QPalette p = l->widget()->palette();
+        p.setColor(QPalette::WindowText, palette().color(QPalette::HighlightedText));
+        l->widget()->setPalette(p);
+    }
+    auto* close = new QPushButton(QStringLiteral("閉じる"), v);
+    close->setGeometry(pxRect(3045, 945, 855, 330));
+    connect(close, &QPushButton::clicked, this, [this] { Command2_Click(core_); });
+    v->hide();
+}
+
+void FileDispWindow::attach(Platform& p) {
+    controls_.form = this;
+    p.main = controls_;
+    p.menus = &menus_;
+}
+
+int FileDispWindow::clientWidth() const {
+    return twips(centralWidget()->width());
+}
+int FileDispWindow::clientHeight() const {
+    return twips(centralWidget()->height());
+}
+int FileDispWindow::outerHeight() const {
+    return twips(frameGeometry().height());
+}
+
+void FileDispWindow::setOuterHeight(int t) {
+    const int delta = px(t) - frameGeometry().height();
+    resize(width(), height() + delta);
+}
+
+void FileDispWindow::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    if (loaded_ && !isMinimized()) Form_Resize(core_);
+}
+
+void FileDispWindow::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    if (e->type() != QEvent::WindowStateChange) return;
+    // Coming back from the task bar redraws once; the size itself may not change.
+    if (wasMinimized_ && !isMinimized() && loaded_) Form_Resize(core_);
+    wasMinimized_ = isMinimized();
+}
+
+void FileDispWindow::closeEvent(QCloseEvent* e) {
+    if (closing_) {
+        e->accept();
+        return;
+    }
+    closing_ = true;
+    const bool cancel = Form_QueryUnload(core_, 0);
+    closing_ = false;
+    if (cancel)
+        e->ignore();
+    else
+        e->accept();
+}
+
+void FileDispWindow::closeForShutdown() {
+    if (closing_) return;  // already inside its own close
+    closing_ = true;
+    close();
+}
+
+}  // namespace tobrak::qt

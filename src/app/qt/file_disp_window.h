@@ -1,0 +1,63 @@
+#pragma once
+// The main window: menu bar, statistics panel, graph surfaces and version box,
+// every control at its twips geometry. Its events run the logic's handlers.
+#include <QMainWindow>
+#include <memory>
+#include <vector>
+
+#include "app/core.h"
+#include "platform/qt/qt_controls.h"
+
+class QLabel;
+
+namespace tobrak::qt {
+
+class FileDispWindow final : public QMainWindow, public FormWindow {
+public:
+    explicit FileDispWindow(Core& core);
+    ~FileDispWindow() override;
+
+    // Points the logic's controls and menus at this window's widgets.
+    void attach(Platform& p);
+    // After the start-up sequence: window events now reach the logic.
+    void setLoaded() { loaded_ = true; }
+    // Closes without the quit question (the program is ending).
+    void closeForShutdown();
+
+    int clientWidth() const override;
+    int clientHeight() const override;
+    bool minimized() const override { return isMinimized(); }
+    int outerHeight() const override;
+    void setOuterHeight(int twips) override;
+    void setTitle(const std::string& s) override { setWindowTitle(QString::fromStdString(s)); }
+    std::string title() const override { return windowTitle().toStdString(); }
+
+    QtMenus& menus() { return menus_; }
+    QWidget* graphSurface() const { return picture2_; }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void buildMenus();
+    void buildPanel(QWidget* client);
+    void buildGraph(QWidget* client);
+    void buildVersionBox(QWidget* client);
+    QtLabel* label(QWidget* parent, int l, int t, int w, int h, bool opaque, const char* text = "");
+    QtBox* box(QWidget* w);
+
+    Core& core_;
+    QtMenus menus_;
+    std::vector<std::unique_ptr<Label>> labels_;
+    std::vector<std::unique_ptr<Box>> boxes_;
+    std::unique_ptr<QtCombo> combo_;
+    MainControls controls_;
+    QWidget* picture2_ = nullptr;
+    bool loaded_ = false;
+    bool closing_ = false;
+    bool wasMinimized_ = false;
+};
+
+}  // namespace tobrak::qt

@@ -1,0 +1,59 @@
+// tobrak: the window program.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTextStream>
+#include <cstdio>
+#include <memory>
+
+#include "app/qt/tobrak_app.h"
+#include "platform/sim_board.h"
+
+namespace {
+
+int fail(const QString& why) {
+    QTextStream(stderr) << "tobrak: " << why << "\n";
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tobrak"));
+    QApplication::setApplicationVersion(QStringLiteral("3.01"));
+
+    QCommandLineParser args;
+    args.setApplicationDescription(QStringLiteral("Tobrak: records and analyses play on a pachislot machine."));
+    args.addHelpOption();
+    args.addVersionOption();
+    const QCommandLineOption board({"b", "board"},
+                                   QStringLiteral("I/O board: none (no board; the default until a real board "
+                                                  "backend is set up) or sim (the built-in simulated machine)."),
+                                   QStringLiteral("backend"), QStringLiteral("none"));
+    const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of the simulated machine."),
+                                  QStringLiteral("n"), QStringLiteral("1"));
+    const QCommandLineOption speed(QStringLiteral("speed"),
+                                   QStringLiteral("Speed of the simulated machine (1 = real time, up to 100)."),
+                                   QStringLiteral("x"), QStringLiteral("1"));
+    args.addOptions({board, seed, speed});
+    args.process(app);
+
+    std::unique_ptr<tobrak::Board> device;
+    const QString kind = args.value(board);
+    if (kind == "sim") {
+        tobrak::SimOptions opt;
+        bool ok = false;
+        opt.seed = args.value(seed).toULongLong(&ok);
+        if (!ok) return fail(QStringLiteral("--seed takes a whole number"));
+        opt.speed = args.value(speed).toDouble(&ok);
+        if (!ok || opt.speed <= 0 || opt.speed > 100)
+            return fail(QStringLiteral("--speed takes a number from 0 to 100"));
+        device = std::make_unique<tobrak::SimBoard>(opt);
+    } else if (kind != "none") {
+        return fail(QStringLiteral("unknown board '%1' (choose none or sim)").arg(kind));
+    }
+
+    tobrak::qt::TobrakApp tobrakApp(device.get());
+    tobrakApp.start();
+    return QApplication::exec();
+}

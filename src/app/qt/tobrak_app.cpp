@@ -1,0 +1,60 @@
+#include "app/qt/tobrak_app.h"
+
+#include <QApplication>
+
+#include "acquisition/rs232.h"
+#include "app/filedisp.h"
+#include "platform/qt/fonts.h"
+
+namespace tobrak::qt {
+
+namespace {
+// Fonts must be in place before the first widget is made.
+FileDispWindow* makeMain(Core& core) {
+    installFonts();
+    return new FileDispWindow(core);
+}
+}  // namespace
+
+TobrakApp::TobrakApp(Board* board, Dialogs* dialogs)
+    : main(makeMain(core)), rs232(std::make_unique<QWidget>()), zoom(std::make_unique<QWidget>()) {
+    rs232->setWindowTitle(QStringLiteral("ＴＯＢＲＡＫ"));
+    zoom->setWindowTitle(QStringLiteral("　４倍拡大"));
+    timer2_ = std::make_unique<QtTimer>(rs232.get(), [this] { Timer2_Timer(core); });
+    timer8_ = std::make_unique<QtTimer>(rs232.get(), [this] { Timer8_Timer(core); });
+    if (!dialogs) {
+        dialogs_ = std::make_unique<QtDialogs>(main.get());
+        dialogs = dialogs_.get();
+    }
+    Platform& p = core.ui;
+    main->attach(p);
+    p.Timer2 = timer2_.get();
+    p.Timer8 = timer8_.get();
+    p.dialogs = dialogs;
+    p.board = board ? board : &noBoard_;
+    p.shell = &shell_;
+    p.windows = this;
+    p.graph = &noViews_;
+}
+
+TobrakApp::~TobrakApp() {
+    timer2_->setEnabled(false);
+    timer8_->setEnabled(false);
+}
+
+void TobrakApp::start() {
+    Form_Load(core);
+    main->setLoaded();
+    main->show();
+}
+
+void TobrakApp::shutdown() {
+    zoom->close();
+    main->closeForShutdown();
+    timer2_->setEnabled(false);
+    timer8_->setEnabled(false);
+    rs232->close();
+    QApplication::quit();
+}
+
+}  // namespace tobrak::qt

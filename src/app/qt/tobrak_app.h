@@ -1,0 +1,36 @@
+#pragma once
+// The window program's composition: the program state, its three windows and
+// the Qt platform under the logic.
+#include <QWidget>
+#include <memory>
+
+#include "app/core.h"
+#include "app/qt/file_disp_window.h"
+#include "platform/qt/qt_controls.h"
+
+namespace tobrak::qt {
+
+class TobrakApp final : public AppWindows {
+public:
+    // `dialogs` replaces the Qt dialogs (tests answer them from a script).
+    explicit TobrakApp(Board* board, Dialogs* dialogs = nullptr);
+    ~TobrakApp() override;
+
+    // The start-up sequence, then the main window is shown.
+    void start();
+    void shutdown() override;
+
+    Core core;
+    std::unique_ptr<FileDispWindow> main;
+    std::unique_ptr<QWidget> rs232;  // acquisition window, hidden
+    std::unique_ptr<QWidget> zoom;   // magnified graph, hidden until chosen
+
+private:
+    std::unique_ptr<QtTimer> timer2_, timer8_;
+    std::unique_ptr<QtDialogs> dialogs_;
+    QtShell shell_;
+    ViewHooks noViews_;
+    NoBoard noBoard_;
+};
+
+}  // namespace tobrak::qt

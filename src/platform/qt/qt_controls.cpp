@@ -1,0 +1,137 @@
+#include "platform/qt/qt_controls.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+#include "app/menu.h"
+#include "platform/qt/twips.h"
+
+namespace tobrak::qt {
+
+QtLabel::QtLabel(QLabel* w, bool opaque) : w_(w), opaque_(opaque) {
+    w_->setAutoFillBackground(opaque_);
+    caption_ = w_->text().toStdString();
+}
+
+void QtLabel::setCaption(const std::string& s) {
+    if (s == caption_) return;
+    caption_ = s;
+    w_->setText(QString::fromStdString(s));
+}
+
+void QtLabel::setBackColor(Rgb c) {
+    if (c == back_ && painted_) return;
+    back_ = c;
+    painted_ = true;
+    QPalette p = w_->palette();
+    p.setColor(QPalette::Window, qcolor(c));
+    w_->setPalette(p);
+}
+
+void QtLabel::setForeColor(Rgb c) {
+    fore_ = c;
+    QPalette p = w_->palette();
+    p.setColor(QPalette::WindowText, qcolor(c));
+    w_->setPalette(p);
+}
+
+void QtBox::setGeometry(int l, int t, int w, int h) {
+    l_ = l;
+    t_ = t;
+    wd_ = w;
+    ht_ = h;
+    w_->setGeometry(pxRect(l, t, w < 0 ? 0 : w, h < 0 ? 0 : h));
+}
+
+void QtMenuItem::setChecked(bool c) {
+    checked_ = c;
+    a_->setCheckable(true);
+    a_->setChecked(c);
+}
+
+MenuItem* QtMenus::item(const std::string& name, int index) {
+    return find(menuKey(name, index));
+}
+
+void QtMenus::add(const std::string& key, QAction* a) {
+    items_[key] = std::make_unique<QtMenuItem>(a);
+}
+
+QtMenuItem* QtMenus::find(const std::string& key) const {
+    const auto it = items_.find(key);
+    return it == items_.end() ? nullptr : it->second.get();
+}
+
+QtTimer::QtTimer(QObject* owner, std::function<void()> onTick) : t_(new QTimer(owner)) {
+    QObject::connect(t_, &QTimer::timeout, owner, std::move(onTick));
+}
+
+void QtTimer::setEnabled(bool on) {
+    if (on == t_->isActive()) return;
+    if (on)
+        t_->start();
+    else
+        t_->stop();
+}
+
+MsgResult QtDialogs::messageBox(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) {
+    QMessageBox box(parent_);
+    box.setWindowTitle(QString::fromStdString(title));
+    box.setText(QString::fromStdString(text));
+    box.setIcon(icon == MsgIcon::Information   ? QMessageBox::Information
+                : icon == MsgIcon::Exclamation ? QMessageBox::Warning
+                                               : QMessageBox::Critical);
+    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    QPushButton* cancel = nullptr;
+    if (buttons == MsgButtons::OkCancel) {
+        cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+        box.setDefaultButton(cancel);  // a confirmation never proceeds by accident
+        box.setEscapeButton(cancel);
+    } else {
+        box.setDefaultButton(ok);
+        box.setEscapeButton(ok);
+    }
+    box.exec();
+    return box.clickedButton() == ok ? MsgResult::Ok : MsgResult::Cancel;
+}
+
+QString qtFilter(const std::string& filter) {
+    // "スロットデーターファイル(*.slt)|*.slt" -> "スロットデーターファイル (*.slt)"
+    const QString f = QString::fromStdString(filter);
+    const qsizetype bar = f.indexOf('|');
+    if (bar < 0) return f;
+    QString desc = f.left(bar);
+    const QString pattern = f.mid(bar + 1).replace(';', ' ');
+    if (desc.endsWith(')')) desc = desc.left(desc.lastIndexOf('('));
+    return desc + " (" + pattern + ")";
+}
+
+std::optional<std::string> QtDialogs::openFile(const std::string& filter) {
+    const QString p = QFileDialog::getOpenFileName(parent_, QString(), QString(), qtFilter(filter));
+    if (p.isEmpty()) return std::nullopt;
+    return p.toStdString();
+}
+
+std::optional<std::string> QtDialogs::saveFile(const std::string& filter) {
+    const QString p = QFileDialog::getSaveFileName(parent_, QString(), QString(), qtFilter(filter), nullptr,
+                                                   QFileDialog::DontConfirmOverwrite);
+    if (p.isEmpty()) return std::nullopt;
+    return p.toStdString();
+}
+
+std::string QtDialogs::inputBox(const std::string& prompt, const std::string& title, const std::string& def) {
+    bool ok = false;
+    const QString s = QInputDialog::getText(parent_, QString::fromStdString(title), QString::fromStdString(prompt),
+                                            QLineEdit::Normal, QString::fromStdString(def), &ok);
+    return ok ? s.toStdString() : std::string();
+}
+
+void QtShell::openUrl(const std::string& url) {
+    QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+}
+
+}  // namespace tobrak::qt

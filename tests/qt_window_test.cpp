@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+#include "app/qt/tobrak_app.h"
+#include "platform/headless/memory_ui.h"
+#include "platform/qt/twips.h"
+#include "platform/sim_board.h"
+#include "record/slt_file.h"
+
+namespace tobrak::qt {
+namespace {
+
+struct Window {
+    explicit Window(Board* board = nullptr) : app(board, &dialogs) {
+        app.start();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(app.main.get()));
+    }
+    QAction* action(const std::string& name, int index = -1) {
+        return app.main->menus().find(index < 0 ? name : name + "(" + std::to_string(index) + ")")->action();
+    }
+    QString text(Label* l) const { return static_cast<QtLabel*>(l)->widget()->text(); }
+    headless::ScriptedDialogs dialogs;
+    TobrakApp app;
+};
+
+TEST(Window, StartUpStateAsDesigned) {
+    Window w;
+    FileDispWindow& m = *w.app.main;
+    EXPECT_EQ(m.windowTitle(), QStringLiteral("ＴＯＢＲＡＫ"));
+    EXPECT_EQ(m.centralWidget()->width(), px(12105));
+    EXPECT_EQ(m.centralWidget()->height(), px(5520));
+    // The bar: page command, drop-downs and the four scroll commands on the bar itself.
+    QStringList visible;
+    for (QAction* a : m.menuBar()->actions())
+        if (a->isVisible()) visible << a->text();
+    EXPECT_EQ(visible, (QStringList{"[ 一般 ] 項目 1/3", "ファイル", "表示", "拡大", "≪≪", "<<<", ">>>", "≫≫", "解析",
+                                    "ヘルプ"}));
+    EXPECT_EQ(w.action("Migi")->menu(), nullptr);
+    EXPECT_FALSE(w.action("HistEnd")->isVisible());
+    EXPECT_TRUE(w.action("GhpHyo", 0)->isChecked());
+    EXPECT_TRUE(w.action("GhpHyo", 4)->isChecked());
+    EXPECT_TRUE(w.action("G_zoom", 3)->isChecked());
+    EXPECT_FALSE(w.action("G_zoom", 0)->isChecked());
+    EXPECT_TRUE(w.action("men0")->isSeparator());
+    EXPECT_EQ(w.action("BB_Hist1", 0)->text(), QStringLiteral("ＢＢ間隔グラフ　　　"));
+    const MainControls& c = w.app.core.ui.main;
+    EXPECT_EQ(w.text(c.Label2[0]), QStringLiteral(" 総ゲーム数"));
+    EXPECT_EQ(w.text(c.Label3[6]), QStringLiteral("0.00"));
+    EXPECT_EQ(w.text(c.Label4[7]), QStringLiteral("枚"));
+    EXPECT_EQ(w.text(c.Label1), QStringLiteral(" 　ゲーム不可"));
+    EXPECT_EQ(c.Combo1->currentText(), "30");
+    EXPECT_FALSE(w.app.rs232->isVisible());
+    EXPECT_FALSE(w.app.zoom->isVisible());
+    // Value labels use the panel font, resolved to an installed Japanese gothic.
+    const QFont f = static_cast<QtLabel*>(c.Label3[0])->widget()->font();
+    EXPECT_EQ(f.pointSizeF(), 11.25);
+    EXPECT_TRUE(QFontInfo(f).family().contains("Gothic", Qt::CaseInsensitive) ||
+                QFontInfo(f).family().contains("CJK", Qt::CaseInsensitive))
+        << QFontInfo(f).family().toStdString();
+}
+
+TEST(Window, PageCommandCyclesThePanel) {
+    Window w;
+    QAction* page = w.action("menPage");
+    page->trigger();
+    EXPECT_EQ(page->text(), QStringLiteral("［ ＢＢ ］ 項目 2/3"));
+    EXPECT_EQ(w.text(w.app.core.ui.main.Label2[1]), QStringLiteral(" 平均ＢＢ間隔"));
+    page->trigger();
+    page->trigger();
+    EXPECT_EQ(page->text(), QStringLiteral("[ 一般 ] 項目 1/3"));
+}
+
+TEST(Window, QuitWithCancelKeepsRunning) {
+    Window w;
+    w.dialogs.answers.push_back(MsgResult::Cancel);
+    w.app.main->close();
+    QApplication::processEvents();
+    EXPECT_TRUE(w.app.main->isVisible());
+    ASSERT_EQ(w.dialogs.shown.size(), 1u);
+    EXPECT_EQ(w.dialogs.shown[0].text, "本当に終了しますか？");
+    w.dialogs.answers.push_back(MsgResult::Cancel);
+    w.action("Pgend")->trigger();
+    EXPECT_TRUE(w.app.main->isVisible());
+    EXPECT_EQ(w.dialogs.shown.size(), 2u);
+    // OK closes every window.
+    w.action("Pgend")->trigger();
+    EXPECT_FALSE(w.app.main->isVisible());
+    EXPECT_FALSE(w.app.core.ui.Timer2->enabled());
+}
+
+TEST(Window, HeightSnapsBackWidthFollows) {
+    Window w;
+    FileDispWindow& m = *w.app.main;
+    m.resize(1000, m.height() + 120);
+    QApplication::processEvents();
+    EXPECT_EQ(m.centralWidget()->height(), px(5520));
+    EXPECT_EQ(w.app.core.ui.main.Picture2->width(), twips(m.centralWidget()->width()) - 1560);
+    EXPECT_EQ(static_cast<QtBox*>(w.app.core.ui.main.Picture2)->widget()->width(), 1000 - px(1560));
+    EXPECT_EQ(static_cast<QtBox*>(w.app.core.ui.main.Picture1)->widget()->width(), px(1575));
+    m.resize(700, 200);  // lower than the graph is allowed
+    QApplication::processEvents();
+    EXPECT_EQ(m.centralWidget()->height() + m.menuBar()->height(), 200);
+}
+
+TEST(Window, SaveAndLoadThroughTheFileMenu) {
+    const auto dir = std::filesystem::temp_directory_path() / "tobrak_qt_files";
+    std::filesystem::create_directories(dir);
+    const std::string file = (dir / "play").string();
+    {
+        SimBoard sim({.seed = 2, .speed = 50});
+        Window w(&sim);
+        QTest::qWait(1500);  // the real 80 ms timer polls the simulated machine
+        const int games = w.app.core.rec.games();
+        EXPECT_GT(games, 3);
+        EXPECT_EQ(w.text(w.app.core.ui.main.Label1), QStringLiteral(" 　ゲームＯＫ"));
+        EXPECT_NE(w.text(w.app.core.ui.main.Label3[8]), QStringLiteral("0"));
+        w.dialogs.inputAnswers.push_back(std::string("テスト台"));
+        w.action("Comment")->trigger();
+        EXPECT_EQ(w.app.main->windowTitle(), QStringLiteral("ＴＯＢＲＡＫ　　テスト台"));
+        w.app.core.ui.Timer2->setEnabled(false);
+        w.dialogs.saveAnswers.push_back(file);
+        w.action("menFile_Save")->trigger();
+        std::vector<std::uint8_t> bytes;
+        ASSERT_EQ(readFileBytes(file + ".slt", bytes), SltStatus::Ok);
+        EXPECT_EQ(static_cast<int>(bytes.size()), 48 + w.app.core.rec.games());
+    }
+    Window w;
+    w.dialogs.openAnswers.push_back(file + ".slt");
+    w.action("menFile_open")->trigger();
+    EXPECT_GT(w.app.core.rec.games(), 3);
+    EXPECT_EQ(w.app.main->windowTitle(), QStringLiteral("ＴＯＢＲＡＫ　　テスト台"));
+    EXPECT_EQ(w.text(w.app.core.ui.main.Label3[8]).toInt(), w.app.core.cnt.Tot_In);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(Window, VersionBoxOpensAndCloses) {
+    Window w;
+    QWidget* box = static_cast<QtBox*>(w.app.core.ui.main.Picture10)->widget();
+    EXPECT_FALSE(box->isVisible());
+    w.action("HelpVer")->trigger();
+    EXPECT_TRUE(box->isVisible());
+    auto* close = box->findChild<QAbstractButton*>();
+    ASSERT_NE(close, nullptr);
+    EXPECT_EQ(close->text(), QStringLiteral("閉じる"));
+    QTest::mouseClick(close, Qt::LeftButton);
+    EXPECT_FALSE(box->isVisible());
+}
+
+// The real message box: a confirmation defaults to Cancel, so Enter does not proceed.
+TEST(QtDialogs, ConfirmationDefaultsToCancel) {
+    QtDialogs d(nullptr);
+    QString shownText, shownTitle;
+    QTimer::singleShot(50, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        shownText = box->text();
+        shownTitle = box->windowTitle();
+        EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("キャンセル"));
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_EQ(d.messageBox("本当にクリアしますか？", "クリア", MsgIcon::Information, MsgButtons::OkCancel),
+              MsgResult::Cancel);
+    EXPECT_EQ(shownText, QStringLiteral("本当にクリアしますか？"));
+    EXPECT_EQ(shownTitle, QStringLiteral("クリア"));
+    QTimer::singleShot(50, [&] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+    EXPECT_EQ(d.messageBox("x", "y", MsgIcon::Stop, MsgButtons::Ok), MsgResult::Ok);
+}
+
+TEST(QtDialogs, FilterInQtForm) {
+    EXPECT_EQ(qtFilter("スロットデーターファイル(*.slt)|*.slt"), QStringLiteral("スロットデーターファイル (*.slt)"));
+    EXPECT_EQ(qtFilter("Text|*.txt;*.csv"), QStringLiteral("Text (*.txt *.csv)"));
+}
+
+}  // namespace
+}  // namespace tobrak::qt
