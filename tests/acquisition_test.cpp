@@ -70,16 +70,18 @@ TEST(Poll, BoardLostAndFoundAgainChangesCaptionOnlyOnTransitions) {
 TEST(Game1Set, PayoutIsDrawnWhenTheNextGameStarts) {
     Rig r;
     r.game(3);
-    EXPECT_TRUE(r.graph.of("ghp").empty());  // the first game of an empty record draws nothing
+    EXPECT_TRUE(r.graph.of("zoom").empty());  // the first game of an empty record draws nothing
+    EXPECT_EQ(r.c.graph.Ghp_In, 0);
     r.pulses(8);
     r.game(2);
     EXPECT_EQ(r.c.rec.Dat_Buf[48], 0x38);
     EXPECT_EQ(r.c.cnt.Tot_In, 5);
     EXPECT_EQ(r.c.cnt.Tot_Out, 8);
     EXPECT_EQ(r.c.cnt.Nor_Out, 8);
-    ASSERT_EQ(r.graph.of("ghp").size(), 1u);
-    EXPECT_EQ(r.graph.of("ghp")[0].value, 0x38);
+    ASSERT_EQ(r.graph.of("zoom").size(), 1u);
     EXPECT_EQ(r.graph.of("zoom")[0].value, 0x38);
+    EXPECT_EQ(r.c.graph.Ghp_In, 3);  // the open game is not fed yet
+    EXPECT_EQ(r.c.graph.Ghp_Out, 8);
     EXPECT_EQ(r.c.rec.Ghp_Pos, 50);
     EXPECT_EQ(r.ui.Label12.caption(), " II");
 }
@@ -89,7 +91,7 @@ TEST(Game1Set, AnalysisViewSkipsTheMainGraphButNotTheZoom) {
     r.c.flags.Kaiseki_On = 3;
     r.game(3);
     r.game(3);
-    EXPECT_TRUE(r.graph.of("ghp").empty());
+    EXPECT_EQ(r.c.graph.Ghp_In, 0);
     EXPECT_EQ(r.graph.of("zoom").size(), 1u);
     EXPECT_EQ(r.c.rec.Ghp_Pos, 50);
 }
@@ -117,6 +119,7 @@ TEST(Out1Add, PulseBeforeAnyGameOnlyMarksTheMonitor) {
 TEST(BonusCodes, BBRunFromStartToClose) {
     Rig r;
     r.games(3, 5);
+    r.ui.Picture2s.ops.clear();
     r.poll(code::BBStart);
     EXPECT_EQ(r.c.cnt.BB_Cnt, 1);
     EXPECT_EQ(r.c.cnt.BB_IntvMin, 5);
@@ -126,8 +129,9 @@ TEST(BonusCodes, BBRunFromStartToClose) {
     EXPECT_TRUE(r.ui.Timer8.enabled());
     EXPECT_EQ(r.ui.Label12.caption(), " IIIBo");
     // The interval is written at the end of the line on both graphs.
-    ASSERT_EQ(r.graph.of("main").size(), 1u);
-    EXPECT_EQ(r.graph.of("main")[0].value, 5);
+    ASSERT_EQ(textsOf(r.ui.Picture2s).size(), 1u);
+    EXPECT_EQ(textsOf(r.ui.Picture2s)[0].text, " 5 ");
+    EXPECT_EQ(textsOf(r.ui.Zoom)[0].text, " 5 ");
 
     r.games(8 | 3, 3, 15);
     EXPECT_TRUE(r.c.flags.BBGame_On);
@@ -142,8 +146,8 @@ TEST(BonusCodes, BBRunFromStartToClose) {
     EXPECT_EQ(r.c.cnt.BB_EndCnt, 1);
     EXPECT_EQ(r.c.cnt.BB_GainSum, 36);
     EXPECT_EQ(r.c.cnt.BB_GameSum, 3);
-    ASSERT_EQ(r.graph.of("main").size(), 2u);
-    EXPECT_EQ(r.graph.of("main")[1].value, 36);
+    ASSERT_EQ(textsOf(r.ui.Picture2s).size(), 2u);
+    EXPECT_EQ(textsOf(r.ui.Picture2s)[1].text, " 36 ");
     EXPECT_TRUE(r.ui.Timer8.enabled());
     EXPECT_TRUE(r.tick());  // the next tick stops the blink
     EXPECT_FALSE(r.ui.Timer8.enabled());
@@ -164,34 +168,39 @@ TEST(BonusCodes, StartCodeWhileItsGamesRunIsIgnoredEntirely) {
 
 TEST(BonusCodes, MarkersFollowTheOptionsAndThePenAnchors) {
     Rig r;
-    r.c.pen.Ghp_Scroll = -1000;
-    r.c.pen.Ghp_LastX = 2000.0f;
-    r.c.pen.Ghp_LastY = 2500.0f;
-    r.c.pen.Zoom_Scl = 5.0f;
-    r.c.pen.Zoom_LastX = 9000.0f;
-    r.c.pen.Zoom_LastY = 7000.0f;
-    r.c.pen.Ox = 100;
-    r.c.pen.Oy = 50;
+    // Too few medals for a plotted point, so the pen stays where it is put.
+    GraphState& g = r.c.graph;
+    g.Ghp_Scroll = -1000;
+    g.Ghp_LastX = 2000.0f;
+    g.Ghp_LastY = 2500.0f;
+    g.Zoom_Scl = 5.0f;
+    g.Zoom_LastX = 9000.0f;
+    g.Zoom_LastY = 7000.0f;
+    g.Ox = 100;
+    g.Oy = 50;
+    r.ui.Picture2s.ops.clear();
+    r.ui.Zoom.ops.clear();
     r.games(3, 2);
     r.poll(code::RBStart);
-    const auto main = r.graph.of("main");
-    const auto zoom = r.graph.of("zoomtext");
+    auto main = textsOf(r.ui.Picture2s);
+    auto zoom = textsOf(r.ui.Zoom);
     ASSERT_EQ(main.size(), 1u);
-    EXPECT_EQ(main[0], (GraphCall{"main", 1000.0f, 2500.0f, 2}));
-    EXPECT_EQ(zoom[0], (GraphCall{"zoomtext", 5.0f * -1000 + 8900.0f, 6950.0f, 2}));
+    EXPECT_EQ(main[0], (Text{1000.0f, 2500.0f, " 2 "}));
+    EXPECT_EQ(zoom[0], (Text{5.0f * -1000 + 8900.0f, 6950.0f, " 2 "}));
     r.games(4 | 1, 2, 15);
     r.game(3);
-    const auto gain = r.graph.of("main");
-    ASSERT_EQ(gain.size(), 2u);
-    EXPECT_EQ(gain[1], (GraphCall{"main", 1000.0f - 330.0f, 2350.0f, 28}));
-    EXPECT_EQ(r.graph.of("zoomtext")[1], (GraphCall{"zoomtext", -5000.0f + 8900.0f - 400.0f, 6750.0f, 28}));
+    main = textsOf(r.ui.Picture2s);
+    zoom = textsOf(r.ui.Zoom);
+    ASSERT_EQ(main.size(), 2u);
+    EXPECT_EQ(main[1], (Text{1000.0f - 330.0f, 2350.0f, " 28 "}));
+    EXPECT_EQ(zoom[1], (Text{-5000.0f + 8900.0f - 400.0f, 6750.0f, " 28 "}));
 
     // With the options off nothing is written, but the bonus still counts.
     r.c.mark = Markers{false, false, false, false};
     r.poll(code::RBStart);
     r.game(4 | 1);
     r.game(3);
-    EXPECT_EQ(r.graph.of("main").size(), 2u);
+    EXPECT_EQ(textsOf(r.ui.Picture2s).size(), 2u);
     EXPECT_EQ(r.c.cnt.RB_Cnt, 2);
     EXPECT_EQ(r.c.cnt.RB_EndCnt, 2);
 }
@@ -220,10 +229,10 @@ TEST(BonusCodes, RBDirectlyFollowedByBBClosesBothAtTheNextNormalGame) {
     EXPECT_FALSE(r.c.rs.DaiRB_On);
     EXPECT_FALSE(r.c.rs.DaiBB_On);
     // The BB gain is written before the RB gain.
-    const auto main = r.graph.of("main");
-    ASSERT_EQ(main.size(), 4u);
-    EXPECT_EQ(main[2].value, 24);
-    EXPECT_EQ(main[3].value, 28);
+    const auto main = textsOf(r.ui.Picture2s);
+    ASSERT_GE(main.size(), 4u);
+    EXPECT_EQ(main[main.size() - 2].text, " 24 ");
+    EXPECT_EQ(main[main.size() - 1].text, " 28 ");
     r.tick();
     EXPECT_FALSE(r.ui.Timer8.enabled());
 }
@@ -328,6 +337,7 @@ TEST(LiveAgainstRebuild, SimulatedPlayGivesTheSameCounters) {
     RecordingGraph g;
     headless::HeadlessApp app(&sim, &g);
     Core& c = app.core;
+    app.ui.Picture2s.logging = false;
     while (c.rec.games() < 4000 || bonusState(c.rec.Dat_Buf[c.rec.Dat_Len - 1]) != BonusState::Normal ||
            c.rs.Usb_Dat != 3)
         app.run(80);
@@ -339,10 +349,18 @@ TEST(LiveAgainstRebuild, SimulatedPlayGivesTheSameCounters) {
 #define TOBRAK_SAME(n) EXPECT_EQ(live.n, c.cnt.n) << #n;
     TOBRAK_COUNTERS(TOBRAK_SAME)
 #undef TOBRAK_SAME
-    // Every completed game was drawn once, in order.
-    const auto drawn = g.of("ghp");
+    // Every completed game was fed to both graphs once, in order.
+    const auto drawn = g.of("zoom");
     ASSERT_EQ(static_cast<int>(drawn.size()), c.rec.games() - 1);
-    for (std::size_t i = 0; i < drawn.size(); ++i) ASSERT_EQ(drawn[i].value, c.rec.game(static_cast<int>(i)));
+    std::int32_t in = 0, out = 0;
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        const std::uint8_t b = c.rec.game(static_cast<int>(i));
+        ASSERT_EQ(drawn[i].value, b);
+        in += medalsIn(b);
+        out += medalsOut(b);
+    }
+    EXPECT_EQ(c.graph.Ghp_In, in);
+    EXPECT_EQ(c.graph.Ghp_Out, out);
 }
 
 }  // namespace

@@ -20,8 +20,9 @@ using headless::ShownBox;
 class FileCommands : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("tobrak_files_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path() /
+              ("tobrak_files_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
@@ -29,7 +30,8 @@ protected:
 
     std::string path(const std::string& name) const { return (dir / name).string(); }
     // A play-data file: header bytes as given, games masked.
-    std::string write(const std::string& name, std::vector<std::uint8_t> header, const std::vector<std::uint8_t>& games) {
+    std::string write(const std::string& name, std::vector<std::uint8_t> header,
+                      const std::vector<std::uint8_t>& games) {
         header.resize(kHeaderLen, 0);
         for (auto g : games) header.push_back(g ^ kGameMask);
         std::ofstream(path(name), std::ios::binary)
@@ -68,18 +70,21 @@ TEST_F(FileCommands, LoadReplacesTheRecordAndRebuildsEverything) {
     // No option bits in byte 43: all three display options off.
     EXPECT_FALSE(r.ui.menus("GhpHyo", 0).checked());
     EXPECT_FALSE(r.c.mark.Mark_RBs);
-    // The views are rebuilt from the record in order.
+    // The views are rebuilt from the record: the whole record on the main graph.
     std::vector<std::string> order;
     for (const auto& call : r.graph.calls)
-        if (call.what != "ghp" && call.what != "zoom") order.push_back(call.what);
-    const std::vector<std::string> tail(order.end() - 5, order.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"clr", "dispall", "x4", "x4line", "zoomsel"}));
+        if (call.what != "zoom") order.push_back(call.what);
+    const std::vector<std::string> tail(order.end() - 4, order.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"zoomclear", "x4", "x4line", "zoomsel"}));
     EXPECT_EQ(r.graph.of("zoomsel").back().value, 3);
+    EXPECT_EQ(r.c.graph.Ghp_In, 13);
+    EXPECT_EQ(r.c.graph.Ghp_Out, 3 + 30);
     // Recording goes on inside the loaded bonus, drawing one game behind.
     r.game(8 | 3);
-    EXPECT_TRUE(r.graph.of("ghp").empty());
+    EXPECT_TRUE(r.graph.of("zoom").empty());
     r.game(3);
-    EXPECT_EQ(r.graph.of("ghp").at(0).value, 0xB0);
+    EXPECT_EQ(r.graph.of("zoom").at(0).value, 0xB0);
+    EXPECT_EQ(r.c.graph.Ghp_In, 16);
     EXPECT_EQ(r.c.cnt.BB_GameSum, 3);
 }
 
@@ -177,7 +182,8 @@ TEST_F(FileCommands, CommentIsCutToTwentyUnitsAndShownInTheTitle) {
     const auto& in = r.ui.dialogs.inputs.at(0);
     EXPECT_EQ(in.title, "コメント入力");
     EXPECT_EQ(in.prompt,
-              "機種名や条件等を入力して下さい。\n\nデータの保存時に添付されます。\n\n倍角・半角合わせて２０文字まで保存できます。");
+              "機種名や条件等を入力して下さい。\n\nデータの保存時に添付されます。\n\n倍角・半角合わせて２０文字まで保存"
+              "できます。");
     EXPECT_EQ(in.defaultText, "");
     EXPECT_EQ(r.c.rec.Dat_Buf[0], 40);
     EXPECT_EQ(r.c.fd.ComData, u"ABCDEFGHIJKLMNOPQRST");
@@ -301,6 +307,7 @@ TEST(MainWindow, QuitAsksAndCancelKeepsRunning) {
 
 TEST(MainWindow, ResizeFitsTheHeightAndFollowsTheWidth) {
     Rig r;
+    r.ui.Picture2s.ops.clear();
     EXPECT_EQ(r.ui.Picture2.width(), 12105 - 1560);
     EXPECT_EQ(r.ui.Picture2.height(), 5520);
     r.ui.form.clientH = 7000;
@@ -309,7 +316,7 @@ TEST(MainWindow, ResizeFitsTheHeightAndFollowsTheWidth) {
     EXPECT_EQ(r.ui.form.clientH, 5520);
     EXPECT_EQ(r.ui.Picture2.width(), 15000 - 1560);
     EXPECT_EQ(r.ui.Picture1.width(), 1575);
-    EXPECT_EQ(r.graph.of("redraw").size(), 1u);
+    EXPECT_EQ(countOps(r.ui.Picture2s, "cls"), 1);
     r.ui.form.clientH = 3000;  // lower than the graph is allowed
     Form_Resize(r.c);
     EXPECT_EQ(r.ui.form.clientH, 3000);
@@ -318,7 +325,7 @@ TEST(MainWindow, ResizeFitsTheHeightAndFollowsTheWidth) {
     r.ui.form.clientW = 9000;
     Form_Resize(r.c);
     EXPECT_EQ(r.ui.Picture2.width(), 15000 - 1560);
-    EXPECT_EQ(r.graph.of("redraw").size(), 2u);
+    EXPECT_EQ(countOps(r.ui.Picture2s, "cls"), 2);
 }
 
 TEST(MainWindow, ResizeKeepsTheZoomFrameOnTheGraph) {
@@ -363,16 +370,17 @@ TEST(MainWindow, StartUpStateMenusVersionBoxAndHomePage) {
 TEST(MainWindow, DisplayOptionToggleRebuildsGraphAndStatistics) {
     Rig r;
     r.games(3, 3, 1);
+    r.ui.Picture2s.ops.clear();
     menuClick(r.c, "GhpHyo", 0);
     EXPECT_FALSE(r.c.mark.Mark_BBs);
     EXPECT_FALSE(r.c.mark.Mark_RBs);
     EXPECT_TRUE(r.c.mark.Mark_BBe);
-    EXPECT_EQ(r.graph.of("redraw").size(), 1u);
+    EXPECT_EQ(countOps(r.ui.Picture2s, "cls"), 1);
     EXPECT_EQ(r.c.cnt.Tot_Out, 3);
     menuClick(r.c, "GhpHyo", 0);
     EXPECT_TRUE(r.c.mark.Mark_RBs);
     menuClick(r.c, "GhpHyo", 1);  // a separator does nothing
-    EXPECT_EQ(r.graph.of("redraw").size(), 2u);
+    EXPECT_EQ(countOps(r.ui.Picture2s, "cls"), 2);
 }
 
 }  // namespace

@@ -5,12 +5,13 @@
 
 #include "acquisition/rs232.h"
 #include "platform/headless/memory_ui.h"
+#include "platform/headless/recording_surface.h"
 #include "platform/headless/scripted_board.h"
 
 namespace tobrak::test {
 
 struct GraphCall {
-    std::string what;  // "ghp", "zoom", "main", "zoomtext", "clr", "dispall", "redraw", "x4", "x4line", ...
+    std::string what;  // "zoom", "zoomclear", "x4", "x4line", "zoomsel", "zoommove", "kaiseki"
     float x = 0, y = 0;
     int value = 0;
     bool operator==(const GraphCall&) const = default;
@@ -18,13 +19,8 @@ struct GraphCall {
 
 class RecordingGraph final : public ViewHooks {
 public:
-    void Ghp1Disp(std::uint8_t b) override { calls.push_back({"ghp", 0, 0, b}); }
     void Zoom1sub(std::uint8_t b) override { calls.push_back({"zoom", 0, 0, b}); }
-    void printMain(float x, float y, std::int32_t v) override { calls.push_back({"main", x, y, v}); }
-    void printZoom(float x, float y, std::int32_t v) override { calls.push_back({"zoomtext", x, y, v}); }
-    void GhpClrInit() override { calls.push_back({"clr"}); }
-    void GhpDispAll() override { calls.push_back({"dispall"}); }
-    void standardRedraw() override { calls.push_back({"redraw"}); }
+    void zoomClear() override { calls.push_back({"zoomclear"}); }
     void X4GhpInit() override { calls.push_back({"x4"}); }
     void X4_Line() override { calls.push_back({"x4line"}); }
     void G_zoom_Click(int i) override { calls.push_back({"zoomsel", 0, 0, i}); }
@@ -38,6 +34,32 @@ public:
     }
     std::vector<GraphCall> calls;
 };
+
+// A text drawn on a recording surface.
+struct Text {
+    float x, y;
+    std::string text;
+    bool operator==(const Text&) const = default;
+};
+
+inline std::vector<Text> textsOf(const headless::RecordingSurface& s) {
+    std::vector<Text> out;
+    for (const std::string& op : s.ops) {
+        if (op.rfind("text ", 0) != 0) continue;
+        Text t{};
+        char buf[256] = {};
+        std::sscanf(op.c_str(), "text %f %f \"%255[^\"]", &t.x, &t.y, buf);
+        t.text = buf;
+        out.push_back(t);
+    }
+    return out;
+}
+
+inline long countOps(const headless::RecordingSurface& s, const std::string& kind) {
+    long n = 0;
+    for (const std::string& op : s.ops) n += op.rfind(kind, 0) == 0;
+    return n;
+}
 
 struct Rig {
     headless::ScriptedBoard board;

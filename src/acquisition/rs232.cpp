@@ -1,5 +1,6 @@
 #include "acquisition/rs232.h"
 
+#include "graph/slump_graph.h"
 #include "stats/stats_engine.h"
 #include "util/format.h"
 
@@ -39,11 +40,12 @@ void bonusStart(Core& c, Bonus k) {
     if (bb ? c.flags.BBGame_On : c.flags.RBGame_On) return;  // its games are already being recorded
     appendMonitor(c, bb ? "Bo" : "Ro");
     if (bb ? c.mark.Mark_BBs : c.mark.Mark_RBs) {
-        const GraphPen& p = c.pen;
+        const GraphState& p = c.graph;
         const std::int32_t v = c.cnt.Bonus_IntvCnt;
-        c.ui.graph->printMain(static_cast<float>(p.Ghp_Scroll) + p.Ghp_LastX, p.Ghp_LastY, v);
-        c.ui.graph->printZoom(p.Zoom_Scl * static_cast<float>(p.Ghp_Scroll) + (p.Zoom_LastX - static_cast<float>(p.Ox)),
-                              p.Zoom_LastY - static_cast<float>(p.Oy), v);
+        printNumberAt(*c.ui.Picture2, static_cast<float>(p.Ghp_Scroll) + p.Ghp_LastX, p.Ghp_LastY, v);
+        printNumberAt(*c.ui.Zoom,
+                      p.Zoom_Scl * static_cast<float>(p.Ghp_Scroll) + (p.Zoom_LastX - static_cast<float>(p.Ox)),
+                      p.Zoom_LastY - static_cast<float>(p.Oy), v);
     }
     bonusStartRule(c.cnt, k, /*showInterval=*/true);
     (bb ? c.rs.DaiBB_On : c.rs.DaiRB_On) = true;
@@ -54,10 +56,11 @@ void bonusStart(Core& c, Bonus k) {
 void bonusEnd(Core& c, Bonus k) {
     const bool bb = k == Bonus::BB;
     if (bb ? c.mark.Mark_BBe : c.mark.Mark_RBe) {
-        const GraphPen& p = c.pen;
+        const GraphState& p = c.graph;
         const std::int32_t v = bb ? c.cnt.BB_Gain : c.cnt.RB_Gain;
-        c.ui.graph->printMain(static_cast<float>(p.Ghp_Scroll) + p.Ghp_LastX - 330.0f, p.Ghp_LastY - 150.0f, v);
-        c.ui.graph->printZoom(
+        printNumberAt(*c.ui.Picture2, static_cast<float>(p.Ghp_Scroll) + p.Ghp_LastX - 330.0f, p.Ghp_LastY - 150.0f, v);
+        printNumberAt(
+            *c.ui.Zoom,
             p.Zoom_Scl * static_cast<float>(p.Ghp_Scroll) + (p.Zoom_LastX - static_cast<float>(p.Ox)) - 400.0f,
             p.Zoom_LastY - static_cast<float>(p.Oy) - 200.0f, v);
     }
@@ -151,8 +154,8 @@ void Game1Set(Core& c) {
     // The previous game's payout is final now: draw it.
     if (rec.Ghp_Pos == L) {
         const std::uint8_t prev = rec.Dat_Buf[L - 1];
-        if (c.flags.Kaiseki_On == 0) c.ui.graph->Ghp1Disp(prev);
-        c.ui.graph->Zoom1sub(prev);
+        if (c.flags.Kaiseki_On == 0) Ghp1Disp(c, prev);
+        c.ui.views->Zoom1sub(prev);
         rec.Ghp_Pos += 1;
     }
     rec.Dat_Len = L + 1;

@@ -10,6 +10,7 @@
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
+#include "platform/surface.h"
 #include "record/counters.h"
 #include "record/play_record.h"
 
@@ -61,15 +62,33 @@ struct FileDispState {
     std::int32_t G_Ot = 0;
     std::u16string ComData;
     std::int16_t ZoomSel = 3;  // checked item of the zoom menu; 3: none
-    PageTable Koumoku;  // row captions
-    PageTable Tani;     // row units
+    PageTable Koumoku;         // row captions
+    PageTable Tani;            // row units
 };
 
-// Pen state of the two graphs, read for the live markers.
-struct GraphPen {
-    std::int32_t Ghp_Scroll = 0;
+// The slump graph's fixed geometry and line state, and the zoom window's pen
+// that the live markers read.
+struct GraphState {
+    float con_BitBai = 1.0f;         // twips per medal
+    std::int32_t con_Inmax = 90000;  // x axis length in medals in
+    float P2y = 2720.0f;             // zero line of the band
+    float Ghp_Step = 15.0f;          // medals in between two plotted points
+    std::int32_t Ghp_Scroll = 0;     // 0 or a negative multiple of 1000
+    bool Ghp_Redraw = false;         // a whole record is being replayed
+
     float Ghp_LastX = 630.0f;
     float Ghp_LastY = 2720.0f;
+    Rgb Ghp_Color = rgb::White;
+    std::int32_t Ghp_Band = 0;
+    std::int32_t Ghp_PlotNo = 1;
+    std::int32_t Ghp_In = 0;
+    std::int32_t Ghp_Out = 0;
+    bool Ghp_BB_On = false;
+    bool Ghp_RB_On = false;
+    std::int32_t Ghp_IntvCnt = 0;
+    std::int32_t Ghp_BBGain = 0;
+    std::int32_t Ghp_RBGain = 0;
+
     float Zoom_Scl = 10.0f;
     float Zoom_LastX = 60.0f;
     float Zoom_LastY = 0.0f;
@@ -82,18 +101,10 @@ struct GraphPen {
 class ViewHooks {
 public:
     virtual ~ViewHooks() = default;
-    // One more step of the slump graph / the zoom graph for a completed game.
-    virtual void Ghp1Disp(std::uint8_t /*gameByte*/) {}
+    // One more step of the zoom graph for a completed game.
     virtual void Zoom1sub(std::uint8_t /*gameByte*/) {}
-    // A number printed at (x, y) on the main graph surface / the zoom surface.
-    virtual void printMain(float /*x*/, float /*y*/, std::int32_t /*value*/) {}
-    virtual void printZoom(float /*x*/, float /*y*/, std::int32_t /*value*/) {}
-    // Drawing part of the graph clear: surfaces cleared, grid redrawn, frame reset.
-    virtual void GhpClrInit() {}
-    // Replay of the whole record on the main graph.
-    virtual void GhpDispAll() {}
-    // Clear, grid, labels, origin dot, line reset and replay of the main graph.
-    virtual void standardRedraw() {}
+    // The zoom window's part of the graph clear: frame to the origin, window redrawn.
+    virtual void zoomClear() {}
     virtual void X4GhpInit() {}
     virtual void X4_Line() {}
     virtual void G_zoom_Click(int /*index*/) {}
@@ -101,6 +112,7 @@ public:
     virtual void scrollClick(const std::string& /*name*/) {}
     virtual void Kaiseki_Click(int /*index*/) {}
     virtual void HistEnd_Click() {}
+    virtual void hideKoyaku() {}
     virtual void O_prin_Click() {}
 };
 
@@ -114,21 +126,21 @@ public:
 };
 
 struct MainControls {
-    Label* Label1 = nullptr;   // board status
-    Label* Label12 = nullptr;  // event monitor line
-    Label* Label14 = nullptr;  // gain of the running bonus
-    Label* Label15 = nullptr;  // its unit
+    Label* Label1 = nullptr;             // board status
+    Label* Label12 = nullptr;            // event monitor line
+    Label* Label14 = nullptr;            // gain of the running bonus
+    Label* Label15 = nullptr;            // its unit
     std::array<Label*, kRows> Label2{};  // panel captions
     std::array<Label*, kRows> Label3{};  // panel values
     std::array<Label*, kRows> Label4{};  // panel units
-    Box* Picture1 = nullptr;   // statistics panel
-    Box* Picture2 = nullptr;   // slump graph surface
-    Box* Picture3 = nullptr;   // y-axis label strip
-    Box* Picture9 = nullptr;   // y-axis strip of the analysis view
-    Box* Picture10 = nullptr;  // version box
-    Box* Frame1 = nullptr;     // analysis controls
-    Box* Image1 = nullptr;     // zoom selection frame
-    Label* Label11 = nullptr;  // analysis title
+    Box* Picture1 = nullptr;             // statistics panel
+    Box* Picture2 = nullptr;             // slump graph surface
+    Box* Picture3 = nullptr;             // y-axis label strip
+    Box* Picture9 = nullptr;             // y-axis strip of the analysis view
+    Box* Picture10 = nullptr;            // version box
+    Box* Frame1 = nullptr;               // analysis controls
+    Box* Image1 = nullptr;               // zoom selection frame
+    Label* Label11 = nullptr;            // analysis title
     ComboBox* Combo1 = nullptr;
     FormWindow* form = nullptr;  // the main window itself
 };
@@ -149,7 +161,10 @@ struct Platform {
     Board* board = nullptr;
     Shell* shell = nullptr;
     AppWindows* windows = nullptr;
-    ViewHooks* graph = nullptr;
+    ViewHooks* views = nullptr;
+    Surface* Picture2 = nullptr;  // the slump graph
+    Surface* Picture3 = nullptr;  // its y-axis label strip
+    Surface* Zoom = nullptr;      // the zoom window's graph
     MenuItem* menu(const std::string& name, int index = -1) const { return menus->item(name, index); }
 };
 
@@ -161,7 +176,7 @@ struct Core {
     Figures fig;
     Rs232State rs;
     FileDispState fd;
-    GraphPen pen;
+    GraphState graph;
     Platform ui;
 };
 

@@ -1,7 +1,7 @@
 #include "app/filedisp.h"
 
 #include "acquisition/rs232.h"
-#include "graph/graph_clear.h"
+#include "graph/slump_graph.h"
 #include "stats/panel.h"
 #include "stats/stats_engine.h"
 
@@ -44,20 +44,24 @@ void applyDesign(Core& c) {
 
 void moveImage(Core& c, int left) {
     c.ui.main.Image1->move(left, c.ui.main.Image1->top());
-    c.ui.graph->Sub_ZoomMove();
+    c.ui.views->Sub_ZoomMove();
 }
 
 }  // namespace
 
-void Hyouji_Menu_Init(Core& c) { setMarkers(c, true); }
-void Hyouji_Menu_Cls(Core& c) { setMarkers(c, false); }
+void Hyouji_Menu_Init(Core& c) {
+    setMarkers(c, true);
+}
+void Hyouji_Menu_Cls(Core& c) {
+    setMarkers(c, false);
+}
 
 void Form_Load(Core& c) {
     MainControls& m = c.ui.main;
     applyDesign(c);
     KoumokuInit(c);
     c.rec.Dat_Max = kDatMax;
-    c.pen.Zoom_Scl = 10.0f;
+    c.graph = GraphState{};  // the graph's fixed values; Zoom_Scl 10
     m.Picture1->setHeight(kPanelHeight);
     m.Picture2->setGeometry(con_P2left, 0, m.form->clientWidth() - con_P2left, kPanelHeight);
     m.Picture3->setGeometry(1575, Ghp_Top - 20, 600, 5090);
@@ -67,6 +71,8 @@ void Form_Load(Core& c) {
     m.Image1->setGeometry(m.Image1->left(), m.Image1->top(), 10, 10);
     for (const char* name : {"HistEnd", "YB_Hist", "BB_Hist", "RB_Hist"}) c.ui.menu(name)->setVisible(false);
     c.flags.Kaiseki_On = 0;
+    c.graph.Ghp_Redraw = false;
+    MekakusiChr(*c.ui.Picture3, 1.0f, Ghp_Left, 30);
     c.fd.ZoomSel = 3;
     c.ui.menu("G_zoom", 3)->setChecked(true);
     c.rec.Dat_Len = kHeaderLen;
@@ -77,7 +83,7 @@ void Form_Load(Core& c) {
     Hyouji_Menu_Init(c);
     ChrClrInit(c);
     GhpClrInit(c);
-    c.ui.graph->X4GhpInit();
+    c.ui.views->X4GhpInit();
     m.Combo1->clear();
     for (int i = 1; i <= 100; ++i) m.Combo1->addItem(std::to_string(i));
     m.Combo1->setCurrentIndex(29);
@@ -92,16 +98,16 @@ void Form_Resize(Core& c) {
     if (excess > 0) f.setOuterHeight(f.outerHeight() - excess);
     if (c.flags.Kaiseki_On > 0) {
         m.Picture2->setWidth(f.clientWidth() - con_P2left);
-        c.ui.graph->Kaiseki_Click(c.flags.Kaiseki_On - 1);
+        c.ui.views->Kaiseki_Click(c.flags.Kaiseki_On - 1);
         return;
     }
     // Keep the zoom frame on the visible part of the graph.
-    const float right = static_cast<float>(static_cast<double>(f.clientWidth()) + c.pen.Ghp_Scroll - con_P2left -
-                                           m.Image1->width());
+    const float right =
+        static_cast<float>(static_cast<double>(f.clientWidth()) + c.graph.Ghp_Scroll - con_P2left - m.Image1->width());
     if (static_cast<float>(m.Image1->left()) > right) moveImage(c, static_cast<int>(right));
     if (static_cast<float>(m.Image1->left()) < Ghp_Left) moveImage(c, static_cast<int>(Ghp_Left));
     m.Picture2->setWidth(f.clientWidth() - con_P2left);
-    c.ui.graph->standardRedraw();
+    GhpStandardRedraw(c);
 }
 
 bool Form_QueryUnload(Core& c, int closeReason) {
@@ -113,9 +119,17 @@ bool Form_QueryUnload(Core& c, int closeReason) {
     return false;
 }
 
-void Pgend_Click(Core& c) { Form_QueryUnload(c, 0); }
-void HelpVer_Click(Core& c) { c.ui.main.Picture10->setVisible(true); }
-void Command2_Click(Core& c) { c.ui.main.Picture10->setVisible(false); }
-void kovhp_Click(Core& c) { c.ui.shell->openUrl(kHomePage); }
+void Pgend_Click(Core& c) {
+    Form_QueryUnload(c, 0);
+}
+void HelpVer_Click(Core& c) {
+    c.ui.main.Picture10->setVisible(true);
+}
+void Command2_Click(Core& c) {
+    c.ui.main.Picture10->setVisible(false);
+}
+void kovhp_Click(Core& c) {
+    c.ui.shell->openUrl(kHomePage);
+}
 
 }  // namespace tobrak

@@ -71,7 +71,7 @@ std::string menuKey(const std::string& name, int index) {
 }
 
 void menuClick(Core& c, const std::string& name, int index) {
-    ViewHooks& v = *c.ui.graph;
+    ViewHooks& v = *c.ui.views;
     if (name == "menPage") return menPage_Click(c);
     if (name == "menFile_open") return menFile_open_Click(c);
     if (name == "Comment") return Comment_Click(c);

@@ -1,5 +1,7 @@
 #include "graph/display_options.h"
 
+#include "app/filedisp.h"
+#include "graph/slump_graph.h"
 #include "stats/stats_engine.h"
 
 namespace tobrak {
@@ -9,17 +11,25 @@ void GhpHyo_Click(Core& c, int index) {
     const bool on = !item->checked();
     item->setChecked(on);
     switch (index) {
-    case 0: c.mark.Mark_BBs = c.mark.Mark_RBs = on; break;
-    case 2: c.mark.Mark_BBe = on; break;
-    case 4: c.mark.Mark_RBe = on; break;
-    default: return;
+        case 0: c.mark.Mark_BBs = c.mark.Mark_RBs = on; break;
+        case 2: c.mark.Mark_BBe = on; break;
+        case 4: c.mark.Mark_RBe = on; break;
+        default: return;
     }
-    c.ui.graph->standardRedraw();
+    Surface& s = *c.ui.Picture2;
+    s.cls();
+    MemoriGhp(s, c.graph, 1.0f, Ghp_Left, Ghp_Top, -c.graph.Ghp_Scroll, 0);
+    MemoriChr(s, c.graph, 1.0f, Ghp_Left, Ghp_Top);
+    s.pset(Ghp_Left, c.graph.P2y, rgb::White);
+    s.setDrawWidth(1);
+    c.ui.Zoom->setDrawWidth(1);
+    GhpLineInit(c);
+    GhpDispAll(c);
     ChrClrInit(c);
     ChrDispAll(c);
-    c.ui.graph->X4GhpInit();
-    c.ui.graph->X4_Line();
-    c.ui.graph->G_zoom_Click(c.fd.ZoomSel);
+    c.ui.views->X4GhpInit();
+    c.ui.views->X4_Line();
+    c.ui.views->G_zoom_Click(c.fd.ZoomSel);
 }
 
 }  // namespace tobrak

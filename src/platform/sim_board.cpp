@@ -43,16 +43,16 @@ void SimBoard::playGame() {
             const std::uint32_t r = roll(6000);
             if (r < 820)
                 replay_ = true;  // about 1 in 7.3
-            else if (r < 820 + 857)
-                pay = 10;  // bell, about 1 in 7
-            else if (r < 1677 + 200)
-                pay = 8;
-            else if (r < 1877 + 120)
-                pay = 2;
-            else if (r < 1997 + 60)
+            else if (r < 820 + 750)
+                pay = 8;  // bell, 1 in 8
+            else if (r < 1570 + 150)
+                pay = 10;
+            else if (r < 1720 + 120)
+                pay = 2;  // cherry
+            else if (r < 1840 + 60)
                 pay = 4;
-            else if (r < 2057 + 100)
-                pay = 15;
+            else if (r < 1900 + 60)
+                pay = 15;  // watermelon, 1 in 100
         }
         for (int i = 0; i < pay; ++i) push(t0 + 2000 + 100 * i, kPayout);
         if (hit != Mode::Normal) startBonus(hit, t0 + 3000);
@@ -63,7 +63,10 @@ void SimBoard::playGame() {
     const bool bb = mode_ == Mode::BB;
     push(t0, bb ? (kBBLamp | 3) : (kRBLamp | 1));
     const std::uint32_t r = roll(20);
-    pay = r < 18 ? 15 : (r < 19 ? 8 : 0);
+    if (bb)
+        pay = r < 14 ? 15 : (r < 16 ? 8 : 0);
+    else
+        pay = r < 13 ? 15 : 0;
     for (int i = 0; i < pay; ++i) push(t0 + 2000 + 100 * i, kPayout);
     nextGame_ = t0 + 4100 + roll(1000);
     if (--bonusLeft_ > 0) return;

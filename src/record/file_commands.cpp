@@ -4,7 +4,7 @@
 
 #include "app/filedisp.h"
 #include "graph/display_options.h"
-#include "graph/graph_clear.h"
+#include "graph/slump_graph.h"
 #include "record/slt_file.h"
 #include "stats/panel.h"
 #include "stats/stats_engine.h"
@@ -26,7 +26,9 @@ bool confirm(Core& c, const std::string& text, const std::string& title) {
     return c.ui.dialogs->messageBox(text, title, MsgIcon::Information, MsgButtons::OkCancel) == MsgResult::Ok;
 }
 
-void fileErrorBox(Core& c) { c.ui.dialogs->messageBox(kFileError, "ファイル", MsgIcon::Stop, MsgButtons::Ok); }
+void fileErrorBox(Core& c) {
+    c.ui.dialogs->messageBox(kFileError, "ファイル", MsgIcon::Stop, MsgButtons::Ok);
+}
 
 bool endsWithSlt(const std::string& p) {
     if (p.size() < 4) return false;
@@ -42,7 +44,9 @@ bool exists(const std::string& p) {
 
 }  // namespace
 
-std::string windowTitle(const std::u16string& comment) { return kTitleStart + utf16ToUtf8(comment); }
+std::string windowTitle(const std::u16string& comment) {
+    return kTitleStart + utf16ToUtf8(comment);
+}
 
 bool loadPlayData(Core& c, const std::string& path) {
     std::vector<std::uint8_t> bytes;
@@ -67,12 +71,12 @@ bool loadPlayData(Core& c, const std::string& path) {
     c.fd.MenuPage = 4;
     menPage_Click(c);
     GhpClrInit(c);
-    c.ui.graph->GhpDispAll();
+    GhpDispAll(c);
     ChrClrInit(c);
     ChrDispAll(c);
-    c.ui.graph->X4GhpInit();
-    c.ui.graph->X4_Line();
-    c.ui.graph->G_zoom_Click(c.fd.ZoomSel);
+    c.ui.views->X4GhpInit();
+    c.ui.views->X4_Line();
+    c.ui.views->G_zoom_Click(c.fd.ZoomSel);
 
     c.ui.main.form->setTitle(kTitleStart + std::string(kTwentyBlanks));
     c.fd.ComData = headerComment(rec);
@@ -94,7 +98,8 @@ void menFile_open_Click(Core& c) {
 
 void Comment_Click(Core& c) {
     const std::string entered = c.ui.dialogs->inputBox(
-        "機種名や条件等を入力して下さい。\n\nデータの保存時に添付されます。\n\n倍角・半角合わせて２０文字まで保存できます。",
+        "機種名や条件等を入力して下さい。\n\nデータの保存時に添付されます。\n\n倍角・半角合わせて２０文字まで保存できま"
+        "す。",
         "コメント入力", utf16ToUtf8(c.fd.ComData));
     if (entered.empty()) return;
     std::u16string text = utf8ToUtf16(entered);
@@ -128,9 +133,7 @@ void menFile_Save_Click(Core& c) {
     std::optional<std::string> path = c.ui.dialogs->saveFile(kSltFilter);
     if (!path || path->empty()) return;
     if (!endsWithSlt(*path)) *path += ".slt";
-    if (exists(*path) &&
-        !confirm(c, "同じ名前のファイルがあります。\n\n上書きしますか？", "保存確認"))
-        return;
+    if (exists(*path) && !confirm(c, "同じ名前のファイルがあります。\n\n上書きしますか？", "保存確認")) return;
     savePlayData(c, *path);
 }
 
@@ -143,7 +146,7 @@ void Ghp_Cls_Click(Core& c) {
     menPage_Click(c);
     Hyouji_Menu_Init(c);
     GhpClrInit(c);
-    c.ui.graph->X4GhpInit();
+    c.ui.views->X4GhpInit();
 }
 
 }  // namespace tobrak

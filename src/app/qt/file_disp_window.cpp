@@ -9,6 +9,7 @@
 
 #include "app/filedisp.h"
 #include "app/menu.h"
+#include "platform/qt/surface_widget.h"
 #include "platform/qt/twips.h"
 
 namespace tobrak::qt {
@@ -127,7 +128,9 @@ void FileDispWindow::buildPanel(QWidget* client) {
         QtLabel* cap = label(panel, 0, 15 + 390 * r, 1575, 180, true);
         cap->setBackColor(rgb::Cyan);
         controls_.Label2[r] = cap;
-        QtLabel* val = label(panel, 600, 180 + 390 * r, 645, 225, false);
+        // Values are right-aligned at their designed right edge; the label reaches
+        // left over the empty part of the row so that long figures are not cut.
+        QtLabel* val = label(panel, 0, 180 + 390 * r, 600 + 645, 225, false);
         val->widget()->setAlignment(Qt::AlignRight | Qt::AlignTop);
         val->widget()->setFont(valueFont);
         controls_.Label3[r] = val;
@@ -144,13 +147,16 @@ void FileDispWindow::buildPanel(QWidget* client) {
 }
 
 void FileDispWindow::buildGraph(QWidget* client) {
-    picture2_ = surface(client, rgb::LightBlue);
-    picture2_->setGeometry(pxRect(con_P2left, 0, kClientWidth - con_P2left, kPanelHeight));
-    controls_.Picture2 = box(picture2_);
+    auto* graph = new SurfaceWidget(client, rgb::LightBlue);
+    picture2_ = graph;
+    graph->setGeometry(pxRect(con_P2left, 0, kClientWidth - con_P2left, kPanelHeight));
+    controls_.Picture2 = box(graph);
+    graphSurface_ = &graph->surface();
 
-    QWidget* strip = surface(client, rgb::LightBlue);
+    auto* strip = new SurfaceWidget(client, rgb::LightBlue);
     strip->setGeometry(pxRect(1575, Ghp_Top - 20, 600, 5090));
     controls_.Picture3 = box(strip);
+    stripSurface_ = &strip->surface();
 
     QFont gainFont(kUiFont);
     gainFont.setPointSize(36);
@@ -200,6 +206,8 @@ void FileDispWindow::attach(Platform& p) {
     controls_.form = this;
     p.main = controls_;
     p.menus = &menus_;
+    p.Picture2 = graphSurface_;
+    p.Picture3 = stripSurface_;
 }
 
 int FileDispWindow::clientWidth() const {

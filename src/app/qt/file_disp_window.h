@@ -55,6 +55,8 @@ private:
     std::unique_ptr<QtCombo> combo_;
     MainControls controls_;
     QWidget* picture2_ = nullptr;
+    Surface* graphSurface_ = nullptr;
+    Surface* stripSurface_ = nullptr;
     bool loaded_ = false;
     bool closing_ = false;
     bool wasMinimized_ = false;

@@ -7,6 +7,7 @@
 
 #include "app/qt/tobrak_app.h"
 #include "platform/sim_board.h"
+#include "record/file_commands.h"
 
 namespace {
 
@@ -36,6 +37,8 @@ int main(int argc, char** argv) {
                                    QStringLiteral("Speed of the simulated machine (1 = real time, up to 100)."),
                                    QStringLiteral("x"), QStringLiteral("1"));
     args.addOptions({board, seed, speed});
+    args.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A play-data file (*.slt) to open at start."),
+                               QStringLiteral("[file.slt]"));
     args.process(app);
 
     std::unique_ptr<tobrak::Board> device;
@@ -55,5 +58,7 @@ int main(int argc, char** argv) {
 
     tobrak::qt::TobrakApp tobrakApp(device.get());
     tobrakApp.start();
+    if (!args.positionalArguments().isEmpty())
+        tobrak::loadPlayData(tobrakApp.core, args.positionalArguments().first().toStdString());
     return QApplication::exec();
 }

@@ -1,10 +1,12 @@
 #include "app/qt/tobrak_app.h"
 
 #include <QApplication>
+#include <QLayout>
 
 #include "acquisition/rs232.h"
 #include "app/filedisp.h"
 #include "platform/qt/fonts.h"
+#include "platform/qt/twips.h"
 
 namespace tobrak::qt {
 
@@ -20,6 +22,9 @@ TobrakApp::TobrakApp(Board* board, Dialogs* dialogs)
     : main(makeMain(core)), rs232(std::make_unique<QWidget>()), zoom(std::make_unique<QWidget>()) {
     rs232->setWindowTitle(QStringLiteral("ＴＯＢＲＡＫ"));
     zoom->setWindowTitle(QStringLiteral("　４倍拡大"));
+    zoom->resize(px(5310), px(5700));
+    zoomSurface_ = new SurfaceWidget(zoom.get(), 0x008000);
+    zoomSurface_->setGeometry(zoom->rect());
     timer2_ = std::make_unique<QtTimer>(rs232.get(), [this] { Timer2_Timer(core); });
     timer8_ = std::make_unique<QtTimer>(rs232.get(), [this] { Timer8_Timer(core); });
     if (!dialogs) {
@@ -34,7 +39,8 @@ TobrakApp::TobrakApp(Board* board, Dialogs* dialogs)
     p.board = board ? board : &noBoard_;
     p.shell = &shell_;
     p.windows = this;
-    p.graph = &noViews_;
+    p.views = &noViews_;
+    p.Zoom = &zoomSurface_->surface();
 }
 
 TobrakApp::~TobrakApp() {
@@ -43,6 +49,9 @@ TobrakApp::~TobrakApp() {
 }
 
 void TobrakApp::start() {
+    // Lay the window out first, so the start-up sees its client size.
+    main->ensurePolished();
+    if (QLayout* l = main->layout()) l->activate();
     Form_Load(core);
     main->setLoaded();
     main->show();

@@ -7,6 +7,7 @@
 #include "app/core.h"
 #include "app/qt/file_disp_window.h"
 #include "platform/qt/qt_controls.h"
+#include "platform/qt/surface_widget.h"
 
 namespace tobrak::qt {
 
@@ -31,6 +32,7 @@ private:
     QtShell shell_;
     ViewHooks noViews_;
     NoBoard noBoard_;
+    SurfaceWidget* zoomSurface_ = nullptr;
 };
 
 }  // namespace tobrak::qt

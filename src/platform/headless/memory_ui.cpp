@@ -55,7 +55,10 @@ void HeadlessUi::attach(Core& c, Board* board, ViewHooks* graph) {
     c.ui.Timer8 = &Timer8;
     c.ui.dialogs = &dialogs;
     c.ui.board = board ? board : &noBoard_;
-    c.ui.graph = graph ? graph : &noGraph_;
+    c.ui.views = graph ? graph : &noGraph_;
+    c.ui.Picture2 = &Picture2s;
+    c.ui.Picture3 = &Picture3s;
+    c.ui.Zoom = &Zoom;
 }
 
 HeadlessApp::HeadlessApp(Board* board, ViewHooks* graph) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/core.h"
+#include "platform/headless/recording_surface.h"
 
 namespace tobrak::headless {
 
@@ -224,6 +225,7 @@ public:
     std::array<MemLabel, kRows> Label2, Label3, Label4;
     MemBox Picture1, Picture2, Picture3, Picture9, Picture10, Frame1, Image1;
     MemCombo Combo1;
+    RecordingSurface Picture2s, Picture3s, Zoom;
     MemForm form;
     MemMenus menus;
     MemTimer Timer2, Timer8;

@@ -1,0 +1,203 @@
+#include "graph/slump_graph.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/filedisp.h"
+
+namespace tobrak {
+
+void GhpLineInit(Core& c) {
+    GraphState& g = c.graph;
+    g.Ghp_Color = rgb::White;
+    g.Ghp_LastX = Ghp_Left;
+    g.Ghp_LastY = g.P2y;
+    g.Ghp_PlotNo = 1;
+    g.Ghp_Band = 0;
+    g.Ghp_In = g.Ghp_Out = 0;
+    g.Ghp_BB_On = g.Ghp_RB_On = false;
+    g.Ghp_IntvCnt = g.Ghp_BBGain = g.Ghp_RBGain = 0;
+}
+
+namespace {
+
+// A bonus game: its first game writes the interval that led to it (on replay).
+void bonusGame(Core& c, bool& on, bool mark, std::int32_t& gain, Rgb colour) {
+    GraphState& g = c.graph;
+    if (!on) {
+        if (mark && g.Ghp_Redraw)
+            printNumberAt(*c.ui.Picture2, g.Ghp_LastX + static_cast<float>(g.Ghp_Scroll), g.Ghp_LastY, g.Ghp_IntvCnt);
+        on = true;
+        g.Ghp_IntvCnt = 0;
+    }
+    g.Ghp_Color = colour;
+    gain += c.fd.G_Ot - c.fd.G_In;
+}
+
+// The first normal game after a bonus writes its gain (on replay).
+void closeBonus(Core& c, bool& on, bool mark, std::int32_t& gain) {
+    GraphState& g = c.graph;
+    if (!on) return;
+    if (mark && g.Ghp_Redraw)
+        printNumberAt(*c.ui.Picture2, g.Ghp_LastX + static_cast<float>(g.Ghp_Scroll) - 330.0f, g.Ghp_LastY - 150.0f,
+                      gain);
+    on = false;
+    gain = 0;
+}
+
+}  // namespace
+
+void Ghp1Disp(Core& c, std::uint8_t b) {
+    GraphState& g = c.graph;
+    Surface& s = *c.ui.Picture2;
+    c.fd.G_Ot = medalsOut(b);
+    c.fd.G_In = medalsIn(b);
+    g.Ghp_Out += c.fd.G_Ot;
+    g.Ghp_In += c.fd.G_In;
+    switch (bonusState(b)) {
+        case BonusState::BB: bonusGame(c, g.Ghp_BB_On, c.mark.Mark_BBs, g.Ghp_BBGain, rgb::Red); break;
+        case BonusState::RB: bonusGame(c, g.Ghp_RB_On, c.mark.Mark_RBs, g.Ghp_RBGain, rgb::Black); break;
+        case BonusState::Normal:
+            g.Ghp_IntvCnt += 1;
+            closeBonus(c, g.Ghp_BB_On, c.mark.Mark_BBe, g.Ghp_BBGain);
+            closeBonus(c, g.Ghp_RB_On, c.mark.Mark_RBe, g.Ghp_RBGain);
+            break;
+    }
+    // One plotted point per Ghp_Step medals in.
+    if (static_cast<double>(g.Ghp_Step) * g.Ghp_PlotNo / g.con_BitBai > g.Ghp_In) return;
+
+    const float scroll = static_cast<float>(g.Ghp_Scroll);
+    const float xN = Ghp_Left + g.con_BitBai * static_cast<float>(g.Ghp_In);
+    auto yNow = [&] {
+        const std::int32_t d = g.Ghp_In - g.Ghp_Out - 2500 * g.Ghp_Band;
+        return std::pair{d, g.P2y + g.con_BitBai * static_cast<float>(d)};
+    };
+    // Leaving the band at the bottom: to the edge, then on from the zero line.
+    if (auto [d, yN] = yNow(); d > 2500) {
+        const float yE = static_cast<float>(Ghp_Top) + 5000.0f * g.con_BitBai;
+        const float xC = g.Ghp_LastX + (yE - g.Ghp_LastY) * (xN - g.Ghp_LastX) / (yN - g.Ghp_LastY);
+        s.line(g.Ghp_LastX + scroll, g.Ghp_LastY, xC + scroll, yE, g.Ghp_Color);
+        g.Ghp_LastX = xC;
+        g.Ghp_LastY = g.P2y;
+        g.Ghp_Band += 1;
+    }
+    // Leaving it at the top.
+    if (auto [d, yN] = yNow(); d < -2500) {
+        const float top = static_cast<float>(Ghp_Top);
+        const float xC = g.Ghp_LastX + (xN - g.Ghp_LastX) * (g.Ghp_LastY - top) / (g.Ghp_LastY - yN);
+        s.line(g.Ghp_LastX + scroll, g.Ghp_LastY, xC + scroll, top, g.Ghp_Color);
+        g.Ghp_LastX = xC;
+        g.Ghp_LastY = g.P2y;
+        g.Ghp_Band -= 1;
+    }
+    const float yN = yNow().second;
+    s.line(g.Ghp_LastX + scroll, g.Ghp_LastY, xN + scroll, yN, g.Ghp_Color);
+    g.Ghp_LastX = xN;
+    g.Ghp_LastY = yN;
+    g.Ghp_PlotNo += 1;
+    // The colour changes one segment late: the first segment after a bonus keeps its colour.
+    if (!g.Ghp_BB_On && !g.Ghp_RB_On) g.Ghp_Color = rgb::White;
+}
+
+void GhpDispAll(Core& c) {
+    const std::int32_t end = std::min(c.rec.Dat_Len, c.rec.Ghp_Pos - 1);
+    c.graph.Ghp_Redraw = true;
+    for (std::int32_t i = kHeaderLen; i < end; ++i) Ghp1Disp(c, c.rec.Dat_Buf[i]);
+    c.graph.Ghp_Redraw = false;
+}
+
+void GhpClrInit(Core& c) {
+    c.ui.views->hideKoyaku();
+    c.ui.Timer8->setEnabled(false);
+    c.ui.main.Label14->setVisible(false);
+    c.ui.main.Label15->setVisible(false);
+    c.graph.Ghp_Scroll = 0;
+    c.ui.Zoom->cls();
+    Surface& s = *c.ui.Picture2;
+    s.cls();
+    c.ui.views->zoomClear();
+    MemoriGhp(s, c.graph, 1.0f, Ghp_Left, Ghp_Top, 0, 0);
+    MemoriChr(s, c.graph, 1.0f, Ghp_Left, Ghp_Top);
+    s.pset(Ghp_Left, c.graph.P2y, rgb::White);
+    s.setDrawWidth(1);
+    c.ui.Zoom->setDrawWidth(1);
+    GhpLineInit(c);
+}
+
+void GhpStandardRedraw(Core& c, bool originDot) {
+    Surface& s = *c.ui.Picture2;
+    s.cls();
+    MemoriGhp(s, c.graph, 1.0f, Ghp_Left, Ghp_Top, -c.graph.Ghp_Scroll, 0);
+    MemoriChr(s, c.graph, 1.0f, Ghp_Left, Ghp_Top);
+    if (originDot) s.pset(Ghp_Left, c.graph.P2y, rgb::White);
+    GhpLineInit(c);
+    GhpDispAll(c);
+}
+
+void MemoriGhp(Surface& s, const GraphState& g, float scl, float x, std::int32_t y, std::int32_t ox, std::int32_t oy) {
+    const double X = x, Y = y, S = scl;
+    auto at = [&](double u, double v) {
+        return std::pair{static_cast<float>(X + S * (u - ox)), static_cast<float>(Y + S * (v - oy))};
+    };
+    auto seg = [&](double u1, double v1, double u2, double v2, Rgb c) {
+        const auto [x1, y1] = at(u1, v1);
+        const auto [x2, y2] = at(u2, v2);
+        s.line(x1, y1, x2, y2, c);
+    };
+    const long thousands = std::lround(g.con_Inmax / 1000.0);
+    const long hundreds = std::lround(g.con_Inmax / 100.0);
+    s.setDrawWidth(1);
+    for (long k = 1; k <= thousands - 1; ++k)
+        seg(1000.0 * k, 0, 1000.0 * k, 5000, k % 5 == 0 ? graphcolor::Blue : graphcolor::Grid);
+    for (long k = 1; k <= thousands; ++k)
+        for (int j = 0; j < 50; ++j)
+            seg(1000.0 * k - 500, 100.0 * j + 25, 1000.0 * k - 500, 100.0 * j + 75, graphcolor::Grid);
+    for (int k = 1; k <= 5; ++k)
+        seg(0, 1000.0 * k - 500, g.con_Inmax, 1000.0 * k - 500, k == 3 ? graphcolor::Blue : graphcolor::Grid);
+    for (int v = 1000; v <= 4000; v += 1000)
+        for (long j = 0; j <= hundreds - 1; ++j) seg(100.0 * j + 25, v, 100.0 * j + 75, v, graphcolor::Grid);
+    // The frame; its small offsets are surface units, not scaled.
+    const float L = static_cast<float>(X - S * ox);
+    const float R = static_cast<float>(X + S * (g.con_Inmax - ox) + 1);
+    const float T = static_cast<float>(Y - S * oy);
+    const float B = static_cast<float>(Y + S * (5000 - oy));
+    s.setDrawWidth(2);
+    s.line(L - 15, T, R, T, graphcolor::Blue);
+    s.line(L - 15, B + 15, R, B + 15, graphcolor::Blue);
+    s.line(L, T - 15, L, B, graphcolor::Blue);
+    s.line(R, T - 1, R, B + 1, graphcolor::Blue);
+    s.setDrawWidth(1);
+}
+
+void MemoriChr(Surface& s, const GraphState& g, float scl, float x, std::int32_t y) {
+    s.setFontSize(kLabelFontSize);
+    s.setForeColor(rgb::White);
+    const float below = static_cast<float>(y) + 5000.0f * scl + 75.0f;
+    if (g.Ghp_Scroll == 0) {
+        printNumberAt(s, x - 80.0f * scl, 30.0f, 0);
+        printNumberAt(s, x - 80.0f * scl, below, 0);
+    }
+    const long thousands = std::lround(g.con_Inmax / 1000.0);
+    for (long k = 1; k <= thousands; ++k) {
+        const float xk = static_cast<float>(x + 1000.0 * k * scl - 240.0 + g.Ghp_Scroll);
+        printNumberAt(s, xk, 30.0f, 1000 * k);
+        printNumberAt(s, xk, below, 1000 * k);
+    }
+}
+
+void MekakusiChr(Surface& s, float scl, float x, std::int32_t y) {
+    s.setFontSize(kLabelFontSize);
+    s.setForeColor(rgb::White);
+    const float Y = static_cast<float>(y);
+    printNumberAt(s, x - 210.0f, Y + 2500.0f * scl, 0);
+    const struct {
+        const char* text;
+        float v;
+    } rows[] = {{"+2000", 500}, {"+1000", 1500}, {"-1000", 3500}, {"-2000", 4500}};
+    for (const auto& r : rows) {
+        s.setCurrentXY(x - 525.0f, Y + r.v * scl);
+        s.print(r.text);
+    }
+}
+
+}  // namespace tobrak
