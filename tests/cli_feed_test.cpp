@@ -187,6 +187,48 @@ TEST(CliStats, BadFilesAreReportedWithTheWindowsMessages) {
     EXPECT_EQ(cli({"stats", "a.slt", "b.slt"}).status, 2);
 }
 
+TEST(CliTrace, GraphOfAFileWithAndWithoutScroll) {
+    const auto path = (std::filesystem::temp_directory_path() / "tobrak_cli_trace.slt").string();
+    // Five 3-medal games, each paying 1: one segment.
+    ASSERT_EQ(cli({"feed", "--save", path}, "03 10 03 10 03 10 03 10 03 10").status, 0);
+    auto r = cli({"trace", "graph", path});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> ops;
+    std::istringstream lines(r.out);
+    for (std::string l; std::getline(lines, l);) ops.push_back(l);
+    ASSERT_EQ(ops.size(), 1u + 8198u + 3u + 2u + 182u + 1u + 1u);  // cls, grid, widths, fonts, labels, dot, line
+    EXPECT_EQ(ops[0], "cls");
+    EXPECT_EQ(ops[2], "line 1630.00 220.00 1630.00 5220.00 707070");
+    EXPECT_EQ(ops[ops.size() - 2], "pset 630.00 2720.00 FFFFFF");
+    EXPECT_EQ(ops.back(), "line 630.00 2720.00 645.00 2730.00 FFFFFF");
+
+    r = cli({"trace", "graph", path, "--scroll", "1000"});
+    ASSERT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("text -610.00 30.00 \" 1000 \""), std::string::npos);
+    EXPECT_NE(r.out.find("line -370.00 2720.00 -355.00 2730.00 FFFFFF"), std::string::npos);
+    EXPECT_EQ(cli({"trace", "graph", path, "--scroll", "500"}).status, 2);
+    EXPECT_EQ(cli({"trace", "graph"}).status, 2);
+    EXPECT_EQ(cli({"trace", "bogus", path}).status, 2);
+    std::filesystem::remove(path);
+}
+
+TEST(CliRender, WritesThePngOfTheGraph) {
+    const auto dir = std::filesystem::temp_directory_path();
+    const auto slt = (dir / "tobrak_cli_render.slt").string();
+    const auto png = (dir / "tobrak_cli_render.png").string();
+    ASSERT_EQ(cli({"feed", "--save", slt}, "03 03 03 03 03 03").status, 0);
+    const auto r = cli({"render", slt, "--png", png});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::ifstream f(png, std::ios::binary);
+    char magic[8] = {};
+    f.read(magic, 8);
+    EXPECT_EQ(std::string(magic + 1, 3), "PNG");
+    EXPECT_EQ(cli({"render", slt}).status, 2);
+    EXPECT_EQ(cli({"render", slt, "--png", (dir / "no/such/x.png").string()}).status, 1);
+    std::filesystem::remove(slt);
+    std::filesystem::remove(png);
+}
+
 TEST(CliSimulate, FastRunRecordsTheRequestedGames) {
     const auto r = cli({"simulate", "--fast", "--games", "300", "--seed", "4", "--speed", "50"});
     ASSERT_EQ(r.status, 0) << r.err;

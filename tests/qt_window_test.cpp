@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "app/qt/tobrak_app.h"
+#include "graph/slump_graph.h"
 #include "platform/headless/memory_ui.h"
 #include "platform/qt/twips.h"
 #include "platform/sim_board.h"
@@ -179,6 +180,34 @@ TEST(QtDialogs, ConfirmationDefaultsToCancel) {
 TEST(QtDialogs, FilterInQtForm) {
     EXPECT_EQ(qtFilter("スロットデーターファイル(*.slt)|*.slt"), QStringLiteral("スロットデーターファイル (*.slt)"));
     EXPECT_EQ(qtFilter("Text|*.txt;*.csv"), QStringLiteral("Text (*.txt *.csv)"));
+}
+
+}  // namespace
+}  // namespace tobrak::qt
+
+namespace tobrak::qt {
+namespace {
+
+// The graph of a real record drawn on the Qt surface: background, grid and line
+// land on the pixels the twips say.
+TEST(ImageSurfacePixels, GraphLandsOnItsPixels) {
+    ImageSurface img(rgb::LightBlue, QSize(703, 368));
+    headless::HeadlessApp app(nullptr);
+    Core& c = app.core;
+    c.ui.Picture2 = &img;
+    for (int i = 0; i < 30; ++i) c.rec.Dat_Buf[c.rec.Dat_Len++] = 0x30;  // 3 in, 0 out: straight down
+    for (int i = 0; i < 25; ++i) c.rec.Dat_Buf[c.rec.Dat_Len++] = 0xBF;  // a BB paying 12 a game: up, red
+    c.rec.Ghp_Pos = c.rec.Dat_Len + 1;
+    GhpStandardRedraw(c);
+    const QImage& pic = img.image();
+    auto at = [&](int x, int y) { return rgbOf(pic.pixelColor(x, y)); };
+    EXPECT_EQ(at(5, 5), rgb::LightBlue);
+    EXPECT_EQ(at(375, 100), 0x0000FFu);  // the vertical line at 5000 medals, x = 5630 / 15
+    EXPECT_EQ(at(109, 100), 0x707070u);  // at 1000 medals
+    EXPECT_EQ(at(42, 181), rgb::White);  // the origin dot
+    EXPECT_EQ(at(47, 186), rgb::White);  // the line 75 medals on: 75 down
+    // The BB: from (90 in, 90 down) up by 12 a game for 75 medals in: (165, -210).
+    EXPECT_EQ(at(qRound((630 + 120) / 15.0), qRound((2720 + 90 - 12 * 10) / 15.0)), rgb::Red);
 }
 
 }  // namespace

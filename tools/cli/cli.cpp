@@ -18,6 +18,10 @@ namespace {
 const char* const kUsage =
     "usage: tobrak-cli <command> [options]\n"
     "  stats FILE.slt             load a play-data file and print its statistics\n"
+    "  trace graph FILE.slt [--scroll S]\n"
+    "                             every drawing operation of the graph's redraw after a load\n"
+    "  render FILE.slt --png OUT.png\n"
+    "                             the graph as the window shows it after a load\n"
     "  feed [--load FILE.slt] [--save OUT.slt]\n"
     "                             run the acquisition on board bytes read from stdin\n"
     "                             (HH: a read of byte 0xHH, --: a failed read, tick: blink tick)\n"
@@ -57,6 +61,8 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (cmd == "feed") return feed(rest, in, out, err);
     if (cmd == "stats") return stats(rest, out, err);
+    if (cmd == "trace") return trace(rest, out, err);
+    if (cmd == "render") return render(rest, err);
     if (cmd == "simulate") return simulate(rest, out, err);
     if (cmd == "--help" || cmd == "-h" || cmd == "help") {
         out << kUsage;

@@ -1,7 +1,7 @@
 #include "platform/qt/fonts.h"
 
-#include <QApplication>
 #include <QFont>
+#include <QGuiApplication>
 #include <QStringList>
 
 namespace tobrak::qt {
@@ -12,7 +12,7 @@ void installFonts() {
         QFont::insertSubstitutions(QString::fromUtf8(n), gothic);
     QFont f(QString::fromUtf8("ＭＳ Ｐゴシック"));
     f.setPointSize(9);
-    QApplication::setFont(f);
+    QGuiApplication::setFont(f);
 }
 
 }  // namespace tobrak::qt

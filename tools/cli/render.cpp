@@ -1,0 +1,68 @@
+// `render`: the main graph as the window shows it after a load, as a PNG.
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <memory>
+#include <ostream>
+
+#include "app/filedisp.h"
+#include "commands.h"
+#include "graph/slump_graph.h"
+#include "platform/headless/memory_ui.h"
+#include "platform/qt/fonts.h"
+#include "platform/qt/image_surface.h"
+#include "platform/qt/twips.h"
+
+namespace tobrak::cli {
+
+namespace {
+
+// Images and fonts need a GUI application; without a display it draws offscreen.
+std::unique_ptr<QGuiApplication> guiApp() {
+    if (QGuiApplication::instance()) return nullptr;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        // What Qt would pick itself, made quietly.
+        const QString dir = QDir::tempPath() + "/runtime-tobrak-cli";
+        QDir().mkpath(dir);
+        QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
+    }
+    static int argc = 1;
+    static char name[] = "tobrak-cli";
+    static char* argv[] = {name, nullptr};
+    auto app = std::make_unique<QGuiApplication>(argc, argv);
+    qt::installFonts();
+    return app;
+}
+
+}  // namespace
+
+int render(const std::vector<std::string>& args, std::ostream& err) {
+    if (args.size() != 3 || args[1] != "--png") return usage(err, "render FILE.slt --png OUT.png");
+    const auto app = guiApp();
+    using qt::px;
+    const int graphWidth = kClientWidth - con_P2left;
+    qt::ImageSurface graph(rgb::LightBlue, QSize(px(graphWidth), px(kPanelHeight)));
+    qt::ImageSurface strip(rgb::LightBlue, QSize(px(600), px(5090)));
+
+    headless::HeadlessApp headless(nullptr);
+    Core& c = headless.core;
+    c.ui.Picture2 = &graph;
+    c.ui.Picture3 = &strip;
+    MekakusiChr(strip, 1.0f, Ghp_Left, 30);
+    if (const int st = loadForCli(c, args[0], err)) return st;
+
+    // The label strip lies over the graph's left end, as in the window.
+    QImage out = graph.image().copy();
+    {
+        QPainter p(&out);
+        p.drawImage(QPointF(px(1575 - con_P2left), px(Ghp_Top - 20)), strip.image());
+    }
+    if (!out.save(QString::fromStdString(args[2]), "PNG")) return fileError(err, "cannot write " + args[2]);
+    return 0;
+}
+
+}  // namespace tobrak::cli

@@ -1,0 +1,54 @@
+// `trace`: every drawing operation of a procedure sequence, from the recording surface.
+#include <cstdlib>
+#include <ostream>
+
+#include "app/filedisp.h"
+#include "commands.h"
+#include "graph/slump_graph.h"
+#include "platform/headless/memory_ui.h"
+
+namespace tobrak::cli {
+
+namespace {
+
+bool parseInt(const std::string& s, long& v) {
+    char* end = nullptr;
+    v = std::strtol(s.c_str(), &end, 10);
+    return !s.empty() && end && *end == '\0';
+}
+
+int traceGraph(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string file;
+    long scroll = 0;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--scroll" && i + 1 < args.size()) {
+            if (!parseInt(args[++i], scroll) || scroll < 0 || scroll % 1000 != 0 || scroll > 1000000)
+                return usage(err, "trace graph: --scroll takes a multiple of 1000");
+        } else if (file.empty() && args[i].rfind("--", 0) != 0) {
+            file = args[i];
+        } else {
+            return usage(err, "trace graph: unexpected argument '" + args[i] + "'");
+        }
+    }
+    if (file.empty()) return usage(err, "trace graph needs FILE.slt");
+    headless::HeadlessApp app(nullptr);
+    Core& c = app.core;
+    if (const int st = loadForCli(c, file, err)) return st;
+    headless::RecordingSurface& s = app.ui.Picture2s;
+    s.ops.clear();
+    c.graph.Ghp_Scroll = static_cast<std::int32_t>(-scroll);
+    GhpStandardRedraw(c);
+    for (const std::string& op : s.ops) out << op << "\n";
+    return 0;
+}
+
+}  // namespace
+
+int trace(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty()) return usage(err, "trace needs graph, zoom, hist or print");
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (args[0] == "graph") return traceGraph(rest, out, err);
+    return usage(err, "trace " + args[0] + " is not available");
+}
+
+}  // namespace tobrak::cli
