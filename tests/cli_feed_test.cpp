@@ -204,7 +204,7 @@ TEST(CliTrace, GraphOfAFileWithAndWithoutScroll) {
 
     r = cli({"trace", "graph", path, "--scroll", "1000"});
     ASSERT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("text -610.00 30.00 \" 1000 \""), std::string::npos);
+    EXPECT_NE(r.out.find("text 390.00 30.00 \" 1000 \""), std::string::npos);
     EXPECT_NE(r.out.find("line -370.00 2720.00 -355.00 2730.00 FFFFFF"), std::string::npos);
     EXPECT_EQ(cli({"trace", "graph", path, "--scroll", "500"}).status, 2);
     EXPECT_EQ(cli({"trace", "graph"}).status, 2);
