@@ -71,20 +71,15 @@ TEST_F(FileCommands, LoadReplacesTheRecordAndRebuildsEverything) {
     EXPECT_FALSE(r.ui.menus("GhpHyo", 0).checked());
     EXPECT_FALSE(r.c.mark.Mark_RBs);
     // The views are rebuilt from the record: the whole record on the main graph.
-    std::vector<std::string> order;
-    for (const auto& call : r.graph.calls)
-        if (call.what != "zoom") order.push_back(call.what);
-    const std::vector<std::string> tail(order.end() - 4, order.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"zoomclear", "x4", "x4line", "zoomsel"}));
-    EXPECT_EQ(r.graph.of("zoomsel").back().value, 3);
     EXPECT_EQ(r.c.graph.Ghp_In, 13);
     EXPECT_EQ(r.c.graph.Ghp_Out, 3 + 30);
+    EXPECT_EQ(r.c.fd.ZoomSel, 3);
     // Recording goes on inside the loaded bonus, drawing one game behind.
     r.game(8 | 3);
-    EXPECT_TRUE(r.graph.of("zoom").empty());
+    EXPECT_EQ(r.c.graph.Ghp_In, 13);
     r.game(3);
-    EXPECT_EQ(r.graph.of("zoom").at(0).value, 0xB0);
     EXPECT_EQ(r.c.graph.Ghp_In, 16);
+    EXPECT_EQ(r.c.graph.Zoom_In, 3);  // the zoom line was reset by the load, then fed live
     EXPECT_EQ(r.c.cnt.BB_GameSum, 3);
 }
 
@@ -334,7 +329,7 @@ TEST(MainWindow, ResizeKeepsTheZoomFrameOnTheGraph) {
     r.ui.form.clientW = 8000;
     Form_Resize(r.c);
     EXPECT_EQ(r.ui.Image1.left(), 8000 - 1560 - 1200);
-    EXPECT_EQ(r.graph.of("zoommove").size(), 1u);
+    EXPECT_EQ(r.c.graph.Ox, (8000 - 1560 - 1200 - 630) * 10);  // the zoom window follows the frame
     r.ui.Image1.move(100, 500);
     Form_Resize(r.c);
     EXPECT_EQ(r.ui.Image1.left(), 630);

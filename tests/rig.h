@@ -11,7 +11,7 @@
 namespace tobrak::test {
 
 struct GraphCall {
-    std::string what;  // "zoom", "zoomclear", "x4", "x4line", "zoomsel", "zoommove", "kaiseki"
+    std::string what;  // "kaiseki"
     float x = 0, y = 0;
     int value = 0;
     bool operator==(const GraphCall&) const = default;
@@ -19,12 +19,6 @@ struct GraphCall {
 
 class RecordingGraph final : public ViewHooks {
 public:
-    void Zoom1sub(std::uint8_t b) override { calls.push_back({"zoom", 0, 0, b}); }
-    void zoomClear() override { calls.push_back({"zoomclear"}); }
-    void X4GhpInit() override { calls.push_back({"x4"}); }
-    void X4_Line() override { calls.push_back({"x4line"}); }
-    void G_zoom_Click(int i) override { calls.push_back({"zoomsel", 0, 0, i}); }
-    void Sub_ZoomMove() override { calls.push_back({"zoommove"}); }
     void Kaiseki_Click(int i) override { calls.push_back({"kaiseki", 0, 0, i}); }
     std::vector<GraphCall> of(const std::string& what) const {
         std::vector<GraphCall> r;

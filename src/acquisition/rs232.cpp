@@ -1,6 +1,7 @@
 #include "acquisition/rs232.h"
 
 #include "graph/slump_graph.h"
+#include "graph/zoom.h"
 #include "stats/stats_engine.h"
 #include "util/format.h"
 
@@ -155,7 +156,7 @@ void Game1Set(Core& c) {
     if (rec.Ghp_Pos == L) {
         const std::uint8_t prev = rec.Dat_Buf[L - 1];
         if (c.flags.Kaiseki_On == 0) Ghp1Disp(c, prev);
-        c.ui.views->Zoom1sub(prev);
+        Zoom1sub(c, prev);
         rec.Ghp_Pos += 1;
     }
     rec.Dat_Len = L + 1;

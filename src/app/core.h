@@ -89,27 +89,37 @@ struct GraphState {
     std::int32_t Ghp_BBGain = 0;
     std::int32_t Ghp_RBGain = 0;
 
+    // Zoom selection and the zoom window's line.
     float Zoom_Scl = 10.0f;
+    float Zoom_Left = 60.0f;
+    std::int32_t Zoom_Top = 60;
+    std::int32_t Zoom_P2y = 25060;
+    float Sel_X = 0.0f;
+    float Sel_Y = 0.0f;
     float Zoom_LastX = 60.0f;
-    float Zoom_LastY = 0.0f;
-    std::int32_t Ox = 0;
+    float Zoom_LastY = 25060.0f;
+    Rgb Zoom_Color = rgb::White;
+    std::int32_t Zoom_Next = 2;
+    std::int32_t Zoom_BandOff = 0;
+    std::int32_t Zoom_In = 0;
+    std::int32_t Zoom_Out = 0;
+    std::int32_t Zoom_GIn = 0;
+    std::int32_t Zoom_GOt = 0;
+    bool Zoom_BB_On = false;
+    bool Zoom_RB_On = false;
+    std::int32_t Zoom_IntvCnt = 0;
+    std::int32_t Zoom_BBGain = 0;
+    std::int32_t Zoom_RBGain = 0;
+    std::uint8_t bytBuf = 0;
+    std::int32_t Ox = 0;  // the zoom window's view offsets, twips
     std::int32_t Oy = 0;
 };
 
-// What the procedures ask of the views that are not built yet: the graph, the
-// zoom window, the charts and the printed report. Does nothing by default.
+// What the procedures ask of the views that are not built yet: the charts and
+// the printed report. Does nothing by default.
 class ViewHooks {
 public:
     virtual ~ViewHooks() = default;
-    // One more step of the zoom graph for a completed game.
-    virtual void Zoom1sub(std::uint8_t /*gameByte*/) {}
-    // The zoom window's part of the graph clear: frame to the origin, window redrawn.
-    virtual void zoomClear() {}
-    virtual void X4GhpInit() {}
-    virtual void X4_Line() {}
-    virtual void G_zoom_Click(int /*index*/) {}
-    virtual void Sub_ZoomMove() {}
-    virtual void scrollClick(const std::string& /*name*/) {}
     virtual void Kaiseki_Click(int /*index*/) {}
     virtual void HistEnd_Click() {}
     virtual void hideKoyaku() {}
@@ -143,6 +153,8 @@ struct MainControls {
     Label* Label11 = nullptr;            // analysis title
     ComboBox* Combo1 = nullptr;
     FormWindow* form = nullptr;  // the main window itself
+    FormWindow* zoomForm = nullptr;  // the zoom window
+    Box* ZoomPicture1 = nullptr;     // its surface's place and size
 };
 
 // Menu items by control name; an element of a control array by name and index.

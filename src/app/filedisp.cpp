@@ -2,6 +2,7 @@
 
 #include "acquisition/rs232.h"
 #include "graph/slump_graph.h"
+#include "graph/zoom.h"
 #include "stats/panel.h"
 #include "stats/stats_engine.h"
 
@@ -44,7 +45,7 @@ void applyDesign(Core& c) {
 
 void moveImage(Core& c, int left) {
     c.ui.main.Image1->move(left, c.ui.main.Image1->top());
-    c.ui.views->Sub_ZoomMove();
+    Sub_ZoomMove(c);
 }
 
 }  // namespace
@@ -83,7 +84,7 @@ void Form_Load(Core& c) {
     Hyouji_Menu_Init(c);
     ChrClrInit(c);
     GhpClrInit(c);
-    c.ui.views->X4GhpInit();
+    X4GhpInit(c);
     m.Combo1->clear();
     for (int i = 1; i <= 100; ++i) m.Combo1->addItem(std::to_string(i));
     m.Combo1->setCurrentIndex(29);

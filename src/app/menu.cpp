@@ -2,6 +2,8 @@
 
 #include "app/filedisp.h"
 #include "graph/display_options.h"
+#include "graph/scroll.h"
+#include "graph/zoom.h"
 #include "record/file_commands.h"
 #include "stats/panel.h"
 
@@ -80,8 +82,11 @@ void menuClick(Core& c, const std::string& name, int index) {
     if (name == "O_prin") return v.O_prin_Click();
     if (name == "Pgend") return Pgend_Click(c);
     if (name == "GhpHyo" && (index == 0 || index == 2 || index == 4)) return GhpHyo_Click(c, index);
-    if (name == "G_zoom") return v.G_zoom_Click(index);
-    if (name == "Dhidari" || name == "Hidari" || name == "Migi" || name == "Dmigi") return v.scrollClick(name);
+    if (name == "G_zoom") return G_zoom_Click(c, index);
+    if (name == "Dhidari") return Dhidari_Click(c);
+    if (name == "Hidari") return Hidari_Click(c);
+    if (name == "Migi") return Migi_Click(c);
+    if (name == "Dmigi") return Dmigi_Click(c);
     if (name == "Kaiseki") return v.Kaiseki_Click(index);
     if (name == "HistEnd") return v.HistEnd_Click();
     // The analysis view's own bar items lead to the same chart commands.

@@ -2,6 +2,7 @@
 
 #include "app/filedisp.h"
 #include "graph/slump_graph.h"
+#include "graph/zoom.h"
 #include "stats/stats_engine.h"
 
 namespace tobrak {
@@ -27,9 +28,9 @@ void GhpHyo_Click(Core& c, int index) {
     GhpDispAll(c);
     ChrClrInit(c);
     ChrDispAll(c);
-    c.ui.views->X4GhpInit();
-    c.ui.views->X4_Line();
-    c.ui.views->G_zoom_Click(c.fd.ZoomSel);
+    X4GhpInit(c);
+    X4_Line(c);
+    G_zoom_Click(c, c.fd.ZoomSel);
 }
 
 }  // namespace tobrak

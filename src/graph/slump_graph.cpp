@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/filedisp.h"
+#include "graph/zoom.h"
 
 namespace tobrak {
 
@@ -115,7 +116,8 @@ void GhpClrInit(Core& c) {
     c.ui.Zoom->cls();
     Surface& s = *c.ui.Picture2;
     s.cls();
-    c.ui.views->zoomClear();
+    Sub_Sub1(c, Ghp_Left, c.graph.P2y);
+    Sub_ZoomMove(c);
     MemoriGhp(s, c.graph, 1.0f, Ghp_Left, Ghp_Top, 0, 0);
     MemoriChr(s, c.graph, 1.0f, Ghp_Left, Ghp_Top);
     s.pset(Ghp_Left, c.graph.P2y, rgb::White);

@@ -73,6 +73,9 @@ public:
     virtual void setOuterHeight(int twips) = 0;
     virtual void setTitle(const std::string& utf8) = 0;
     virtual std::string title() const = 0;
+    virtual int outerWidth() const = 0;
+    virtual void setVisible(bool v) = 0;
+    virtual bool visible() const = 0;
 };
 
 // A drop-down list.

@@ -5,6 +5,7 @@
 #include "app/filedisp.h"
 #include "graph/display_options.h"
 #include "graph/slump_graph.h"
+#include "graph/zoom.h"
 #include "record/slt_file.h"
 #include "stats/panel.h"
 #include "stats/stats_engine.h"
@@ -74,9 +75,9 @@ bool loadPlayData(Core& c, const std::string& path) {
     GhpDispAll(c);
     ChrClrInit(c);
     ChrDispAll(c);
-    c.ui.views->X4GhpInit();
-    c.ui.views->X4_Line();
-    c.ui.views->G_zoom_Click(c.fd.ZoomSel);
+    X4GhpInit(c);
+    X4_Line(c);
+    G_zoom_Click(c, c.fd.ZoomSel);
 
     c.ui.main.form->setTitle(kTitleStart + std::string(kTwentyBlanks));
     c.fd.ComData = headerComment(rec);
@@ -146,7 +147,7 @@ void Ghp_Cls_Click(Core& c) {
     menPage_Click(c);
     Hyouji_Menu_Init(c);
     GhpClrInit(c);
-    c.ui.views->X4GhpInit();
+    X4GhpInit(c);
 }
 
 }  // namespace tobrak

@@ -9,6 +9,7 @@
 
 #include "app/filedisp.h"
 #include "app/menu.h"
+#include "graph/zoom.h"
 #include "platform/qt/surface_widget.h"
 #include "platform/qt/twips.h"
 
@@ -152,6 +153,13 @@ void FileDispWindow::buildGraph(QWidget* client) {
     graph->setGeometry(pxRect(con_P2left, 0, kClientWidth - con_P2left, kPanelHeight));
     controls_.Picture2 = box(graph);
     graphSurface_ = &graph->surface();
+    graph->mouse = [this](SurfaceWidget::MouseKind kind, int button, int shift, float x, float y) {
+        switch (kind) {
+        case SurfaceWidget::MouseKind::Down: Picture2_MouseDown(core_, button, shift, x, y); break;
+        case SurfaceWidget::MouseKind::Move: Picture2_MouseMove(core_, button, shift, x, y); break;
+        case SurfaceWidget::MouseKind::Up: Picture2_MouseUp(core_, button, shift, x, y); break;
+        }
+    };
 
     auto* strip = new SurfaceWidget(client, rgb::LightBlue);
     strip->setGeometry(pxRect(1575, Ghp_Top - 20, 600, 5090));
@@ -216,9 +224,8 @@ int FileDispWindow::clientWidth() const {
 int FileDispWindow::clientHeight() const {
     return twips(centralWidget()->height());
 }
-int FileDispWindow::outerHeight() const {
-    return twips(frameGeometry().height());
-}
+int FileDispWindow::outerHeight() const { return twips(frameGeometry().height()); }
+int FileDispWindow::outerWidth() const { return twips(frameGeometry().width()); }
 
 void FileDispWindow::setOuterHeight(int t) {
     const int delta = px(t) - frameGeometry().height();

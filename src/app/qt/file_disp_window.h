@@ -31,6 +31,9 @@ public:
     void setOuterHeight(int twips) override;
     void setTitle(const std::string& s) override { setWindowTitle(QString::fromStdString(s)); }
     std::string title() const override { return windowTitle().toStdString(); }
+    int outerWidth() const override;
+    void setVisible(bool v) override { QMainWindow::setVisible(v); }
+    bool visible() const override { return isVisible(); }
 
     QtMenus& menus() { return menus_; }
     QWidget* graphSurface() const { return picture2_; }

@@ -19,12 +19,10 @@ FileDispWindow* makeMain(Core& core) {
 }  // namespace
 
 TobrakApp::TobrakApp(Board* board, Dialogs* dialogs)
-    : main(makeMain(core)), rs232(std::make_unique<QWidget>()), zoom(std::make_unique<QWidget>()) {
+    : main(makeMain(core)),
+      rs232(std::make_unique<QWidget>()),
+      zoom(std::make_unique<ZoomDispWindow>(core, main.get())) {
     rs232->setWindowTitle(QStringLiteral("ＴＯＢＲＡＫ"));
-    zoom->setWindowTitle(QStringLiteral("　４倍拡大"));
-    zoom->resize(px(5310), px(5700));
-    zoomSurface_ = new SurfaceWidget(zoom.get(), 0x008000);
-    zoomSurface_->setGeometry(zoom->rect());
     timer2_ = std::make_unique<QtTimer>(rs232.get(), [this] { Timer2_Timer(core); });
     timer8_ = std::make_unique<QtTimer>(rs232.get(), [this] { Timer8_Timer(core); });
     if (!dialogs) {
@@ -40,7 +38,7 @@ TobrakApp::TobrakApp(Board* board, Dialogs* dialogs)
     p.shell = &shell_;
     p.windows = this;
     p.views = &noViews_;
-    p.Zoom = &zoomSurface_->surface();
+    zoom->attach(p);
 }
 
 TobrakApp::~TobrakApp() {
@@ -54,6 +52,7 @@ void TobrakApp::start() {
     if (QLayout* l = main->layout()) l->activate();
     Form_Load(core);
     main->setLoaded();
+    zoom->setLoaded();
     main->show();
 }
 

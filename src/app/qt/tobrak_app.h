@@ -6,6 +6,7 @@
 
 #include "app/core.h"
 #include "app/qt/file_disp_window.h"
+#include "app/qt/zoom_disp_window.h"
 #include "platform/qt/qt_controls.h"
 #include "platform/qt/surface_widget.h"
 
@@ -24,7 +25,7 @@ public:
     Core core;
     std::unique_ptr<FileDispWindow> main;
     std::unique_ptr<QWidget> rs232;  // acquisition window, hidden
-    std::unique_ptr<QWidget> zoom;   // magnified graph, hidden until chosen
+    std::unique_ptr<ZoomDispWindow> zoom;  // magnified graph, hidden until chosen
 
 private:
     std::unique_ptr<QtTimer> timer2_, timer8_;
@@ -32,7 +33,6 @@ private:
     QtShell shell_;
     ViewHooks noViews_;
     NoBoard noBoard_;
-    SurfaceWidget* zoomSurface_ = nullptr;
 };
 
 }  // namespace tobrak::qt

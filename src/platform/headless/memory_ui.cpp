@@ -25,6 +25,9 @@ HeadlessUi::HeadlessUi() {
     Picture1.setGeometry(0, 0, 1575, 5520);
     Picture10.setGeometry(3360, 2000, 4215, 1485);
     Image1.setGeometry(0, 0, 10, 10);
+    zoomForm.clientW = 5310;
+    zoomForm.clientH = 5700 - MemForm::kFrame;
+    zoomForm.shown = false;
 }
 
 void HeadlessUi::attach(Core& c, Board* board, ViewHooks* graph) {
@@ -48,6 +51,8 @@ void HeadlessUi::attach(Core& c, Board* board, ViewHooks* graph) {
     m.Image1 = &Image1;
     m.Combo1 = &Combo1;
     m.form = &form;
+    m.zoomForm = &zoomForm;
+    m.ZoomPicture1 = &ZoomPicture1;
     c.ui.menus = &menus;
     c.ui.shell = &shell;
     c.ui.windows = &windows;

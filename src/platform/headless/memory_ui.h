@@ -78,10 +78,14 @@ public:
     void setOuterHeight(int t) override { clientH = t - kFrame; }
     void setTitle(const std::string& s) override { title_ = s; }
     std::string title() const override { return title_; }
+    int outerWidth() const override { return clientW; }
+    void setVisible(bool v) override { shown = v; }
+    bool visible() const override { return shown; }
 
     int clientW = 12105;
     int clientH = 5520;
     bool isMinimized = false;
+    bool shown = true;
 
 private:
     std::string title_;
@@ -227,6 +231,8 @@ public:
     MemCombo Combo1;
     RecordingSurface Picture2s, Picture3s, Zoom;
     MemForm form;
+    MemForm zoomForm;  // the zoom window, 5310 x 5700 outside
+    MemBox ZoomPicture1;
     MemMenus menus;
     MemTimer Timer2, Timer8;
     ScriptedDialogs dialogs;

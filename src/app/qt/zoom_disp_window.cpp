@@ -1,0 +1,45 @@
+#include "app/qt/zoom_disp_window.h"
+
+#include <QCloseEvent>
+
+#include "graph/zoom.h"
+#include "platform/qt/twips.h"
+
+namespace tobrak::qt {
+
+int ZoomDispWindow::twips(int pixels) { return qt::twips(pixels); }
+
+ZoomDispWindow::ZoomDispWindow(Core& core, QWidget* mainWindow)
+    : core_(core), main_(mainWindow), surface_(new SurfaceWidget(this, 0x008000)), surfaceBox_(surface_) {
+    setWindowTitle(QStringLiteral("　４倍拡大"));
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, qcolor(rgb::LightGreen));
+    setPalette(p);
+    // The zoom window never keeps the keyboard: it goes back to the main window.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    surface_->setFocusPolicy(Qt::NoFocus);
+    resize(px(5310), px(5700));
+    surface_->setGeometry(0, 0, width() - px(110), height() - px(500));
+}
+
+void ZoomDispWindow::attach(Platform& p) {
+    p.main.zoomForm = this;
+    p.main.ZoomPicture1 = &surfaceBox_;
+    p.Zoom = &surface_->surface();
+}
+
+void ZoomDispWindow::setOuterHeight(int t) { resize(width(), height() + px(t) - frameGeometry().height()); }
+
+void ZoomDispWindow::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    if (loaded_) ZoomDisp_Form_Resize(core_);
+}
+
+void ZoomDispWindow::closeEvent(QCloseEvent* e) {
+    if (loaded_) ZoomDisp_Form_QueryUnload(core_);
+    e->accept();
+    if (main_) main_->activateWindow();
+}
+
+}  // namespace tobrak::qt
