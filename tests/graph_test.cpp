@@ -11,13 +11,6 @@ namespace {
 
 using headless::RecordingSurface;
 
-std::vector<std::string> linesOf(const RecordingSurface& s) {
-    std::vector<std::string> out;
-    for (const auto& op : s.ops)
-        if (op.rfind("line ", 0) == 0) out.push_back(op);
-    return out;
-}
-
 // A rig whose record holds `bytes`, replayed on a fresh graph.
 struct Replay {
     explicit Replay(const std::vector<std::uint8_t>& bytes) {

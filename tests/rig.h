@@ -49,6 +49,13 @@ inline std::vector<Text> textsOf(const headless::RecordingSurface& s) {
     return out;
 }
 
+inline std::vector<std::string> linesOf(const headless::RecordingSurface& s) {
+    std::vector<std::string> out;
+    for (const auto& op : s.ops)
+        if (op.rfind("line ", 0) == 0) out.push_back(op);
+    return out;
+}
+
 inline long countOps(const headless::RecordingSurface& s, const std::string& kind) {
     long n = 0;
     for (const std::string& op : s.ops) n += op.rfind(kind, 0) == 0;

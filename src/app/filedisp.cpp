@@ -37,6 +37,7 @@ void applyDesign(Core& c) {
     m.Picture10->setVisible(false);
     m.Frame1->setVisible(false);
     m.Label11->setVisible(false);
+    m.Image1->setVisible(false);  // shown only while a magnification is chosen
     c.ui.menu("menPage")->setCaption("項目切替　１／５");
     c.ui.Timer2->setInterval(kPollMs);
     c.ui.Timer8->setInterval(kBlinkMs);
@@ -50,12 +51,8 @@ void moveImage(Core& c, int left) {
 
 }  // namespace
 
-void Hyouji_Menu_Init(Core& c) {
-    setMarkers(c, true);
-}
-void Hyouji_Menu_Cls(Core& c) {
-    setMarkers(c, false);
-}
+void Hyouji_Menu_Init(Core& c) { setMarkers(c, true); }
+void Hyouji_Menu_Cls(Core& c) { setMarkers(c, false); }
 
 void Form_Load(Core& c) {
     MainControls& m = c.ui.main;
@@ -120,17 +117,9 @@ bool Form_QueryUnload(Core& c, int closeReason) {
     return false;
 }
 
-void Pgend_Click(Core& c) {
-    Form_QueryUnload(c, 0);
-}
-void HelpVer_Click(Core& c) {
-    c.ui.main.Picture10->setVisible(true);
-}
-void Command2_Click(Core& c) {
-    c.ui.main.Picture10->setVisible(false);
-}
-void kovhp_Click(Core& c) {
-    c.ui.shell->openUrl(kHomePage);
-}
+void Pgend_Click(Core& c) { Form_QueryUnload(c, 0); }
+void HelpVer_Click(Core& c) { c.ui.main.Picture10->setVisible(true); }
+void Command2_Click(Core& c) { c.ui.main.Picture10->setVisible(false); }
+void kovhp_Click(Core& c) { c.ui.shell->openUrl(kHomePage); }
 
 }  // namespace tobrak

@@ -15,9 +15,7 @@ ImageSurface::ImageSurface(Rgb background, QSize logicalSize, qreal pixelRatio) 
     makeImage(logicalSize, pixelRatio);
 }
 
-ImageSurface::~ImageSurface() {
-    p_.reset();
-}
+ImageSurface::~ImageSurface() { p_.reset(); }
 
 void ImageSurface::makeImage(QSize logical, qreal ratio) {
     logical_ = logical.expandedTo({1, 1});
@@ -81,18 +79,26 @@ void ImageSurface::cls() {
 }
 
 void ImageSurface::line(float x1, float y1, float x2, float y2, Rgb c) {
+    cx_ = x2;
+    cy_ = y2;
+    if (!p_) followSize();
+    const QPointF a = at(x1, y1), b = at(x2, y2);
+    // A line wholly outside the picture changes nothing: skip it (a zoomed
+    // record draws most of its segments there).
+    const qreal pad = width_ * ratio_;
+    const qreal w = img_.width(), h = img_.height();
+    if ((a.x() < -pad && b.x() < -pad) || (a.x() > w + pad && b.x() > w + pad) || (a.y() < -pad && b.y() < -pad) ||
+        (a.y() > h + pad && b.y() > h + pad))
+        return;
     QPainter& p = painter();
     QPen pen(qcolor(c));
     pen.setWidthF(width_ * ratio_);
     pen.setCapStyle(width_ > 1 ? Qt::SquareCap : Qt::FlatCap);
     p.setPen(pen);
-    const QPointF a = at(x1, y1), b = at(x2, y2);
     if (a == b)
         p.drawPoint(a);
     else
         p.drawLine(a, b);
-    cx_ = x2;
-    cy_ = y2;
     touched();
 }
 
@@ -119,9 +125,7 @@ void ImageSurface::pset(float x, float y, Rgb c) {
     touched();
 }
 
-void ImageSurface::setFontSize(float points) {
-    fontSize_ = points;
-}
+void ImageSurface::setFontSize(float points) { fontSize_ = points; }
 
 void ImageSurface::print(const std::string& utf8) {
     QPainter& p = painter();

@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+
+#include "app/filedisp.h"
+#include "app/menu.h"
+#include "graph/scroll.h"
+#include "graph/slump_graph.h"
+#include "graph/zoom.h"
+#include "rig.h"
+
+namespace tobrak::test {
+namespace {
+
+struct Frame {
+    int left, top, width, height;
+    bool operator==(const Frame&) const = default;
+};
+Frame frameOf(const Rig& r) {
+    const auto& i = r.ui.Image1;
+    return {i.left(), i.top(), i.width(), i.height()};
+}
+std::ostream& operator<<(std::ostream& o, const Frame& f) {
+    return o << "(" << f.left << ", " << f.top << ", " << f.width << " x " << f.height << ")";
+}
+
+TEST(ZoomMenu, FrameSizeFollowsTheFactorAndKeepsItsCentre) {
+    Rig r;
+    EXPECT_FALSE(r.ui.Image1.visible());
+    menuClick(r.c, "G_zoom", 2);
+    // Right after start-up the frame stands at the origin, centred on the zero line.
+    EXPECT_EQ(frameOf(r), (Frame{630, 2470, 500, 500}));
+    EXPECT_TRUE(r.ui.Image1.visible());
+    EXPECT_TRUE(r.ui.zoomForm.visible());
+    EXPECT_TRUE(r.ui.menus("G_zoom", 2).checked());
+    EXPECT_FALSE(r.ui.menus("G_zoom", 3).checked());
+    EXPECT_EQ(r.c.graph.Zoom_P2y, 25060);
+
+    Sub_Sub1(r.c, 3000, 2000);
+    menuClick(r.c, "G_zoom", 1);
+    EXPECT_EQ(frameOf(r), (Frame{2500, 1500, 1000, 1000}));
+    EXPECT_EQ(r.c.graph.Zoom_P2y, 12560);
+    menuClick(r.c, "G_zoom", 0);
+    EXPECT_EQ(frameOf(r), (Frame{2167, 1167, 1667, 1667}));  // 5000 / 3 square
+    EXPECT_EQ(r.c.graph.Zoom_P2y, 7560);
+    EXPECT_EQ(r.c.graph.Zoom_Scl, 3.0f);
+    // The same factor again gives the same result.
+    menuClick(r.c, "G_zoom", 0);
+    EXPECT_EQ(frameOf(r), (Frame{2167, 1167, 1667, 1667}));
+    // Near the bottom the new size is clamped instead.
+    Sub_Sub1(r.c, 3000, 5000);
+    EXPECT_EQ(frameOf(r).top, 5220 - 1667);
+    menuClick(r.c, "G_zoom", 3);
+    EXPECT_FALSE(r.ui.Image1.visible());
+    EXPECT_FALSE(r.ui.zoomForm.visible());
+    EXPECT_TRUE(r.ui.menus("G_zoom", 3).checked());
+    EXPECT_FALSE(r.ui.menus("G_zoom", 0).checked());
+}
+
+TEST(ZoomFrame, ClampedToTheVisibleGraphInOrder) {
+    Rig r;
+    menuClick(r.c, "G_zoom", 2);
+    Sub_Sub1(r.c, 0, 0);
+    EXPECT_EQ(frameOf(r), (Frame{630, 220, 500, 500}));
+    Sub_Sub1(r.c, 99999, 99999);
+    EXPECT_EQ(frameOf(r), (Frame{12105 - 1560 - 500, 5220 - 500, 500, 500}));
+    // Scrolled to the end of the axis, the end wins over the window's width.
+    r.c.graph.Ghp_Scroll = -85000;
+    Sub_Sub1(r.c, 99999, 2000);
+    EXPECT_EQ(frameOf(r).left, 630 + 90000 - 500 - 85000);
+    // A window so narrow that both bounds conflict: the origin column is checked first, the axis end last.
+    r.c.graph.Ghp_Scroll = 0;
+    r.ui.form.clientW = 2000;
+    Sub_Sub1(r.c, 5000, 2000);
+    EXPECT_EQ(frameOf(r).left, 630);
+}
+
+TEST(ZoomFrame, MouseButtons) {
+    Rig r;
+    Picture2_MouseDown(r.c, mouse::Left, 0, 4000, 3000);  // zoom off: nothing
+    Picture2_MouseUp(r.c, mouse::Left, 0, 4000, 3000);
+    EXPECT_EQ(frameOf(r).width, 10);
+    EXPECT_NE(frameOf(r).left, 3995);
+
+    menuClick(r.c, "G_zoom", 2);
+    const long redraws = countOps(r.ui.Zoom, "cls");
+    Picture2_MouseDown(r.c, mouse::Right, 0, 4000, 3000);
+    EXPECT_EQ(frameOf(r), (Frame{3750, 2750, 500, 500}));
+    Picture2_MouseMove(r.c, mouse::Right, 0, 5000, 3000);
+    Picture2_MouseMove(r.c, mouse::Left | mouse::Right, 0, 5000, 3000);
+    EXPECT_EQ(frameOf(r).left, 3750);
+    Picture2_MouseMove(r.c, mouse::Left, 0, 6000, 2000);
+    EXPECT_EQ(frameOf(r), (Frame{5750, 1750, 500, 500}));
+    EXPECT_EQ(countOps(r.ui.Zoom, "cls"), redraws);  // no redraw while dragging
+    Picture2_MouseUp(r.c, mouse::Middle, 0, 7000, 2500);
+    EXPECT_EQ(frameOf(r), (Frame{6750, 2250, 500, 500}));
+    EXPECT_EQ(countOps(r.ui.Zoom, "cls"), redraws + 1);
+    EXPECT_EQ(r.c.graph.Ox, (6750 - 630) * 10);
+    EXPECT_EQ(r.c.graph.Oy, (2250 - 220) * 10);
+}
+
+TEST(ZoomLine, ThresholdsAtEachFactor) {
+    for (auto [index, points] : {std::pair{2, std::vector<int>{2, 4, 6, 8}}, std::pair{1, std::vector<int>{3, 6, 9}},
+                                 std::pair{0, std::vector<int>{5, 10}}}) {
+        Rig r;
+        menuClick(r.c, "G_zoom", index);
+        r.ui.Zoom.ops.clear();
+        std::vector<int> plotted;
+        for (int m = 1; m <= 10; ++m) {
+            const long before = r.ui.Zoom.lines;
+            Zoom1sub(r.c, 0x10);  // one medal in
+            if (r.ui.Zoom.lines > before) plotted.push_back(m);
+        }
+        plotted.resize(points.size());
+        EXPECT_EQ(plotted, points) << "factor index " << index;
+    }
+}
+
+TEST(ZoomLine, WrapsAtTheSameMedalsAsTheMainGraph) {
+    Rig r;
+    menuClick(r.c, "G_zoom", 0);
+    // 3 medals a game: both lines plot at 2490 and 2505 medals in; the band
+    // changes between them, where D passes 2500, on both.
+    for (int n = 1; n <= 835; ++n) {
+        Ghp1Disp(r.c, 0x30);
+        Zoom1sub(r.c, 0x30);
+        if (n == 830) {
+            ASSERT_EQ(r.c.graph.Ghp_Band, 0);
+            ASSERT_EQ(r.c.graph.Zoom_BandOff, 0);
+        }
+    }
+    EXPECT_EQ(r.c.graph.Ghp_Band, 1);
+    EXPECT_EQ(r.c.graph.Zoom_BandOff, 2500);
+    // And back up: the top exit at D below -2500 of the band.
+    for (int n = 0; n < 600; ++n) {
+        Ghp1Disp(r.c, 0x3F);
+        Zoom1sub(r.c, 0x3F);
+    }
+    EXPECT_EQ(r.c.graph.Zoom_BandOff, 2500 * r.c.graph.Ghp_Band);
+    EXPECT_LT(r.c.graph.Ghp_Band, 1);
+}
+
+TEST(ZoomLine, AnnotationsAtTheirAnchorsOnReplay) {
+    Rig r;
+    for (int i = 0; i < 4; ++i) r.game(3);
+    r.poll(code::BBStart);
+    for (int i = 0; i < 2; ++i) {
+        r.game(8 | 3);
+        r.pulses(15);
+    }
+    r.game(3);
+    r.game(3);
+    r.ui.Zoom.ops.clear();  // the live markers
+    menuClick(r.c, "G_zoom", 2);
+    const auto texts = textsOf(r.ui.Zoom);
+    ASSERT_EQ(texts.size(), 2u);
+    const GraphState& g = r.c.graph;
+    // Interval at the end of the line after four games (12 medals, plotted), gain 400 left and 200 up.
+    EXPECT_EQ(texts[0].text, " 4 ");
+    EXPECT_EQ(texts[0].x, 60.0f + 10.0f * 12 - static_cast<float>(g.Ox));
+    EXPECT_EQ(texts[1].text, " 24 ");
+    EXPECT_EQ(texts[1].x, 60.0f + 10.0f * 18 - static_cast<float>(g.Ox) - 400.0f);
+    // The completed games only: the open game is left to the live step.
+    EXPECT_EQ(g.Zoom_In, 21);
+    r.game(3);
+    EXPECT_EQ(g.Zoom_In, 24);
+}
+
+TEST(ZoomWindow, ClosingAndResizing) {
+    Rig r;
+    menuClick(r.c, "G_zoom", 1);
+    r.ui.zoomForm.clientH = 1000 - headless::MemForm::kFrame;  // far too low
+    ZoomDisp_Form_Resize(r.c);
+    EXPECT_EQ(r.ui.zoomForm.outerHeight(), 2000);
+    EXPECT_EQ(frameOf(r).height, (2000 - 700) / 5);
+    EXPECT_EQ(r.ui.ZoomPicture1.height(), 1500);
+    r.ui.zoomForm.clientW = 8310;
+    ZoomDisp_Form_Resize(r.c);
+    EXPECT_EQ(frameOf(r).width, 1600);
+    EXPECT_EQ(r.ui.ZoomPicture1.width(), 8200);
+    ZoomDisp_Form_QueryUnload(r.c);
+    EXPECT_FALSE(r.ui.Image1.visible());
+    EXPECT_FALSE(r.ui.zoomForm.visible());
+    EXPECT_TRUE(r.ui.menus("G_zoom", 3).checked());
+    EXPECT_FALSE(r.ui.menus("G_zoom", 1).checked());
+    EXPECT_EQ(r.c.fd.ZoomSel, 3);
+    // Zoom off: the replay draws no line, live games still feed the hidden window.
+    r.ui.Zoom.lines = 0;
+    X4_Line(r.c);
+    EXPECT_EQ(r.ui.Zoom.lines, 0);
+}
+
+// Sets the window so that Picture2 is `w` twips wide.
+void graphWidth(Rig& r, int w) {
+    r.ui.form.clientW = w + 1560;
+    Form_Resize(r.c);
+}
+
+TEST(Scroll, BackCommandsAndTheirBounds) {
+    Rig r;
+    menuClick(r.c, "Hidari");
+    menuClick(r.c, "Dhidari");
+    EXPECT_EQ(r.c.graph.Ghp_Scroll, 0);
+    for (auto [from, to] : {std::pair{-3000, 0}, std::pair{-5000, 0}, std::pair{-12000, -7000}}) {
+        r.c.graph.Ghp_Scroll = from;
+        menuClick(r.c, "Dhidari");
+        EXPECT_EQ(r.c.graph.Ghp_Scroll, to) << from;
+    }
+    r.c.graph.Ghp_Scroll = -2000;
+    menuClick(r.c, "Hidari");
+    EXPECT_EQ(r.c.graph.Ghp_Scroll, -1000);
+    // A scroll rebuilds the graph without the origin dot.
+    r.ui.Picture2s.ops.clear();
+    menuClick(r.c, "Hidari");
+    EXPECT_EQ(r.ui.Picture2s.ops.front(), "cls");
+    EXPECT_EQ(countOps(r.ui.Picture2s, "pset"), 0);
+    EXPECT_EQ(linesOf(r.ui.Picture2s).size(), 8198u);
+}
+
+TEST(Scroll, OneStepForwardStopsAt55000) {
+    Rig r;
+    graphWidth(r, 9000);
+    r.c.graph.Ghp_Scroll = -54000;
+    menuClick(r.c, "Migi");
+    EXPECT_EQ(r.c.graph.Ghp_Scroll, -55000);
+    menuClick(r.c, "Migi");
+    EXPECT_EQ(r.c.graph.Ghp_Scroll, -55000);
+    menuClick(r.c, "Dmigi");
+    EXPECT_EQ(r.c.graph.Ghp_Scroll, -60000);
+    r.c.graph.Ghp_Scroll = -82000;  // 90000 - 9000 + 1000: still allowed
+    menuClick(r.c, "Migi");
+    EXPECT_EQ(r.c.graph.Ghp_Scroll, -83000);
+    menuClick(r.c, "Migi");
+    EXPECT_EQ(r.c.graph.Ghp_Scroll, -83000);
+}
+
+TEST(Scroll, BigStepForwardNearTheEnd) {
+    Rig r;
+    graphWidth(r, 9000);
+    for (auto [from, to] : {std::pair{81000, 85000}, std::pair{82000, 85000}, std::pair{83000, 83000},
+                            std::pair{85000, 85000}, std::pair{70000, 75000}}) {
+        r.c.graph.Ghp_Scroll = -from;
+        menuClick(r.c, "Dmigi");
+        EXPECT_EQ(-r.c.graph.Ghp_Scroll, to) << "from " << from;
+    }
+    // Where the right edge would pass the end, the step brings it to about the end + 2000.
+    Rig wide;
+    graphWidth(wide, 10545);
+    wide.c.graph.Ghp_Scroll = -76000;  // right edge after 5000 more: 90900
+    menuClick(wide.c, "Dmigi");
+    EXPECT_EQ(wide.c.graph.Ghp_Scroll, -82000);
+}
+
+TEST(Scroll, FrameKeptOnTheAxisAfterAForwardScroll) {
+    Rig r;
+    graphWidth(r, 9000);
+    menuClick(r.c, "G_zoom", 2);
+    Sub_Sub1(r.c, 9000, 2720);
+    const int left = frameOf(r).left;
+    menuClick(r.c, "Migi");
+    EXPECT_EQ(frameOf(r).left, left);  // stays where it is on the screen
+    EXPECT_EQ(r.c.graph.Ox, (left - 630) * 10);
+    r.c.graph.Ghp_Scroll = -81000;
+    menuClick(r.c, "Dmigi");  // to 85000: the axis ends at x = 630 + 5000
+    EXPECT_EQ(r.c.graph.Ghp_Scroll, -85000);
+    EXPECT_EQ(frameOf(r).left, 630 + 90000 - 500 - 85000);
+}
+
+}  // namespace
+}  // namespace tobrak::test
