@@ -212,6 +212,32 @@ TEST(CliTrace, GraphOfAFileWithAndWithoutScroll) {
     std::filesystem::remove(path);
 }
 
+TEST(CliTrace, ZoomAtAFactorAndCentre) {
+    const auto path = (std::filesystem::temp_directory_path() / "tobrak_cli_trace_zoom.slt").string();
+    ASSERT_EQ(cli({"feed", "--save", path}, "03 03 03 03 03 03").status, 0);
+    auto r = cli({"trace", "zoom", path, "--factor", "5"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> ops;
+    std::istringstream lines(r.out);
+    for (std::string l; std::getline(lines, l);) ops.push_back(l);
+    // Cleared, the magnified grid from the frame at the origin (1000 square, top at
+    // 2220: Oy 10000), the start point, then a point every 3 medals at x5.
+    EXPECT_EQ(ops[0], "cls");
+    ASSERT_EQ(ops.size(), 1u + 8198u + 3u + 1u + 6u);
+    EXPECT_EQ(ops[ops.size() - 7], "pset 60.00 2560.00 FFFFFF");
+    EXPECT_EQ(ops[ops.size() - 6], "line 60.00 2560.00 75.00 2575.00 FFFFFF");
+    EXPECT_EQ(ops.back(), "line 135.00 2635.00 150.00 2650.00 FFFFFF");
+
+    r = cli({"trace", "zoom", path, "--factor", "10", "--center", "2000,3000"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // Frame 500 square around (2000, 3000): Ox (1750 - 630) x 10, Oy (2750 - 220) x 10.
+    EXPECT_NE(r.out.find("pset -11140.00 -240.00 FFFFFF"), std::string::npos);
+    EXPECT_EQ(cli({"trace", "zoom", path, "--factor", "4"}).status, 2);
+    EXPECT_EQ(cli({"trace", "zoom", path}).status, 2);
+    EXPECT_EQ(cli({"trace", "zoom", path, "--factor", "3", "--center", "12"}).status, 2);
+    std::filesystem::remove(path);
+}
+
 TEST(CliRender, WritesThePngOfTheGraph) {
     const auto dir = std::filesystem::temp_directory_path();
     const auto slt = (dir / "tobrak_cli_render.slt").string();

@@ -20,6 +20,8 @@ const char* const kUsage =
     "  stats FILE.slt             load a play-data file and print its statistics\n"
     "  trace graph FILE.slt [--scroll S]\n"
     "                             every drawing operation of the graph's redraw after a load\n"
+    "  trace zoom FILE.slt --factor 3|5|10 [--center X,Y]\n"
+    "                             every drawing operation of the zoom window for that factor\n"
     "  render FILE.slt --png OUT.png\n"
     "                             the graph as the window shows it after a load\n"
     "  feed [--load FILE.slt] [--save OUT.slt]\n"

@@ -5,6 +5,7 @@
 #include "app/filedisp.h"
 #include "commands.h"
 #include "graph/slump_graph.h"
+#include "graph/zoom.h"
 #include "platform/headless/memory_ui.h"
 
 namespace tobrak::cli {
@@ -42,12 +43,49 @@ int traceGraph(const std::vector<std::string>& args, std::ostream& out, std::ost
     return 0;
 }
 
+int traceZoom(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string file;
+    long factor = 0;
+    bool centred = false;
+    float cx = 0, cy = 0;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--factor" && i + 1 < args.size()) {
+            if (!parseInt(args[++i], factor) || (factor != 3 && factor != 5 && factor != 10))
+                return usage(err, "trace zoom: --factor takes 3, 5 or 10");
+        } else if (args[i] == "--center" && i + 1 < args.size()) {
+            const std::string& v = args[++i];
+            const auto comma = v.find(',');
+            char* end = nullptr;
+            if (comma == std::string::npos) return usage(err, "trace zoom: --center takes X,Y");
+            cx = std::strtof(v.substr(0, comma).c_str(), &end);
+            if (*end) return usage(err, "trace zoom: --center takes X,Y");
+            cy = std::strtof(v.substr(comma + 1).c_str(), &end);
+            if (*end || v.size() == comma + 1) return usage(err, "trace zoom: --center takes X,Y");
+            centred = true;
+        } else if (file.empty() && args[i].rfind("--", 0) != 0) {
+            file = args[i];
+        } else {
+            return usage(err, "trace zoom: unexpected argument '" + args[i] + "'");
+        }
+    }
+    if (file.empty() || factor == 0) return usage(err, "trace zoom needs FILE.slt and --factor 3|5|10");
+    headless::HeadlessApp app(nullptr);
+    Core& c = app.core;
+    if (const int st = loadForCli(c, file, err)) return st;
+    if (centred) Sub_Sub1(c, cx, cy);
+    app.ui.Zoom.ops.clear();
+    G_zoom_Click(c, factor == 3 ? 0 : factor == 5 ? 1 : 2);
+    for (const std::string& op : app.ui.Zoom.ops) out << op << "\n";
+    return 0;
+}
+
 }  // namespace
 
 int trace(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.empty()) return usage(err, "trace needs graph, zoom, hist or print");
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "graph") return traceGraph(rest, out, err);
+    if (args[0] == "zoom") return traceZoom(rest, out, err);
     return usage(err, "trace " + args[0] + " is not available");
 }
 
