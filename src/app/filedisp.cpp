@@ -39,6 +39,7 @@ void applyDesign(Core& c) {
     m.Label11->setVisible(false);
     m.Image1->setVisible(false);  // shown only while a magnification is chosen
     c.ui.menu("menPage")->setCaption("項目切替　１／５");
+    c.ui.Zoom->setForeColor(rgb::White);  // the zoom window writes in white
     c.ui.Timer2->setInterval(kPollMs);
     c.ui.Timer8->setInterval(kBlinkMs);
     c.ui.Timer8->setEnabled(false);

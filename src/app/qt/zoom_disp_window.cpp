@@ -29,6 +29,16 @@ void ZoomDispWindow::attach(Platform& p) {
     p.Zoom = &surface_->surface();
 }
 
+void ZoomDispWindow::setVisible(bool v) {
+    // The first time it opens, it stands beside the main window rather than over it.
+    if (v && !placed_ && main_) {
+        placed_ = true;
+        const QRect m = main_->frameGeometry();
+        move(m.right() + 8, m.top());
+    }
+    QWidget::setVisible(v);
+}
+
 void ZoomDispWindow::setOuterHeight(int t) { resize(width(), height() + px(t) - frameGeometry().height()); }
 
 void ZoomDispWindow::resizeEvent(QResizeEvent* e) {

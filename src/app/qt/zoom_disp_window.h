@@ -22,7 +22,7 @@ public:
     void setTitle(const std::string& s) override { setWindowTitle(QString::fromStdString(s)); }
     std::string title() const override { return windowTitle().toStdString(); }
     int outerWidth() const override { return twips(frameGeometry().width()); }
-    void setVisible(bool v) override { QWidget::setVisible(v); }
+    void setVisible(bool v) override;
     bool visible() const override { return isVisible(); }
 
     SurfaceWidget* surface() const { return surface_; }
@@ -38,6 +38,7 @@ private:
     SurfaceWidget* surface_;
     QtBox surfaceBox_;
     bool loaded_ = false;
+    bool placed_ = false;
 };
 
 }  // namespace tobrak::qt
