@@ -238,6 +238,54 @@ TEST(CliTrace, ZoomAtAFactorAndCentre) {
     std::filesystem::remove(path);
 }
 
+TEST(CliAnalysis, HistKoyakuAndTheChartTrace) {
+    const auto path = (std::filesystem::temp_directory_path() / "tobrak_cli_hist.slt").string();
+    // 2 normal games paying 0 and 2, a BB of two games (+12 each), 3 normal games.
+    std::string stream = "03 03 10 10 19 0b";
+    for (int i = 0; i < 15; ++i) stream += " 10";
+    stream += " 0b";
+    for (int i = 0; i < 15; ++i) stream += " 10";
+    stream += " 03 03 03";
+    ASSERT_EQ(cli({"feed", "--save", path}, stream).status, 0);
+
+    auto r = cli({"hist", path, "--within", "1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    json j = r.j();
+    ASSERT_EQ(j.size(), 7u);
+    EXPECT_EQ(j["0"]["title"], "ボーナス間隔");
+    EXPECT_EQ(j["0"]["unit"], " （ゲーム）");
+    EXPECT_EQ(j["0"]["counts"], json({{"2", 1}}));
+    EXPECT_EQ(j["0"]["within"], json({" 0回", "0.00％"}));
+    EXPECT_EQ(j["2"]["within"], json({" 0回", "0.00％"}));
+    EXPECT_EQ(j["3"]["counts"], json({{"24", 1}}));
+    EXPECT_EQ(j["3"]["max"], 24);
+    EXPECT_EQ(j["3"]["avg_text"], "平均24.00");
+    EXPECT_EQ(j["3"]["bin_width"], 1.0);
+    EXPECT_EQ(j["3"]["scale"], 500.0);
+    EXPECT_EQ(j["3"]["bins"].size(), 25u);
+    EXPECT_EQ(j["3"]["count_labels"], json({"2", "4", "6", "8", "10", "（回）"}));
+    EXPECT_EQ(j["4"]["counts"], json({{"2", 1}}));
+    EXPECT_FALSE(j["4"].contains("within"));
+    EXPECT_EQ(j["7"]["avg_text"], "平均0.00");  // a BB has ended: the marker is on every chart
+    EXPECT_EQ(cli({"hist", path, "--within", "0"}).status, 2);
+
+    r = cli({"koyaku", path});
+    ASSERT_EQ(r.status, 0) << r.err;
+    j = r.j();
+    EXPECT_EQ(j["normal"][0], "100.00 ％");  // the game paying 2 is the one the BB was hit on
+    EXPECT_EQ(j["normal"][2], "");
+    EXPECT_EQ(j["bb"][15], "100.00 ％");
+    EXPECT_EQ(j["bb"].size(), 16u);
+
+    r = cli({"trace", "hist", path, "3"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("cls\n", 0), 0u);
+    EXPECT_NE(r.out.find("fill FF0000"), std::string::npos);
+    EXPECT_NE(r.out.find("box 3031.00 5219.00 3131.00 4720.00 000000 FF0000"), std::string::npos);
+    EXPECT_EQ(cli({"trace", "hist", path, "5"}).status, 2);
+    std::filesystem::remove(path);
+}
+
 TEST(CliRender, WritesThePngOfTheGraph) {
     const auto dir = std::filesystem::temp_directory_path();
     const auto slt = (dir / "tobrak_cli_render.slt").string();

@@ -338,7 +338,8 @@ TEST(MainWindow, ResizeKeepsTheZoomFrameOnTheGraph) {
     r.ui.form.clientW = 10000;
     Form_Resize(r.c);
     EXPECT_EQ(r.ui.Picture2.width(), 10000 - 1560);
-    EXPECT_EQ(r.graph.of("kaiseki").back().value, 2);
+    EXPECT_EQ(r.ui.Label11.caption(), "ＢＢ間隔");  // the chart in view, redrawn
+    EXPECT_EQ(r.c.flags.Kaiseki_On, 3);
 }
 
 TEST(MainWindow, StartUpStateMenusVersionBoxAndHomePage) {

@@ -11,7 +11,7 @@
 namespace tobrak::test {
 
 struct GraphCall {
-    std::string what;  // "kaiseki"
+    std::string what;  // "print"
     float x = 0, y = 0;
     int value = 0;
     bool operator==(const GraphCall&) const = default;
@@ -19,7 +19,7 @@ struct GraphCall {
 
 class RecordingGraph final : public ViewHooks {
 public:
-    void Kaiseki_Click(int i) override { calls.push_back({"kaiseki", 0, 0, i}); }
+    void O_prin_Click() override { calls.push_back({"print"}); }
     std::vector<GraphCall> of(const std::string& what) const {
         std::vector<GraphCall> r;
         for (const auto& c : calls)

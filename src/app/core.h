@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/board.h"
 #include "platform/controls.h"
@@ -115,14 +116,33 @@ struct GraphState {
     std::int32_t Oy = 0;
 };
 
-// What the procedures ask of the views that are not built yet: the charts and
-// the printed report. Does nothing by default.
+constexpr int kHistLen = 31006;  // Hist_Cnt indexes 0..31005
+
+// What the last chart drew: its bin width, count scale and bins.
+struct HistChart {
+    std::int32_t Max = 0;
+    float avg = 0.0f;
+    float W = 1.0f;
+    float S = 500.0f;
+    std::vector<std::int16_t> bins;  // Hist_Bin[0 .. Max div W]
+    bool marker = false;             // the average marker was drawn
+    std::string avgText;
+};
+
+// The analysis view's counts, and the small-win table's.
+struct AnalysisState {
+    std::array<std::int16_t, kHistLen> Hist_Cnt{};
+    std::int16_t Combo_Work = 0;
+    HistChart chart;
+    std::array<std::int32_t, 16> Koyaku_Nor{};
+    std::array<std::int32_t, 16> Koyaku_BB{};
+};
+
+// What the procedures ask of the views that are not built yet: the printed
+// report. Does nothing by default.
 class ViewHooks {
 public:
     virtual ~ViewHooks() = default;
-    virtual void Kaiseki_Click(int /*index*/) {}
-    virtual void HistEnd_Click() {}
-    virtual void hideKoyaku() {}
     virtual void O_prin_Click() {}
 };
 
@@ -152,9 +172,15 @@ struct MainControls {
     Box* Image1 = nullptr;               // zoom selection frame
     Label* Label11 = nullptr;            // analysis title
     ComboBox* Combo1 = nullptr;
-    FormWindow* form = nullptr;  // the main window itself
-    FormWindow* zoomForm = nullptr;  // the zoom window
-    Box* ZoomPicture1 = nullptr;     // its surface's place and size
+    Label* Label13 = nullptr;          // "ゲーム以内"
+    std::array<Label*, 2> Label16{};   // count within the limit, its share
+    std::array<Label*, 6> Label9{};    // count labels of the chart
+    FormWindow* koyakuForm = nullptr;  // the small-win table's window
+    std::array<Label*, 16> Text2{};    // its normal-game column
+    std::array<Label*, 16> Text4{};    // its BB-game column
+    FormWindow* form = nullptr;        // the main window itself
+    FormWindow* zoomForm = nullptr;    // the zoom window
+    Box* ZoomPicture1 = nullptr;       // its surface's place and size
 };
 
 // Menu items by control name; an element of a control array by name and index.
@@ -189,6 +215,7 @@ struct Core {
     Rs232State rs;
     FileDispState fd;
     GraphState graph;
+    AnalysisState hist;
     Platform ui;
 };
 

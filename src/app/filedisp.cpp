@@ -1,6 +1,7 @@
 #include "app/filedisp.h"
 
 #include "acquisition/rs232.h"
+#include "analysis/histogram.h"
 #include "graph/slump_graph.h"
 #include "graph/zoom.h"
 #include "stats/panel.h"
@@ -37,6 +38,7 @@ void applyDesign(Core& c) {
     m.Picture10->setVisible(false);
     m.Frame1->setVisible(false);
     m.Label11->setVisible(false);
+    m.Label13->setCaption("ゲーム以内");
     m.Image1->setVisible(false);  // shown only while a magnification is chosen
     c.ui.menu("menPage")->setCaption("項目切替　１／５");
     c.ui.Zoom->setForeColor(rgb::White);  // the zoom window writes in white
@@ -97,7 +99,7 @@ void Form_Resize(Core& c) {
     if (excess > 0) f.setOuterHeight(f.outerHeight() - excess);
     if (c.flags.Kaiseki_On > 0) {
         m.Picture2->setWidth(f.clientWidth() - con_P2left);
-        c.ui.views->Kaiseki_Click(c.flags.Kaiseki_On - 1);
+        Kaiseki_Click(c, c.flags.Kaiseki_On - 1);
         return;
     }
     // Keep the zoom frame on the visible part of the graph.

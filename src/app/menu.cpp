@@ -1,5 +1,6 @@
 #include "app/menu.h"
 
+#include "analysis/histogram.h"
 #include "app/filedisp.h"
 #include "graph/display_options.h"
 #include "graph/scroll.h"
@@ -87,12 +88,12 @@ void menuClick(Core& c, const std::string& name, int index) {
     if (name == "Hidari") return Hidari_Click(c);
     if (name == "Migi") return Migi_Click(c);
     if (name == "Dmigi") return Dmigi_Click(c);
-    if (name == "Kaiseki") return v.Kaiseki_Click(index);
-    if (name == "HistEnd") return v.HistEnd_Click();
+    if (name == "Kaiseki") return Kaiseki_Click(c, index);
+    if (name == "HistEnd") return HistEnd_Click(c);
     // The analysis view's own bar items lead to the same chart commands.
-    if (name == "YB_Hist") return v.Kaiseki_Click(0);
-    if (name == "BB_Hist1") return v.Kaiseki_Click(2 + index);
-    if (name == "RB_Hist1") return v.Kaiseki_Click(6 + index);
+    if (name == "YB_Hist") return Kaiseki_Click(c, 0);
+    if (name == "BB_Hist1") return Kaiseki_Click(c, 2 + index);
+    if (name == "RB_Hist1") return Kaiseki_Click(c, 6 + index);
     if (name == "HelpVer") return HelpVer_Click(c);
     if (name == "kovhp") return kovhp_Click(c);
 }

@@ -108,7 +108,7 @@ void GhpDispAll(Core& c) {
 }
 
 void GhpClrInit(Core& c) {
-    c.ui.views->hideKoyaku();
+    c.ui.main.koyakuForm->setVisible(false);
     c.ui.Timer8->setEnabled(false);
     c.ui.main.Label14->setVisible(false);
     c.ui.main.Label15->setVisible(false);

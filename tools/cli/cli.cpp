@@ -18,8 +18,11 @@ namespace {
 const char* const kUsage =
     "usage: tobrak-cli <command> [options]\n"
     "  stats FILE.slt             load a play-data file and print its statistics\n"
+    "  hist FILE.slt [--within N] the seven charts' counts, bins, scales and labels\n"
+    "  koyaku FILE.slt            the small-win table\n"
     "  trace graph FILE.slt [--scroll S]\n"
     "                             every drawing operation of the graph's redraw after a load\n"
+    "  trace hist FILE.slt N      every drawing operation of chart command N (0 2 3 4 6 7 8)\n"
     "  trace zoom FILE.slt --factor 3|5|10 [--center X,Y]\n"
     "                             every drawing operation of the zoom window for that factor\n"
     "  render FILE.slt --png OUT.png\n"
@@ -64,6 +67,8 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     if (cmd == "feed") return feed(rest, in, out, err);
     if (cmd == "stats") return stats(rest, out, err);
     if (cmd == "trace") return trace(rest, out, err);
+    if (cmd == "hist") return hist(rest, out, err);
+    if (cmd == "koyaku") return koyaku(rest, out, err);
     if (cmd == "render") return render(rest, err);
     if (cmd == "simulate") return simulate(rest, out, err);
     if (cmd == "--help" || cmd == "-h" || cmd == "help") {

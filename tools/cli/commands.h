@@ -10,6 +10,8 @@ namespace tobrak::cli {
 int feed(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
 int trace(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int render(const std::vector<std::string>& args, std::ostream& err);
+int hist(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int koyaku(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int stats(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <ostream>
 
+#include "analysis/histogram.h"
 #include "app/filedisp.h"
 #include "commands.h"
 #include "graph/slump_graph.h"
@@ -79,6 +80,20 @@ int traceZoom(const std::vector<std::string>& args, std::ostream& out, std::ostr
     return 0;
 }
 
+int traceHist(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    long n = -1;
+    if (args.size() != 2 || !parseInt(args[1], n) ||
+        (n != 0 && n != 2 && n != 3 && n != 4 && n != 6 && n != 7 && n != 8))
+        return usage(err, "trace hist FILE.slt N, N one of 0 2 3 4 6 7 8");
+    headless::HeadlessApp app(nullptr);
+    Core& c = app.core;
+    if (const int st = loadForCli(c, args[0], err)) return st;
+    app.ui.Picture2s.ops.clear();
+    Kaiseki_Click(c, static_cast<int>(n));
+    for (const std::string& op : app.ui.Picture2s.ops) out << op << "\n";
+    return 0;
+}
+
 }  // namespace
 
 int trace(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -86,6 +101,7 @@ int trace(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "graph") return traceGraph(rest, out, err);
     if (args[0] == "zoom") return traceZoom(rest, out, err);
+    if (args[0] == "hist") return traceHist(rest, out, err);
     return usage(err, "trace " + args[0] + " is not available");
 }
 

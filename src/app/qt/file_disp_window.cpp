@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include "analysis/histogram.h"
 #include "app/filedisp.h"
 #include "app/menu.h"
 #include "graph/zoom.h"
@@ -155,9 +156,9 @@ void FileDispWindow::buildGraph(QWidget* client) {
     graphSurface_ = &graph->surface();
     graph->mouse = [this](SurfaceWidget::MouseKind kind, int button, int shift, float x, float y) {
         switch (kind) {
-        case SurfaceWidget::MouseKind::Down: Picture2_MouseDown(core_, button, shift, x, y); break;
-        case SurfaceWidget::MouseKind::Move: Picture2_MouseMove(core_, button, shift, x, y); break;
-        case SurfaceWidget::MouseKind::Up: Picture2_MouseUp(core_, button, shift, x, y); break;
+            case SurfaceWidget::MouseKind::Down: Picture2_MouseDown(core_, button, shift, x, y); break;
+            case SurfaceWidget::MouseKind::Move: Picture2_MouseMove(core_, button, shift, x, y); break;
+            case SurfaceWidget::MouseKind::Up: Picture2_MouseUp(core_, button, shift, x, y); break;
         }
     };
 
@@ -174,18 +175,44 @@ void FileDispWindow::buildGraph(QWidget* client) {
     controls_.Label14 = gain;
     controls_.Label15 = label(picture2_, 2250, 560, 525, 315, false, "枚");
 
+    // The analysis view: count-label strip, title and the share panel.
     QWidget* hist = surface(picture2_, rgb::LightBlue);
-    hist->setGeometry(pxRect(0, 160, 600, 5090));
+    hist->setGeometry(pxRect(0, 160, 600, 5100));
     controls_.Picture9 = box(hist);
-    controls_.Label11 = label(picture2_, 730, 320, 4500, 300, false);
+    QFont countFont(kUiFont);
+    countFont.setPointSizeF(8.25);
+    for (int k = 0; k < 6; ++k) {
+        static const int tops[] = {3990, 3000, 1995, 980, 0, 2475};
+        QtLabel* l = label(hist, 105, tops[k], 450, 165, false);
+        l->widget()->setAlignment(Qt::AlignRight | Qt::AlignTop);
+        l->widget()->setFont(countFont);
+        l->setForeColor(rgb::White);
+        controls_.Label9[static_cast<std::size_t>(k)] = l;
+    }
+    QFont titleFont(kUiFont);
+    titleFont.setPointSizeF(15.75);
+    titleFont.setBold(true);
+    // Wider than designed so that the longest title is not cut; nothing lies beside it.
+    QtLabel* title = label(picture2_, 730, 320, 3000, 315, false);
+    title->widget()->setFont(titleFont);
+    title->setForeColor(0xFFFF80);
+    controls_.Label11 = title;
 
-    auto* frame = new QWidget(picture2_);
-    frame->setGeometry(pxRect(2630, 320, 3600, 1000));
+    QWidget* frame = surface(picture2_, rgb::LightBlue);
+    frame->setGeometry(pxRect(2630, 320, 3060, 300));
     controls_.Frame1 = box(frame);
     auto* combo = new QComboBox(frame);
-    combo->setGeometry(pxRect(120, 240, 900, 300));
+    combo->setGeometry(pxRect(0, 0, 645, 300));
     combo_ = std::make_unique<QtCombo>(combo);
     controls_.Combo1 = combo_.get();
+    connect(combo, &QComboBox::activated, this, [this] { Combo1_Click(core_); });
+    controls_.Label13 = label(frame, 735, 60, 960, 225, false);
+    for (auto [i, left, width] : {std::tuple{0, 1785, 540}, std::tuple{1, 2310, 750}}) {
+        QtLabel* l = label(frame, left, 60, width, 200, true);
+        l->setBackColor(0xFFFF80);
+        l->widget()->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        controls_.Label16[static_cast<std::size_t>(i)] = l;
+    }
 
     auto* marker = new FrameMarker(picture2_);
     marker->setGeometry(pxRect(0, 0, 10, 10));
@@ -218,12 +245,8 @@ void FileDispWindow::attach(Platform& p) {
     p.Picture3 = stripSurface_;
 }
 
-int FileDispWindow::clientWidth() const {
-    return twips(centralWidget()->width());
-}
-int FileDispWindow::clientHeight() const {
-    return twips(centralWidget()->height());
-}
+int FileDispWindow::clientWidth() const { return twips(centralWidget()->width()); }
+int FileDispWindow::clientHeight() const { return twips(centralWidget()->height()); }
 int FileDispWindow::outerHeight() const { return twips(frameGeometry().height()); }
 int FileDispWindow::outerWidth() const { return twips(frameGeometry().width()); }
 

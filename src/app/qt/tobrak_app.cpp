@@ -20,9 +20,8 @@ FileDispWindow* makeMain(Core& core) {
 
 TobrakApp::TobrakApp(Board* board, Dialogs* dialogs)
     : main(makeMain(core)),
-      rs232(std::make_unique<QWidget>()),
+      rs232(std::make_unique<KoyakuWindow>(main.get())),
       zoom(std::make_unique<ZoomDispWindow>(core, main.get())) {
-    rs232->setWindowTitle(QStringLiteral("ＴＯＢＲＡＫ"));
     timer2_ = std::make_unique<QtTimer>(rs232.get(), [this] { Timer2_Timer(core); });
     timer8_ = std::make_unique<QtTimer>(rs232.get(), [this] { Timer8_Timer(core); });
     if (!dialogs) {
@@ -39,6 +38,7 @@ TobrakApp::TobrakApp(Board* board, Dialogs* dialogs)
     p.windows = this;
     p.views = &noViews_;
     zoom->attach(p);
+    rs232->attach(p);
 }
 
 TobrakApp::~TobrakApp() {

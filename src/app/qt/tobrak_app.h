@@ -6,6 +6,7 @@
 
 #include "app/core.h"
 #include "app/qt/file_disp_window.h"
+#include "app/qt/koyaku_window.h"
 #include "app/qt/zoom_disp_window.h"
 #include "platform/qt/qt_controls.h"
 #include "platform/qt/surface_widget.h"
@@ -24,7 +25,7 @@ public:
 
     Core core;
     std::unique_ptr<FileDispWindow> main;
-    std::unique_ptr<QWidget> rs232;  // acquisition window, hidden
+    std::unique_ptr<KoyakuWindow> rs232;   // acquisition window: hidden, or the small-win table
     std::unique_ptr<ZoomDispWindow> zoom;  // magnified graph, hidden until chosen
 
 private:

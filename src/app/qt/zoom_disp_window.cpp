@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 
+#include "app/qt/placement.h"
 #include "graph/zoom.h"
 #include "platform/qt/twips.h"
 
@@ -33,8 +34,7 @@ void ZoomDispWindow::setVisible(bool v) {
     // The first time it opens, it stands beside the main window rather than over it.
     if (v && !placed_ && main_) {
         placed_ = true;
-        const QRect m = main_->frameGeometry();
-        move(m.right() + 8, m.top());
+        placeBeside(this, main_);
     }
     QWidget::setVisible(v);
 }

@@ -28,6 +28,7 @@ HeadlessUi::HeadlessUi() {
     zoomForm.clientW = 5310;
     zoomForm.clientH = 5700 - MemForm::kFrame;
     zoomForm.shown = false;
+    koyakuForm.shown = false;
 }
 
 void HeadlessUi::attach(Core& c, Board* board, ViewHooks* graph) {
@@ -52,6 +53,14 @@ void HeadlessUi::attach(Core& c, Board* board, ViewHooks* graph) {
     m.Combo1 = &Combo1;
     m.form = &form;
     m.zoomForm = &zoomForm;
+    m.koyakuForm = &koyakuForm;
+    m.Label13 = &Label13;
+    for (std::size_t i = 0; i < 2; ++i) m.Label16[i] = &Label16[i];
+    for (std::size_t i = 0; i < 6; ++i) m.Label9[i] = &Label9[i];
+    for (std::size_t i = 0; i < 16; ++i) {
+        m.Text2[i] = &Text2[i];
+        m.Text4[i] = &Text4[i];
+    }
     m.ZoomPicture1 = &ZoomPicture1;
     c.ui.menus = &menus;
     c.ui.shell = &shell;

@@ -232,6 +232,11 @@ public:
     RecordingSurface Picture2s, Picture3s, Zoom;
     MemForm form;
     MemForm zoomForm;  // the zoom window, 5310 x 5700 outside
+    MemForm koyakuForm;
+    MemLabel Label13;
+    std::array<MemLabel, 2> Label16;
+    std::array<MemLabel, 6> Label9;
+    std::array<MemLabel, 16> Text2, Text4;
     MemBox ZoomPicture1;
     MemMenus menus;
     MemTimer Timer2, Timer8;

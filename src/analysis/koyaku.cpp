@@ -1,0 +1,49 @@
+#include "analysis/koyaku.h"
+
+#include "util/format.h"
+
+namespace tobrak {
+
+const char* const kKoyakuTitle = "小役確率　ボーナス的中時の払出を省いた確率";
+
+std::string koyakuRowCaption(int k) {
+    static const char* const digits[] = {"０", "１", "２", "３", "４", "５", "６", "７", "８", "９"};
+    const std::string n = k < 10 ? std::string("　") + digits[k] : std::string(digits[k / 10]) + digits[k % 10];
+    return n + "枚  ";
+}
+
+void KoyakuDisp(Core& c) {
+    MainControls& m = c.ui.main;
+    for (int k = 0; k < 16; ++k) {
+        m.Text2[static_cast<std::size_t>(k)]->setCaption("");
+        m.Text4[static_cast<std::size_t>(k)]->setCaption("");
+    }
+    const PlayRecord& rec = c.rec;
+    if (rec.Dat_Len < kHeaderLen + 2) return;
+    AnalysisState& h = c.hist;
+    h.Koyaku_Nor.fill(0);
+    h.Koyaku_BB.fill(0);
+    std::int32_t nn = 0, nb = 0;
+    // A game counts only when the next one is of the same kind: the game on which
+    // a bonus was hit, the last game of a BB and the newest game are left out.
+    for (std::int32_t p = kHeaderLen; p <= rec.Dat_Len - 2; ++p) {
+        const std::uint8_t g = rec.Dat_Buf[p], n = rec.Dat_Buf[p + 1];
+        const int sg = g & 0xC0, sn = n & 0xC0;
+        if (sg == 0 && sn == 0) {
+            ++h.Koyaku_Nor[medalsOut(g)];
+            ++nn;
+        } else if (sg == 0x80 && sn == 0x80) {
+            ++h.Koyaku_BB[medalsOut(g)];
+            ++nb;
+        }
+    }
+    for (int k = 0; k < 16; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        if (h.Koyaku_Nor[i] != 0)
+            m.Text2[i]->setCaption(formatPicture(static_cast<double>(h.Koyaku_Nor[i] * 100) / nn, "#0.00") + " ％");
+        if (h.Koyaku_BB[i] != 0)
+            m.Text4[i]->setCaption(formatPicture(static_cast<double>(h.Koyaku_BB[i] * 100) / nb, "#0.00") + " ％");
+    }
+}
+
+}  // namespace tobrak
