@@ -184,7 +184,10 @@ void Combo1_Click(Core& c) {
     for (int v = 0; v <= n && v < kHistLen; ++v)
         sum += static_cast<float>(c.hist.Hist_Cnt[static_cast<std::size_t>(v)]);
     // The count as a number's text: a leading blank, no trailing one.
-    c.ui.main.Label16[0]->setCaption(" " + captionNumber(static_cast<std::int64_t>(sum)) + "回");
+    std::string count(" ");
+    count += captionNumber(static_cast<std::int64_t>(sum));
+    count += "回";
+    c.ui.main.Label16[0]->setCaption(count);
     const double den = c.hist.Combo_Work == 2 ? c.cnt.BB_Cnt : static_cast<double>(c.cnt.BB_Cnt) + c.cnt.RB_Cnt;
     const double share = den == 0 ? 0.0 : static_cast<double>(sum) * 100.0 / den;
     c.ui.main.Label16[1]->setCaption(formatPicture(share, "##0.00") + "％");

@@ -29,10 +29,6 @@ void fitFrame(Core& c) {
     Sub_Sub1(c, g.Sel_X, g.Sel_Y);
 }
 
-void check(Core& c, int index) {
-    for (int i = 0; i < 4; ++i) c.ui.menu("G_zoom", i)->setChecked(i == index);
-}
-
 }  // namespace
 
 void G_zoom_Click(Core& c, int index) {
