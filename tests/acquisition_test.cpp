@@ -335,8 +335,7 @@ TEST(FullRecord, NoPollRunsWhileTheBoxIsOpen) {
 // a normal game.
 TEST(LiveAgainstRebuild, SimulatedPlayGivesTheSameCounters) {
     SimBoard sim({.seed = 7, .speed = 50.0});
-    RecordingGraph g;
-    headless::HeadlessApp app(&sim, &g);
+    headless::HeadlessApp app(&sim);
     Core& c = app.core;
     app.ui.Picture2s.logging = false;
     while (c.rec.games() < 4000 || bonusState(c.rec.Dat_Buf[c.rec.Dat_Len - 1]) != BonusState::Normal ||

@@ -286,6 +286,30 @@ TEST(CliAnalysis, HistKoyakuAndTheChartTrace) {
     std::filesystem::remove(path);
 }
 
+TEST(CliPrint, OnePageLandscapePdfAndItsTrace) {
+    const auto dir = std::filesystem::temp_directory_path();
+    const auto slt = (dir / "tobrak_cli_print.slt").string();
+    const auto pdf = (dir / "tobrak_cli_print.pdf").string();
+    ASSERT_EQ(cli({"feed", "--save", slt}, "03 10 03 03 19 0b 10 10 03").status, 0);
+    auto r = cli({"print", slt, "--pdf", pdf, "--page", "1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::ifstream f(pdf, std::ios::binary);
+    const std::string body((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(body.rfind("%PDF-", 0), 0u);
+    EXPECT_NE(body.find("/Count 1"), std::string::npos);
+    EXPECT_NE(body.find("/MediaBox [0 0 842.000000 595.000000]"), std::string::npos) << "A4 landscape";
+    std::filesystem::remove(pdf);
+
+    r = cli({"trace", "print", slt, "--page", "2"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("width 1\nfont 9.00 000000\ntext 630.00 60.00 \"   ＲＢ回数\"\n", 0), 0u);
+    EXPECT_NE(r.out.find("pset 630.00 3050.00 000000"), std::string::npos);
+    EXPECT_EQ(cli({"print", slt}).status, 2);
+    EXPECT_EQ(cli({"print", slt, "--pdf", pdf, "--page", "3"}).status, 2);
+    EXPECT_EQ(cli({"print", slt, "--pdf", (dir / "no/such/x.pdf").string()}).status, 1);
+    std::filesystem::remove(slt);
+}
+
 TEST(CliRender, WritesThePngOfTheGraph) {
     const auto dir = std::filesystem::temp_directory_path();
     const auto slt = (dir / "tobrak_cli_render.slt").string();

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -155,6 +156,17 @@ TEST(Window, VersionBoxOpensAndCloses) {
     EXPECT_EQ(close->text(), QStringLiteral("閉じる"));
     QTest::mouseClick(close, Qt::LeftButton);
     EXPECT_FALSE(box->isVisible());
+}
+
+// With no printer configured the print command says so and changes nothing.
+TEST(Window, PrintWithoutAPrinter) {
+    if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "a printer is configured on this machine";
+    Window w;
+    w.action("O_prin")->trigger();
+    ASSERT_EQ(w.dialogs.shown.size(), 1u);
+    EXPECT_EQ(w.dialogs.shown[0].text, "プリンタに接続できません！");
+    EXPECT_EQ(w.dialogs.shown[0].title, "プリンタ");
+    EXPECT_EQ(w.dialogs.shown[0].icon, MsgIcon::Stop);
 }
 
 // The real message box: a confirmation defaults to Cancel, so Enter does not proceed.

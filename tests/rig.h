@@ -10,25 +10,6 @@
 
 namespace tobrak::test {
 
-struct GraphCall {
-    std::string what;  // "print"
-    float x = 0, y = 0;
-    int value = 0;
-    bool operator==(const GraphCall&) const = default;
-};
-
-class RecordingGraph final : public ViewHooks {
-public:
-    void O_prin_Click() override { calls.push_back({"print"}); }
-    std::vector<GraphCall> of(const std::string& what) const {
-        std::vector<GraphCall> r;
-        for (const auto& c : calls)
-            if (c.what == what) r.push_back(c);
-        return r;
-    }
-    std::vector<GraphCall> calls;
-};
-
 // A text drawn on a recording surface.
 struct Text {
     float x, y;
@@ -64,8 +45,7 @@ inline long countOps(const headless::RecordingSurface& s, const std::string& kin
 
 struct Rig {
     headless::ScriptedBoard board;
-    RecordingGraph graph;
-    headless::HeadlessApp app{&board, &graph};
+    headless::HeadlessApp app{&board};
     Core& c = app.core;
     headless::HeadlessUi& ui = app.ui;
 

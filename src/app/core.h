@@ -10,6 +10,7 @@
 #include "platform/board.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
+#include "platform/printer.h"
 #include "platform/shell.h"
 #include "platform/surface.h"
 #include "record/counters.h"
@@ -138,14 +139,6 @@ struct AnalysisState {
     std::array<std::int32_t, 16> Koyaku_BB{};
 };
 
-// What the procedures ask of the views that are not built yet: the printed
-// report. Does nothing by default.
-class ViewHooks {
-public:
-    virtual ~ViewHooks() = default;
-    virtual void O_prin_Click() {}
-};
-
 // The windows' lifetime as the quit command needs it.
 class AppWindows {
 public:
@@ -199,7 +192,7 @@ struct Platform {
     Board* board = nullptr;
     Shell* shell = nullptr;
     AppWindows* windows = nullptr;
-    ViewHooks* views = nullptr;
+    Printer* printer = nullptr;
     Surface* Picture2 = nullptr;  // the slump graph
     Surface* Picture3 = nullptr;  // its y-axis label strip
     Surface* Zoom = nullptr;      // the zoom window's graph

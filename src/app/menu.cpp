@@ -5,6 +5,7 @@
 #include "graph/display_options.h"
 #include "graph/scroll.h"
 #include "graph/zoom.h"
+#include "print/print_report.h"
 #include "record/file_commands.h"
 #include "stats/panel.h"
 
@@ -74,13 +75,12 @@ std::string menuKey(const std::string& name, int index) {
 }
 
 void menuClick(Core& c, const std::string& name, int index) {
-    ViewHooks& v = *c.ui.views;
     if (name == "menPage") return menPage_Click(c);
     if (name == "menFile_open") return menFile_open_Click(c);
     if (name == "Comment") return Comment_Click(c);
     if (name == "menFile_Save") return menFile_Save_Click(c);
     if (name == "Ghp_Cls") return Ghp_Cls_Click(c);
-    if (name == "O_prin") return v.O_prin_Click();
+    if (name == "O_prin") return P_Out_Sub(c, *c.ui.printer);
     if (name == "Pgend") return Pgend_Click(c);
     if (name == "GhpHyo" && (index == 0 || index == 2 || index == 4)) return GhpHyo_Click(c, index);
     if (name == "G_zoom") return G_zoom_Click(c, index);

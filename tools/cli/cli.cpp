@@ -25,6 +25,10 @@ const char* const kUsage =
     "  trace hist FILE.slt N      every drawing operation of chart command N (0 2 3 4 6 7 8)\n"
     "  trace zoom FILE.slt --factor 3|5|10 [--center X,Y]\n"
     "                             every drawing operation of the zoom window for that factor\n"
+    "  trace print FILE.slt [--page P]\n"
+    "                             every drawing operation of the printed report\n"
+    "  print FILE.slt --pdf OUT.pdf [--page P]\n"
+    "                             the printed report as a one-page PDF (panel page P in view)\n"
     "  render FILE.slt --png OUT.png\n"
     "                             the graph as the window shows it after a load\n"
     "  feed [--load FILE.slt] [--save OUT.slt]\n"
@@ -70,6 +74,7 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     if (cmd == "hist") return hist(rest, out, err);
     if (cmd == "koyaku") return koyaku(rest, out, err);
     if (cmd == "render") return render(rest, err);
+    if (cmd == "print") return printPdf(rest, err);
     if (cmd == "simulate") return simulate(rest, out, err);
     if (cmd == "--help" || cmd == "-h" || cmd == "help") {
         out << kUsage;

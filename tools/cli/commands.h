@@ -12,6 +12,8 @@ int trace(const std::vector<std::string>& args, std::ostream& out, std::ostream&
 int render(const std::vector<std::string>& args, std::ostream& err);
 int hist(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int koyaku(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int printPdf(const std::vector<std::string>& args, std::ostream& err);
+int tracePrint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int stats(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

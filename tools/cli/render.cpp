@@ -10,35 +10,13 @@
 #include "app/filedisp.h"
 #include "commands.h"
 #include "graph/slump_graph.h"
+#include "gui.h"
 #include "platform/headless/memory_ui.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/image_surface.h"
 #include "platform/qt/twips.h"
 
 namespace tobrak::cli {
-
-namespace {
-
-// Images and fonts need a GUI application; without a display it draws offscreen.
-std::unique_ptr<QGuiApplication> guiApp() {
-    if (QGuiApplication::instance()) return nullptr;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        // What Qt would pick itself, made quietly.
-        const QString dir = QDir::tempPath() + "/runtime-tobrak-cli";
-        QDir().mkpath(dir);
-        QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
-    }
-    static int argc = 1;
-    static char name[] = "tobrak-cli";
-    static char* argv[] = {name, nullptr};
-    auto app = std::make_unique<QGuiApplication>(argc, argv);
-    qt::installFonts();
-    return app;
-}
-
-}  // namespace
 
 int render(const std::vector<std::string>& args, std::ostream& err) {
     if (args.size() != 3 || args[1] != "--png") return usage(err, "render FILE.slt --png OUT.png");

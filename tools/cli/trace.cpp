@@ -102,6 +102,7 @@ int trace(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     if (args[0] == "graph") return traceGraph(rest, out, err);
     if (args[0] == "zoom") return traceZoom(rest, out, err);
     if (args[0] == "hist") return traceHist(rest, out, err);
+    if (args[0] == "print") return tracePrint(rest, out, err);
     return usage(err, "trace " + args[0] + " is not available");
 }
 

@@ -6,6 +6,7 @@
 #include "acquisition/rs232.h"
 #include "app/filedisp.h"
 #include "platform/qt/fonts.h"
+#include "platform/qt/qt_printer.h"
 #include "platform/qt/twips.h"
 
 namespace tobrak::qt {
@@ -36,7 +37,8 @@ TobrakApp::TobrakApp(Board* board, Dialogs* dialogs)
     p.board = board ? board : &noBoard_;
     p.shell = &shell_;
     p.windows = this;
-    p.views = &noViews_;
+    printer_ = makeQtPrinter(main.get());
+    p.printer = printer_.get();
     zoom->attach(p);
     rs232->attach(p);
 }

@@ -32,7 +32,7 @@ private:
     std::unique_ptr<QtTimer> timer2_, timer8_;
     std::unique_ptr<QtDialogs> dialogs_;
     QtShell shell_;
-    ViewHooks noViews_;
+    std::unique_ptr<Printer> printer_;
     NoBoard noBoard_;
 };
 

@@ -31,7 +31,7 @@ HeadlessUi::HeadlessUi() {
     koyakuForm.shown = false;
 }
 
-void HeadlessUi::attach(Core& c, Board* board, ViewHooks* graph) {
+void HeadlessUi::attach(Core& c, Board* board) {
     MainControls& m = c.ui.main;
     m.Label1 = &Label1;
     m.Label12 = &Label12;
@@ -69,14 +69,14 @@ void HeadlessUi::attach(Core& c, Board* board, ViewHooks* graph) {
     c.ui.Timer8 = &Timer8;
     c.ui.dialogs = &dialogs;
     c.ui.board = board ? board : &noBoard_;
-    c.ui.views = graph ? graph : &noGraph_;
+    c.ui.printer = &printer;
     c.ui.Picture2 = &Picture2s;
     c.ui.Picture3 = &Picture3s;
     c.ui.Zoom = &Zoom;
 }
 
-HeadlessApp::HeadlessApp(Board* board, ViewHooks* graph) {
-    ui.attach(core, board, graph);
+HeadlessApp::HeadlessApp(Board* board) {
+    ui.attach(core, board);
     ui.Timer2.bind([this] { Timer2_Timer(core); });
     ui.Timer8.bind([this] { Timer8_Timer(core); });
     Form_Load(core);

@@ -218,12 +218,36 @@ private:
     }
 };
 
+// A printer whose dialog outcome and hand-over are scripted; the page is recorded.
+class ScriptedPrinter final : public Printer {
+public:
+    Start begin() override {
+        ++jobs;
+        page_.ops.clear();
+        return start;
+    }
+    Surface& page() override { return page_; }
+    bool end() override {
+        if (handedOver) ++pages;
+        return handedOver;
+    }
+    void abort() override { ++aborts; }
+    const RecordingSurface& recorded() const { return page_; }
+
+    Start start = Start::Ready;
+    bool handedOver = true;
+    int jobs = 0, pages = 0, aborts = 0;
+
+private:
+    RecordingSurface page_;
+};
+
 // Every control and timer of the logic, in memory, wired into a Core.
 class HeadlessUi {
 public:
     HeadlessUi();
     // Points the core's platform at these controls; `board` may be null (no board).
-    void attach(Core& c, Board* board, ViewHooks* graph = nullptr);
+    void attach(Core& c, Board* board);
 
     MemLabel Label1, Label12, Label14, Label15, Label11;
     std::array<MemLabel, kRows> Label2, Label3, Label4;
@@ -242,18 +266,18 @@ public:
     MemTimer Timer2, Timer8;
     ScriptedDialogs dialogs;
     MemShell shell;
+    ScriptedPrinter printer;
     MemWindows windows;
 
 private:
     NoBoard noBoard_;
-    ViewHooks noGraph_;
 };
 
 // A started program with the headless platform: Form_Load has run and the
 // timers drive the acquisition of this core.
 class HeadlessApp {
 public:
-    explicit HeadlessApp(Board* board, ViewHooks* graph = nullptr);
+    explicit HeadlessApp(Board* board);
     // Advances time by `ms` in 80 ms steps: polls and blink ticks fall due in order.
     void run(int ms);
 

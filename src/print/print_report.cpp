@@ -1,0 +1,209 @@
+#include "print/print_report.h"
+
+#include <cmath>
+
+#include "graph/zoom.h"
+#include "util/format.h"
+#include "util/text.h"
+
+namespace tobrak {
+
+const char* const kPrinterError = "プリンタに接続できません！";
+
+PrintLayout printLayout(std::int32_t totIn) {
+    if (totIn < 30000) return {1.0f, 15000, totIn >= 15000 ? 2 : 1};
+    return {2.0f / 3.0f, 20000, totIn >= 40000 ? 3 : 2};
+}
+
+std::string field7(const std::string& utf8) {
+    std::u16string s = utf8ToUtf16(utf8);
+    if (s.size() > 7)
+        s.resize(7);
+    else
+        s.insert(0, 7 - s.size(), u' ');
+    return utf16ToUtf8(s);
+}
+
+void P_Koumoku(Surface& s, const std::array<std::string, kRows>& captions,
+               const std::array<std::string, kRows>& values) {
+    // The units of the general page's rows, whichever page is printed.
+    static const char* const units[kRows] = {" Ｇ", " Ｇ", " 回", " Ｇ", " 回", " Ｇ", " ％",
+                                             " 枚", " 枚", " 枚", " ％", " 枚", " 枚"};
+    s.setDrawWidth(1);
+    s.setFontSize(9);
+    for (int r = 0; r < kRows; ++r) {
+        const float xr = static_cast<float>(Px + 1153.53 * r);
+        s.setCurrentXY(r == 2 ? xr + 200.0f : xr, 60.0f);
+        s.print(field7(captions[static_cast<std::size_t>(r)]));
+        s.setCurrentXY(xr + 120.0f, 270.0f);
+        s.print(field7(values[static_cast<std::size_t>(r)]) + units[r]);
+    }
+    s.setDrawWidth(4);
+    s.box(Px, 40, Px + 15000, 480, papercolor::Blue, false);
+    for (int r = 1; r < kRows; ++r) {
+        const float xr = static_cast<float>(Px + 1153.53 * r);
+        s.line(xr, 40, xr, 480, papercolor::Blue);
+    }
+    s.setDrawWidth(1);
+}
+
+void P_MemoriGhp(Surface& s, std::int32_t W, float scale, std::int32_t x, std::int32_t y) {
+    const double X = x, Y = y, S = scale;
+    auto seg = [&](double u1, double v1, double u2, double v2, Rgb c) {
+        s.line(static_cast<float>(X + S * u1), static_cast<float>(Y + S * v1), static_cast<float>(X + S * u2),
+               static_cast<float>(Y + S * v2), c);
+    };
+    s.setDrawWidth(1);
+    for (int k = 1; k <= W / 1000 - 1; ++k)
+        seg(1000.0 * k, 0, 1000.0 * k, 5000, k % 5 == 0 ? papercolor::Blue : papercolor::Grey);
+    for (int k = 1; k <= W / 1000; ++k)
+        for (int j = 0; j < 50; ++j)
+            seg(1000.0 * k - 500, 100.0 * j + 25, 1000.0 * k - 500, 100.0 * j + 75, papercolor::Grey);
+    for (int k = 1; k <= 5; ++k)
+        seg(0, 1000.0 * k - 500, W, 1000.0 * k - 500, k == 3 ? papercolor::Blue : papercolor::Grey);
+    for (int v = 1000; v <= 4000; v += 1000)
+        for (int j = 0; j <= W / 100 - 1; ++j) seg(100.0 * j + 25, v, 100.0 * j + 75, v, papercolor::Grey);
+    const float R = static_cast<float>(X + S * W + 1);
+    const float B = static_cast<float>(Y + S * 5000);
+    const float L = static_cast<float>(x), T = static_cast<float>(y);
+    s.setDrawWidth(4);
+    s.line(L - 4, T, R, T, papercolor::Blue);
+    s.line(L - 4, B + 4, R, B + 4, papercolor::Blue);
+    s.line(L, T - 4, L, B, papercolor::Blue);
+    s.line(R, T - 1, R, B + 1, papercolor::Blue);
+}
+
+void P_MemoriChr(Surface& s, std::int32_t from, std::int32_t to, float scale, std::int32_t x, std::int32_t y) {
+    s.setFontSize(8);
+    const float line = static_cast<float>(y + 5000.0 * scale + 75);
+    int k = 0;
+    if (from == 0) {
+        printNumberAt(s, static_cast<float>(x - 80.0 * scale), line, 0);
+        k = 1;
+    }
+    for (; k <= (to - from) / 1000; ++k)
+        printNumberAt(s, static_cast<float>(x + 1000.0 * k * scale - 240), line, from + 1000 * k);
+}
+
+void P_MekakusiChr(Surface& s, float scale, std::int32_t x, std::int32_t y) {
+    s.setFontSize(8);
+    const double Y = y - 60;
+    printNumberAt(s, static_cast<float>(x - 210), static_cast<float>(Y + 2500.0 * scale), 0);
+    const struct {
+        const char* text;
+        double v;
+    } rows[] = {{"+2000", 500}, {"+1000", 1500}, {"-1000", 3500}, {"-2000", 4500}};
+    for (const auto& r : rows) {
+        s.setCurrentXY(static_cast<float>(x - 525), static_cast<float>(Y + r.v * scale));
+        s.print(r.text);
+    }
+}
+
+void P_GhpLine(Surface& s, const PlayRecord& rec, float scale, std::int32_t x, std::int32_t y, std::int32_t W) {
+    const double S = scale;
+    double top = y;
+    std::int32_t Py = static_cast<std::int32_t>(std::lround(top + 2500.0 * S));
+    std::int32_t in = 0, out = 0, n = 0;
+    std::int32_t T = roundEven(15.0 / S);
+    bool bbSeen = false, rbSeen = false;
+    Rgb colour = rgb::Black;
+    s.setDrawWidth(2);
+    s.pset(static_cast<float>(x), static_cast<float>(Py), rgb::Black);
+    float penX = static_cast<float>(x), penY = static_cast<float>(Py);
+    auto drawTo = [&](double px, double py) {
+        s.line(penX, penY, static_cast<float>(px), static_cast<float>(py), colour);
+        penX = static_cast<float>(px);
+        penY = static_cast<float>(py);
+    };
+    for (std::int32_t i = kHeaderLen; i < rec.Dat_Len; ++i) {
+        const std::uint8_t b = rec.Dat_Buf[i];
+        out += medalsOut(b);
+        in += medalsIn(b);
+        // A segment holding any BB game is red; cyan only with RB games and no BB game.
+        if ((b & 0x80) && !bbSeen) {
+            bbSeen = true;
+            colour = rgb::Red;
+        } else if (!(b & 0x80) && (b & 0x40) && !rbSeen) {
+            rbSeen = true;
+            if (!bbSeen) colour = papercolor::Cyan;
+        }
+        if (in < T) continue;
+        struct Point {
+            std::int32_t d;
+            double x, y;
+        };
+        auto point = [&] {
+            const std::int32_t d = in - out - 2500 * n;
+            return Point{d, x + S * in, Py + S * d};
+        };
+        if (const Point p = point(); p.d > 2500) {
+            const double yE = top + 5000.0 * S;
+            const double xC = penX + (yE - penY) * (p.x - penX) / (p.y - penY);
+            drawTo(xC, yE);
+            penY = static_cast<float>(Py);
+            n += 1;
+        }
+        if (const Point p = point(); p.d < -2500) {
+            const double xC = penX + (p.x - penX) * (penY - top) / (penY - p.y);
+            drawTo(xC, top);
+            penY = static_cast<float>(Py);
+            n -= 1;
+        }
+        Point p = point();
+        if (in > W) {
+            // Out at the band's right edge, in again at the left edge of the band below.
+            const double xR = x + S * W;
+            const double yR = penY + (p.y - penY) * (xR - penX) / (p.x - penX);
+            drawTo(xR, yR);
+            penX = static_cast<float>(x);
+            penY = static_cast<float>(yR + 5490.0 * S);
+            in -= W;
+            out -= W;
+            T -= W;
+            top = static_cast<double>(std::lround(top + 5490.0 * S));
+            Py = static_cast<std::int32_t>(std::lround(top + 2500.0 * S));
+            p = point();
+        }
+        drawTo(p.x, p.y);
+        T = roundEven(T + 15.0 / S);
+        if (bbSeen || rbSeen) {
+            bbSeen = rbSeen = false;
+            colour = rgb::Black;
+        }
+    }
+}
+
+void printReport(Core& c, Surface& page) {
+    std::array<std::string, kRows> captions, values;
+    for (int r = 0; r < kRows; ++r) {
+        captions[static_cast<std::size_t>(r)] = c.ui.main.Label2[static_cast<std::size_t>(r)]->caption();
+        values[static_cast<std::size_t>(r)] = c.ui.main.Label3[static_cast<std::size_t>(r)]->caption();
+    }
+    P_Koumoku(page, captions, values);
+    const PrintLayout l = printLayout(c.cnt.Tot_In);
+    for (int i = 0; i < l.bands; ++i) {
+        const auto yi = static_cast<std::int32_t>(std::lround(Gtop + i * 5490.0 * l.scale));
+        P_MemoriGhp(page, l.W, l.scale, Px, yi);
+        P_MemoriChr(page, i * l.W, (i + 1) * l.W, l.scale, Px, yi);
+        P_MekakusiChr(page, l.scale, Px, yi);
+    }
+    P_GhpLine(page, c.rec, l.scale, Px, Gtop, l.W);
+}
+
+void P_Out_Sub(Core& c, Printer& printer) {
+    switch (printer.begin()) {
+        case Printer::Start::Cancelled: return;
+        case Printer::Start::Failed:
+            printer.abort();
+            c.ui.dialogs->messageBox(kPrinterError, "プリンタ", MsgIcon::Stop, MsgButtons::Ok);
+            return;
+        case Printer::Start::Ready: break;
+    }
+    printReport(c, printer.page());
+    if (!printer.end()) {
+        printer.abort();
+        c.ui.dialogs->messageBox(kPrinterError, "プリンタ", MsgIcon::Stop, MsgButtons::Ok);
+    }
+}
+
+}  // namespace tobrak

@@ -1,0 +1,46 @@
+#pragma once
+// The printed report: the statistics panel page in view as a header strip, and
+// the whole record's slump graph in bands, on one landscape page.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "app/core.h"
+#include "platform/printer.h"
+
+namespace tobrak {
+
+constexpr std::int32_t Px = 630;    // left edge of the strip and the bands
+constexpr std::int32_t Gtop = 550;  // top edge of the first band
+
+extern const char* const kPrinterError;  // "プリンタに接続できません！"
+
+namespace papercolor {
+constexpr Rgb Blue = 0x8080FF;
+constexpr Rgb Grey = 0xA0A0A0;
+constexpr Rgb Cyan = 0x00FFFF;
+}  // namespace papercolor
+
+struct PrintLayout {
+    float scale;
+    std::int32_t W;  // medals in per band
+    int bands;       // bands printed with grid and labels
+};
+// The layout for the medals in at the moment of printing.
+PrintLayout printLayout(std::int32_t totIn);
+// A caption right-aligned in a 7-character field; a longer one keeps its first 7.
+std::string field7(const std::string& utf8);
+
+// The whole page: header strip, bands with grid and labels, the line.
+void printReport(Core& c, Surface& page);
+// The print command: dialog, page, hand-over; a failure shows the printer message.
+void P_Out_Sub(Core& c, Printer& printer);
+
+void P_Koumoku(Surface& s, const std::array<std::string, kRows>& captions,
+               const std::array<std::string, kRows>& values);
+void P_MemoriGhp(Surface& s, std::int32_t W, float scale, std::int32_t x, std::int32_t y);
+void P_MemoriChr(Surface& s, std::int32_t from, std::int32_t to, float scale, std::int32_t x, std::int32_t y);
+void P_MekakusiChr(Surface& s, float scale, std::int32_t x, std::int32_t y);
+void P_GhpLine(Surface& s, const PlayRecord& rec, float scale, std::int32_t x, std::int32_t y, std::int32_t W);
+
+}  // namespace tobrak

@@ -1,0 +1,30 @@
+// A GUI application for the commands that draw into images or PDF files; with
+// no display it draws offscreen.
+#include "gui.h"
+
+#include <QDir>
+#include <QFile>
+
+#include "platform/qt/fonts.h"
+
+namespace tobrak::cli {
+
+std::unique_ptr<QGuiApplication> guiApp() {
+    if (QGuiApplication::instance()) return nullptr;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        // What Qt would pick itself, made quietly.
+        const QString dir = QDir::tempPath() + "/runtime-tobrak-cli";
+        QDir().mkpath(dir);
+        QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
+    }
+    static int argc = 1;
+    static char name[] = "tobrak-cli";
+    static char* argv[] = {name, nullptr};
+    auto app = std::make_unique<QGuiApplication>(argc, argv);
+    qt::installFonts();
+    return app;
+}
+
+}  // namespace tobrak::cli
