@@ -1,0 +1,57 @@
+// Drives the window's "グラフの印刷" against the system's printers: the print
+// dialog is accepted as a user would, message boxes are answered from a script.
+// Exit 0 when what was expected happened.
+#include <QApplication>
+#include <QPrintDialog>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+
+#include "app/menu.h"
+#include "app/qt/tobrak_app.h"
+#include "platform/headless/memory_ui.h"
+#include "record/file_commands.h"
+
+int main(int argc, char** argv) {
+    if (argc != 3 || (std::strcmp(argv[2], "--expect-page") != 0 && std::strcmp(argv[2], "--expect-no-printer") != 0)) {
+        std::fprintf(stderr, "usage: %s FILE.slt --expect-page|--expect-no-printer\n", argv[0]);
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    tobrak::headless::ScriptedDialogs dialogs;
+    tobrak::qt::TobrakApp tobrak(nullptr, &dialogs);
+    tobrak.start();
+    if (!tobrak::loadPlayData(tobrak.core, argv[1])) {
+        std::fprintf(stderr, "cannot load %s\n", argv[1]);
+        return 1;
+    }
+    bool dialogSeen = false;
+    QTimer accept;
+    QObject::connect(&accept, &QTimer::timeout, [&] {
+        if (auto* d = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) {
+            dialogSeen = true;
+            d->accept();
+        }
+    });
+    accept.start(50);
+    tobrak.core.ui.menu("O_prin");  // the item exists
+    tobrak::menuClick(tobrak.core, "O_prin");
+    accept.stop();
+    const bool wantPage = std::strcmp(argv[2], "--expect-page") == 0;
+    if (wantPage) {
+        if (!dialogSeen || !dialogs.shown.empty()) {
+            std::fprintf(stderr, "dialog %s, %zu message box(es)%s%s\n", dialogSeen ? "shown" : "not shown",
+                         dialogs.shown.size(), dialogs.shown.empty() ? "" : ": ",
+                         dialogs.shown.empty() ? "" : dialogs.shown[0].text.c_str());
+            return 1;
+        }
+        return 0;
+    }
+    if (dialogs.shown.size() != 1 || dialogs.shown[0].text != "プリンタに接続できません！" ||
+        dialogs.shown[0].title != "プリンタ") {
+        std::fprintf(stderr, "expected the printer message, got %zu box(es)\n", dialogs.shown.size());
+        return 1;
+    }
+    return 0;
+}
