@@ -161,6 +161,7 @@ void Game1Set(Core& c) {
     }
     rec.Dat_Len = L + 1;
     rec.Dat_Buf[L + 1] = 0;
+    if (c.ui.journal) c.ui.journal->byteSet(rec, L, currentOptions(c));
     menPageDisp(c);
 }
 
@@ -171,6 +172,7 @@ void Out1Add(Core& c) {
     std::uint8_t& newest = rec.Dat_Buf[rec.Dat_Len - 1];
     if (medalsOut(newest) == 15) return;  // the pulse is lost
     newest += 1;
+    if (c.ui.journal) c.ui.journal->byteSet(rec, rec.Dat_Len - 1, currentOptions(c));
     payoutRule(c.cnt, 1, bonusState(newest));
     menPageDisp(c);
 }

@@ -14,6 +14,7 @@
 #include "platform/shell.h"
 #include "platform/surface.h"
 #include "record/counters.h"
+#include "record/journal.h"
 #include "record/play_record.h"
 
 namespace tobrak {
@@ -193,11 +194,16 @@ struct Platform {
     Shell* shell = nullptr;
     AppWindows* windows = nullptr;
     Printer* printer = nullptr;
+    Journal* journal = nullptr;  // the session journal, when one is kept
     Surface* Picture2 = nullptr;  // the slump graph
     Surface* Picture3 = nullptr;  // its y-axis label strip
     Surface* Zoom = nullptr;      // the zoom window's graph
     MenuItem* menu(const std::string& name, int index = -1) const { return menus->item(name, index); }
 };
+
+struct Core;
+// The display options as header byte 43 holds them.
+std::uint8_t currentOptions(const Core& c);
 
 struct Core {
     PlayRecord rec;

@@ -3,6 +3,7 @@
 #include "acquisition/rs232.h"
 #include "analysis/histogram.h"
 #include "graph/slump_graph.h"
+#include "record/file_commands.h"
 #include "graph/zoom.h"
 #include "stats/panel.h"
 #include "stats/stats_engine.h"
@@ -53,6 +54,16 @@ void moveImage(Core& c, int left) {
 }
 
 }  // namespace
+
+const char* const kRecoverText = "前回の記録が残っています。\n復元しますか？";
+
+void recoverJournal(Core& c, Journal& journal) {
+    if (journal.recovered() &&
+        c.ui.dialogs->messageBox(kRecoverText, "復元", MsgIcon::Information, MsgButtons::OkCancel) == MsgResult::Ok)
+        loadPlayImage(c, *journal.recovered());
+    journal.begin(c.rec, currentOptions(c));
+    c.ui.journal = &journal;
+}
 
 void Hyouji_Menu_Init(Core& c) { setMarkers(c, true); }
 void Hyouji_Menu_Cls(Core& c) { setMarkers(c, false); }

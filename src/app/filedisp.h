@@ -10,6 +10,11 @@ extern const char* const kGainUnit;  // "枚"
 // The start-up sequence, from the caption tables to the empty graph; the poll
 // timer runs from its end.
 void Form_Load(Core& c);
+extern const char* const kRecoverText;  // "前回の記録が残っています。\n復元しますか？"
+// After start-up: a record left in the journal by a session that did not end
+// normally is offered back; then the journal records this session.
+void recoverJournal(Core& c, Journal& journal);
+
 // Layout rule on every resize: height fit, graph width, redraw of the view in force.
 void Form_Resize(Core& c);
 // Quit question when the user closes the window (reason 0); returns the cancel

@@ -31,6 +31,7 @@ void GhpHyo_Click(Core& c, int index) {
     X4GhpInit(c);
     X4_Line(c);
     G_zoom_Click(c, c.fd.ZoomSel);
+    if (c.ui.journal) c.ui.journal->header(c.rec, currentOptions(c));
 }
 
 }  // namespace tobrak

@@ -45,15 +45,29 @@ bool exists(const std::string& p) {
 
 }  // namespace
 
+std::uint8_t currentOptions(const Core& c) {
+    return optionsByte(c.mark.Mark_BBs, c.mark.Mark_BBe, c.mark.Mark_RBe, c.rec.Dat_Buf[43]);
+}
+
 std::string windowTitle(const std::u16string& comment) {
     return kTitleStart + utf16ToUtf8(comment);
 }
 
 bool loadPlayData(Core& c, const std::string& path) {
     std::vector<std::uint8_t> bytes;
-    SltStatus st = readFileBytes(path, bytes);
+    const SltStatus st = readFileBytes(path, bytes);
+    if (st == SltStatus::Ok) return loadPlayImage(c, bytes);
+    if (st == SltStatus::TooLarge) {
+        c.ui.dialogs->messageBox(kSizeError, "ファイルエラー", MsgIcon::Stop, MsgButtons::Ok);
+        return false;
+    }
+    fileErrorBox(c);
+    return false;
+}
+
+bool loadPlayImage(Core& c, const std::vector<std::uint8_t>& bytes) {
     PlayRecord& rec = c.rec;
-    if (st == SltStatus::Ok) st = decodeSlt(bytes, rec);
+    const SltStatus st = decodeSlt(bytes, rec);
     if (st == SltStatus::TooLarge) {
         c.ui.dialogs->messageBox(kSizeError, "ファイルエラー", MsgIcon::Stop, MsgButtons::Ok);
         return false;
@@ -82,6 +96,7 @@ bool loadPlayData(Core& c, const std::string& path) {
     c.ui.main.form->setTitle(kTitleStart + std::string(kTwentyBlanks));
     c.fd.ComData = headerComment(rec);
     c.ui.main.form->setTitle(windowTitle(c.fd.ComData));
+    if (c.ui.journal) c.ui.journal->snapshot(rec, currentOptions(c));
     return true;
 }
 
@@ -113,16 +128,12 @@ void Comment_Click(Core& c) {
     c.fd.ComData = text;
     setHeaderComment(c.rec, text);
     c.ui.main.form->setTitle(windowTitle(text));
+    if (c.ui.journal) c.ui.journal->header(c.rec, currentOptions(c));
 }
 
 bool savePlayData(Core& c, const std::string& path) {
     std::vector<std::uint8_t> bytes = encodeSlt(c.rec);
-    // Byte 43 carries the display options in force; its other bits stay as held.
-    std::uint8_t& options = bytes[43];
-    options = static_cast<std::uint8_t>(options & ~(1 | 2 | 8));
-    if (c.mark.Mark_BBs) options |= 1;
-    if (c.mark.Mark_BBe) options |= 2;
-    if (c.mark.Mark_RBe) options |= 8;
+    bytes[43] = currentOptions(c);  // the display options in force
     if (writeFileBytes(path, bytes) != SltStatus::Ok) {
         fileErrorBox(c);
         return false;
@@ -148,6 +159,7 @@ void Ghp_Cls_Click(Core& c) {
     Hyouji_Menu_Init(c);
     GhpClrInit(c);
     X4GhpInit(c);
+    if (c.ui.journal) c.ui.journal->snapshot(c.rec, currentOptions(c));
 }
 
 }  // namespace tobrak

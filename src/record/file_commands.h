@@ -1,6 +1,7 @@
 #pragma once
 // The file menu's record commands: load, comment, save, clear.
 #include <string>
+#include <vector>
 
 #include "app/core.h"
 
@@ -15,6 +16,8 @@ extern const char* const kSizeError;    // "データサイズは31000ゲーム�
 // record and rebuilds every view from it. A refused file leaves everything as it
 // was and the user is told why. Returns whether the file was loaded.
 bool loadPlayData(Core& c, const std::string& path);
+// The same from a file's bytes (a recovered journal is loaded this way).
+bool loadPlayImage(Core& c, const std::vector<std::uint8_t>& bytes);
 // Writes the record to `path` (game bytes masked, display options in byte 43).
 // A failed write leaves an existing file intact. Returns whether it was written.
 bool savePlayData(Core& c, const std::string& path);

@@ -34,8 +34,10 @@ const char* const kUsage =
     "  feed [--load FILE.slt] [--save OUT.slt]\n"
     "                             run the acquisition on board bytes read from stdin\n"
     "                             (HH: a read of byte 0xHH, --: a failed read, tick: blink tick)\n"
-    "  simulate [--seed N] [--speed X] [--games N] [--fast] [--save OUT.slt]\n"
-    "                             record the built-in simulated machine, printing the live state\n";
+    "  simulate [--seed N] [--speed X] [--games N] [--fast] [--save OUT.slt] [--journal DIR]\n"
+    "                             record the built-in simulated machine, printing the live state\n"
+    "  journal DIR [--save OUT.slt]\n"
+    "                             the record a session journal holds (after a crash)\n";
 
 }  // namespace
 
@@ -70,6 +72,7 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (cmd == "feed") return feed(rest, in, out, err);
     if (cmd == "stats") return stats(rest, out, err);
+    if (cmd == "journal") return journal(rest, out, err);
     if (cmd == "trace") return trace(rest, out, err);
     if (cmd == "hist") return hist(rest, out, err);
     if (cmd == "koyaku") return koyaku(rest, out, err);

@@ -14,6 +14,7 @@ int hist(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
 int koyaku(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int printPdf(const std::vector<std::string>& args, std::ostream& err);
 int tracePrint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int journal(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int stats(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

@@ -11,6 +11,8 @@
 #include "commands.h"
 #include "platform/headless/memory_ui.h"
 #include "platform/sim_board.h"
+#include "record/journal.h"
+#include "record/file_commands.h"
 #include "report.h"
 
 namespace tobrak::cli {
@@ -45,7 +47,7 @@ int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostre
     SimOptions opt;
     long games = 0;  // 0: until interrupted
     bool fast = false;
-    std::string savePath;
+    std::string savePath, journalDir;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         double v = 0;
@@ -63,6 +65,8 @@ int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostre
             ++i;
         } else if (a == "--save" && hasValue) {
             savePath = args[++i];
+        } else if (a == "--journal" && hasValue) {
+            journalDir = args[++i];
         } else {
             return usage(err, "simulate: bad or incomplete option '" + a + "'");
         }
@@ -71,6 +75,14 @@ int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostre
     SimBoard board(opt);
     headless::HeadlessApp app(&board);
     Core& c = app.core;
+    std::unique_ptr<Journal> journal;
+    if (!journalDir.empty()) {
+        std::string error;
+        journal = Journal::open(journalDir, error);
+        if (!journal) return fileError(err, error);
+        journal->begin(c.rec, currentOptions(c));
+        c.ui.journal = journal.get();
+    }
     g_stop = 0;
     auto oldInt = std::signal(SIGINT, onSignal);
     auto oldTerm = std::signal(SIGTERM, onSignal);
@@ -93,6 +105,7 @@ int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostre
     std::signal(SIGINT, oldInt);
     std::signal(SIGTERM, oldTerm);
 
+    if (journal) journal->closeNormally();
     const auto pages = showPages(c);
     Json j;
     j["games"] = c.rec.games();

@@ -8,6 +8,7 @@
 #include "app/qt/tobrak_app.h"
 #include "platform/sim_board.h"
 #include "record/file_commands.h"
+#include "record/journal.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
     }
 
     tobrak::qt::TobrakApp tobrakApp(device.get());
-    tobrakApp.start();
+    tobrakApp.start(tobrak::defaultJournalDir());
     if (!args.positionalArguments().isEmpty())
         tobrak::loadPlayData(tobrakApp.core, args.positionalArguments().first().toStdString());
     return QApplication::exec();

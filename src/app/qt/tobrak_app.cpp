@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLayout>
+#include <cstdio>
 
 #include "acquisition/rs232.h"
 #include "app/filedisp.h"
@@ -48,7 +49,7 @@ TobrakApp::~TobrakApp() {
     timer8_->setEnabled(false);
 }
 
-void TobrakApp::start() {
+void TobrakApp::start(const std::string& journalDir) {
     // Lay the window out first, so the start-up sees its client size.
     main->ensurePolished();
     if (QLayout* l = main->layout()) l->activate();
@@ -56,9 +57,18 @@ void TobrakApp::start() {
     main->setLoaded();
     zoom->setLoaded();
     main->show();
+    if (!journalDir.empty()) {
+        std::string error;
+        journal_ = Journal::open(journalDir, error);
+        if (journal_)
+            recoverJournal(core, *journal_);
+        else
+            std::fprintf(stderr, "tobrak: no journal: %s\n", error.c_str());
+    }
 }
 
 void TobrakApp::shutdown() {
+    if (journal_) journal_->closeNormally();  // a normal end keeps nothing
     zoom->close();
     main->closeForShutdown();
     timer2_->setEnabled(false);

@@ -19,8 +19,9 @@ public:
     explicit TobrakApp(Board* board, Dialogs* dialogs = nullptr);
     ~TobrakApp() override;
 
-    // The start-up sequence, then the main window is shown.
-    void start();
+    // The start-up sequence, then the main window is shown. With a journal
+    // folder, the session is journalled there (a left-over record is offered back).
+    void start(const std::string& journalDir = {});
     void shutdown() override;
 
     Core core;
@@ -33,6 +34,7 @@ private:
     std::unique_ptr<QtDialogs> dialogs_;
     QtShell shell_;
     std::unique_ptr<Printer> printer_;
+    std::unique_ptr<Journal> journal_;
     NoBoard noBoard_;
 };
 
