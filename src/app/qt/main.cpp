@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/qt/tobrak_app.h"
+#include "platform/qt/serial_board.h"
 #include "platform/sim_board.h"
 #include "record/file_commands.h"
 #include "record/journal.h"
@@ -29,8 +30,9 @@ int main(int argc, char** argv) {
     args.addHelpOption();
     args.addVersionOption();
     const QCommandLineOption board({"b", "board"},
-                                   QStringLiteral("I/O board: none (no board; the default until a real board "
-                                                  "backend is set up) or sim (the built-in simulated machine)."),
+                                   QStringLiteral("I/O board: none (no board, the default), sim (the built-in "
+                                                  "simulated machine) or serial:PATH[,BAUD] (a serial bridge, "
+                                                  "see docs/serial-protocol.md)."),
                                    QStringLiteral("backend"), QStringLiteral("none"));
     const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of the simulated machine."),
                                   QStringLiteral("n"), QStringLiteral("1"));
@@ -53,8 +55,14 @@ int main(int argc, char** argv) {
         if (!ok || opt.speed <= 0 || opt.speed > 100)
             return fail(QStringLiteral("--speed takes a number from 0 to 100"));
         device = std::make_unique<tobrak::SimBoard>(opt);
+    } else if (kind.startsWith(QStringLiteral("serial:"))) {
+        QString path;
+        qint32 baud = 0;
+        if (!tobrak::qt::parseSerialSpec(kind, path, baud))
+            return fail(QStringLiteral("--board serial:PATH[,BAUD], for example serial:/dev/ttyUSB0"));
+        device = std::make_unique<tobrak::qt::SerialBoard>(path, baud);
     } else if (kind != "none") {
-        return fail(QStringLiteral("unknown board '%1' (choose none or sim)").arg(kind));
+        return fail(QStringLiteral("unknown board '%1' (choose none, sim or serial:PATH[,BAUD])").arg(kind));
     }
 
     tobrak::qt::TobrakApp tobrakApp(device.get());

@@ -1,0 +1,94 @@
+#include "platform/qt/serial_board.h"
+
+namespace tobrak::qt {
+
+namespace {
+constexpr char kWrite = 'W';
+constexpr char kRead = 'R';
+constexpr char kAnswer = 'A';
+}  // namespace
+
+bool parseSerialSpec(const QString& spec, QString& path, qint32& baud) {
+    if (!spec.startsWith(QStringLiteral("serial:"))) return false;
+    QString rest = spec.mid(7);
+    baud = 115200;
+    const qsizetype comma = rest.lastIndexOf(',');
+    if (comma >= 0) {
+        bool ok = false;
+        const int b = rest.mid(comma + 1).toInt(&ok);
+        if (!ok || b <= 0) return false;
+        baud = b;
+        rest = rest.left(comma);
+    }
+    path = rest;
+    return !path.isEmpty();
+}
+
+SerialBoard::SerialBoard(QString path, qint32 baud) : path_(std::move(path)), baud_(baud) {}
+
+bool SerialBoard::ensureOpen() {
+    if (port_.isOpen()) return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < nextTry_) return false;  // not every poll: an absent device is tried once a second
+    nextTry_ = now + std::chrono::milliseconds(kReopenMs);
+    port_.setPortName(path_);
+    port_.setBaudRate(baud_);
+    port_.setDataBits(QSerialPort::Data8);
+    port_.setParity(QSerialPort::NoParity);
+    port_.setStopBits(QSerialPort::OneStop);
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!port_.open(QIODevice::ReadWrite)) {
+        error_ = port_.errorString();
+        return false;
+    }
+    port_.clear();
+    return true;
+}
+
+void SerialBoard::lose() {
+    error_ = port_.errorString();
+    port_.close();
+    port_.clearError();
+}
+
+bool SerialBoard::send(const char* bytes, qint64 n) {
+    if (port_.write(bytes, n) != n || !port_.waitForBytesWritten(kAnswerMs)) {
+        lose();
+        return false;
+    }
+    return true;
+}
+
+std::int32_t SerialBoard::uio_find() { return ensureOpen() ? 0 : -1; }
+
+std::int32_t SerialBoard::uio_out(std::int32_t port, std::int32_t value, std::int32_t) {
+    if (port != 0 || !port_.isOpen()) return -1;
+    const char msg[3] = {kWrite, static_cast<char>(value), static_cast<char>(value ^ 0xFF)};
+    return send(msg, 3) ? 0 : -1;
+}
+
+std::int32_t SerialBoard::uio_inp(std::uint8_t& value, std::int32_t port, std::int32_t) {
+    if (port != 0 || !port_.isOpen()) return -1;
+    port_.readAll();  // a late answer to an earlier read is not this one's
+    const char req = kRead;
+    if (!send(&req, 1)) return -1;
+    QByteArray answer;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kAnswerMs);
+    while (answer.size() < 3) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return -1;  // silence: a failed read
+        if (!port_.waitForReadyRead(static_cast<int>(left.count()))) {
+            if (port_.error() != QSerialPort::NoError && port_.error() != QSerialPort::TimeoutError) lose();
+            port_.clearError();
+            return -1;
+        }
+        answer += port_.read(3 - answer.size());
+    }
+    const auto b = [&](int i) { return static_cast<std::uint8_t>(answer[i]); };
+    if (b(0) != static_cast<std::uint8_t>(kAnswer) || static_cast<std::uint8_t>(b(1) ^ 0xFF) != b(2)) return -1;
+    value = b(1);
+    return 0;
+}
+
+}  // namespace tobrak::qt

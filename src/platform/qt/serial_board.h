@@ -1,0 +1,41 @@
+#pragma once
+// A serial bridge board (see docs/serial-protocol.md): each board operation is
+// one short message on a serial port. A lost port is opened again by its path.
+#include <QSerialPort>
+#include <QString>
+#include <chrono>
+
+#include "platform/board.h"
+
+namespace tobrak::qt {
+
+class SerialBoard final : public Board {
+public:
+    static constexpr int kAnswerMs = 30;  // the bridge answers a read within this
+    static constexpr int kReopenMs = 1000;
+
+    SerialBoard(QString path, qint32 baud = 115200);
+
+    std::int32_t uio_find() override;
+    std::int32_t uio_out(std::int32_t port, std::int32_t value, std::int32_t flags) override;
+    std::int32_t uio_inp(std::uint8_t& value, std::int32_t port, std::int32_t flags) override;
+
+    bool isOpen() const { return port_.isOpen(); }
+    QString lastError() const { return error_; }
+
+private:
+    bool ensureOpen();
+    void lose();
+    bool send(const char* bytes, qint64 n);
+
+    QSerialPort port_;
+    QString path_;
+    qint32 baud_;
+    QString error_;
+    std::chrono::steady_clock::time_point nextTry_{};
+};
+
+// "serial:PATH[,BAUD]" → path and baud; false when it is not of that form.
+bool parseSerialSpec(const QString& spec, QString& path, qint32& baud);
+
+}  // namespace tobrak::qt

@@ -1,0 +1,214 @@
+// The serial bridge board against a device played on a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <atomic>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include "acquisition/rs232.h"
+#include "platform/headless/memory_ui.h"
+#include "platform/qt/serial_board.h"
+
+namespace tobrak::qt {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The bridge's side of a pseudo-terminal, reachable by a stable link path so
+// that it can "come back" on a new terminal after a hang-up.
+class FakeBridge {
+public:
+    enum class Mode { Answer, Silent, Garbage, BadCheck };
+
+    explicit FakeBridge(fs::path link) : link_(std::move(link)) { plugIn(); }
+    ~FakeBridge() { unplug(); }
+
+    void plugIn() {
+        int slave = -1;
+        char name[256] = {};
+        if (openpty(&master_, &slave, name, nullptr, nullptr) != 0) throw std::runtime_error("openpty");
+        termios t{};
+        tcgetattr(slave, &t);
+        cfmakeraw(&t);
+        tcsetattr(slave, TCSANOW, &t);
+        ::close(slave);  // the program opens it by its path
+        fs::remove(link_);
+        fs::create_symlink(name, link_);
+        stop_ = false;
+        thread_ = std::thread([this] { serve(); });
+    }
+
+    // The device goes away: the terminal hangs up.
+    void unplug() {
+        if (master_ < 0) return;
+        stop_ = true;
+        thread_.join();
+        ::close(master_);
+        master_ = -1;
+    }
+
+    std::atomic<std::uint8_t> value{0x7F};
+    std::atomic<Mode> mode{Mode::Answer};
+    std::atomic<int> reads{0};
+    std::vector<std::uint8_t> writes() {
+        std::lock_guard<std::mutex> g(m_);
+        return writes_;
+    }
+
+private:
+    void serve() {
+        std::vector<std::uint8_t> pending;
+        while (!stop_) {
+            pollfd p{master_, POLLIN, 0};
+            if (poll(&p, 1, 5) <= 0 || !(p.revents & POLLIN)) continue;
+            std::uint8_t buf[64];
+            const ssize_t n = ::read(master_, buf, sizeof buf);
+            if (n <= 0) continue;
+            pending.insert(pending.end(), buf, buf + n);
+            while (!pending.empty()) {
+                if (pending[0] == 'R') {
+                    pending.erase(pending.begin());
+                    ++reads;
+                    answer();
+                } else if (pending[0] == 'W') {
+                    if (pending.size() < 3) break;
+                    if ((pending[1] ^ 0xFF) == pending[2]) {
+                        std::lock_guard<std::mutex> g(m_);
+                        writes_.push_back(pending[1]);
+                    }
+                    pending.erase(pending.begin(), pending.begin() + 3);
+                } else {
+                    pending.erase(pending.begin());
+                }
+            }
+        }
+    }
+    void answer() {
+        const std::uint8_t v = value;
+        std::uint8_t a[3] = {'A', v, static_cast<std::uint8_t>(v ^ 0xFF)};
+        switch (mode.load()) {
+            case Mode::Silent: return;
+            case Mode::Garbage: a[0] = 'x'; break;
+            case Mode::BadCheck: a[2] ^= 1; break;
+            case Mode::Answer: break;
+        }
+        (void)!::write(master_, a, 3);
+    }
+
+    fs::path link_;
+    int master_ = -1;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::mutex m_;
+    std::vector<std::uint8_t> writes_;
+};
+
+class SerialBoardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("tobrak_serial_" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+        bridge = std::make_unique<FakeBridge>(dir / "ttyBRIDGE");
+        board = std::make_unique<SerialBoard>(QString::fromStdString((dir / "ttyBRIDGE").string()), 115200);
+    }
+    void TearDown() override {
+        board.reset();
+        bridge.reset();
+        fs::remove_all(dir);
+    }
+    fs::path dir;
+    std::unique_ptr<FakeBridge> bridge;
+    std::unique_ptr<SerialBoard> board;
+};
+
+TEST_F(SerialBoardTest, ReadsAndWritesPortZero) {
+    ASSERT_EQ(board->uio_find(), 0) << board->lastError().toStdString();
+    EXPECT_EQ(board->uio_out(0, 127, 0), 0);
+    bridge->value = 0x0B;
+    std::uint8_t v = 0;
+    EXPECT_EQ(board->uio_inp(v, 0, 0), 0);
+    EXPECT_EQ(v, 0x0B);
+    EXPECT_EQ(board->uio_out(0, 255, 0), 0);
+    bridge->value = 0x47;
+    EXPECT_EQ(board->uio_inp(v, 0, 0), 0);
+    EXPECT_EQ(v, 0x47);
+    for (int i = 0; i < 50 && bridge->writes().size() < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(bridge->writes(), (std::vector<std::uint8_t>{127, 255}));
+    EXPECT_EQ(board->uio_out(1, 0, 0), -1);  // port 0 only
+}
+
+TEST_F(SerialBoardTest, SilenceAndGarbageAreFailedReads) {
+    ASSERT_EQ(board->uio_find(), 0);
+    std::uint8_t v = 0x55;
+    bridge->mode = FakeBridge::Mode::Silent;
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_NE(board->uio_inp(v, 0, 0), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(70));  // well within a poll
+    EXPECT_EQ(v, 0x55);
+    bridge->mode = FakeBridge::Mode::Garbage;
+    EXPECT_NE(board->uio_inp(v, 0, 0), 0);
+    bridge->mode = FakeBridge::Mode::BadCheck;
+    EXPECT_NE(board->uio_inp(v, 0, 0), 0);
+    // Back to normal: a stale answer is not taken for the next read.
+    bridge->mode = FakeBridge::Mode::Answer;
+    bridge->value = 0x10;
+    EXPECT_EQ(board->uio_inp(v, 0, 0), 0);
+    EXPECT_EQ(v, 0x10);
+    EXPECT_TRUE(board->isOpen());
+}
+
+// The whole program: the status label follows the bridge going away and coming
+// back, without a restart.
+TEST_F(SerialBoardTest, HangUpAndReturnDriveTheStatusLabel) {
+    headless::HeadlessApp app(board.get());
+    Core& c = app.core;
+    bridge->value = 0x03;  // a game with 3 medals bet, held until acknowledged
+    Timer2_Timer(c);
+    EXPECT_EQ(app.ui.Label1.caption(), " 　ゲームＯＫ");
+    EXPECT_EQ(c.rec.games(), 1);
+    bridge->value = 0x7F;
+    bridge->unplug();
+    Timer2_Timer(c);
+    EXPECT_EQ(app.ui.Label1.caption(), " 　ゲーム不可");
+    EXPECT_FALSE(board->isOpen());
+    Timer2_Timer(c);  // still gone
+    EXPECT_EQ(app.ui.Label1.caption(), " 　ゲーム不可");
+
+    bridge->plugIn();
+    bool back = false;
+    for (int i = 0; i < 40 && !back; ++i) {  // the port is tried again about once a second
+        std::this_thread::sleep_for(std::chrono::milliseconds(80));
+        Timer2_Timer(c);
+        back = app.ui.Label1.caption() == " 　ゲームＯＫ";
+    }
+    EXPECT_TRUE(back);
+    bridge->value = 0x02;
+    Timer2_Timer(c);
+    EXPECT_EQ(c.rec.games(), 2);
+}
+
+TEST(SerialSpec, PathAndBaud) {
+    QString path;
+    qint32 baud = 0;
+    ASSERT_TRUE(parseSerialSpec("serial:/dev/ttyUSB0", path, baud));
+    EXPECT_EQ(path, "/dev/ttyUSB0");
+    EXPECT_EQ(baud, 115200);
+    ASSERT_TRUE(parseSerialSpec("serial:COM3,9600", path, baud));
+    EXPECT_EQ(path, "COM3");
+    EXPECT_EQ(baud, 9600);
+    EXPECT_FALSE(parseSerialSpec("serial:", path, baud));
+    EXPECT_FALSE(parseSerialSpec("serial:/dev/x,fast", path, baud));
+    EXPECT_FALSE(parseSerialSpec("sim", path, baud));
+}
+
+}  // namespace
+}  // namespace tobrak::qt
