@@ -14,13 +14,18 @@ for round in 1 2 3 4 5; do
   rm -rf "$work/j"
   "$cli" simulate --fast --speed 100 --seed "$seed" --journal "$work/j" >"$work/out" 2>&1 &
   pid=$!
-  sleep "0.$((RANDOM % 9 + 1))"
+  sleep "0.$((RANDOM % 7 + 3))"
   kill -9 "$pid"
   wait "$pid" 2>/dev/null
   # Games the program had shown: the last complete line (one is printed after each game).
   shown=$(grep -a -o '^[0-9]*G ' "$work/out" | tail -n 1 | tr -d 'G ')
   shown=${shown:-0}
-  "$cli" journal "$work/j" --save "$work/rec.slt" >/dev/null || fail "round $round: no record in the journal"
+  if ! "$cli" journal "$work/j" --save "$work/rec.slt" >/dev/null 2>&1; then
+    # Killed before its first game (on a loaded machine): nothing to lose yet.
+    [ "$shown" -eq 0 ] || fail "round $round: no record in the journal after $shown games"
+    echo "ok: round $round killed before the first game"
+    continue
+  fi
   size=$(stat -c %s "$work/rec.slt")
   games=$((size - 48))
   [ "$games" -ge "$shown" ] || fail "round $round: the journal holds $games games, the program had shown $shown"
