@@ -58,10 +58,11 @@ int traceZoom(const std::vector<std::string>& args, std::ostream& out, std::ostr
             const auto comma = v.find(',');
             char* end = nullptr;
             if (comma == std::string::npos) return usage(err, "trace zoom: --center takes X,Y");
-            cx = std::strtof(v.substr(0, comma).c_str(), &end);
-            if (*end) return usage(err, "trace zoom: --center takes X,Y");
-            cy = std::strtof(v.substr(comma + 1).c_str(), &end);
-            if (*end || v.size() == comma + 1) return usage(err, "trace zoom: --center takes X,Y");
+            const std::string xs = v.substr(0, comma), ys = v.substr(comma + 1);
+            cx = std::strtof(xs.c_str(), &end);
+            if (*end || xs.empty()) return usage(err, "trace zoom: --center takes X,Y");
+            cy = std::strtof(ys.c_str(), &end);
+            if (*end || ys.empty()) return usage(err, "trace zoom: --center takes X,Y");
             centred = true;
         } else if (file.empty() && args[i].rfind("--", 0) != 0) {
             file = args[i];
