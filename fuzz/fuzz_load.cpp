@@ -10,6 +10,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static tobrak::headless::HeadlessApp app(nullptr);
+    app.ui.Picture2s.logging = false;
+    app.ui.Zoom.logging = false;
+    app.ui.dialogs.shown.clear();  // nothing may grow from input to input
     const std::vector<std::uint8_t> bytes(data, data + size);
     tobrak::Core& c = app.core;
     if (tobrak::loadPlayImage(c, bytes)) {
