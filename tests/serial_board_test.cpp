@@ -196,18 +196,18 @@ TEST_F(SerialBoardTest, HangUpAndReturnDriveTheStatusLabel) {
     EXPECT_EQ(c.rec.games(), 2);
 }
 
-TEST(SerialSpec, PathAndBaud) {
+TEST(SerialOption, PathAndBaud) {
     QString path;
     qint32 baud = 0;
-    ASSERT_TRUE(parseSerialSpec("serial:/dev/ttyUSB0", path, baud));
+    ASSERT_TRUE(parseSerialBoard("serial:/dev/ttyUSB0", path, baud));
     EXPECT_EQ(path, "/dev/ttyUSB0");
     EXPECT_EQ(baud, 115200);
-    ASSERT_TRUE(parseSerialSpec("serial:COM3,9600", path, baud));
+    ASSERT_TRUE(parseSerialBoard("serial:COM3,9600", path, baud));
     EXPECT_EQ(path, "COM3");
     EXPECT_EQ(baud, 9600);
-    EXPECT_FALSE(parseSerialSpec("serial:", path, baud));
-    EXPECT_FALSE(parseSerialSpec("serial:/dev/x,fast", path, baud));
-    EXPECT_FALSE(parseSerialSpec("sim", path, baud));
+    EXPECT_FALSE(parseSerialBoard("serial:", path, baud));
+    EXPECT_FALSE(parseSerialBoard("serial:/dev/x,fast", path, baud));
+    EXPECT_FALSE(parseSerialBoard("sim", path, baud));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "analysis/koyaku.h"
 #include "app/filedisp.h"
+#include "graph/display_options.h"
 #include "graph/slump_graph.h"
 #include "graph/zoom.h"
 #include "stats/stats_engine.h"
@@ -203,20 +204,7 @@ void HistEnd_Click(Core& c) {
         c.ui.menu(m)->setVisible(true);
     for (const char* m : {"HistEnd", "YB_Hist", "BB_Hist", "RB_Hist"}) c.ui.menu(m)->setVisible(false);
     w.Picture3->setVisible(true);
-    Surface& s = *c.ui.Picture2;
-    s.cls();
-    MemoriGhp(s, c.graph, 1.0f, Ghp_Left, Ghp_Top, -c.graph.Ghp_Scroll, 0);
-    MemoriChr(s, c.graph, 1.0f, Ghp_Left, Ghp_Top);
-    s.pset(Ghp_Left, c.graph.P2y, rgb::White);
-    s.setDrawWidth(1);
-    c.ui.Zoom->setDrawWidth(1);
-    GhpLineInit(c);
-    GhpDispAll(c);
-    ChrClrInit(c);
-    ChrDispAll(c);
-    X4GhpInit(c);
-    X4_Line(c);
-    G_zoom_Click(c, c.fd.ZoomSel);
+    GhpRebuildAll(c);
 }
 
 void HistMemori(Surface& s, float x, std::int32_t y) {

@@ -17,6 +17,11 @@ void GhpHyo_Click(Core& c, int index) {
         case 4: c.mark.Mark_RBe = on; break;
         default: return;
     }
+    GhpRebuildAll(c);
+    if (c.ui.journal) c.ui.journal->header(c.rec, currentOptions(c));
+}
+
+void GhpRebuildAll(Core& c) {
     Surface& s = *c.ui.Picture2;
     s.cls();
     MemoriGhp(s, c.graph, 1.0f, Ghp_Left, Ghp_Top, -c.graph.Ghp_Scroll, 0);
@@ -26,12 +31,15 @@ void GhpHyo_Click(Core& c, int index) {
     c.ui.Zoom->setDrawWidth(1);
     GhpLineInit(c);
     GhpDispAll(c);
+    recountAndZoom(c);
+}
+
+void recountAndZoom(Core& c) {
     ChrClrInit(c);
     ChrDispAll(c);
     X4GhpInit(c);
     X4_Line(c);
     G_zoom_Click(c, c.fd.ZoomSel);
-    if (c.ui.journal) c.ui.journal->header(c.rec, currentOptions(c));
 }
 
 }  // namespace tobrak

@@ -87,11 +87,7 @@ bool loadPlayImage(Core& c, const std::vector<std::uint8_t>& bytes) {
     menPage_Click(c);
     GhpClrInit(c);
     GhpDispAll(c);
-    ChrClrInit(c);
-    ChrDispAll(c);
-    X4GhpInit(c);
-    X4_Line(c);
-    G_zoom_Click(c, c.fd.ZoomSel);
+    recountAndZoom(c);
 
     c.ui.main.form->setTitle(kTitleStart + std::string(kTwentyBlanks));
     c.fd.ComData = headerComment(rec);

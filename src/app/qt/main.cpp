@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     } else if (kind.startsWith(QStringLiteral("serial:"))) {
         QString path;
         qint32 baud = 0;
-        if (!tobrak::qt::parseSerialSpec(kind, path, baud))
+        if (!tobrak::qt::parseSerialBoard(kind, path, baud))
             return fail(QStringLiteral("--board serial:PATH[,BAUD], for example serial:/dev/ttyUSB0"));
         device = std::make_unique<tobrak::qt::SerialBoard>(path, baud);
     } else if (kind != "none") {

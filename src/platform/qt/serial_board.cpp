@@ -8,9 +8,9 @@ constexpr char kRead = 'R';
 constexpr char kAnswer = 'A';
 }  // namespace
 
-bool parseSerialSpec(const QString& spec, QString& path, qint32& baud) {
-    if (!spec.startsWith(QStringLiteral("serial:"))) return false;
-    QString rest = spec.mid(7);
+bool parseSerialBoard(const QString& option, QString& path, qint32& baud) {
+    if (!option.startsWith(QStringLiteral("serial:"))) return false;
+    QString rest = option.mid(7);
     baud = 115200;
     const qsizetype comma = rest.lastIndexOf(',');
     if (comma >= 0) {

@@ -36,6 +36,6 @@ private:
 };
 
 // "serial:PATH[,BAUD]" → path and baud; false when it is not of that form.
-bool parseSerialSpec(const QString& spec, QString& path, qint32& baud);
+bool parseSerialBoard(const QString& option, QString& path, qint32& baud);
 
 }  // namespace tobrak::qt
