@@ -32,7 +32,9 @@ HistoryWindow::HistoryWindow(Core& core, QWidget* mainWindow) : core_(core), mai
     table->setGeometry(pxRect(kMargin, 690, inner, 3480));
     table_ = std::make_unique<QtTable>(table);
     table_->setHeader({"", "", "", "", "", "", ""});
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // Columns as wide as their texts; the status column takes what is left.
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setStretchLastSection(true);
 
     label(kMargin, 4290, 600, kLine, "機種");
     profileBox_ = new QComboBox(this);
