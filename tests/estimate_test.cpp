@@ -10,10 +10,11 @@ namespace tobrak {
 namespace {
 
 // Settings 1 and 2 as given, the others ruled out by a zero prior.
-MachineProfile twoSettings(SettingSpec a, SettingSpec b) {
+MachineProfile twoSettings(SettingFigures a, SettingFigures b) {
     MachineProfile p;
     p.name = "二設定";
-    for (SettingSpec& s : p.settings) s = {.bb = 300, .rb = 400, .payout = 100, .prior = 0, .smallWins = a.smallWins};
+    for (SettingFigures& s : p.settings)
+        s = {.bb = 300, .rb = 400, .payout = 100, .prior = 0, .smallWins = a.smallWins};
     p.settings[0] = a;
     p.settings[1] = b;
     return p;
@@ -44,8 +45,8 @@ TEST(Estimate, TwoSettingsByHand) {
 TEST(Estimate, SmallWinsByHand) {
     // Same bonus odds; the 8-medal win 1/2 in A, 1/4 in B. Three counted games,
     // two of them 8 medals: L(A) = (1/2)^2 (1/2), L(B) = (1/4)^2 (3/4).
-    SettingSpec a{.bb = 300, .rb = 400, .payout = 100, .prior = 1, .smallWins = {{8, 2.0}}};
-    SettingSpec b = a;
+    SettingFigures a{.bb = 300, .rb = 400, .payout = 100, .prior = 1, .smallWins = {{8, 2.0}}};
+    SettingFigures b = a;
     b.smallWins = {{8, 4.0}};
     PlayCounts n;
     n.normalGames = 4;
@@ -98,18 +99,18 @@ TEST(Estimate, ARecordOfBonusGamesOnly) {
 // Counts of `games` normal games played on setting `s` of the profile.
 PlayCounts simulatedPlay(const MachineProfile& p, int s, std::int64_t games, std::uint32_t seed) {
     std::mt19937_64 rng(seed);
-    const SettingSpec& spec = p.settings[static_cast<std::size_t>(s)];
+    const SettingFigures& fig = p.settings[static_cast<std::size_t>(s)];
     auto draw = [&](std::int64_t trials, double prob) {
         return std::binomial_distribution<std::int64_t>(trials, prob)(rng);
     };
     PlayCounts n;
     n.normalGames = games;
-    n.bb = draw(games, 1.0 / spec.bb);
-    n.rb = draw(games - n.bb, (1.0 / spec.rb) / (1.0 - 1.0 / spec.bb));
+    n.bb = draw(games, 1.0 / fig.bb);
+    n.rb = draw(games - n.bb, (1.0 / fig.rb) / (1.0 - 1.0 / fig.bb));
     n.smallWinGames = games - n.bb - n.rb;
     std::int64_t left = n.smallWinGames;
     double rest = 1.0;
-    for (const auto& [size, x] : spec.smallWins) {
+    for (const auto& [size, x] : fig.smallWins) {
         const std::int64_t c = draw(left, std::min(1.0, (1.0 / x) / rest));
         n.smallWins[static_cast<std::size_t>(size)] = c;
         left -= c;

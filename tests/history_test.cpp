@@ -116,7 +116,7 @@ TEST(BonusHistory, EdgesOfTheRecord) {
     EXPECT_TRUE(h.bonuses[1].running);
     EXPECT_EQ(historyRow(h.bonuses[1]).back(), "継続中");
     // BB, RB, BB with no normal game between: three bonuses, as the chart collectors
-    // see them (the BB counter counts the second BB run as part of the first).
+    // see them (the BB counter counts the second BB run with the first).
     h = bonusHistory(recordOf(runs({{0x30, 1}, {0xBF, 2}, {0x5F, 2}, {0xBF, 2}, {0x30, 1}})));
     ASSERT_EQ(h.bonuses.size(), 3u);
     EXPECT_EQ(h.bb, 2);

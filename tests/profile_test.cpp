@@ -36,7 +36,7 @@ TEST(MachineProfile, TheBuiltInExample) {
     ASSERT_TRUE(parseProfile(kExampleProfileJson, p, error)) << error;
     EXPECT_NE(p.name.find("例"), std::string::npos);
     EXPECT_TRUE(p.hasSmallWins());
-    for (const SettingSpec& s : p.settings) {
+    for (const SettingFigures& s : p.settings) {
         EXPECT_GE(s.bb, 240.0);
         EXPECT_LE(s.bb, 287.5);
         EXPECT_GE(s.rb, 299.0);

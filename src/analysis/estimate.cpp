@@ -22,7 +22,7 @@ PlayCounts playCounts(const PlayRecord& rec, const BonusHistory& h) {
 
 namespace {
 
-double logLikelihood(const SettingSpec& s, const PlayCounts& n, bool smallWins) {
+double logLikelihood(const SettingFigures& s, const PlayCounts& n, bool smallWins) {
     const double pb = 1.0 / s.bb, pr = 1.0 / s.rb;
     // A BB straight after an RB hit no normal game of its own: never more misses than games.
     const double misses = static_cast<double>(std::max<std::int64_t>(0, n.normalGames - n.bb - n.rb));
@@ -52,7 +52,7 @@ SettingEstimate estimateSetting(const MachineProfile& p, const PlayCounts& n) {
     std::array<double, kSettings> lp{};
     double top = -std::numeric_limits<double>::infinity();
     for (std::size_t k = 0; k < kSettings; ++k) {
-        const SettingSpec& s = p.settings[k];
+        const SettingFigures& s = p.settings[k];
         lp[k] = s.prior > 0 ? std::log(s.prior) + logLikelihood(s, n, e.smallWinsUsed)
                             : -std::numeric_limits<double>::infinity();
         top = std::max(top, lp[k]);

@@ -45,16 +45,16 @@ double number(const Json& obj, const std::string& key, const std::string& field,
     return v;
 }
 
-SettingSpec readSetting(const Json& s, const std::string& at) {
+SettingFigures readSetting(const Json& s, const std::string& at) {
     if (!s.is_object()) bad(at, "は { } で囲んだ項目の組にして下さい");
     onlyKnown(s, at, {"bb", "rb", "payout", "prior", "small_wins"});
-    SettingSpec spec;
-    spec.bb = number(s, "bb", at + ".bb", 1.0, false, "は 1 より大きい数値（1/x の x）にして下さい");
-    spec.rb = number(s, "rb", at + ".rb", 1.0, false, "は 1 より大きい数値（1/x の x）にして下さい");
-    if (1.0 / spec.bb + 1.0 / spec.rb >= 1.0) bad(at, "のＢＢとＲＢの確率の合計が１以上です");
-    spec.payout = number(s, "payout", at + ".payout", 0.0, false, "は 0 より大きい数値（％）にして下さい");
-    if (spec.payout > 1000.0) bad(at + ".payout", "が大きすぎます（％で書いて下さい）");
-    if (s.contains("prior")) spec.prior = number(s, "prior", at + ".prior", 0.0, true, "は 0 以上の数値にして下さい");
+    SettingFigures fig;
+    fig.bb = number(s, "bb", at + ".bb", 1.0, false, "は 1 より大きい数値（1/x の x）にして下さい");
+    fig.rb = number(s, "rb", at + ".rb", 1.0, false, "は 1 より大きい数値（1/x の x）にして下さい");
+    if (1.0 / fig.bb + 1.0 / fig.rb >= 1.0) bad(at, "のＢＢとＲＢの確率の合計が１以上です");
+    fig.payout = number(s, "payout", at + ".payout", 0.0, false, "は 0 より大きい数値（％）にして下さい");
+    if (fig.payout > 1000.0) bad(at + ".payout", "が大きすぎます（％で書いて下さい）");
+    if (s.contains("prior")) fig.prior = number(s, "prior", at + ".prior", 0.0, true, "は 0 以上の数値にして下さい");
     if (s.contains("small_wins")) {
         const Json& w = s.at("small_wins");
         const std::string wat = at + ".small_wins";
@@ -66,12 +66,12 @@ SettingSpec readSetting(const Json& s, const std::string& at) {
             const long size = std::strtol(key.c_str(), &end, 10);
             if (key.empty() || *end || size < 0 || size > 15) bad(field, "：払出枚数は 0 から 15 までです");
             const double x = number(w, key, field, 1.0, false, "は 1 より大きい数値（1/x の x）にして下さい");
-            spec.smallWins[static_cast<int>(size)] = x;
+            fig.smallWins[static_cast<int>(size)] = x;
             sum += 1.0 / x;
         }
         if (sum >= 1.0) bad(wat, "の確率の合計が１以上です");
     }
-    return spec;
+    return fig;
 }
 
 MachineProfile readProfile(const Json& j) {
@@ -94,7 +94,7 @@ MachineProfile readProfile(const Json& j) {
         p.settings[static_cast<std::size_t>(k - 1)] = readSetting(settings->at(key), "settings." + key);
     }
     double priors = 0;
-    for (const SettingSpec& s : p.settings) priors += s.prior;
+    for (const SettingFigures& s : p.settings) priors += s.prior;
     if (priors <= 0) bad("settings.*.prior", "がすべて 0 です");
     // Small wins are compared between settings, so every setting lists the same sizes.
     for (int k = 1; k < kSettings; ++k) {

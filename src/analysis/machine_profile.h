@@ -11,7 +11,7 @@ namespace tobrak {
 
 constexpr int kSettings = 6;
 
-struct SettingSpec {
+struct SettingFigures {
     double bb = 0;                    // BB probability as its 1/x denominator
     double rb = 0;                    // RB probability, likewise
     double payout = 0;                // payout rate (機械割), %
@@ -21,7 +21,7 @@ struct SettingSpec {
 
 struct MachineProfile {
     std::string name;
-    std::array<SettingSpec, kSettings> settings;
+    std::array<SettingFigures, kSettings> settings;
     // All settings list the same payout sizes, or none lists any.
     bool hasSmallWins() const { return !settings[0].smallWins.empty(); }
 };
