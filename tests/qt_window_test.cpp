@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <fstream>
 
 #include "app/qt/tobrak_app.h"
 #include "graph/slump_graph.h"
@@ -156,6 +157,63 @@ TEST(Window, VersionBoxOpensAndCloses) {
     EXPECT_EQ(close->text(), QStringLiteral("閉じる"));
     QTest::mouseClick(close, Qt::LeftButton);
     EXPECT_FALSE(box->isVisible());
+}
+
+// The history window from the analysis menu, on a loaded record: the table and the
+// chart come from the core, a bad profile is explained, the refresh button reads again.
+TEST(Window, HistoryWindowFromTheAnalysisMenu) {
+    const auto dir = std::filesystem::temp_directory_path() / "tobrak_qt_history";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "profiles");
+    PlayRecord rec;
+    for (int round = 0; round < 4; ++round) {
+        for (int i = 0; i < 40; ++i) rec.Dat_Buf[rec.Dat_Len++] = 0x38;
+        for (int i = 0; i < 25; ++i) rec.Dat_Buf[rec.Dat_Len++] = 0xBF;
+    }
+    ASSERT_EQ(writeFileBytes((dir / "h.slt").string(), encodeSlt(rec)), SltStatus::Ok);
+    std::ofstream(dir / "profiles" / "broken.json") << "{\"name\": 1}";
+
+    Window w;
+    w.app.core.history.profileDir = (dir / "profiles").string();
+    w.dialogs.openAnswers.push_back((dir / "h.slt").string());
+    w.action("menFile_open")->trigger();
+    QAction* item = w.action("Kaiseki", 12);
+    EXPECT_EQ(item->text(), QStringLiteral("ボーナス履歴・設定推測"));
+    EXPECT_TRUE(w.action("Kaiseki", 11)->isSeparator());
+    item->trigger();
+    HistoryWindow& h = *w.app.history;
+    EXPECT_TRUE(h.isVisible());
+    EXPECT_EQ(h.windowTitle(), QStringLiteral("ボーナス履歴・設定推測"));
+    ASSERT_EQ(h.table()->rowCount(), 4);
+    EXPECT_EQ(h.table()->horizontalHeaderItem(2)->text(), QStringLiteral("ボーナス間隔"));
+    EXPECT_EQ(h.table()->item(3, 1)->text(), QStringLiteral("ＢＢ"));
+    EXPECT_EQ(h.table()->item(3, 6)->text(), QStringLiteral("継続中"));
+    EXPECT_EQ(h.table()->item(3, 3)->textAlignment() & Qt::AlignRight, Qt::AlignRight);
+    const HistoryControls& c = w.app.core.ui.history;
+    EXPECT_EQ(w.text(c.probNormal), QStringLiteral("通常ゲーム 160Ｇ中　ＢＢ 1/40.0　ＲＢ -　合成 1/40.0"));
+    ASSERT_EQ(h.profileBox()->count(), 2);
+    EXPECT_EQ(h.profileBox()->itemText(1), QStringLiteral("broken.json（エラー）"));
+    // The chart is drawn: yellow bars on the blue ground.
+    const QImage& img = h.bars()->surface().image();
+    bool yellow = false;
+    for (int y = 0; y < img.height() && !yellow; ++y) yellow = rgbOf(img.pixelColor(px(840) + 2, y)) == rgb::Yellow;
+    EXPECT_TRUE(yellow);
+
+    h.profileBox()->setCurrentIndex(1);
+    emit h.profileBox()->activated(1);
+    ASSERT_EQ(w.dialogs.shown.size(), 1u);
+    EXPECT_NE(w.dialogs.shown[0].text.find("項目「name」は空でない文字列にして下さい"), std::string::npos);
+    EXPECT_EQ(w.text(c.payout), QStringLiteral("期待機械割 -"));
+
+    std::filesystem::remove(dir / "profiles" / "broken.json");
+    auto* refresh = h.findChild<QPushButton*>();
+    ASSERT_NE(refresh, nullptr);
+    EXPECT_EQ(refresh->text(), QStringLiteral("更新"));
+    QTest::mouseClick(refresh, Qt::LeftButton);
+    EXPECT_EQ(h.profileBox()->count(), 1);
+    EXPECT_TRUE(w.text(c.payout).startsWith(QStringLiteral("期待機械割 ")));
+    EXPECT_NE(w.text(c.payout), QStringLiteral("期待機械割 -"));
+    std::filesystem::remove_all(dir);
 }
 
 // With no printer configured the print command says so and changes nothing.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/history_view.h"
 #include "analysis/koyaku.h"
 #include "app/filedisp.h"
 #include "graph/display_options.h"
@@ -123,6 +124,12 @@ void Kaiseki_Click(Core& c, int index) {
     if (index == 10) {
         KoyakuDisp(c);
         c.ui.main.koyakuForm->setVisible(true);
+        return;
+    }
+    if (index == 12) {
+        if (!c.ui.history.form) return;  // a front end without that window
+        HistoryDisp(c);
+        c.ui.history.form->setVisible(true);
         return;
     }
     static const Command table[9] = {

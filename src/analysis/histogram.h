@@ -21,7 +21,8 @@ void Hist_RBmai(const PlayRecord& rec, AnalysisState& h);
 float histBinWidth(std::int32_t max);
 float histScale(std::int32_t bmax);
 
-// Runs analysis command `index`: 0, 2, 3, 4, 6, 7, 8 a chart, 10 the small-win table.
+// Runs analysis command `index`: 0, 2, 3, 4, 6, 7, 8 a chart, 10 the small-win table,
+// 12 the bonus history and setting estimate.
 void Kaiseki_Click(Core& c, int index);
 void HistInit(Core& c);
 void HistEnd_Click(Core& c);

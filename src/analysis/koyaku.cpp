@@ -12,6 +12,23 @@ std::string koyakuRowCaption(int k) {
     return n + "枚  ";
 }
 
+SmallWinCounts smallWinCounts(const PlayRecord& rec) {
+    SmallWinCounts n;
+    // A game counts only when the next one is of the same kind.
+    for (std::int32_t p = kHeaderLen; p <= rec.Dat_Len - 2; ++p) {
+        const std::uint8_t g = rec.Dat_Buf[p], next = rec.Dat_Buf[p + 1];
+        const int sg = g & 0xC0, sn = next & 0xC0;
+        if (sg == 0 && sn == 0) {
+            ++n.normal[medalsOut(g)];
+            ++n.normalGames;
+        } else if (sg == 0x80 && sn == 0x80) {
+            ++n.bb[medalsOut(g)];
+            ++n.bbGames;
+        }
+    }
+    return n;
+}
+
 void KoyakuDisp(Core& c) {
     MainControls& m = c.ui.main;
     for (int k = 0; k < 16; ++k) {
@@ -21,22 +38,10 @@ void KoyakuDisp(Core& c) {
     const PlayRecord& rec = c.rec;
     if (rec.Dat_Len < kHeaderLen + 2) return;
     AnalysisState& h = c.hist;
-    h.Koyaku_Nor.fill(0);
-    h.Koyaku_BB.fill(0);
-    std::int32_t nn = 0, nb = 0;
-    // A game counts only when the next one is of the same kind: the game on which
-    // a bonus was hit, the last game of a BB and the newest game are left out.
-    for (std::int32_t p = kHeaderLen; p <= rec.Dat_Len - 2; ++p) {
-        const std::uint8_t g = rec.Dat_Buf[p], n = rec.Dat_Buf[p + 1];
-        const int sg = g & 0xC0, sn = n & 0xC0;
-        if (sg == 0 && sn == 0) {
-            ++h.Koyaku_Nor[medalsOut(g)];
-            ++nn;
-        } else if (sg == 0x80 && sn == 0x80) {
-            ++h.Koyaku_BB[medalsOut(g)];
-            ++nb;
-        }
-    }
+    const SmallWinCounts n = smallWinCounts(rec);
+    h.Koyaku_Nor = n.normal;
+    h.Koyaku_BB = n.bb;
+    const std::int32_t nn = n.normalGames, nb = n.bbGames;
     for (int k = 0; k < 16; ++k) {
         const auto i = static_cast<std::size_t>(k);
         if (h.Koyaku_Nor[i] != 0)

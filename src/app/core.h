@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/estimate.h"
 #include "platform/board.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
@@ -140,6 +141,14 @@ struct AnalysisState {
     std::array<std::int32_t, 16> Koyaku_BB{};
 };
 
+// The bonus history window's profile choice.
+struct HistoryViewState {
+    std::string profileDir;             // the user's profile folder; empty: the built-in example only
+    std::vector<ProfileSlot> profiles;  // as last listed
+    std::string chosen;                 // label of the chosen profile, kept over refreshes
+    PlayCounts counts;                  // of the record as the window last showed it
+};
+
 // The windows' lifetime as the quit command needs it.
 class AppWindows {
 public:
@@ -184,8 +193,22 @@ public:
     virtual MenuItem* item(const std::string& name, int index = -1) = 0;
 };
 
+// The bonus history and setting estimate window.
+struct HistoryControls {
+    FormWindow* form = nullptr;
+    Label* probAll = nullptr;     // probabilities over every game
+    Label* probNormal = nullptr;  // over normal games
+    TextTable* table = nullptr;   // one row per bonus
+    ComboBox* profile = nullptr;  // machine profile choice
+    Surface* bars = nullptr;      // posterior of each setting
+    Label* payout = nullptr;      // expected payout rate
+    Label* used = nullptr;        // what the estimate used
+    Label* reliability = nullptr;
+};
+
 struct Platform {
     MainControls main;
+    HistoryControls history;
     Menus* menus = nullptr;
     Timer* Timer2 = nullptr;  // 80 ms poll
     Timer* Timer8 = nullptr;  // 300 ms bonus blink
@@ -215,6 +238,7 @@ struct Core {
     FileDispState fd;
     GraphState graph;
     AnalysisState hist;
+    HistoryViewState history;
     Platform ui;
 };
 

@@ -52,6 +52,8 @@ const std::vector<MenuEntry>& menuTree() {
         {"Kaiseki", 8, "ＲＢ中ゲーム数グラフ", "SyuKei", true},
         {"Kaiseki", 9, "-", "SyuKei", true},
         {"Kaiseki", 10, "小役出現確率", "SyuKei", true},
+        {"Kaiseki", 11, "-", "SyuKei", true},
+        {"Kaiseki", 12, "ボーナス履歴・設定推測", "SyuKei", true},
         {"HistEnd", -1, "戻る", nullptr, false},
         {"YB_Hist", -1, "ボーナス間隔グラフ", nullptr, false},
         {"BB_Hist", -1, "ＢＢ解析", nullptr, false},

@@ -109,6 +109,7 @@ void GhpDispAll(Core& c) {
 
 void GhpClrInit(Core& c) {
     c.ui.main.koyakuForm->setVisible(false);
+    if (c.ui.history.form) c.ui.history.form->setVisible(false);  // its snapshot is of the old record
     c.ui.Timer8->setEnabled(false);
     c.ui.main.Label14->setVisible(false);
     c.ui.main.Label15->setVisible(false);

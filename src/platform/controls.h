@@ -4,6 +4,7 @@
 // platform keeps the same state in memory.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tobrak {
 
@@ -88,6 +89,15 @@ public:
     virtual void setCurrentIndex(int i) = 0;
     virtual int currentIndex() const = 0;
     virtual std::string currentText() const = 0;
+};
+
+// A read-only table of texts under a row of column captions.
+class TextTable {
+public:
+    virtual ~TextTable() = default;
+    virtual void setHeader(const std::vector<std::string>& utf8) = 0;
+    // Replaces every row; the newest (last) row is brought into view.
+    virtual void setRows(const std::vector<std::vector<std::string>>& utf8) = 0;
 };
 
 // A repeating timer whose tick handler is bound when the platform creates it.

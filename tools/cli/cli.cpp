@@ -20,6 +20,11 @@ const char* const kUsage =
     "  stats FILE.slt             load a play-data file and print its statistics\n"
     "  hist FILE.slt [--within N] the seven charts' counts, bins, scales and labels\n"
     "  koyaku FILE.slt            the small-win table\n"
+    "  history FILE.slt           every bonus with its interval, games and net medals; hit probabilities\n"
+    "  estimate FILE.slt [--profile P.json]\n"
+    "                             posterior of settings 1-6 (the built-in example profile by default)\n"
+    "  export FILE.slt --csv OUT.csv\n"
+    "                             one CSV line per game: index, bonus state, in, out, balance, bonus number\n"
     "  trace graph FILE.slt [--scroll S]\n"
     "                             every drawing operation of the graph's redraw after a load\n"
     "  trace hist FILE.slt N      every drawing operation of chart command N (0 2 3 4 6 7 8)\n"
@@ -76,6 +81,9 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     if (cmd == "trace") return trace(rest, out, err);
     if (cmd == "hist") return hist(rest, out, err);
     if (cmd == "koyaku") return koyaku(rest, out, err);
+    if (cmd == "history") return history(rest, out, err);
+    if (cmd == "estimate") return estimate(rest, out, err);
+    if (cmd == "export") return exportCsv(rest, err);
     if (cmd == "render") return render(rest, err);
     if (cmd == "print") return printPdf(rest, err);
     if (cmd == "simulate") return simulate(rest, out, err);

@@ -16,6 +16,9 @@ int printPdf(const std::vector<std::string>& args, std::ostream& err);
 int tracePrint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int journal(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int stats(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int exportCsv(const std::vector<std::string>& args, std::ostream& err);
+int history(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int estimate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // Shared by the commands.

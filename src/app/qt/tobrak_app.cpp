@@ -23,7 +23,8 @@ FileDispWindow* makeMain(Core& core) {
 TobrakApp::TobrakApp(Board* board, Dialogs* dialogs)
     : main(makeMain(core)),
       rs232(std::make_unique<KoyakuWindow>(main.get())),
-      zoom(std::make_unique<ZoomDispWindow>(core, main.get())) {
+      zoom(std::make_unique<ZoomDispWindow>(core, main.get())),
+      history(std::make_unique<HistoryWindow>(core, main.get())) {
     timer2_ = std::make_unique<QtTimer>(rs232.get(), [this] { Timer2_Timer(core); });
     timer8_ = std::make_unique<QtTimer>(rs232.get(), [this] { Timer8_Timer(core); });
     if (!dialogs) {
@@ -42,6 +43,8 @@ TobrakApp::TobrakApp(Board* board, Dialogs* dialogs)
     p.printer = printer_.get();
     zoom->attach(p);
     rs232->attach(p);
+    history->attach(p);
+    core.history.profileDir = userProfileDir();
 }
 
 TobrakApp::~TobrakApp() {
@@ -70,6 +73,7 @@ void TobrakApp::start(const std::string& journalDir) {
 void TobrakApp::shutdown() {
     if (journal_) journal_->closeNormally();  // a normal end keeps nothing
     zoom->close();
+    history->close();
     main->closeForShutdown();
     timer2_->setEnabled(false);
     timer8_->setEnabled(false);

@@ -1,11 +1,12 @@
 #pragma once
-// The window program's composition: the program state, its three windows and
+// The window program's composition: the program state, its windows and
 // the Qt platform under the logic.
 #include <QWidget>
 #include <memory>
 
 #include "app/core.h"
 #include "app/qt/file_disp_window.h"
+#include "app/qt/history_window.h"
 #include "app/qt/koyaku_window.h"
 #include "app/qt/zoom_disp_window.h"
 #include "platform/qt/qt_controls.h"
@@ -26,8 +27,9 @@ public:
 
     Core core;
     std::unique_ptr<FileDispWindow> main;
-    std::unique_ptr<KoyakuWindow> rs232;   // acquisition window: hidden, or the small-win table
-    std::unique_ptr<ZoomDispWindow> zoom;  // magnified graph, hidden until chosen
+    std::unique_ptr<KoyakuWindow> rs232;     // acquisition window: hidden, or the small-win table
+    std::unique_ptr<ZoomDispWindow> zoom;    // magnified graph, hidden until chosen
+    std::unique_ptr<HistoryWindow> history;  // bonus history and setting estimate, hidden until chosen
 
 private:
     std::unique_ptr<QtTimer> timer2_, timer8_;

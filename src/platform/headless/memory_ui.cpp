@@ -29,6 +29,7 @@ HeadlessUi::HeadlessUi() {
     zoomForm.clientH = 5700 - MemForm::kFrame;
     zoomForm.shown = false;
     koyakuForm.shown = false;
+    historyForm.shown = false;
 }
 
 void HeadlessUi::attach(Core& c, Board* board) {
@@ -62,6 +63,8 @@ void HeadlessUi::attach(Core& c, Board* board) {
         m.Text4[i] = &Text4[i];
     }
     m.ZoomPicture1 = &ZoomPicture1;
+    c.ui.history = {&historyForm, &probAll, &probNormal, &historyTable, &profileCombo,
+                    &historyBars, &payout,  &used,       &reliability};
     c.ui.menus = &menus;
     c.ui.shell = &shell;
     c.ui.windows = &windows;

@@ -108,6 +108,14 @@ public:
     int current = -1;
 };
 
+class MemTable final : public TextTable {
+public:
+    void setHeader(const std::vector<std::string>& h) override { header = h; }
+    void setRows(const std::vector<std::vector<std::string>>& r) override { rows = r; }
+    std::vector<std::string> header;
+    std::vector<std::vector<std::string>> rows;
+};
+
 // Every item of the menu tree, created with its caption and start-up visibility.
 class MemMenus final : public Menus {
 public:
@@ -262,6 +270,12 @@ public:
     std::array<MemLabel, 6> Label9;
     std::array<MemLabel, 16> Text2, Text4;
     MemBox ZoomPicture1;
+    // The bonus history window.
+    MemForm historyForm;
+    MemLabel probAll, probNormal, payout, used, reliability;
+    MemTable historyTable;
+    MemCombo profileCombo;
+    RecordingSurface historyBars;
     MemMenus menus;
     MemTimer Timer2, Timer8;
     ScriptedDialogs dialogs;

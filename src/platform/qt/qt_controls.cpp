@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -45,6 +46,36 @@ void QtBox::setGeometry(int l, int t, int w, int h) {
     wd_ = w;
     ht_ = h;
     w_->setGeometry(pxRect(l, t, w < 0 ? 0 : w, h < 0 ? 0 : h));
+}
+
+QtTable::QtTable(QTableWidget* w) : w_(w) {
+    w_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    w_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    w_->verticalHeader()->setVisible(false);
+    w_->verticalHeader()->setDefaultSectionSize(w_->fontMetrics().height() + 4);
+}
+
+void QtTable::setHeader(const std::vector<std::string>& h) {
+    QStringList captions;
+    for (const auto& s : h) captions << QString::fromStdString(s);
+    w_->setColumnCount(static_cast<int>(h.size()));
+    w_->setHorizontalHeaderLabels(captions);
+}
+
+void QtTable::setRows(const std::vector<std::vector<std::string>>& rows) {
+    w_->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        const auto& row = rows[static_cast<std::size_t>(r)];
+        for (int c = 0; c < static_cast<int>(row.size()) && c < w_->columnCount(); ++c) {
+            const QString text = QString::fromStdString(row[static_cast<std::size_t>(c)]);
+            bool number = false;
+            text.toLong(&number);
+            auto* item = new QTableWidgetItem(text);
+            item->setTextAlignment((number ? Qt::AlignRight : Qt::AlignHCenter) | Qt::AlignVCenter);
+            w_->setItem(r, c, item);
+        }
+    }
+    w_->scrollToBottom();
 }
 
 void QtMenuItem::setChecked(bool c) {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QTableWidget>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -66,6 +67,17 @@ public:
 
 private:
     QComboBox* w_;
+};
+
+class QtTable final : public TextTable {
+public:
+    explicit QtTable(QTableWidget* w);
+    void setHeader(const std::vector<std::string>& h) override;
+    void setRows(const std::vector<std::vector<std::string>>& rows) override;
+    QTableWidget* widget() const { return w_; }
+
+private:
+    QTableWidget* w_;
 };
 
 // A menu item. Its check mark is the logic's alone: Qt's own toggle on a click is undone.

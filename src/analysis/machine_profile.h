@@ -1,0 +1,57 @@
+#pragma once
+// Machine profiles: what is published of each setting (設定 1 to 6) of a machine,
+// read from small JSON files. The format is described in docs/machine-profile.md.
+#include <array>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tobrak {
+
+constexpr int kSettings = 6;
+
+struct SettingFigures {
+    double bb = 0;                    // BB probability as its 1/x denominator
+    double rb = 0;                    // RB probability, likewise
+    double payout = 0;                // payout rate (機械割), %
+    double prior = 1;                 // weight of the setting before any play
+    std::map<int, double> smallWins;  // payout size 0..15 -> 1/x in normal games
+};
+
+struct MachineProfile {
+    std::string name;
+    std::array<SettingFigures, kSettings> settings;
+    // All settings list the same payout sizes, or none lists any.
+    bool hasSmallWins() const { return !settings[0].smallWins.empty(); }
+};
+
+extern const char* const kProfileErrorTitle;  // "機種データ・エラーです！"
+
+// Reads a profile. On failure `error` tells what is wrong and names the field
+// ("項目「settings.3.bb」は 1 より大きい数値にして下さい").
+bool parseProfile(const std::string& json, MachineProfile& out, std::string& error);
+bool loadProfileFile(const std::string& path, MachineProfile& out, std::string& error);
+
+// The built-in example of a generic machine, always available.
+extern const char* const kExampleProfileJson;
+MachineProfile exampleProfile();
+
+// A profile as the setting-estimate window offers it: read, or why it was not.
+struct ProfileSlot {
+    std::string label;  // the profile's name, or the file name of a bad one
+    std::string path;   // empty for the built-in example
+    std::optional<MachineProfile> profile;
+    std::string error;
+};
+// The example first, then every *.json file of `dir` in name order. A missing or
+// empty `dir` gives the example alone.
+std::vector<ProfileSlot> listProfiles(const std::string& dir);
+
+// The user's profile folder: $XDG_CONFIG_HOME/tobrak/profiles, else
+// ~/.config/tobrak/profiles; %APPDATA%\tobrak\profiles on Windows.
+std::string userProfileDir();
+// The same from given values (null: not set).
+std::string profileDirFrom(const char* xdgConfigHome, const char* home, const char* appData);
+
+}  // namespace tobrak

@@ -1,0 +1,86 @@
+#include "app/qt/history_window.h"
+
+#include <QHeaderView>
+#include <QPushButton>
+
+#include "analysis/history_view.h"
+#include "app/qt/placement.h"
+#include "platform/qt/twips.h"
+
+namespace tobrak::qt {
+
+namespace {
+constexpr int kWidth = 7200;
+constexpr int kHeight = 8400;
+constexpr int kMargin = 120;
+constexpr int kLine = 270;
+}  // namespace
+
+HistoryWindow::HistoryWindow(Core& core, QWidget* mainWindow) : core_(core), main_(mainWindow) {
+    setWindowTitle(QString::fromUtf8(kHistoryTitle));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, qcolor(rgb::LightGreen));
+    setPalette(pal);
+    setFixedSize(px(kWidth), px(kHeight));
+    const int inner = kWidth - 2 * kMargin;
+
+    probAll_ = label(kMargin, 60, inner, kLine);
+    probNormal_ = label(kMargin, 60 + kLine + 15, inner, kLine);
+
+    auto* table = new QTableWidget(this);
+    table->setGeometry(pxRect(kMargin, 690, inner, 3480));
+    table_ = std::make_unique<QtTable>(table);
+    table_->setHeader({"", "", "", "", "", "", ""});
+    // Columns as wide as their texts; the status column takes what is left.
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setStretchLastSection(true);
+
+    label(kMargin, 4290, 600, kLine, "機種");
+    profileBox_ = new QComboBox(this);
+    profileBox_->setGeometry(pxRect(720, 4245, 4800, 345));
+    profile_ = std::make_unique<QtCombo>(profileBox_);
+    connect(profileBox_, &QComboBox::activated, this, [this] { HistoryProfile_Click(core_); });
+    auto* refresh = new QPushButton(QStringLiteral("更新"), this);
+    refresh->setGeometry(pxRect(5640, 4245, kWidth - kMargin - 5640, 345));
+    connect(refresh, &QPushButton::clicked, this, [this] { HistoryRefresh_Click(core_); });
+
+    bars_ = new SurfaceWidget(this, rgb::LightBlue);
+    bars_->setGeometry(pxRect((kWidth - static_cast<int>(kBarsWidth)) / 2, 4710, static_cast<int>(kBarsWidth),
+                              static_cast<int>(kBarsHeight)));
+
+    payout_ = label(kMargin, 7425, inner, kLine);
+    used_ = label(kMargin, 7425 + kLine, inner, kLine);
+    reliability_ = label(kMargin, 7425 + 2 * kLine, inner, kLine);
+}
+
+QtLabel* HistoryWindow::label(int l, int t, int w, int h, const std::string& text) {
+    auto* q = new QLabel(QString::fromStdString(text), this);
+    q->setGeometry(pxRect(l, t, w, h));
+    q->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    auto lab = std::make_unique<QtLabel>(q, false);
+    QtLabel* raw = lab.get();
+    labels_.push_back(std::move(lab));
+    return raw;
+}
+
+void HistoryWindow::attach(Platform& p) {
+    p.history = {this,    probAll_, probNormal_, table_.get(), profile_.get(), &bars_->surface(),
+                 payout_, used_,    reliability_};
+}
+
+void HistoryWindow::setVisible(bool v) {
+    if (v && !placed_ && main_) {
+        placed_ = true;
+        placeBeside(this, main_);
+    }
+    QWidget::setVisible(v);
+    if (v) raise();  // opened again from the menu: in front
+}
+
+int HistoryWindow::clientWidth() const { return twips(width()); }
+int HistoryWindow::clientHeight() const { return twips(height()); }
+int HistoryWindow::outerHeight() const { return twips(frameGeometry().height()); }
+int HistoryWindow::outerWidth() const { return twips(frameGeometry().width()); }
+
+}  // namespace tobrak::qt

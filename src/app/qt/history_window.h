@@ -1,0 +1,48 @@
+#pragma once
+// The bonus history and setting estimate window: probability lines, the table of
+// bonuses, the profile choice with its refresh button, the posterior chart and
+// the estimate's lines. Closing it only hides it.
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "app/core.h"
+#include "platform/qt/qt_controls.h"
+#include "platform/qt/surface_widget.h"
+
+namespace tobrak::qt {
+
+class HistoryWindow final : public QWidget, public FormWindow {
+public:
+    HistoryWindow(Core& core, QWidget* mainWindow);
+    void attach(Platform& p);
+
+    int clientWidth() const override;
+    int clientHeight() const override;
+    bool minimized() const override { return isMinimized(); }
+    int outerHeight() const override;
+    void setOuterHeight(int) override {}
+    void setTitle(const std::string& s) override { setWindowTitle(QString::fromStdString(s)); }
+    std::string title() const override { return windowTitle().toStdString(); }
+    int outerWidth() const override;
+    void setVisible(bool v) override;
+    bool visible() const override { return isVisible(); }
+
+    QTableWidget* table() const { return table_->widget(); }
+    QComboBox* profileBox() const { return profileBox_; }
+    SurfaceWidget* bars() const { return bars_; }
+
+private:
+    QtLabel* label(int l, int t, int w, int h, const std::string& text = "");
+    Core& core_;
+    QWidget* main_;
+    std::vector<std::unique_ptr<QtLabel>> labels_;
+    QtLabel *probAll_, *probNormal_, *payout_, *used_, *reliability_;
+    std::unique_ptr<QtTable> table_;
+    QComboBox* profileBox_;
+    std::unique_ptr<QtCombo> profile_;
+    SurfaceWidget* bars_;
+    bool placed_ = false;
+};
+
+}  // namespace tobrak::qt

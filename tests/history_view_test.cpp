@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "analysis/history_view.h"
+#include "app/menu.h"
+#include "rig.h"
+
+namespace tobrak::test {
+namespace {
+
+// What the surface shows: the operations since its last clearing.
+headless::RecordingSurface shown(const headless::RecordingSurface& s) {
+    headless::RecordingSurface out;
+    const auto cls = std::find(s.ops.rbegin(), s.ops.rend(), "cls");
+    out.ops.assign(cls.base(), s.ops.end());
+    return out;
+}
+
+std::vector<std::string> boxesOf(const headless::RecordingSurface& s) {
+    std::vector<std::string> out;
+    for (const auto& op : shown(s).ops)
+        if (op.rfind("box ", 0) == 0) out.push_back(op);
+    return out;
+}
+
+// Two BBs and an RB straight after the second, then a BB still running.
+void play(Rig& r) {
+    r.games(3, 12, 1);
+    r.poll(code::BBStart);
+    r.games(8 | 3, 3, 15);
+    r.games(3, 7);
+    r.poll(code::BBStart);
+    r.games(8 | 3, 2, 15);
+    r.poll(code::RBStart);
+    r.games(4 | 1, 2, 15);
+    r.games(3, 5);
+    r.poll(code::BBStart);
+    r.games(8 | 3, 2, 15);
+}
+
+TEST(HistoryMenu, NewItemAfterTheSmallWinTableOthersUnchanged) {
+    std::vector<std::string> items;
+    for (const MenuEntry& e : menuTree())
+        if (e.parent && std::string(e.parent) == "SyuKei") items.push_back(std::to_string(e.index) + e.caption);
+    EXPECT_EQ(items, (std::vector<std::string>{"0ボーナス間隔グラフ", "1-", "2ＢＢ間隔グラフ", "3ＢＢ獲得枚数グラフ",
+                                               "4ＢＢ中ゲーム数グラフ", "5-", "6ＲＢ間隔グラフ", "7ＲＢ獲得枚数グラフ",
+                                               "8ＲＢ中ゲーム数グラフ", "9-", "10小役出現確率", "11-",
+                                               "12ボーナス履歴・設定推測"}));
+}
+
+TEST(HistoryWindow, OpensOnTheRecordAsASnapshot) {
+    Rig r;
+    play(r);
+    EXPECT_FALSE(r.ui.historyForm.visible());
+    menuClick(r.c, "Kaiseki", 12);
+    EXPECT_TRUE(r.ui.historyForm.visible());
+    EXPECT_EQ(r.c.flags.Kaiseki_On, 0);  // the graph stays in view
+    EXPECT_EQ(r.ui.probAll.caption(), "全ゲーム 33Ｇ中　ＢＢ 1/11.0　ＲＢ 1/33.0　合成 1/8.3");
+    EXPECT_EQ(r.ui.probNormal.caption(), "通常ゲーム 24Ｇ中　ＢＢ 1/8.0　ＲＢ 1/24.0　合成 1/6.0");
+    EXPECT_EQ(r.ui.historyTable.header.size(), 7u);
+    using Row = std::vector<std::string>;
+    ASSERT_EQ(r.ui.historyTable.rows.size(), 4u);
+    EXPECT_EQ(r.ui.historyTable.rows[0], (Row{"1", "ＢＢ", "12", "12", "3", "36", ""}));
+    EXPECT_EQ(r.ui.historyTable.rows[1], (Row{"2", "ＢＢ", "7", "22", "2", "24", ""}));
+    EXPECT_EQ(r.ui.historyTable.rows[2], (Row{"3", "ＲＢ", "0", "24", "2", "28", ""}));
+    EXPECT_EQ(r.ui.historyTable.rows[3], (Row{"4", "ＢＢ", "5", "31", "2", "24", "継続中"}));
+    // Each interval is the one the panel showed when the bonus started.
+    EXPECT_EQ(r.c.cnt.Bonus_Intv, 5);
+    EXPECT_EQ(r.c.cnt.BB_Cnt, 3);
+
+    EXPECT_EQ(r.ui.profileCombo.items.size(), 1u);  // no user folder: the example alone
+    EXPECT_EQ(r.ui.reliability.caption(), "データ不足　通常ゲームが1000Ｇに足りません");
+    EXPECT_EQ(r.ui.reliability.foreColor(), rgb::Red);
+    EXPECT_EQ(r.ui.used.caption().rfind("使用データ　通常ゲーム 24Ｇ　ＢＢ 3回　ＲＢ 1回", 0), 0u);
+
+    // Play goes on; the window keeps what it showed until refreshed.
+    r.games(3, 4);
+    EXPECT_EQ(r.ui.historyTable.rows[3].back(), "継続中");
+    HistoryRefresh_Click(r.c);
+    EXPECT_EQ(r.ui.historyTable.rows[3].back(), "");
+    EXPECT_EQ(r.ui.probNormal.caption(), "通常ゲーム 28Ｇ中　ＢＢ 1/9.3　ＲＢ 1/28.0　合成 1/7.0");
+
+    // Clearing the record hides it.
+    menuClick(r.c, "Ghp_Cls");
+    EXPECT_FALSE(r.ui.historyForm.visible());
+}
+
+struct ProfileFolder {
+    ProfileFolder() {
+        path = std::filesystem::temp_directory_path() / ("tobrak_view_profiles_" + std::to_string(::getpid()));
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+    }
+    ~ProfileFolder() { std::filesystem::remove_all(path); }
+    void write(const std::string& name, const std::string& text) const {
+        std::ofstream(path / name, std::ios::binary) << text;
+    }
+    std::filesystem::path path;
+};
+
+std::string flatProfile(const std::string& name) {
+    std::string s = "{\"name\": \"" + name + "\", \"settings\": {";
+    for (int k = 1; k <= 6; ++k)
+        s += std::string(k > 1 ? "," : "") + "\"" + std::to_string(k) +
+             "\": {\"bb\": 250, \"rb\": 400, \"payout\": 100}";
+    return s + "}}";
+}
+
+TEST(HistoryWindow, ProfileChoiceAndABadProfile) {
+    Rig r;
+    play(r);
+    ProfileFolder dir;
+    dir.write("a.json", flatProfile("平らな機種"));
+    dir.write("b.json", "{\"name\": \"x\", \"settings\": {\"1\": {\"bb\": \"多い\"}}}");
+    r.c.history.profileDir = dir.path.string();
+    menuClick(r.c, "Kaiseki", 12);
+    ASSERT_EQ(r.ui.profileCombo.items,
+              (std::vector<std::string>{exampleProfile().name, "平らな機種", "b.json（エラー）"}));
+    EXPECT_EQ(r.ui.profileCombo.current, 0);
+
+    r.ui.profileCombo.setCurrentIndex(2);
+    HistoryProfile_Click(r.c);
+    ASSERT_EQ(r.ui.dialogs.shown.size(), 1u);
+    EXPECT_EQ(r.ui.dialogs.shown[0].text, "機種データ・エラーです！\nb.json\n項目「settings.1.bb」は数値にして下さい");
+    EXPECT_EQ(r.ui.dialogs.shown[0].icon, MsgIcon::Stop);
+    EXPECT_EQ(r.ui.reliability.caption(), "項目「settings.1.bb」は数値にして下さい");
+    EXPECT_EQ(r.ui.reliability.foreColor(), rgb::Red);
+    EXPECT_EQ(r.ui.payout.caption(), "期待機械割 -");
+    EXPECT_EQ(textsOf(shown(r.ui.historyBars)).at(0).text, "機種データ・エラーです！");
+    // A refresh keeps the choice and explains it again, without a box.
+    HistoryRefresh_Click(r.c);
+    EXPECT_EQ(r.ui.profileCombo.current, 2);
+    EXPECT_EQ(r.ui.dialogs.shown.size(), 1u);
+
+    // Fixed on disk: the same choice now estimates; settings alike give the prior back.
+    dir.write("b.json", flatProfile("直した機種"));
+    r.ui.profileCombo.setCurrentIndex(1);
+    HistoryProfile_Click(r.c);
+    EXPECT_EQ(r.ui.payout.caption(), "期待機械割 100.00％");
+    const auto texts = textsOf(shown(r.ui.historyBars));
+    ASSERT_EQ(texts.size(), 12u);
+    for (int k = 0; k < 6; ++k) {
+        EXPECT_EQ(texts[static_cast<std::size_t>(2 * k)].text, settingName(k + 1));
+        EXPECT_EQ(texts[static_cast<std::size_t>(2 * k + 1)].text, "16.7％");
+    }
+    HistoryRefresh_Click(r.c);
+    EXPECT_EQ(r.ui.profileCombo.items[2], "直した機種");
+    EXPECT_EQ(r.ui.profileCombo.current, 1);
+    // A chosen profile that has gone falls back to the example.
+    std::filesystem::remove(dir.path / "a.json");
+    HistoryRefresh_Click(r.c);
+    EXPECT_EQ(r.ui.profileCombo.current, 0);
+}
+
+TEST(PosteriorChart, BarsFollowTheShares) {
+    headless::RecordingSurface s;
+    SettingEstimate e;
+    e.posterior = {0.05, 0.05, 0.1, 0.1, 0.2, 0.5};
+    e.likeliest = 5;
+    e.tooFew = false;
+    PosteriorDisp(s, e);
+    auto boxes = boxesOf(s);
+    ASSERT_EQ(boxes.size(), 6u);
+    EXPECT_EQ(boxes[0], "box 840.00 135.00 1020.00 405.00 FFFF00 FFFF00");
+    EXPECT_EQ(boxes[5], "box 840.00 2235.00 2640.00 2505.00 FF0000 FF0000");  // the clear answer in red
+    EXPECT_EQ(textsOf(s).back().text, "50.0％");
+    EXPECT_LE(2505.0f, kBarsHeight);
+    // Not clear yet: all alike; a share too small for a pixel draws no bar.
+    e.tooFew = true;
+    e.posterior = {0.0, 0.0, 0.0, 0.0, 0.0001, 0.9999};
+    PosteriorDisp(s, e);
+    boxes = boxesOf(s);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("FFFF00 FFFF00"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tobrak::test

@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <nlohmann/json.hpp>
+
+#include "analysis/machine_profile.h"
+
+namespace tobrak {
+namespace {
+
+using nlohmann::json;
+
+json validProfile() {
+    json j = {{"name", "テスト機"}, {"settings", json::object()}};
+    for (int k = 1; k <= 6; ++k)
+        j["settings"][std::to_string(k)] = {{"bb", 300 - 10 * k},
+                                            {"rb", 400 - 15 * k},
+                                            {"payout", 95 + 3 * k},
+                                            {"small_wins", {{"8", 8.0}, {"15", 100 - k}}}};
+    return j;
+}
+
+std::string errorOf(const std::string& text) {
+    MachineProfile p;
+    std::string error;
+    EXPECT_FALSE(parseProfile(text, p, error)) << text;
+    return error;
+}
+
+TEST(MachineProfile, TheBuiltInExample) {
+    MachineProfile p;
+    std::string error;
+    ASSERT_TRUE(parseProfile(kExampleProfileJson, p, error)) << error;
+    EXPECT_NE(p.name.find("例"), std::string::npos);
+    EXPECT_TRUE(p.hasSmallWins());
+    for (const SettingFigures& s : p.settings) {
+        EXPECT_GE(s.bb, 240.0);
+        EXPECT_LE(s.bb, 287.5);
+        EXPECT_GE(s.rb, 299.0);
+        EXPECT_LE(s.rb, 432.0);
+        EXPECT_EQ(s.prior, 1.0);  // left out: equal weights
+    }
+    // Higher settings hit more often and pay more.
+    for (std::size_t k = 1; k < 6; ++k) {
+        EXPECT_LT(p.settings[k].bb, p.settings[k - 1].bb);
+        EXPECT_GT(p.settings[k].payout, p.settings[k - 1].payout);
+    }
+    EXPECT_EQ(exampleProfile().name, p.name);
+}
+
+TEST(MachineProfile, AValidProfileWithAndWithoutOptionalFields) {
+    json j = validProfile();
+    j["note"] = "メモ";
+    j["settings"]["6"]["prior"] = 0.5;
+    MachineProfile p;
+    std::string error;
+    ASSERT_TRUE(parseProfile(j.dump(), p, error)) << error;
+    EXPECT_EQ(p.name, "テスト機");
+    EXPECT_EQ(p.settings[0].bb, 290.0);
+    EXPECT_EQ(p.settings[5].rb, 310.0);
+    EXPECT_EQ(p.settings[5].prior, 0.5);
+    EXPECT_EQ(p.settings[2].smallWins, (std::map<int, double>{{8, 8.0}, {15, 97.0}}));
+    for (auto& [k, s] : j["settings"].items()) s.erase("small_wins");
+    ASSERT_TRUE(parseProfile(j.dump(), p, error)) << error;
+    EXPECT_FALSE(p.hasSmallWins());
+}
+
+TEST(MachineProfile, EveryBadFieldIsNamed) {
+    using Edit = std::function<void(json&)>;
+    const std::vector<std::pair<Edit, std::string>> cases = {
+        {[](json& j) { j.erase("name"); }, "項目「name」がありません"},
+        {[](json& j) { j["name"] = 3; }, "項目「name」は空でない文字列"},
+        {[](json& j) { j["nmae"] = "x"; }, "項目「nmae」は使えません"},
+        {[](json& j) { j.erase("settings"); }, "項目「settings」がありません"},
+        {[](json& j) { j["settings"] = json::array(); }, "項目「settings」は設定"},
+        {[](json& j) { j["settings"].erase("4"); }, "項目「settings.4」がありません"},
+        {[](json& j) { j["settings"]["7"] = j["settings"]["1"]; }, "項目「settings.7」：設定は 1 から 6"},
+        {[](json& j) { j["settings"]["2"] = 5; }, "項目「settings.2」は { }"},
+        {[](json& j) { j["settings"]["2"].erase("rb"); }, "項目「settings.2.rb」がありません"},
+        {[](json& j) { j["settings"]["2"]["bb"] = "1/287"; }, "項目「settings.2.bb」は数値にして下さい"},
+        {[](json& j) { j["settings"]["1"]["bb"] = 0.5; }, "項目「settings.1.bb」は 1 より大きい数値"},
+        {[](json& j) { j["settings"]["1"]["rb"] = 1; }, "項目「settings.1.rb」は 1 より大きい数値"},
+        {[](json& j) { j["settings"]["3"]["bb"] = 1.5, j["settings"]["3"]["rb"] = 2.5; },
+         "項目「settings.3」のＢＢとＲＢ"},
+        {[](json& j) { j["settings"]["5"]["payout"] = 0; }, "項目「settings.5.payout」は 0 より大きい"},
+        {[](json& j) { j["settings"]["5"]["payout"] = 1.2e4; }, "項目「settings.5.payout」が大きすぎます"},
+        {[](json& j) { j["settings"]["5"]["prior"] = -1; }, "項目「settings.5.prior」は 0 以上"},
+        {[](json& j) {
+             for (auto& [k, s] : j["settings"].items()) s["prior"] = 0;
+         },
+         "項目「settings.*.prior」がすべて 0"},
+        {[](json& j) { j["settings"]["6"]["bbb"] = 1; }, "項目「settings.6.bbb」は使えません"},
+        {[](json& j) { j["settings"]["6"]["small_wins"] = json::object(); }, "項目「settings.6.small_wins」は払出枚数"},
+        {[](json& j) { j["settings"]["6"]["small_wins"]["16"] = 50; }, "項目「settings.6.small_wins.16」：払出枚数は"},
+        {[](json& j) { j["settings"]["6"]["small_wins"]["x"] = 50; }, "項目「settings.6.small_wins.x」：払出枚数は"},
+        {[](json& j) { j["settings"]["6"]["small_wins"]["8"] = 0.9; },
+         "項目「settings.6.small_wins.8」は 1 より大きい"},
+        {[](json& j) { j["settings"]["6"]["small_wins"]["8"] = 1.01; }, "項目「settings.6.small_wins」の確率の合計"},
+        {[](json& j) { j["settings"]["4"]["small_wins"].erase("15"); },
+         "項目「settings.4.small_wins」の払出枚数が設定１と違います"},
+        {[](json& j) { j["settings"]["1"].erase("small_wins"); },
+         "項目「settings.2.small_wins」の払出枚数が設定１と違います"},
+    };
+    for (const auto& [edit, expected] : cases) {
+        json j = validProfile();
+        edit(j);
+        const std::string error = errorOf(j.dump());
+        EXPECT_NE(error.find(expected), std::string::npos) << "got: " << error << "\nwanted: " << expected;
+    }
+    // Text that is no JSON at all, or no profile, or a number beyond a double.
+    EXPECT_NE(errorOf("{\"name\": ").find("JSON の書式が正しくありません"), std::string::npos);
+    EXPECT_NE(errorOf("").find("JSON の書式"), std::string::npos);
+    EXPECT_NE(errorOf("\"\xff\"").find("JSON の書式"), std::string::npos);
+    EXPECT_NE(errorOf("[1, 2]").find("全体を { }"), std::string::npos);
+    json j = validProfile();
+    std::string text = j.dump();
+    text.replace(text.find("290"), 3, "1e999");
+    EXPECT_EQ(errorOf(text), "JSON の数値が大きすぎます");
+}
+
+struct TempDir {
+    TempDir() {
+        path = std::filesystem::temp_directory_path() / ("tobrak_profiles_" + std::to_string(::getpid()));
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+    void write(const std::string& name, const std::string& text) const {
+        std::ofstream(path / name, std::ios::binary) << text;
+    }
+    std::filesystem::path path;
+};
+
+TEST(MachineProfile, FolderListingKeepsBadFilesWithTheirMessage) {
+    EXPECT_EQ(listProfiles("").size(), 1u);
+    EXPECT_EQ(listProfiles("/nonexistent/tobrak").size(), 1u);
+    TempDir dir;
+    json good = validProfile();
+    dir.write("b-good.json", good.dump());
+    dir.write("a-bad.JSON", "{\"name\": \"壊れた機種\"}");
+    dir.write("notes.txt", "not a profile");
+    std::filesystem::create_directories(dir.path / "sub.json");
+    const auto slots = listProfiles(dir.path.string());
+    ASSERT_EQ(slots.size(), 4u);
+    EXPECT_TRUE(slots[0].path.empty());
+    EXPECT_EQ(slots[0].label, exampleProfile().name);
+    EXPECT_EQ(slots[1].label, "a-bad.JSON（エラー）");
+    EXPECT_FALSE(slots[1].profile);
+    EXPECT_EQ(slots[1].error, "項目「settings」がありません");
+    EXPECT_EQ(slots[2].label, "テスト機");
+    ASSERT_TRUE(slots[2].profile);
+    EXPECT_EQ(slots[3].error, "ファイルが読めません");  // a folder named like a profile
+
+    MachineProfile p;
+    std::string error;
+    EXPECT_FALSE(loadProfileFile((dir.path / "missing.json").string(), p, error));
+    EXPECT_EQ(error, "ファイルが読めません");
+    dir.write("huge.json", std::string(2 << 20, ' '));
+    EXPECT_FALSE(loadProfileFile((dir.path / "huge.json").string(), p, error));
+    EXPECT_EQ(error, "ファイルが大きすぎます");
+}
+
+TEST(MachineProfile, UserFolder) {
+    EXPECT_EQ(profileDirFrom("/x/cfg", "/home/u", nullptr), "/x/cfg/tobrak/profiles");
+    EXPECT_EQ(profileDirFrom("relative", "/home/u", nullptr), "/home/u/.config/tobrak/profiles");
+    EXPECT_EQ(profileDirFrom(nullptr, "/home/u", nullptr), "/home/u/.config/tobrak/profiles");
+    EXPECT_EQ(profileDirFrom(nullptr, nullptr, "C:\\Users\\u\\AppData\\Roaming"),
+              "C:\\Users\\u\\AppData\\Roaming\\tobrak\\profiles");
+    EXPECT_EQ(profileDirFrom(nullptr, "", nullptr), "");
+}
+
+}  // namespace
+}  // namespace tobrak
