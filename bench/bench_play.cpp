@@ -1,0 +1,110 @@
+// Loading a file and live play: the load with every redraw and the counter
+// rebuild, one game taken by the poll, one payout pulse, the rebuild alone.
+#include <chrono>
+
+#include "acquisition/rs232.h"
+#include "fixture.h"
+#include "graph/zoom.h"
+#include "record/file_commands.h"
+#include "stats/stats_engine.h"
+
+namespace tobrak::bench {
+
+namespace {
+
+// The window's load path on the Qt surfaces, with the zoom window closed or at x10.
+void BM_Load(benchmark::State& st) {
+    Program p(Surfaces::Qt);
+    Core& c = p.core();
+    const bool zoomed = st.range(1) != 0;
+    if (zoomed) G_zoom_Click(c, 2);
+    const std::string& path = recordFile(static_cast<int>(st.range(0)));
+    for (auto _ : st) {
+        if (!loadPlayData(c, path)) {
+            st.SkipWithError("the record file could not be loaded");
+            return;
+        }
+        p.finish();
+    }
+    st.SetLabel(zoomed ? "zoom x10" : "zoom off");
+}
+BENCHMARK(BM_Load)->ArgsProduct({kGames, {0, 1}})->Unit(benchmark::kMillisecond);
+
+// Live play after a load of 3000 games: the next games of the simulated machine,
+// each taken by one poll; its payout pulses are fed outside the timing.
+struct LivePlay {
+    explicit LivePlay(benchmark::State& st) : p(Surfaces::Qt) {
+        ok = p.load(st, 3000);
+        G_zoom_Click(p.core(), 2);
+    }
+    // Back to the loaded record when the record is nearly full.
+    void keepRoom(benchmark::State& st) {
+        if (p.core().rec.Dat_Len < kDatMax - 10) return;
+        ok = p.load(st, 3000);
+        next = 3000;
+    }
+    void poll(std::uint8_t code) {
+        p.board.pushByte(code);
+        Timer2_Timer(p.core());
+    }
+    std::uint8_t nextGame() {
+        const auto& games = longRecordGames();
+        const std::uint8_t b = games[next];
+        next = (next + 1) % games.size();
+        return b;
+    }
+    Program p;
+    bool ok = false;
+    std::size_t next = 3000;
+};
+
+template <class F>
+double seconds(F&& f) {
+    const auto t0 = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+void BM_LiveGame(benchmark::State& st) {
+    LivePlay live(st);
+    for (auto _ : st) {
+        if (!live.ok) return;
+        live.keepRoom(st);
+        const std::uint8_t b = live.nextGame();
+        // The game code: medals in and bonus state, as the board presents them.
+        st.SetIterationTime(seconds([&] { live.poll(static_cast<std::uint8_t>(b >> 4)); }));
+        for (int i = 0; i < medalsOut(b); ++i) live.poll(code::Payout);
+    }
+}
+BENCHMARK(BM_LiveGame)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+void BM_PayoutPulse(benchmark::State& st) {
+    LivePlay live(st);
+    for (auto _ : st) {
+        if (!live.ok) return;
+        live.keepRoom(st);
+        // A pulse is counted only below 15 medals: start a new game before that.
+        const Core& c = live.p.core();
+        if (medalsOut(c.rec.Dat_Buf[static_cast<std::size_t>(c.rec.Dat_Len - 1)]) >= 14)
+            live.poll(static_cast<std::uint8_t>(live.nextGame() >> 4));
+        st.SetIterationTime(seconds([&] { live.poll(code::Payout); }));
+    }
+}
+BENCHMARK(BM_PayoutPulse)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// The statistics rebuild alone (part of every load and of "戻る").
+void BM_RebuildCounters(benchmark::State& st) {
+    Program p(Surfaces::Recording);
+    if (!p.load(st, static_cast<int>(st.range(0)))) return;
+    Core& c = p.core();
+    for (auto _ : st) {
+        ChrClrInit(c);
+        ChrDispAll(c);
+        benchmark::DoNotOptimize(c.cnt.Tot_Out);
+    }
+}
+BENCHMARK(BM_RebuildCounters)->ArgsProduct({kGames})->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+}  // namespace tobrak::bench

@@ -1,0 +1,55 @@
+#pragma once
+// What the benchmarks share: play-data files of the simulated machine, and a
+// started program whose graph surfaces are either the window's Qt images at the
+// designed size or the recording surfaces (logic only).
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/core.h"
+#include "platform/headless/memory_ui.h"
+#include "platform/headless/scripted_board.h"
+#include "platform/qt/image_surface.h"
+
+namespace tobrak::bench {
+
+// The record sizes every benchmark runs on.
+inline const std::vector<std::int64_t> kGames = {0, 3000, 31000};
+
+// A play-data file of the first `games` games the simulated machine plays with
+// seed 1, written once per run into a temporary folder.
+const std::string& recordFile(int games);
+// The game bytes of the longest record (31000 games), oldest first.
+const std::vector<std::uint8_t>& longRecordGames();
+
+enum class Surfaces { Recording, Qt };
+const char* name(Surfaces s);
+
+// A started program (Form_Load done) on a scripted board, with a file loaded as
+// the window loads it.
+class Program {
+public:
+    explicit Program(Surfaces s);
+    // Loads the file of `games` games; false (and the benchmark skipped) when it fails.
+    bool load(benchmark::State& st, int games);
+    // The images as the window shows them: drawing finished.
+    void finish();
+
+    Core& core() { return app.core; }
+    headless::ScriptedBoard board;
+    headless::HeadlessApp app{&board};
+    std::unique_ptr<qt::ImageSurface> graph, strip, zoom;
+};
+
+// Medals in at the middle of the record and a scroll that shows it; the frame of
+// the zoom benchmarks is placed there.
+struct MiddleOfRecord {
+    std::int32_t scroll;  // Ghp_Scroll
+    float x;              // frame centre on the graph, twips
+};
+MiddleOfRecord middleOfRecord(const Core& c);
+
+}  // namespace tobrak::bench
