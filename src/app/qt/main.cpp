@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTextStream>
+#include <QTimer>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 
@@ -17,6 +19,37 @@ int fail(const QString& why) {
     QTextStream(stderr) << "tobrak: " << why << "\n";
     return 2;
 }
+
+// TOBRAK_FIRST_PAINT set: once the main window has been painted for the first
+// time, "first-paint EPOCH_US" (wall clock, microseconds) goes to stderr, so that
+// a script can time the start-up from outside; "quit" also ends the program there.
+class FirstPaintReport final : public QObject {
+public:
+    FirstPaintReport(QWidget* window, bool quit) : window_(window), quit_(quit) {}
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Paint && !seen_ && o->isWidgetType() &&
+            static_cast<QWidget*>(o)->window() == window_) {
+            seen_ = true;
+            // Reported from the event loop, after the whole paint pass is done.
+            QTimer::singleShot(0, this, [this] {
+                const auto us = std::chrono::duration_cast<std::chrono::microseconds>(
+                                    std::chrono::system_clock::now().time_since_epoch())
+                                    .count();
+                std::fprintf(stderr, "first-paint %lld\n", static_cast<long long>(us));
+                std::fflush(stderr);
+                if (quit_) QApplication::exit(0);
+            });
+        }
+        return false;
+    }
+
+private:
+    QWidget* window_;
+    bool quit_;
+    bool seen_ = false;
+};
 
 }  // namespace
 
@@ -66,6 +99,12 @@ int main(int argc, char** argv) {
     }
 
     tobrak::qt::TobrakApp tobrakApp(device.get());
+    std::unique_ptr<FirstPaintReport> firstPaint;
+    if (qEnvironmentVariableIsSet("TOBRAK_FIRST_PAINT")) {
+        firstPaint = std::make_unique<FirstPaintReport>(tobrakApp.main.get(),
+                                                        qEnvironmentVariable("TOBRAK_FIRST_PAINT") == "quit");
+        app.installEventFilter(firstPaint.get());
+    }
     tobrakApp.start(tobrak::defaultJournalDir());
     if (!args.positionalArguments().isEmpty())
         tobrak::loadPlayData(tobrakApp.core, args.positionalArguments().first().toStdString());
