@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/surface.h"
 
@@ -30,7 +31,7 @@ public:
     void line(float x1, float y1, float x2, float y2, Rgb c) override;
     void box(float x1, float y1, float x2, float y2, Rgb outline, bool filled) override;
     void pset(float x, float y, Rgb c) override;
-    void setDrawWidth(int px) override { width_ = px < 1 ? 1 : px; }
+    void setDrawWidth(int px) override;
     void setFillColor(Rgb c) override { fill_ = c; }
     void setFontSize(float points) override;
     void setForeColor(Rgb c) override { fore_ = c; }
@@ -42,8 +43,21 @@ public:
 
 private:
     QPainter& painter();
+    // Hands the waiting lines and dots to the painter.
+    void flush();
+    // Draws what waits and ends the painter; the next drawing begins a new one.
+    void endPainter();
+    // The direction of a line that may wait with others, or 0.
+    int batchDirection(QPointF a, QPointF b) const;
+    static int reverse(int dir);
+    // The painter's pen and font change only when they differ from what it holds:
+    // a redraw hands thousands of lines in a handful of colours.
+    void usePen(QPainter& p, Rgb c, qreal width, Qt::PenCapStyle cap);
+    void useFont(QPainter& p);
+    void fontFor(int pixelSize);
     void touched();
     QPointF at(float x, float y) const;
+    void cullFor();
     void makeImage(QSize logical, qreal ratio);
     void followSize();
 
@@ -58,6 +72,32 @@ private:
     float fontSize_ = 9.0f;
     float cx_ = 0, cy_ = 0;
     bool dirty_ = false;
+
+    // Where a line lies wholly outside: the image in device pixels, and its
+    // edges in twips widened by the pen (for the image size and pen width in force).
+    struct {
+        qreal w = 0, h = 0;
+        double near = 0, farX = 0, farY = 0;
+    } cull_;
+
+    // Lines and dots in the painter's pen, not drawn yet: all of one opaque colour,
+    // so their order among themselves does not matter, and one call draws them
+    // (a call per line is most of the cost of a thin line).
+    std::vector<QLineF> lines_;
+    std::vector<QPointF> dots_;
+    int batchDirs_ = 0;  // directions of the waiting lines
+    // What the current painter holds (nothing yet when `penSet_`/`fontSet_` is false).
+    bool penSet_ = false;
+    Rgb penColour_ = 0;
+    qreal penWidth_ = 0;
+    Qt::PenCapStyle penCap_ = Qt::SquareCap;
+    bool fontSet_ = false;
+    // The text font at its pixel size, with the metrics the text placement needs.
+    int fontPixels_ = 0;
+    QFont font_;
+    qreal ascent_ = 0;
+    qreal charReach_ = 0;  // no character's ink reaches further right
+    qreal lineReach_ = 0;  // nor further down from the text's top
 };
 
 }  // namespace tobrak::qt
