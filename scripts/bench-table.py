@@ -1,0 +1,86 @@
+#!/usr/bin/env python3
+"""The table of scripts/bench: medians of the benchmark repetitions, and the speed
+targets as ratios measured in the same run.
+
+Times are CPU time of the benchmark thread (another build on the machine takes
+the processor away, it does not make our work longer); the live game and the
+payout pulse are timed by the benchmark itself around the poll alone, as
+elapsed time. Start-up is elapsed time from the launch to the first painted window.
+"""
+import json
+import os
+import sys
+
+
+def load(path):
+    with open(path) as f:
+        data = json.load(f)
+    medians, labels = {}, {}
+    for b in data["benchmarks"]:
+        if b.get("aggregate_name", "median") != "median":
+            continue
+        name = b.get("run_name", b["name"]).replace("/manual_time", "")
+        # Manual timing measures the poll alone: its real time is the time.
+        key = "real_time" if "manual_time" in b["name"] else "cpu_time"
+        scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3}[b.get("time_unit", "ns")]
+        medians[name] = b[key] * scale  # microseconds
+        labels[name] = b.get("label", "")
+    return data.get("context", {}), medians, labels
+
+
+def fmt(us):
+    return f"{us / 1000:.2f} ms" if us >= 1000 else f"{us:.1f} us"
+
+
+def main():
+    context, t, labels = load(sys.argv[1])
+    startup = None
+    if len(sys.argv) > 2 and os.path.exists(sys.argv[2]) and os.path.getsize(sys.argv[2]) > 0:
+        with open(sys.argv[2]) as f:
+            startup = json.load(f)
+
+    print(f"Machine: {context.get('num_cpus', '?')} CPUs at {context.get('mhz_per_cpu', '?')} MHz, "
+          f"load average {', '.join(f'{x:.1f}' for x in context.get('load_avg', []))}; "
+          f"{context.get('library_build_type', '')} benchmark library")
+    print("\nMedian times (CPU time; live game and pulse: elapsed time of the poll)\n")
+    width = max((len(n) + len(labels[n]) for n in t), default=10) + 3
+    for name in sorted(t):
+        label = f" ({labels[name]})" if labels[name] else ""
+        print(f"  {(name + label):<{width}} {fmt(t[name]):>12}")
+
+    rows = []
+
+    def ratio(what, num, den, limit):
+        if num in t and den in t:
+            r = t[num] / t[den]
+            rows.append((what, f"{fmt(t[num])} / {fmt(t[den])}", f"{r:.2f}", f"<= {limit}", r <= limit))
+
+    def absolute(what, name, limit_us, shown):
+        if name in t:
+            rows.append((what, fmt(t[name]), "", f"<= {shown}", t[name] <= limit_us))
+
+    for g in (0, 3000, 31000):
+        ratio(f"redraw (Qt) / floor, {g} games", f"BM_Redraw/{g}/1", f"BM_RedrawFloor/{g}", 1.3)
+    ratio("redraw 31000 games / empty (Qt)", "BM_Redraw/31000/1", "BM_Redraw/0/1", 1.5)
+    for g in (0, 3000, 31000):
+        ratio(f"zoom x10 / redraw (Qt), {g} games", f"BM_Zoom/{g}/10/1", f"BM_Redraw/{g}/1", 2.0)
+    absolute("one live game (1% of 80 ms)", "BM_LiveGame", 800, "0.80 ms")
+    absolute("load 31000 games, zoom off", "BM_Load/31000/0", 50000, "50 ms")
+    absolute("load 31000 games, zoom x10", "BM_Load/31000/1", 50000, "50 ms")
+    if startup:
+        ms = startup["median_ms"]
+        rows.append(("start-up to first paint (xvfb)", f"{ms:.0f} ms", "", "<= 500 ms", ms <= 500))
+
+    print("\nTargets\n")
+    head = ("target", "measured", "ratio", "limit", "")
+    cols = [max(len(str(r[i])) for r in rows + [head]) for i in range(4)]
+    line = "  ".join(f"{{:<{c}}}" for c in cols) + "  {}"
+    print("  " + line.format(*head))
+    for r in rows:
+        print("  " + line.format(r[0], r[1], r[2], r[3], "pass" if r[4] else "FAIL"))
+    failed = sum(1 for r in rows if not r[4])
+    print(f"\n{len(rows) - failed} of {len(rows)} targets met.")
+
+
+if __name__ == "__main__":
+    main()
