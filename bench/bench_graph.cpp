@@ -60,23 +60,19 @@ public:
     std::vector<std::variant<Line, Dot, Text>> ops;
 
     void cls() override { ops.clear(); }
-    void line(float x1, float y1, float x2, float y2, Rgb c) override { ops.emplace_back(Line{x1, y1, x2, y2, c, w_}); }
+    void drawLine(float x1, float y1, float x2, float y2, Rgb c) override { ops.emplace_back(Line{x1, y1, x2, y2, c, w_}); }
     void box(float, float, float, float, Rgb, bool) override { boxes_ = true; }
     void pset(float x, float y, Rgb c) override { ops.emplace_back(Dot{x, y, c, w_}); }
     void setDrawWidth(int px) override { w_ = px < 1 ? 1 : px; }
     void setFillColor(Rgb) override {}
     void setFontSize(float points) override { size_ = points; }
     void setForeColor(Rgb c) override { fore_ = c; }
-    void setCurrentXY(float x, float y) override {
-        x_ = x;
-        y_ = y;
-    }
-    void print(const std::string& utf8) override { ops.emplace_back(Text{x_, y_, size_, fore_, utf8}); }
+    void print(const std::string& utf8) override { ops.emplace_back(Text{currentX(), currentY(), size_, fore_, utf8}); }
     bool sawBoxes() const { return boxes_; }
 
 private:
     int w_ = 1;
-    float size_ = 9.0f, x_ = 0, y_ = 0;
+    float size_ = 9.0f;
     Rgb fore_ = rgb::Black;
     bool boxes_ = false;
 };

@@ -21,7 +21,7 @@ public:
         img_.fill(qcolor(back_));
     }
     void cls() override { img_.fill(qcolor(back_)); }
-    void line(float x1, float y1, float x2, float y2, Rgb c) override {
+    void drawLine(float x1, float y1, float x2, float y2, Rgb c) override {
         QPainter p(&img_);
         setUp(p);
         QPen pen(qcolor(c));
@@ -53,10 +53,6 @@ public:
     void setFillColor(Rgb c) override { fill_ = c; }
     void setFontSize(float points) override { size_ = points; }
     void setForeColor(Rgb c) override { fore_ = c; }
-    void setCurrentXY(float x, float y) override {
-        cx_ = x;
-        cy_ = y;
-    }
     void print(const std::string& utf8) override {
         QPainter p(&img_);
         setUp(p);
@@ -64,7 +60,7 @@ public:
         f.setPixelSize(std::max(1, static_cast<int>(std::lround(size_ * 96.0 / 72.0 * ratio_))));
         p.setFont(f);
         p.setPen(qcolor(fore_));
-        const QPointF a = at(cx_, cy_);
+        const QPointF a = at(currentX(), currentY());
         p.drawText(QPointF(a.x(), a.y() + QFontMetricsF(f).ascent()), QString::fromUtf8(utf8));
     }
     const QImage& image() const { return img_; }
@@ -82,7 +78,7 @@ private:
     Rgb back_, fill_ = 0, fore_ = 0;
     qreal ratio_;
     int width_ = 1;
-    float size_ = 9, cx_ = 0, cy_ = 0;
+    float size_ = 9;
 };
 
 // A long sequence of what the graph and the zoom window draw, at random: line
@@ -160,6 +156,30 @@ TEST(ImageSurfacePixels, PictureTakenHalfwayKeepsBothHalves) {
     }
     EXPECT_TRUE(kept.image() == each.image());
     EXPECT_EQ(rgbOf(kept.image().pixelColor(100, 60)), rgb::White);  // on the line drawn last
+}
+
+// A line wholly outside the picture goes no further than the surface's own
+// check, but the text position still moves to its end: a text written there may
+// reach into the picture.
+TEST(ImageSurfacePixels, LineOutsideStillMovesTheTextPosition) {
+    const QSize size(200, 100);
+    ImageSurface kept(rgb::LightBlue, size);
+    OneByOne each(rgb::LightBlue, size, 1.0);
+    for (Surface* s : {static_cast<Surface*>(&kept), static_cast<Surface*>(&each)}) {
+        s->cls();
+        s->setFontSize(9.0f);
+        s->setForeColor(rgb::Black);
+        s->line(-3000, 600, -45, 600, rgb::Red);  // three pixels left of the picture
+        s->print("88888");
+        s->line(40000, 300, 45000, 300, rgb::Red);  // far right, then back in by position only
+        s->setCurrentXY(150, 900);
+        s->print("7");
+    }
+    EXPECT_TRUE(kept.image() == each.image());
+    bool ink = false;
+    for (int x = 0; x < 30 && !ink; ++x)
+        for (int y = 40; y < 60 && !ink; ++y) ink = rgbOf(kept.image().pixelColor(x, y)) != rgb::LightBlue;
+    EXPECT_TRUE(ink) << "the text after the outside line is missing";
 }
 
 }  // namespace

@@ -280,5 +280,20 @@ TEST(ImageSurfacePixels, GraphLandsOnItsPixels) {
     EXPECT_EQ(at(qRound((630 + 120) / 15.0), qRound((2720 + 90 - 12 * 10) / 15.0)), rgb::Red);
 }
 
+// A hidden graph is resized through its control and drawn on before it is shown
+// (the zoom window keeps drawing while closed): the new part already counts.
+TEST(ImageSurfacePixels, HiddenWidgetResizedThenDrawnKeepsTheLine) {
+    QWidget parent;
+    auto* w = new SurfaceWidget(&parent, rgb::LightBlue);
+    QtBox box(w);
+    box.setGeometry(0, 0, 1500, 1500);  // 100 x 100 px
+    w->surface().cls();
+    box.setGeometry(0, 0, 15000, 1500);  // 1000 px wide, still hidden
+    w->surface().line(12000, 750, 13500, 750, rgb::Red);
+    const QImage& pic = w->surface().image();
+    ASSERT_EQ(pic.width(), 1000);
+    EXPECT_EQ(rgbOf(pic.pixelColor(850, 50)), rgb::Red);
+}
+
 }  // namespace
 }  // namespace tobrak::qt

@@ -33,24 +33,20 @@ void RecordingSurface::cls() {
     if (logging) ops.emplace_back("cls");
 }
 
-void RecordingSurface::line(float x1, float y1, float x2, float y2, Rgb c) {
+void RecordingSurface::drawLine(float x1, float y1, float x2, float y2, Rgb c) {
     ++lines;
-    currentX = x2;
-    currentY = y2;
     if (logging) ops.push_back("line " + num(x1) + " " + num(y1) + " " + num(x2) + " " + num(y2) + " " + hex(c));
 }
 
 void RecordingSurface::box(float x1, float y1, float x2, float y2, Rgb outline, bool filled) {
-    currentX = x2;
-    currentY = y2;
+    moveTo(x2, y2);
     if (logging)
         ops.push_back("box " + num(x1) + " " + num(y1) + " " + num(x2) + " " + num(y2) + " " + hex(outline) + " " +
                       (filled ? hex(fillColor) : std::string("-")));
 }
 
 void RecordingSurface::pset(float x, float y, Rgb c) {
-    currentX = x;
-    currentY = y;
+    moveTo(x, y);
     if (logging) ops.push_back("pset " + num(x) + " " + num(y) + " " + hex(c));
 }
 
@@ -78,13 +74,8 @@ void RecordingSurface::setForeColor(Rgb c) {
     font();
 }
 
-void RecordingSurface::setCurrentXY(float x, float y) {
-    currentX = x;
-    currentY = y;
-}
-
 void RecordingSurface::print(const std::string& utf8) {
-    if (logging) ops.push_back("text " + num(currentX) + " " + num(currentY) + " " + quoted(utf8));
+    if (logging) ops.push_back("text " + num(currentX()) + " " + num(currentY()) + " " + quoted(utf8));
 }
 
 }  // namespace tobrak::headless

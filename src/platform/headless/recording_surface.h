@@ -13,14 +13,12 @@ namespace tobrak::headless {
 class RecordingSurface final : public Surface {
 public:
     void cls() override;
-    void line(float x1, float y1, float x2, float y2, Rgb c) override;
     void box(float x1, float y1, float x2, float y2, Rgb outline, bool filled) override;
     void pset(float x, float y, Rgb c) override;
     void setDrawWidth(int px) override;
     void setFillColor(Rgb c) override;
     void setFontSize(float points) override;
     void setForeColor(Rgb c) override;
-    void setCurrentXY(float x, float y) override;
     void print(const std::string& utf8) override;
 
     // Logging can be switched off where only the state matters (long simulations).
@@ -28,11 +26,13 @@ public:
     std::vector<std::string> ops;
     // Counted whether logged or not.
     long lines = 0;
-    float currentX = 0, currentY = 0;
     float fontSize = 9.0f;
     Rgb foreColor = rgb::Black;
     Rgb fillColor = rgb::Black;
     int drawWidth = 1;
+
+protected:
+    void drawLine(float x1, float y1, float x2, float y2, Rgb c) override;
 
 private:
     void font();

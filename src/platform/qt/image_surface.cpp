@@ -37,9 +37,11 @@ void ImageSurface::cullFor() {
     // pixel and a margin further.
     cull_.w = img_.width();
     cull_.h = img_.height();
-    cull_.near = -kTwipsPerPixel * (width_ + 0.5) - 1.0;
-    cull_.farX = kTwipsPerPixel * (cull_.w / ratio_ + width_ + 0.5) + 1.0;
-    cull_.farY = kTwipsPerPixel * (cull_.h / ratio_ + width_ + 0.5) + 1.0;
+    // The margin of a twip also covers rounding the bounds to float.
+    const double near = -kTwipsPerPixel * (width_ + 0.5) - 1.0;
+    showOnly(static_cast<float>(near), static_cast<float>(near),
+             static_cast<float>(kTwipsPerPixel * (cull_.w / ratio_ + width_ + 0.5) + 1.0),
+             static_cast<float>(kTwipsPerPixel * (cull_.h / ratio_ + width_ + 0.5) + 1.0));
 }
 
 void ImageSurface::resize(QSize logicalSize, qreal pixelRatio) {
@@ -163,16 +165,10 @@ void ImageSurface::cls() {
     touched();
 }
 
-void ImageSurface::line(float x1, float y1, float x2, float y2, Rgb c) {
-    cx_ = x2;
-    cy_ = y2;
+void ImageSurface::drawLine(float x1, float y1, float x2, float y2, Rgb c) {
+    // Lines wholly outside the picture were mostly turned away on the twips; the
+    // rest are decided here, once rounded.
     if (!p_) followSize();
-    // A line wholly outside the picture changes nothing: skip it (the grid spans
-    // the whole axis, and a long or zoomed record draws most of its segments
-    // outside). Most are decided on the twips, before rounding.
-    if ((x1 < cull_.near && x2 < cull_.near) || (y1 < cull_.near && y2 < cull_.near) ||
-        (x1 > cull_.farX && x2 > cull_.farX) || (y1 > cull_.farY && y2 > cull_.farY))
-        return;
     const QPointF a = at(x1, y1), b = at(x2, y2);
     const qreal pad = width_ * ratio_;
     const qreal w = cull_.w, h = cull_.h;
@@ -209,8 +205,7 @@ void ImageSurface::box(float x1, float y1, float x2, float y2, Rgb outline, bool
     usePen(p, outline, width_ * ratio_, Qt::SquareCap);
     p.setBrush(Qt::NoBrush);
     p.drawRect(r.adjusted(0, 0, -ratio_, -ratio_));
-    cx_ = x2;
-    cy_ = y2;
+    moveTo(x2, y2);
     touched();
 }
 
@@ -219,8 +214,7 @@ void ImageSurface::pset(float x, float y, Rgb c) {
     flush();
     const QPointF a = at(x, y);
     p.fillRect(QRectF(a, QSizeF(width_ * ratio_, width_ * ratio_)), qcolor(c));
-    cx_ = x;
-    cy_ = y;
+    moveTo(x, y);
     touched();
 }
 
@@ -230,7 +224,7 @@ void ImageSurface::print(const std::string& utf8) {
     if (!p_) followSize();
     // Points at 96 dpi, in device pixels.
     fontFor(std::max(1, static_cast<int>(std::lround(fontSize_ * 96.0 / 72.0 * ratio_))));
-    const QPointF a = at(cx_, cy_);
+    const QPointF a = at(currentX(), currentY());
     // A text that cannot reach the picture changes nothing: skip it (the labels of
     // the whole axis and the marks of the whole record are written, a screenful shows).
     // Its UTF-8 length is at least its number of characters.

@@ -26,20 +26,20 @@ public:
     // Where the surface belongs to a widget: its current size and pixel ratio,
     // followed before each drawing (a hidden widget gets no resize events).
     std::function<std::pair<QSize, qreal>()> sizeSource;
+    // Takes the size of `sizeSource` now.
+    void followSize();
 
     void cls() override;
-    void line(float x1, float y1, float x2, float y2, Rgb c) override;
     void box(float x1, float y1, float x2, float y2, Rgb outline, bool filled) override;
     void pset(float x, float y, Rgb c) override;
     void setDrawWidth(int px) override;
     void setFillColor(Rgb c) override { fill_ = c; }
     void setFontSize(float points) override;
     void setForeColor(Rgb c) override { fore_ = c; }
-    void setCurrentXY(float x, float y) override {
-        cx_ = x;
-        cy_ = y;
-    }
     void print(const std::string& utf8) override;
+
+protected:
+    void drawLine(float x1, float y1, float x2, float y2, Rgb c) override;
 
 private:
     QPainter& painter();
@@ -59,7 +59,6 @@ private:
     QPointF at(float x, float y) const;
     void cullFor();
     void makeImage(QSize logical, qreal ratio);
-    void followSize();
 
     QImage img_;
     std::unique_ptr<QPainter> p_;
@@ -70,14 +69,12 @@ private:
     Rgb fill_ = rgb::Black;
     Rgb fore_ = rgb::Black;
     float fontSize_ = 9.0f;
-    float cx_ = 0, cy_ = 0;
     bool dirty_ = false;
 
-    // Where a line lies wholly outside: the image in device pixels, and its
-    // edges in twips widened by the pen (for the image size and pen width in force).
+    // The image in device pixels, where a line that reached the drawing is decided
+    // again after rounding (the coarse decision on twips is the base's).
     struct {
         qreal w = 0, h = 0;
-        double near = 0, farX = 0, farY = 0;
     } cull_;
 
     // Lines and dots in the painter's pen, not drawn yet: all of one opaque colour,

@@ -24,11 +24,9 @@ QPen PageSurface::pen(Rgb c) const {
     return pen;
 }
 
-void PageSurface::line(float x1, float y1, float x2, float y2, Rgb c) {
+void PageSurface::drawLine(float x1, float y1, float x2, float y2, Rgb c) {
     p_.setPen(pen(c));
     p_.drawLine(at(x1, y1), at(x2, y2));
-    cx_ = x2;
-    cy_ = y2;
 }
 
 void PageSurface::box(float x1, float y1, float x2, float y2, Rgb outline, bool filled) {
@@ -37,16 +35,14 @@ void PageSurface::box(float x1, float y1, float x2, float y2, Rgb outline, bool 
     p_.setPen(pen(outline));
     p_.setBrush(Qt::NoBrush);
     p_.drawRect(r);
-    cx_ = x2;
-    cy_ = y2;
+    moveTo(x2, y2);
 }
 
 void PageSurface::pset(float x, float y, Rgb c) {
     const double d = width_ * dpi_ / kPenDpi;
     const QPointF a = at(x, y);
     p_.fillRect(QRectF(a.x() - d / 2, a.y() - d / 2, d, d), qcolor(c));
-    cx_ = x;
-    cy_ = y;
+    moveTo(x, y);
 }
 
 void PageSurface::print(const std::string& utf8) {
@@ -55,7 +51,7 @@ void PageSurface::print(const std::string& utf8) {
     p_.setFont(f);
     p_.setPen(qcolor(fore_));
     const QFontMetricsF m(f);
-    const QPointF a = at(cx_, cy_);
+    const QPointF a = at(currentX(), currentY());
     p_.drawText(QPointF(a.x(), a.y() + m.ascent()), QString::fromUtf8(utf8));
 }
 

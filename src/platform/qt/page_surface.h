@@ -13,18 +13,16 @@ public:
     PageSurface(QPainter& painter, double dpi);
 
     void cls() override {}  // a page starts empty and is never cleared
-    void line(float x1, float y1, float x2, float y2, Rgb c) override;
     void box(float x1, float y1, float x2, float y2, Rgb outline, bool filled) override;
     void pset(float x, float y, Rgb c) override;
     void setDrawWidth(int px) override { width_ = px < 1 ? 1 : px; }
     void setFillColor(Rgb c) override { fill_ = c; }
     void setFontSize(float points) override { fontSize_ = points; }
     void setForeColor(Rgb c) override { fore_ = c; }
-    void setCurrentXY(float x, float y) override {
-        cx_ = x;
-        cy_ = y;
-    }
     void print(const std::string& utf8) override;
+
+protected:
+    void drawLine(float x1, float y1, float x2, float y2, Rgb c) override;
 
 private:
     QPointF at(float x, float y) const { return {x * k_, y * k_}; }
@@ -37,7 +35,6 @@ private:
     Rgb fill_ = 0;
     Rgb fore_ = 0;
     float fontSize_ = 9.0f;
-    float cx_ = 0, cy_ = 0;
 };
 
 }  // namespace tobrak::qt

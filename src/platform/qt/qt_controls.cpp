@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include "app/menu.h"
+#include "platform/qt/surface_widget.h"
 #include "platform/qt/twips.h"
 
 namespace tobrak::qt {
@@ -46,6 +47,9 @@ void QtBox::setGeometry(int l, int t, int w, int h) {
     wd_ = w;
     ht_ = h;
     w_->setGeometry(pxRect(l, t, w < 0 ? 0 : w, h < 0 ? 0 : h));
+    // A hidden widget hears of its new size only when shown; its picture may be
+    // drawn on before that, and must know which part it will show.
+    if (auto* s = dynamic_cast<SurfaceWidget*>(w_)) s->surface().followSize();
 }
 
 QtTable::QtTable(QTableWidget* w) : w_(w) {
