@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "app/filedisp.h"
 #include "app/menu.h"
 #include "graph/display_options.h"
@@ -294,6 +296,47 @@ TEST(Redraw, LiveMarkersLandAtTheEndOfTheLine) {
     const auto texts = textsOf(r.ui.Picture2s);
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0], (Text{675.0f, 2765.0f, " 20 "}));
+}
+
+// A long replay takes the games that only count in a loop of its own: it must
+// leave the line, the marks and the state exactly as one game at a time does.
+TEST(Redraw, WholeReplayEqualsOneGameAtATime) {
+    std::mt19937 rng(11);
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+    std::vector<std::uint8_t> bytes;
+    while (bytes.size() < 20000) {
+        const int kind = pick(60);
+        // Runs of bonus games (BB 0x80, RB 0x40), now and then one kind into the other.
+        const int run = kind == 0 ? 25 + pick(6) : kind == 1 ? 8 + pick(5) : 1;
+        for (int k = 0; k < run; ++k) {
+            const std::uint8_t state = kind == 0 ? (pick(8) ? 0x80 : 0x40) : kind == 1 ? 0x40 : 0x00;
+            const std::uint8_t in = static_cast<std::uint8_t>((pick(7) ? 3 : pick(4)) << 4);
+            const std::uint8_t out = static_cast<std::uint8_t>(state ? 8 + pick(8) : pick(3) ? 0 : pick(16));
+            bytes.push_back(state | in | out);
+        }
+    }
+    Replay whole(bytes);
+    Rig one;
+    one.ui.Picture2s.ops.clear();
+    GhpLineInit(one.c);
+    one.c.graph.Ghp_Redraw = true;
+    for (auto b : bytes) Ghp1Disp(one.c, b);
+    one.c.graph.Ghp_Redraw = false;
+
+    EXPECT_EQ(whole.r.ui.Picture2s.ops, one.ui.Picture2s.ops);
+    EXPECT_GT(whole.lines().size(), 1000u);
+    EXPECT_GT(textsOf(whole.r.ui.Picture2s).size(), 100u);
+    const GraphState &a = whole.r.c.graph, &b = one.c.graph;
+    EXPECT_EQ(a.Ghp_In, b.Ghp_In);
+    EXPECT_EQ(a.Ghp_Out, b.Ghp_Out);
+    EXPECT_EQ(a.Ghp_PlotNo, b.Ghp_PlotNo);
+    EXPECT_EQ(a.Ghp_IntvCnt, b.Ghp_IntvCnt);
+    EXPECT_EQ(a.Ghp_LastX, b.Ghp_LastX);
+    EXPECT_EQ(a.Ghp_LastY, b.Ghp_LastY);
+    EXPECT_EQ(a.Ghp_Band, b.Ghp_Band);
+    EXPECT_EQ(a.Ghp_Color, b.Ghp_Color);
+    EXPECT_EQ(whole.r.c.fd.G_In, one.c.fd.G_In);
+    EXPECT_EQ(whole.r.c.fd.G_Ot, one.c.fd.G_Ot);
 }
 
 }  // namespace

@@ -92,6 +92,15 @@ struct GraphState {
     std::int32_t Ghp_IntvCnt = 0;
     std::int32_t Ghp_BBGain = 0;
     std::int32_t Ghp_RBGain = 0;
+    // Medals in at which the next point is plotted, for the step, point number and
+    // scale it was worked out for: a replay asks once a game, the answer changes
+    // once a point.
+    struct {
+        float step = 0.0f;
+        std::int32_t plotNo = 0;
+        float bitBai = 0.0f;
+        double medalsIn = 0.0;
+    } Ghp_NextPlot;
 
     // Zoom selection and the zoom window's line.
     float Zoom_Scl = 10.0f;

@@ -46,6 +46,14 @@ void closeBonus(Core& c, bool& on, bool mark, std::int32_t& gain) {
     gain = 0;
 }
 
+// The medals in at which point number Ghp_PlotNo is plotted.
+double nextPlotAt(GraphState& g) {
+    auto& m = g.Ghp_NextPlot;
+    if (m.plotNo != g.Ghp_PlotNo || m.step != g.Ghp_Step || m.bitBai != g.con_BitBai)
+        m = {g.Ghp_Step, g.Ghp_PlotNo, g.con_BitBai, static_cast<double>(g.Ghp_Step) * g.Ghp_PlotNo / g.con_BitBai};
+    return m.medalsIn;
+}
+
 }  // namespace
 
 void Ghp1Disp(Core& c, std::uint8_t b) {
@@ -65,7 +73,7 @@ void Ghp1Disp(Core& c, std::uint8_t b) {
             break;
     }
     // One plotted point per Ghp_Step medals in.
-    if (static_cast<double>(g.Ghp_Step) * g.Ghp_PlotNo / g.con_BitBai > g.Ghp_In) return;
+    if (nextPlotAt(g) > g.Ghp_In) return;
 
     const float scroll = static_cast<float>(g.Ghp_Scroll);
     const float xN = Ghp_Left + g.con_BitBai * static_cast<float>(g.Ghp_In);
@@ -100,10 +108,42 @@ void Ghp1Disp(Core& c, std::uint8_t b) {
     if (!g.Ghp_BB_On && !g.Ghp_RB_On) g.Ghp_Color = rgb::White;
 }
 
+namespace {
+
+// From game i on, the games that only count: normal games while no bonus is open,
+// up to the one that makes a point due. Ghp1Disp does no more for such a game;
+// run here in a tight loop, they make a long replay cost little beyond its points.
+// Returns the first game that is not one of them.
+std::int32_t countOnlyGames(Core& c, std::int32_t i, std::int32_t end) {
+    GraphState& g = c.graph;
+    if (g.Ghp_BB_On || g.Ghp_RB_On) return i;
+    const double due = nextPlotAt(g);
+    const std::uint8_t* buf = c.rec.Dat_Buf.data();
+    std::int32_t in = g.Ghp_In, out = g.Ghp_Out, j = i;
+    for (; j < end; ++j) {
+        const std::uint8_t b = buf[j];
+        if (bonusState(b) != BonusState::Normal || !(due > in + medalsIn(b))) break;
+        in += medalsIn(b);
+        out += medalsOut(b);
+    }
+    if (j == i) return i;
+    g.Ghp_In = in;
+    g.Ghp_Out = out;
+    g.Ghp_IntvCnt += j - i;
+    c.fd.G_Ot = medalsOut(buf[j - 1]);
+    c.fd.G_In = medalsIn(buf[j - 1]);
+    return j;
+}
+
+}  // namespace
+
 void GhpDispAll(Core& c) {
     const std::int32_t end = std::min(c.rec.Dat_Len, c.rec.Ghp_Pos - 1);
     c.graph.Ghp_Redraw = true;
-    for (std::int32_t i = kHeaderLen; i < end; ++i) Ghp1Disp(c, c.rec.Dat_Buf[i]);
+    for (std::int32_t i = kHeaderLen; i < end;) {
+        i = countOnlyGames(c, i, end);
+        if (i < end) Ghp1Disp(c, c.rec.Dat_Buf[i++]);
+    }
     c.graph.Ghp_Redraw = false;
 }
 
