@@ -182,5 +182,20 @@ TEST(ImageSurfacePixels, LineOutsideStillMovesTheTextPosition) {
     EXPECT_TRUE(ink) << "the text after the outside line is missing";
 }
 
+// Whole twips take a shortcut to their pixel: it must be the pixel of the
+// division, on both sides of zero and at the halves (7.5 twips is half a pixel).
+TEST(ImageSurfacePixels, WholeTwipsLandOnThePixelOfTheDivision) {
+    for (int t = -200000; t <= 200000; ++t) {
+        const float f = static_cast<float>(t);
+        ASSERT_EQ(pixelOfTwips(f), std::floor(f / kTwipsPerPixel + 0.5)) << t;
+    }
+    for (const float f : {7.5f, -7.5f, 22.5f, -22.4f, 1e12f, -1e12f, 16777217.0f})
+        EXPECT_EQ(pixelOfTwips(f), std::floor(f / kTwipsPerPixel + 0.5)) << f;
+    EXPECT_EQ(pixelOfTwips(7.0f), 0.0);
+    EXPECT_EQ(pixelOfTwips(8.0f), 1.0);
+    EXPECT_EQ(pixelOfTwips(-8.0f), -1.0);
+    EXPECT_EQ(pixelOfTwips(-7.0f), 0.0);
+}
+
 }  // namespace
 }  // namespace tobrak::qt

@@ -130,7 +130,6 @@ void ImageSurface::fontFor(int pixelSize) {
     font_ = QFont(QString::fromUtf8(kSurfaceFont));
     font_.setPixelSize(pixelSize);
     const QFontMetricsF m(font_);
-    ascent_ = m.ascent();
     // Generous: a glyph from a fallback font may be wider than this font's widest.
     charReach_ = std::max<qreal>(m.maxWidth(), 2.0 * pixelSize);
     lineReach_ = m.height() + pixelSize;
@@ -151,7 +150,7 @@ void ImageSurface::touched() {
 
 QPointF ImageSurface::at(float x, float y) const {
     // Whole pixels, as the twips would land on the screen, times the ratio.
-    return QPointF(std::floor(x / kTwipsPerPixel + 0.5) * ratio_, std::floor(y / kTwipsPerPixel + 0.5) * ratio_);
+    return QPointF(pixelOfTwips(x) * ratio_, pixelOfTwips(y) * ratio_);
 }
 
 void ImageSurface::cls() {
@@ -220,6 +219,21 @@ void ImageSurface::pset(float x, float y, Rgb c) {
 
 void ImageSurface::setFontSize(float points) { fontSize_ = points; }
 
+const QStaticText& ImageSurface::laidOut(const std::string& utf8) {
+    // A redraw writes the same axis labels and a handful of numbers again and
+    // again; laying a text out costs more than drawing it.
+    if (texts_.size() > 4096) texts_.clear();
+    std::string key = std::to_string(fontPixels_);
+    key += ' ';
+    key += utf8;
+    auto [it, added] = texts_.try_emplace(std::move(key));
+    if (added) {
+        it->second.setText(QString::fromUtf8(utf8));
+        it->second.setTextFormat(Qt::PlainText);
+    }
+    return it->second;
+}
+
 void ImageSurface::print(const std::string& utf8) {
     if (!p_) followSize();
     // Points at 96 dpi, in device pixels.
@@ -236,7 +250,7 @@ void ImageSurface::print(const std::string& utf8) {
     flush();
     useFont(p);
     usePen(p, fore_, 1.0, Qt::SquareCap);
-    p.drawText(QPointF(a.x(), a.y() + ascent_), QString::fromUtf8(utf8));
+    p.drawStaticText(a, laidOut(utf8));
     touched();
 }
 

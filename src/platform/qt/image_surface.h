@@ -3,8 +3,11 @@
 // mapped to pixels (15 twips a pixel, times the screen's pixel ratio).
 #include <QImage>
 #include <QPainter>
+#include <QStaticText>
 #include <functional>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/surface.h"
@@ -54,6 +57,8 @@ private:
     // a redraw hands thousands of lines in a handful of colours.
     void usePen(QPainter& p, Rgb c, qreal width, Qt::PenCapStyle cap);
     void useFont(QPainter& p);
+    // The text laid out once for the font size in force.
+    const QStaticText& laidOut(const std::string& utf8);
     void fontFor(int pixelSize);
     void touched();
     QPointF at(float x, float y) const;
@@ -92,9 +97,9 @@ private:
     // The text font at its pixel size, with the metrics the text placement needs.
     int fontPixels_ = 0;
     QFont font_;
-    qreal ascent_ = 0;
     qreal charReach_ = 0;  // no character's ink reaches further right
     qreal lineReach_ = 0;  // nor further down from the text's top
+    std::unordered_map<std::string, QStaticText> texts_;  // by font pixel size and text
 };
 
 }  // namespace tobrak::qt

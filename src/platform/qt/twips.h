@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QRect>
 #include <QtMath>
+#include <cmath>
+#include <cstdint>
 
 #include "platform/controls.h"
 
@@ -15,6 +17,21 @@ inline int px(double twips) {
 }
 inline int twips(int pixels) {
     return static_cast<int>(pixels * kTwipsPerPixel);
+}
+// The whole pixel a twips value lands on on a surface: floor(t / 15 + 0.5). Most
+// values are whole twips (the grid, the labels); for them it is worked out on
+// integers, and gives the same pixel: (2t + 15) / 30 is never closer to a whole
+// number than 1/30 unless it is one, far beyond the rounding of the division.
+inline double pixelOfTwips(float t) {
+    static_assert(kTwipsPerPixel == 15.0);
+    if (t > -1e9f && t < 1e9f) {
+        const auto i = static_cast<std::int64_t>(t);
+        if (static_cast<float>(i) == t) {
+            const std::int64_t n = 2 * i + 15;
+            return static_cast<double>(n >= 0 ? n / 30 : -((29 - n) / 30));
+        }
+    }
+    return std::floor(t / kTwipsPerPixel + 0.5);
 }
 inline QRect pxRect(int l, int t, int w, int h) {
     return QRect(px(l), px(t), px(w), px(h));
