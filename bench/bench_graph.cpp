@@ -3,6 +3,7 @@
 // on a mouse release.
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QStaticText>
 #include <cmath>
 #include <variant>
 
@@ -39,7 +40,7 @@ BENCHMARK(BM_Redraw)->ArgsProduct({kGames, {0, 1}})->Unit(benchmark::kMicrosecon
 // The floor of the redraw on the Qt surface: the same picture drawn by a bare
 // loop straight into an image of the same size with the same painter settings.
 // What the redraw hands to its surface is captured once, turned into device
-// pixels and culled to what can be seen; the loop replays that.
+// pixels, culled to what can be seen and its texts laid out; the loop replays that.
 class Capture final : public Surface {
 public:
     struct Line {
@@ -102,9 +103,13 @@ public:
                 f.setPixelSize(std::max(1, static_cast<int>(std::lround(t->size * 96.0 / 72.0))));
                 const QFontMetricsF m(f);
                 const QString s = QString::fromUtf8(t->s);
-                const QPointF base = at(t->x, t->y) + QPointF(0, m.ascent());
-                if (!m.boundingRect(s).translated(base).intersects(seen)) continue;
-                ops_.push_back({Kind::Text, base, {}, penIndex(QPen(qt::qcolor(t->c))), fontIndex(f), {}, s});
+                const QPointF top = at(t->x, t->y);
+                if (!m.boundingRect(s).translated(top + QPointF(0, m.ascent())).intersects(seen)) continue;
+                // Laid out beforehand: the loop only draws.
+                QStaticText text(s);
+                text.setTextFormat(Qt::PlainText);
+                text.prepare(QTransform(), f);
+                ops_.push_back({Kind::Text, top, {}, penIndex(QPen(qt::qcolor(t->c))), fontIndex(f), {}, text});
             }
         }
     }
@@ -124,7 +129,7 @@ public:
                 case Kind::Dot: p.fillRect(QRectF(op.a, QSizeF(op.b.x(), op.b.y())), op.colour); break;
                 case Kind::Text:
                     if (op.font != font) p.setFont(fonts_[static_cast<std::size_t>(font = op.font)]);
-                    p.drawText(op.a, op.text);
+                    p.drawStaticText(op.a, op.text);
                     break;
             }
         }
@@ -146,7 +151,7 @@ private:
         QPointF a, b;
         int pen, font;
         QColor colour;
-        QString text;
+        QStaticText text;
     };
     int penIndex(const QPen& pen) {
         for (std::size_t i = 0; i < pens_.size(); ++i)

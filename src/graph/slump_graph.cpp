@@ -1,6 +1,7 @@
 #include "graph/slump_graph.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "app/filedisp.h"
@@ -179,26 +180,33 @@ void GhpStandardRedraw(Core& c, bool originDot) {
 
 void MemoriGhp(Surface& s, const GraphState& g, float scl, float x, std::int32_t y, std::int32_t ox, std::int32_t oy) {
     const double X = x, Y = y, S = scl;
-    auto at = [&](double u, double v) {
-        return std::pair{static_cast<float>(X + S * (u - ox)), static_cast<float>(Y + S * (v - oy))};
-    };
-    auto seg = [&](double u1, double v1, double u2, double v2, Rgb c) {
-        const auto [x1, y1] = at(u1, v1);
-        const auto [x2, y2] = at(u2, v2);
-        s.line(x1, y1, x2, y2, c);
-    };
+    // A surface x depends on the medals in alone, a surface y on the balance alone:
+    // the dashes repeat the same few of them thousands of times, worked out once.
+    auto atX = [&](double u) { return static_cast<float>(X + S * (u - ox)); };
+    auto atY = [&](double v) { return static_cast<float>(Y + S * (v - oy)); };
     const long thousands = std::lround(g.con_Inmax / 1000.0);
     const long hundreds = std::lround(g.con_Inmax / 100.0);
+    const float top = atY(0), bottom = atY(5000);
     s.setDrawWidth(1);
-    for (long k = 1; k <= thousands - 1; ++k)
-        seg(1000.0 * k, 0, 1000.0 * k, 5000, k % 5 == 0 ? graphcolor::Blue : graphcolor::Grid);
-    for (long k = 1; k <= thousands; ++k)
-        for (int j = 0; j < 50; ++j)
-            seg(1000.0 * k - 500, 100.0 * j + 25, 1000.0 * k - 500, 100.0 * j + 75, graphcolor::Grid);
-    for (int k = 1; k <= 5; ++k)
-        seg(0, 1000.0 * k - 500, g.con_Inmax, 1000.0 * k - 500, k == 3 ? graphcolor::Blue : graphcolor::Grid);
-    for (int v = 1000; v <= 4000; v += 1000)
-        for (long j = 0; j <= hundreds - 1; ++j) seg(100.0 * j + 25, v, 100.0 * j + 75, v, graphcolor::Grid);
+    for (long k = 1; k <= thousands - 1; ++k) {
+        const float xk = atX(1000.0 * k);
+        s.line(xk, top, xk, bottom, k % 5 == 0 ? graphcolor::Blue : graphcolor::Grid);
+    }
+    std::array<std::pair<float, float>, 50> dashY;
+    for (int j = 0; j < 50; ++j) dashY[j] = {atY(100.0 * j + 25), atY(100.0 * j + 75)};
+    for (long k = 1; k <= thousands; ++k) {
+        const float xk = atX(1000.0 * k - 500);
+        for (const auto& [y1, y2] : dashY) s.line(xk, y1, xk, y2, graphcolor::Grid);
+    }
+    const float left = atX(0), right = atX(g.con_Inmax);
+    for (int k = 1; k <= 5; ++k) {
+        const float yk = atY(1000.0 * k - 500);
+        s.line(left, yk, right, yk, k == 3 ? graphcolor::Blue : graphcolor::Grid);
+    }
+    for (int v = 1000; v <= 4000; v += 1000) {
+        const float yv = atY(v);
+        for (long j = 0; j <= hundreds - 1; ++j) s.line(atX(100.0 * j + 25), yv, atX(100.0 * j + 75), yv, graphcolor::Grid);
+    }
     // The frame; its small offsets are surface units, not scaled.
     const float L = static_cast<float>(X - S * ox);
     const float R = static_cast<float>(X + S * (g.con_Inmax - ox) + 1);
