@@ -63,13 +63,7 @@ FileDispWindow::FileDispWindow(Core& core) : core_(core) {
 FileDispWindow::~FileDispWindow() = default;
 
 QtLabel* FileDispWindow::label(QWidget* parent, int l, int t, int w, int h, bool opaque, const char* text) {
-    auto* q = new QLabel(QString::fromUtf8(text), parent);
-    q->setGeometry(pxRect(l, t, w, h));
-    q->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    auto lab = std::make_unique<QtLabel>(q, opaque);
-    QtLabel* raw = lab.get();
-    labels_.push_back(std::move(lab));
-    return raw;
+    return labels_.add(parent, pxRect(l, t, w, h), Qt::AlignLeft | Qt::AlignTop, opaque, text);
 }
 
 QtBox* FileDispWindow::box(QWidget* w) {

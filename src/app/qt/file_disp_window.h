@@ -53,7 +53,7 @@ private:
 
     Core& core_;
     QtMenus menus_;
-    std::vector<std::unique_ptr<Label>> labels_;
+    LabelSet labels_;
     std::vector<std::unique_ptr<Box>> boxes_;
     std::unique_ptr<QtCombo> combo_;
     MainControls controls_;

@@ -4,7 +4,6 @@
 #include <QPushButton>
 
 #include "analysis/history_view.h"
-#include "app/qt/placement.h"
 #include "platform/qt/twips.h"
 
 namespace tobrak::qt {
@@ -16,7 +15,7 @@ constexpr int kMargin = 120;
 constexpr int kLine = 270;
 }  // namespace
 
-HistoryWindow::HistoryWindow(Core& core, QWidget* mainWindow) : core_(core), main_(mainWindow) {
+HistoryWindow::HistoryWindow(Core& core, QWidget* mainWindow) : SideWindow(mainWindow), core_(core) {
     setWindowTitle(QString::fromUtf8(kHistoryTitle));
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -55,13 +54,7 @@ HistoryWindow::HistoryWindow(Core& core, QWidget* mainWindow) : core_(core), mai
 }
 
 QtLabel* HistoryWindow::label(int l, int t, int w, int h, const std::string& text) {
-    auto* q = new QLabel(QString::fromStdString(text), this);
-    q->setGeometry(pxRect(l, t, w, h));
-    q->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    auto lab = std::make_unique<QtLabel>(q, false);
-    QtLabel* raw = lab.get();
-    labels_.push_back(std::move(lab));
-    return raw;
+    return labels_.add(this, pxRect(l, t, w, h), Qt::AlignLeft | Qt::AlignVCenter, false, text);
 }
 
 void HistoryWindow::attach(Platform& p) {
@@ -70,17 +63,8 @@ void HistoryWindow::attach(Platform& p) {
 }
 
 void HistoryWindow::setVisible(bool v) {
-    if (v && !placed_ && main_) {
-        placed_ = true;
-        placeBeside(this, main_);
-    }
-    QWidget::setVisible(v);
+    SideWindow::setVisible(v);
     if (v) raise();  // opened again from the menu: in front
 }
-
-int HistoryWindow::clientWidth() const { return twips(width()); }
-int HistoryWindow::clientHeight() const { return twips(height()); }
-int HistoryWindow::outerHeight() const { return twips(frameGeometry().height()); }
-int HistoryWindow::outerWidth() const { return twips(frameGeometry().width()); }
 
 }  // namespace tobrak::qt

@@ -7,26 +7,17 @@
 #include <vector>
 
 #include "app/core.h"
+#include "app/qt/side_window.h"
 #include "platform/qt/qt_controls.h"
 #include "platform/qt/surface_widget.h"
 
 namespace tobrak::qt {
 
-class HistoryWindow final : public QWidget, public FormWindow {
+class HistoryWindow final : public SideWindow {
 public:
     HistoryWindow(Core& core, QWidget* mainWindow);
     void attach(Platform& p);
-
-    int clientWidth() const override;
-    int clientHeight() const override;
-    bool minimized() const override { return isMinimized(); }
-    int outerHeight() const override;
-    void setOuterHeight(int) override {}
-    void setTitle(const std::string& s) override { setWindowTitle(QString::fromStdString(s)); }
-    std::string title() const override { return windowTitle().toStdString(); }
-    int outerWidth() const override;
     void setVisible(bool v) override;
-    bool visible() const override { return isVisible(); }
 
     QTableWidget* table() const { return table_->widget(); }
     QComboBox* profileBox() const { return profileBox_; }
@@ -35,14 +26,12 @@ public:
 private:
     QtLabel* label(int l, int t, int w, int h, const std::string& text = "");
     Core& core_;
-    QWidget* main_;
-    std::vector<std::unique_ptr<QtLabel>> labels_;
+    LabelSet labels_;
     QtLabel *probAll_, *probNormal_, *payout_, *used_, *reliability_;
     std::unique_ptr<QtTable> table_;
     QComboBox* profileBox_;
     std::unique_ptr<QtCombo> profile_;
     SurfaceWidget* bars_;
-    bool placed_ = false;
 };
 
 }  // namespace tobrak::qt

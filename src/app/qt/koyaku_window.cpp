@@ -3,12 +3,11 @@
 #include <QLabel>
 
 #include "analysis/koyaku.h"
-#include "app/qt/placement.h"
 #include "platform/qt/twips.h"
 
 namespace tobrak::qt {
 
-KoyakuWindow::KoyakuWindow(QWidget* mainWindow) : main_(mainWindow) {
+KoyakuWindow::KoyakuWindow(QWidget* mainWindow) : SideWindow(mainWindow) {
     setWindowTitle(QString::fromUtf8(kKoyakuTitle));
     setFixedSize(px(4140), px(4230));
     box(0, 0, 1935, 315, rgb::Cyan, Qt::AlignCenter, "スランプゲーム中");
@@ -24,16 +23,11 @@ KoyakuWindow::KoyakuWindow(QWidget* mainWindow) : main_(mainWindow) {
 }
 
 QtLabel* KoyakuWindow::box(int l, int t, int w, int h, Rgb back, Qt::Alignment align, const std::string& text) {
-    auto* q = new QLabel(QString::fromStdString(text), this);
-    q->setGeometry(pxRect(l, t, w, h));
-    q->setAlignment(align);
-    q->setFrameShape(QFrame::Box);  // read-only boxes, as text boxes look
-    q->setLineWidth(1);
-    auto lab = std::make_unique<QtLabel>(q, true);
+    QtLabel* lab = labels_.add(this, pxRect(l, t, w, h), align, true, text);
+    lab->widget()->setFrameShape(QFrame::Box);  // read-only boxes, as text boxes look
+    lab->widget()->setLineWidth(1);
     lab->setBackColor(back);
-    QtLabel* raw = lab.get();
-    labels_.push_back(std::move(lab));
-    return raw;
+    return lab;
 }
 
 void KoyakuWindow::attach(Platform& p) {
@@ -44,17 +38,5 @@ void KoyakuWindow::attach(Platform& p) {
     }
 }
 
-void KoyakuWindow::setVisible(bool v) {
-    if (v && !placed_ && main_) {
-        placed_ = true;
-        placeBeside(this, main_);
-    }
-    QWidget::setVisible(v);
-}
-
-int KoyakuWindow::clientWidth() const { return twips(width()); }
-int KoyakuWindow::clientHeight() const { return twips(height()); }
-int KoyakuWindow::outerHeight() const { return twips(frameGeometry().height()); }
-int KoyakuWindow::outerWidth() const { return twips(frameGeometry().width()); }
 
 }  // namespace tobrak::qt

@@ -6,32 +6,20 @@
 #include <vector>
 
 #include "app/core.h"
+#include "app/qt/side_window.h"
 #include "platform/qt/qt_controls.h"
 
 namespace tobrak::qt {
 
-class KoyakuWindow final : public QWidget, public FormWindow {
+class KoyakuWindow final : public SideWindow {
 public:
     explicit KoyakuWindow(QWidget* mainWindow);
     void attach(Platform& p);
 
-    int clientWidth() const override;
-    int clientHeight() const override;
-    bool minimized() const override { return isMinimized(); }
-    int outerHeight() const override;
-    void setOuterHeight(int) override {}
-    void setTitle(const std::string& s) override { setWindowTitle(QString::fromStdString(s)); }
-    std::string title() const override { return windowTitle().toStdString(); }
-    int outerWidth() const override;
-    void setVisible(bool v) override;
-    bool visible() const override { return isVisible(); }
-
 private:
     QtLabel* box(int l, int t, int w, int h, Rgb back, Qt::Alignment align, const std::string& text);
-    std::vector<std::unique_ptr<QtLabel>> labels_;
+    LabelSet labels_;
     std::array<QtLabel*, 16> text2_{}, text4_{};
-    QWidget* main_;
-    bool placed_ = false;
 };
 
 }  // namespace tobrak::qt

@@ -2,16 +2,13 @@
 
 #include <QCloseEvent>
 
-#include "app/qt/placement.h"
 #include "graph/zoom.h"
 #include "platform/qt/twips.h"
 
 namespace tobrak::qt {
 
-int ZoomDispWindow::twips(int pixels) { return qt::twips(pixels); }
-
 ZoomDispWindow::ZoomDispWindow(Core& core, QWidget* mainWindow)
-    : core_(core), main_(mainWindow), surface_(new SurfaceWidget(this, 0x008000)), surfaceBox_(surface_) {
+    : SideWindow(mainWindow), core_(core), surface_(new SurfaceWidget(this, 0x008000)), surfaceBox_(surface_) {
     setWindowTitle(QStringLiteral("　４倍拡大"));
     setAutoFillBackground(true);
     QPalette p = palette();
@@ -30,15 +27,6 @@ void ZoomDispWindow::attach(Platform& p) {
     p.Zoom = &surface_->surface();
 }
 
-void ZoomDispWindow::setVisible(bool v) {
-    // The first time it opens, it stands beside the main window rather than over it.
-    if (v && !placed_ && main_) {
-        placed_ = true;
-        placeBeside(this, main_);
-    }
-    QWidget::setVisible(v);
-}
-
 void ZoomDispWindow::setOuterHeight(int t) { resize(width(), height() + px(t) - frameGeometry().height()); }
 
 void ZoomDispWindow::resizeEvent(QResizeEvent* e) {
@@ -49,7 +37,7 @@ void ZoomDispWindow::resizeEvent(QResizeEvent* e) {
 void ZoomDispWindow::closeEvent(QCloseEvent* e) {
     if (loaded_) ZoomDisp_Form_QueryUnload(core_);
     e->accept();
-    if (main_) main_->activateWindow();
+    if (mainWindow()) mainWindow()->activateWindow();
 }
 
 }  // namespace tobrak::qt

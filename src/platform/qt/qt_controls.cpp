@@ -41,6 +41,14 @@ void QtLabel::setForeColor(Rgb c) {
     w_->setPalette(p);
 }
 
+QtLabel* LabelSet::add(QWidget* parent, const QRect& at, Qt::Alignment align, bool opaque, const std::string& utf8) {
+    auto* q = new QLabel(QString::fromStdString(utf8), parent);
+    q->setGeometry(at);
+    q->setAlignment(align);
+    labels_.push_back(std::make_unique<QtLabel>(q, opaque));
+    return labels_.back().get();
+}
+
 void QtBox::setGeometry(int l, int t, int w, int h) {
     l_ = l;
     t_ = t;

@@ -9,6 +9,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/core.h"
 
@@ -35,6 +37,15 @@ private:
     std::string caption_;
     Rgb back_ = rgb::White;
     Rgb fore_ = rgb::Black;
+};
+
+// The labels of a window, made at their pixel places and kept for its lifetime.
+class LabelSet {
+public:
+    QtLabel* add(QWidget* parent, const QRect& at, Qt::Alignment align, bool opaque, const std::string& utf8);
+
+private:
+    std::vector<std::unique_ptr<QtLabel>> labels_;
 };
 
 class QtBox final : public Box {
