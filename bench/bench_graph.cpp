@@ -61,7 +61,9 @@ public:
     std::vector<std::variant<Line, Dot, Text>> ops;
 
     void cls() override { ops.clear(); }
-    void drawLine(float x1, float y1, float x2, float y2, Rgb c) override { ops.emplace_back(Line{x1, y1, x2, y2, c, w_}); }
+    void drawLine(float x1, float y1, float x2, float y2, Rgb c) override {
+        ops.emplace_back(Line{x1, y1, x2, y2, c, w_});
+    }
     void box(float, float, float, float, Rgb, bool) override { boxes_ = true; }
     void pset(float x, float y, Rgb c) override { ops.emplace_back(Dot{x, y, c, w_}); }
     void setDrawWidth(int px) override { w_ = px < 1 ? 1 : px; }

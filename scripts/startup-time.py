@@ -5,17 +5,23 @@ e.g. `xvfb-run -a scripts/startup-time.py build/src/tobrak 7`. Prints one JSON
 object: every run's milliseconds and their median."""
 import json
 import os
+import shutil
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 
 def once(program):
-    env = dict(os.environ, TOBRAK_FIRST_PAINT="quit")
+    # A state folder of its own: a session journal left by an earlier crash would
+    # stop the start at its restore question.
+    state = tempfile.mkdtemp(prefix="tobrak-startup-")
+    env = dict(os.environ, TOBRAK_FIRST_PAINT="quit", XDG_STATE_HOME=state)
     start = time.time_ns()
     run = subprocess.run([program], env=env, stderr=subprocess.PIPE, stdout=subprocess.DEVNULL, timeout=60,
                          text=True)
+    shutil.rmtree(state, ignore_errors=True)
     for line in run.stderr.splitlines():
         if line.startswith("first-paint "):
             return (int(line.split()[1]) * 1000 - start) / 1e6

@@ -205,7 +205,8 @@ void MemoriGhp(Surface& s, const GraphState& g, float scl, float x, std::int32_t
     }
     for (int v = 1000; v <= 4000; v += 1000) {
         const float yv = atY(v);
-        for (long j = 0; j <= hundreds - 1; ++j) s.line(atX(100.0 * j + 25), yv, atX(100.0 * j + 75), yv, graphcolor::Grid);
+        for (long j = 0; j <= hundreds - 1; ++j)
+            s.line(atX(100.0 * j + 25), yv, atX(100.0 * j + 75), yv, graphcolor::Grid);
     }
     // The frame; its small offsets are surface units, not scaled.
     const float L = static_cast<float>(X - S * ox);

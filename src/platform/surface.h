@@ -54,7 +54,9 @@ protected:
     void moveTo(float x, float y) { setCurrentXY(x, y); }
 
 private:
-    static bool beyond(float a, float b, float low, float high) { return (a < low && b < low) || (a > high && b > high); }
+    static bool beyond(float a, float b, float low, float high) {
+        return (a < low && b < low) || (a > high && b > high);
+    }
     struct Shown {
         float left = -std::numeric_limits<float>::infinity();
         float top = -std::numeric_limits<float>::infinity();

@@ -38,5 +38,4 @@ void KoyakuWindow::attach(Platform& p) {
     }
 }
 
-
 }  // namespace tobrak::qt
