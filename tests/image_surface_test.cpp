@@ -182,15 +182,27 @@ TEST(ImageSurfacePixels, LineOutsideStillMovesTheTextPosition) {
     EXPECT_TRUE(ink) << "the text after the outside line is missing";
 }
 
-// Whole twips take a shortcut to their pixel: it must be the pixel of the
-// division, on both sides of zero and at the halves (7.5 twips is half a pixel).
-TEST(ImageSurfacePixels, WholeTwipsLandOnThePixelOfTheDivision) {
+// Whole twips take a shortcut to their pixel: it must be the division's pixel,
+// on both sides of zero and at the halves (7.5 twips is half a pixel), and the
+// other values must still get theirs.
+TEST(ImageSurfacePixels, TwipsLandOnThePixelOfTheDivision) {
+    auto division = [](float f) { return std::floor(f / kTwipsPerPixel + 0.5); };
     for (int t = -200000; t <= 200000; ++t) {
         const float f = static_cast<float>(t);
-        ASSERT_EQ(pixelOfTwips(f), std::floor(f / kTwipsPerPixel + 0.5)) << t;
+        ASSERT_EQ(pixelOfTwips(f), division(f)) << t;
+        const float h = f + 0.5f;  // the halves: 7.5, 22.5, ... are the pixel edges
+        ASSERT_EQ(pixelOfTwips(h), division(h)) << h;
     }
-    for (const float f : {7.5f, -7.5f, 22.5f, -22.4f, 1e12f, -1e12f, 16777217.0f})
-        EXPECT_EQ(pixelOfTwips(f), std::floor(f / kTwipsPerPixel + 0.5)) << f;
+    std::mt19937 rng(5);
+    for (const float range : {10.0f, 1000.0f, 1e5f, 1e7f, 3e7f}) {
+        std::uniform_real_distribution<float> any(-range, range);
+        for (int i = 0; i < 200000; ++i) {
+            const float f = any(rng);
+            ASSERT_EQ(pixelOfTwips(f), division(f)) << f;
+        }
+    }
+    for (const float f : {7.5f, -7.5f, 22.5f, -22.4f, 1e-30f, -3e-7f, 99999992.0f, -99999992.0f, 1e8f, 1e12f, -1e12f})
+        EXPECT_EQ(pixelOfTwips(f), division(f)) << f;
     EXPECT_EQ(pixelOfTwips(7.0f), 0.0);
     EXPECT_EQ(pixelOfTwips(8.0f), 1.0);
     EXPECT_EQ(pixelOfTwips(-8.0f), -1.0);

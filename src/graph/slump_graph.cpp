@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 #include "app/filedisp.h"
 #include "graph/zoom.h"
@@ -203,10 +204,11 @@ void MemoriGhp(Surface& s, const GraphState& g, float scl, float x, std::int32_t
         const float yk = atY(1000.0 * k - 500);
         s.line(left, yk, right, yk, k == 3 ? graphcolor::Blue : graphcolor::Grid);
     }
+    std::vector<std::pair<float, float>> dotX(static_cast<std::size_t>(std::max(hundreds, 0L)));
+    for (std::size_t j = 0; j < dotX.size(); ++j) dotX[j] = {atX(100.0 * j + 25), atX(100.0 * j + 75)};
     for (int v = 1000; v <= 4000; v += 1000) {
         const float yv = atY(v);
-        for (long j = 0; j <= hundreds - 1; ++j)
-            s.line(atX(100.0 * j + 25), yv, atX(100.0 * j + 75), yv, graphcolor::Grid);
+        for (const auto& [x1, x2] : dotX) s.line(x1, yv, x2, yv, graphcolor::Grid);
     }
     // The frame; its small offsets are surface units, not scaled.
     const float L = static_cast<float>(X - S * ox);

@@ -89,9 +89,9 @@ namespace {
 enum Direction { Down = 1, Up = 2, Right = 4, Left = 8 };
 }  // namespace
 
-int ImageSurface::reverse(int dir) { return dir == Down ? Up : dir == Up ? Down : dir == Right ? Left : Right; }
+inline int ImageSurface::reverse(int dir) { return dir == Down ? Up : dir == Up ? Down : dir == Right ? Left : Right; }
 
-int ImageSurface::batchDirection(QPointF a, QPointF b) const {
+inline int ImageSurface::batchDirection(QPointF a, QPointF b) const {
     // Only thin lines on whole pixels (drawn line by line, as from a path), and
     // only where Qt cuts nothing off them, or cuts them along their own axis: then
     // the direction Qt sees is the one seen here. 0: the line is drawn alone.
@@ -222,12 +222,11 @@ void ImageSurface::setFontSize(float points) { fontSize_ = points; }
 const QStaticText& ImageSurface::laidOut(const std::string& utf8) {
     // A redraw writes the same axis labels and a handful of numbers again and
     // again; laying a text out costs more than drawing it.
-    if (texts_.size() > 4096) texts_.clear();
-    std::string key = std::to_string(fontPixels_);
-    key += ' ';
-    key += utf8;
-    auto [it, added] = texts_.try_emplace(std::move(key));
-    if (added) {
+    auto& texts = texts_[fontPixels_];
+    if (texts.size() > 4096) texts.clear();
+    auto it = texts.find(utf8);
+    if (it == texts.end()) {
+        it = texts.try_emplace(utf8).first;
         it->second.setText(QString::fromUtf8(utf8));
         it->second.setTextFormat(Qt::PlainText);
     }

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QStaticText>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -97,9 +98,9 @@ private:
     // The text font at its pixel size, with the metrics the text placement needs.
     int fontPixels_ = 0;
     QFont font_;
-    qreal charReach_ = 0;                                 // no character's ink reaches further right
-    qreal lineReach_ = 0;                                 // nor further down from the text's top
-    std::unordered_map<std::string, QStaticText> texts_;  // by font pixel size and text
+    qreal charReach_ = 0;                                                // no character's ink reaches further right
+    qreal lineReach_ = 0;                                                // nor further down from the text's top
+    std::map<int, std::unordered_map<std::string, QStaticText>> texts_;  // by font pixel size, then text
 };
 
 }  // namespace tobrak::qt

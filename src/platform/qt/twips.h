@@ -24,11 +24,11 @@ inline int twips(int pixels) {
 // number than 1/30 unless it is one, far beyond the rounding of the division.
 inline double pixelOfTwips(float t) {
     static_assert(kTwipsPerPixel == 15.0);
-    if (t > -1e9f && t < 1e9f) {
-        const auto i = static_cast<std::int64_t>(t);
+    if (t > -1e8f && t < 1e8f) {
+        const auto i = static_cast<std::int32_t>(t);
         if (static_cast<float>(i) == t) {
-            const std::int64_t n = 2 * i + 15;
-            return static_cast<double>(n >= 0 ? n / 30 : -((29 - n) / 30));
+            const std::int32_t n = 2 * i + 15;
+            return n >= 0 ? n / 30 : -((29 - n) / 30);
         }
     }
     return std::floor(t / kTwipsPerPixel + 0.5);
