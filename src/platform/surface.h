@@ -50,8 +50,6 @@ protected:
     // Lines wholly left of `left`, right of `right`, above `top` or below `bottom`
     // (twips) change nothing on this surface. The bounds must allow for the pen.
     void showOnly(float left, float top, float right, float bottom) { shown_ = {left, top, right, bottom}; }
-    void showAll() { shown_ = Shown{}; }
-    void moveTo(float x, float y) { setCurrentXY(x, y); }
 
 private:
     static bool beyond(float a, float b, float low, float high) {

@@ -39,14 +39,14 @@ void RecordingSurface::drawLine(float x1, float y1, float x2, float y2, Rgb c) {
 }
 
 void RecordingSurface::box(float x1, float y1, float x2, float y2, Rgb outline, bool filled) {
-    moveTo(x2, y2);
+    setCurrentXY(x2, y2);
     if (logging)
         ops.push_back("box " + num(x1) + " " + num(y1) + " " + num(x2) + " " + num(y2) + " " + hex(outline) + " " +
                       (filled ? hex(fillColor) : std::string("-")));
 }
 
 void RecordingSurface::pset(float x, float y, Rgb c) {
-    moveTo(x, y);
+    setCurrentXY(x, y);
     if (logging) ops.push_back("pset " + num(x) + " " + num(y) + " " + hex(c));
 }
 

@@ -204,7 +204,7 @@ void ImageSurface::box(float x1, float y1, float x2, float y2, Rgb outline, bool
     usePen(p, outline, width_ * ratio_, Qt::SquareCap);
     p.setBrush(Qt::NoBrush);
     p.drawRect(r.adjusted(0, 0, -ratio_, -ratio_));
-    moveTo(x2, y2);
+    setCurrentXY(x2, y2);
     touched();
 }
 
@@ -213,7 +213,7 @@ void ImageSurface::pset(float x, float y, Rgb c) {
     flush();
     const QPointF a = at(x, y);
     p.fillRect(QRectF(a, QSizeF(width_ * ratio_, width_ * ratio_)), qcolor(c));
-    moveTo(x, y);
+    setCurrentXY(x, y);
     touched();
 }
 

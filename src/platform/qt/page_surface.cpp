@@ -35,14 +35,14 @@ void PageSurface::box(float x1, float y1, float x2, float y2, Rgb outline, bool 
     p_.setPen(pen(outline));
     p_.setBrush(Qt::NoBrush);
     p_.drawRect(r);
-    moveTo(x2, y2);
+    setCurrentXY(x2, y2);
 }
 
 void PageSurface::pset(float x, float y, Rgb c) {
     const double d = width_ * dpi_ / kPenDpi;
     const QPointF a = at(x, y);
     p_.fillRect(QRectF(a.x() - d / 2, a.y() - d / 2, d, d), qcolor(c));
-    moveTo(x, y);
+    setCurrentXY(x, y);
 }
 
 void PageSurface::print(const std::string& utf8) {
