@@ -13,7 +13,7 @@ inline unsigned long now = 0;
 inline std::map<std::uint8_t, int> levels;  // pin → LOW/HIGH; unset pins read HIGH (pull-up)
 
 struct SerialPort {
-    std::deque<std::uint8_t> rx;  // bytes from the PC
+    std::deque<std::uint8_t> rx;   // bytes from the PC
     std::vector<std::uint8_t> tx;  // bytes to the PC
     void begin(unsigned long) {}
     int available() const { return static_cast<int>(rx.size()); }

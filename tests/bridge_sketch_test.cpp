@@ -104,7 +104,7 @@ TEST_F(BridgeSketch, BonusLevelsGiveStartEndCodesAndLampBits) {
 TEST_F(BridgeSketch, PayoutOverlappingTheNextBetStaysWithItsGame) {
     pulse(sketch::PIN_IN, 3);
     run(450);
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 12; ++i) {
         set(sketch::PIN_OUT, true);
         if (i >= 4 && i < 7) set(sketch::PIN_IN, true);
         run(50);
@@ -114,7 +114,7 @@ TEST_F(BridgeSketch, PayoutOverlappingTheNextBetStaysWithItsGame) {
     }
     run(450);
     Codes want{3};
-    want.insert(want.end(), 10, 16);
+    want.insert(want.end(), 12, 16);
     want.push_back(3);
     EXPECT_EQ(takeAll(), want);
 }
