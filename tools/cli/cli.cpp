@@ -41,6 +41,10 @@ const char* const kUsage =
     "                             (HH: a read of byte 0xHH, --: a failed read, tick: blink tick)\n"
     "  simulate [--seed N] [--speed X] [--games N] [--fast] [--save OUT.slt] [--journal DIR]\n"
     "                             record the built-in simulated machine, printing the live state\n"
+    "  record --board none|sim|serial:PATH[,BAUD]|edges:PATH[,BAUD]|usbio[:SERIAL]\n"
+    "         [--seed N] [--speed X] [--games N] [--journal DIR] [--save OUT.slt]\n"
+    "                             record from a board as the window does, one line per game\n"
+    "  boards                     the serial ports and USB HID I/O boards this computer sees\n"
     "  journal DIR [--save OUT.slt]\n"
     "                             the record a session journal holds (after a crash)\n";
 
@@ -87,6 +91,8 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     if (cmd == "render") return render(rest, err);
     if (cmd == "print") return printPdf(rest, err);
     if (cmd == "simulate") return simulate(rest, out, err);
+    if (cmd == "record") return record(rest, out, err);
+    if (cmd == "boards") return boards(out);
     if (cmd == "--help" || cmd == "-h" || cmd == "help") {
         out << kUsage;
         return 0;

@@ -20,6 +20,8 @@ int exportCsv(const std::vector<std::string>& args, std::ostream& err);
 int history(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int estimate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int record(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int boards(std::ostream& out);
 
 // Shared by the commands.
 int usage(std::ostream& err, const std::string& why);

@@ -1,0 +1,192 @@
+// `record`: the window program's acquisition without the window. The same poll,
+// handlers, rules and journal run against any board; one line is printed after
+// every game, the totals at the end. `simulate` is `record --board sim`.
+#include <QCoreApplication>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <memory>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "acquisition/rs232.h"
+#include "commands.h"
+#include "platform/edge_board.h"
+#include "platform/headless/memory_ui.h"
+#include "platform/qt/serial_board.h"
+#include "platform/qt/serial_lines.h"
+#include "platform/sim_board.h"
+#include "record/file_commands.h"
+#include "record/journal.h"
+#include "report.h"
+
+namespace tobrak::cli {
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+void onSignal(int) { g_stop = 1; }
+
+bool parseNumber(const std::string& s, double& v) {
+    char* end = nullptr;
+    v = std::strtod(s.c_str(), &end);
+    return end && *end == '\0' && !s.empty();
+}
+
+std::string stateLine(const Core& c, const headless::HeadlessUi& ui) {
+    const Counters& n = c.cnt;
+    std::string s = std::to_string(c.rec.games()) + "G  IN " + std::to_string(n.Tot_In) + "  OUT " +
+                    std::to_string(n.Tot_Out) + "  差枚 " + std::to_string(n.Tot_Out - n.Tot_In) + "  BB " +
+                    std::to_string(n.BB_Cnt) + "  RB " + std::to_string(n.RB_Cnt) + "  ボーナス間隔 " +
+                    std::to_string(n.Bonus_Intv) + "G";
+    if (c.rs.DaiBB_On) s += "  [ＢＢ中 " + std::to_string(n.BB_Gain) + "枚]";
+    if (c.rs.DaiRB_On) s += "  [ＲＢ中 " + std::to_string(n.RB_Gain) + "枚]";
+    return s + "  |" + ui.Label1.caption() + " |" + ui.Label12.caption();
+}
+
+// The board chosen by --board, with what it needs kept alive beside it.
+struct Device {
+    std::unique_ptr<QCoreApplication> app;  // the serial ports want one
+    std::unique_ptr<LineSource> link;
+    std::unique_ptr<Board> board;
+    const EdgeDecoder* decoder = nullptr;
+    std::string what;
+};
+
+void needCoreApp(Device& d) {
+    if (QCoreApplication::instance()) return;
+    static int argc = 1;
+    static char name[] = "tobrak-cli";
+    static char* argv[] = {name, nullptr};
+    d.app = std::make_unique<QCoreApplication>(argc, argv);
+}
+
+// Empty on success, otherwise what is wrong with the option.
+std::string openDevice(const std::string& kind, const SimOptions& sim, Device& d) {
+    std::string path;
+    std::int32_t baud = 0;
+    if (kind == "none") {
+        d.what = "no board";
+    } else if (kind == "sim") {
+        d.board = std::make_unique<SimBoard>(sim);
+        std::ostringstream s;
+        s << "the simulated machine (seed " << sim.seed << ", speed " << sim.speed << ")";
+        d.what = s.str();
+    } else if (parsePortOption("serial", kind, path, baud)) {
+        needCoreApp(d);
+        d.board = std::make_unique<qt::SerialBoard>(QString::fromStdString(path), baud);
+        d.what = "the serial bridge " + path;
+    } else if (parsePortOption("edges", kind, path, baud)) {
+        needCoreApp(d);
+        d.link = std::make_unique<qt::SerialLines>(QString::fromStdString(path), baud);
+        auto edges = std::make_unique<EdgeBoard>(*d.link);
+        d.decoder = &edges->decoder();
+        d.board = std::move(edges);
+        d.what = "the edge board " + path;
+    } else {
+        return "unknown board '" + kind + "' (none, sim, serial:PATH[,BAUD], edges:PATH[,BAUD] or usbio[:SERIAL])";
+    }
+    return {};
+}
+
+}  // namespace
+
+int record(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    SimOptions opt;
+    std::string kind = "none";
+    long games = 0;  // 0: until interrupted
+    bool fast = false, simOnly = false;
+    std::string savePath, journalDir;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        double v = 0;
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--fast") {
+            fast = simOnly = true;
+        } else if (a == "--board" && hasValue) {
+            kind = args[++i];
+        } else if (a == "--seed" && hasValue && parseNumber(args[i + 1], v) && v >= 0) {
+            opt.seed = static_cast<std::uint64_t>(v);
+            simOnly = true;
+            ++i;
+        } else if (a == "--speed" && hasValue && parseNumber(args[i + 1], v) && v > 0 && v <= 1000) {
+            opt.speed = v;
+            simOnly = true;
+            ++i;
+        } else if (a == "--games" && hasValue && parseNumber(args[i + 1], v) && v >= 0 && v <= kDatMax - kHeaderLen) {
+            games = static_cast<long>(v);
+            ++i;
+        } else if (a == "--save" && hasValue) {
+            savePath = args[++i];
+        } else if (a == "--journal" && hasValue) {
+            journalDir = args[++i];
+        } else {
+            return usage(err, "record: bad or incomplete option '" + a + "'");
+        }
+    }
+    if (simOnly && kind != "sim") return usage(err, "record: --seed, --speed and --fast are for --board sim");
+
+    Device dev;
+    if (const std::string why = openDevice(kind, opt, dev); !why.empty()) return usage(err, "record: " + why);
+    headless::HeadlessApp app(dev.board.get());
+    Core& c = app.core;
+    std::unique_ptr<Journal> journal;
+    if (!journalDir.empty()) {
+        std::string error;
+        journal = Journal::open(journalDir, error);
+        if (!journal) return fileError(err, error);
+        if (journal->recovered()) {
+            // Never written over: it may be the only copy of an interrupted session.
+            return fileError(err, "the journal in " + journalDir +
+                                      " holds a record an earlier session left; recover it with 'tobrak-cli "
+                                      "journal " +
+                                      journalDir + " --save OUT.slt' or record into another folder");
+        }
+        journal->begin(c.rec, currentOptions(c));
+        c.ui.journal = journal.get();
+    }
+    g_stop = 0;
+    auto oldInt = std::signal(SIGINT, onSignal);
+    auto oldTerm = std::signal(SIGTERM, onSignal);
+
+    out << "ＴＯＢＲＡＫ: recording " << dev.what << "; Ctrl-C stops\n";
+    std::int32_t shown = c.rec.Dat_Len;
+    std::string note;
+    auto next = std::chrono::steady_clock::now();
+    while (!g_stop && (games == 0 || c.rec.games() < games) && !c.rec.full()) {
+        app.run(kPollMs);
+        if (c.rec.Dat_Len != shown) {
+            shown = c.rec.Dat_Len;
+            out << stateLine(c, app.ui) << "\n" << std::flush;
+        }
+        if (dev.decoder && dev.decoder->note() != note) {
+            note = dev.decoder->note();
+            err << note << "\n" << std::flush;
+        }
+        if (!fast) {
+            next += std::chrono::milliseconds(kPollMs);
+            std::this_thread::sleep_until(next);
+        }
+    }
+    std::signal(SIGINT, oldInt);
+    std::signal(SIGTERM, oldTerm);
+
+    const auto pages = showPages(c);
+    Json j;
+    j["games"] = c.rec.games();
+    j["counters"] = countersJson(c);
+    j["pages"] = pagesJson(pages);
+    out << j.dump(2) << "\n";
+    if (!savePath.empty()) {
+        if (const int rc = saveRecord(c, savePath, err); rc != 0) {
+            if (journal) err << "the record stays in the journal in " << journalDir << "\n";
+            return rc;
+        }
+    }
+    if (journal) journal->closeNormally();
+    return 0;
+}
+
+}  // namespace tobrak::cli
