@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "commands.h"
+#include "platform/hid/hidapi_link.h"
 
 namespace tobrak::cli {
 
@@ -28,6 +29,18 @@ int boards(std::ostream& out) {
         }
         out << "\n    --board serial:" << path << " (a serial bridge) or --board edges:" << path
             << " (an edge board)\n";
+    }
+    const auto hid = listHidBoards();
+    out << "USB HID I/O boards: " << hid.size() << "\n";
+    for (const HidBoardInfo& h : hid) {
+        char id[16];
+        std::snprintf(id, sizeof id, "%04x:%04x", h.vendor, h.product);
+        out << "  " << id << "  " << h.product_name << "  serial " << (h.serial.empty() ? "-" : h.serial) << "  "
+            << h.path << "\n";
+        if (h.known)
+            out << "    --board usbio" << (h.serial.empty() ? "" : ":" + h.serial) << "\n";
+        else
+            out << "    not a board this program knows\n";
     }
     return 0;
 }

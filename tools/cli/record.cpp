@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <sstream>
@@ -15,6 +16,7 @@
 #include "commands.h"
 #include "platform/edge_board.h"
 #include "platform/headless/memory_ui.h"
+#include "platform/hid/hidapi_link.h"
 #include "platform/qt/serial_board.h"
 #include "platform/qt/serial_lines.h"
 #include "platform/sim_board.h"
@@ -50,8 +52,10 @@ std::string stateLine(const Core& c, const headless::HeadlessUi& ui) {
 struct Device {
     std::unique_ptr<QCoreApplication> app;  // the serial ports want one
     std::unique_ptr<LineSource> link;
+    std::unique_ptr<HidLink> hid;
     std::unique_ptr<Board> board;
     const EdgeDecoder* decoder = nullptr;
+    std::function<std::string()> error = [] { return std::string(); };
     std::string what;
 };
 
@@ -65,7 +69,7 @@ void needCoreApp(Device& d) {
 
 // Empty on success, otherwise what is wrong with the option.
 std::string openDevice(const std::string& kind, const SimOptions& sim, Device& d) {
-    std::string path;
+    std::string path, serial;
     std::int32_t baud = 0;
     if (kind == "none") {
         d.what = "no board";
@@ -76,15 +80,24 @@ std::string openDevice(const std::string& kind, const SimOptions& sim, Device& d
         d.what = s.str();
     } else if (parsePortOption("serial", kind, path, baud)) {
         needCoreApp(d);
-        d.board = std::make_unique<qt::SerialBoard>(QString::fromStdString(path), baud);
+        auto serialBoard = std::make_unique<qt::SerialBoard>(QString::fromStdString(path), baud);
+        d.error = [b = serialBoard.get()] { return b->lastError().toStdString(); };
+        d.board = std::move(serialBoard);
         d.what = "the serial bridge " + path;
     } else if (parsePortOption("edges", kind, path, baud)) {
         needCoreApp(d);
         d.link = std::make_unique<qt::SerialLines>(QString::fromStdString(path), baud);
         auto edges = std::make_unique<EdgeBoard>(*d.link);
         d.decoder = &edges->decoder();
+        d.error = [b = edges.get()] { return b->lastError(); };
         d.board = std::move(edges);
         d.what = "the edge board " + path;
+    } else if (parseUsbIoOption(kind, serial)) {
+        d.hid = std::make_unique<HidapiLink>();
+        auto usb = std::make_unique<UsbIoBoard>(*d.hid, serial);
+        d.error = [b = usb.get()] { return b->lastError(); };
+        d.board = std::move(usb);
+        d.what = serial.empty() ? std::string("the USB-IO board") : "the USB-IO board " + serial;
     } else {
         return "unknown board '" + kind + "' (none, sim, serial:PATH[,BAUD], edges:PATH[,BAUD] or usbio[:SERIAL])";
     }
@@ -153,13 +166,21 @@ int record(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
     out << "ＴＯＢＲＡＫ: recording " << dev.what << "; Ctrl-C stops\n";
     std::int32_t shown = c.rec.Dat_Len;
-    std::string note;
+    // The simulated machine is always there; for a real board the first poll's
+    // status is shown too, so that a set-up can be checked.
+    std::string note, status = kind == "sim" ? app.ui.Label1.caption() : "";
     auto next = std::chrono::steady_clock::now();
     while (!g_stop && (games == 0 || c.rec.games() < games) && !c.rec.full()) {
         app.run(kPollMs);
         if (c.rec.Dat_Len != shown) {
             shown = c.rec.Dat_Len;
             out << stateLine(c, app.ui) << "\n" << std::flush;
+        }
+        if (kind != "sim" && app.ui.Label1.caption() != status) {
+            // The board came or went: say so, with the reason when there is one.
+            status = app.ui.Label1.caption();
+            const std::string why = c.rs.Usb_On ? std::string() : dev.error();
+            err << "board:" << status << (why.empty() ? "" : " (" + why + ")") << "\n" << std::flush;
         }
         if (dev.decoder && dev.decoder->note() != note) {
             note = dev.decoder->note();

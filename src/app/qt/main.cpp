@@ -9,6 +9,7 @@
 
 #include "app/qt/tobrak_app.h"
 #include "platform/edge_board.h"
+#include "platform/hid/hidapi_link.h"
 #include "platform/qt/serial_board.h"
 #include "platform/qt/serial_lines.h"
 #include "platform/sim_board.h"
@@ -82,6 +83,7 @@ int main(int argc, char** argv) {
     args.process(app);
 
     std::unique_ptr<tobrak::LineSource> link;
+    std::unique_ptr<tobrak::HidLink> hid;
     std::unique_ptr<tobrak::Board> device;
     const QString kind = args.value(board);
     if (kind == "sim") {
@@ -106,6 +108,9 @@ int main(int argc, char** argv) {
             return fail(QStringLiteral("--board edges:PATH[,BAUD], for example edges:/dev/ttyACM0"));
         link = std::make_unique<tobrak::qt::SerialLines>(QString::fromStdString(path), baud);
         device = std::make_unique<tobrak::EdgeBoard>(*link);
+    } else if (std::string serial; tobrak::parseUsbIoOption(kind.toStdString(), serial)) {
+        hid = std::make_unique<tobrak::HidapiLink>();
+        device = std::make_unique<tobrak::UsbIoBoard>(*hid, serial);
     } else if (kind != "none") {
         return fail(QStringLiteral("unknown board '%1' (choose none, sim, serial:PATH[,BAUD], edges:PATH[,BAUD] "
                                    "or usbio[:SERIAL])")
