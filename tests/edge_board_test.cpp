@@ -218,9 +218,15 @@ TEST(EdgeBoard, ThePollTakesOneCodeAtATimeAndFollowsTheLink) {
     headless::HeadlessApp app(&board);
     Timer2_Timer(app.core);
     EXPECT_EQ(link.out, std::vector<std::string>{"?"});
+    EXPECT_EQ(app.ui.Label1.caption(), " 　ゲーム不可") << "an open port alone is not a board";
+    now = 1000;
+    Timer2_Timer(app.core);
+    EXPECT_EQ(link.out, (std::vector<std::string>{"?", "?"})) << "asked again after a second of silence";
+    link.in = {"H 1 0 00000 Q"};
+    Timer2_Timer(app.core);
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲームＯＫ");
-    link.in = {"H 1 0 00000 Q", "I1 100", "I0 150", "O1 700", "O0 750", "O1 800", "O0 850"};
-    now = 900;
+    link.in = {"I1 100", "I0 150", "O1 700", "O0 750", "O1 800", "O0 850"};
+    now = 1900;
     std::uint8_t v = 0;
     board.uio_out(0, 127, 0);
     ASSERT_EQ(board.uio_inp(v, 0, 0), 0);
@@ -237,9 +243,10 @@ TEST(EdgeBoard, ThePollTakesOneCodeAtATimeAndFollowsTheLink) {
     Timer2_Timer(app.core);
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲーム不可");
     link.up = true;
+    link.in = {"H 1 2000 00000 Q"};
     Timer2_Timer(app.core);
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲームＯＫ");
-    EXPECT_EQ(link.out, (std::vector<std::string>{"?", "?"})) << "asked again after the link came back";
+    EXPECT_EQ(link.out.size(), 3u) << "asked again after the link came back";
 }
 
 TEST(EdgeBoard, PortOption) {

@@ -202,7 +202,11 @@ EdgeBoard::EdgeBoard(LineSource& source, Clock clock) : source_(source), clock_(
 
 std::int32_t EdgeBoard::uio_find() {
     const bool now = source_.open();
-    if (now && !open_) source_.writeLine("?");  // the board answers with its levels
+    if (now && !open_) {
+        source_.writeLine("?");  // the board answers with its levels
+        heard_ = false;
+        askedAt_ = clock_();
+    }
     open_ = now;
     return open_ ? 0 : -1;
 }
@@ -225,7 +229,14 @@ std::int32_t EdgeBoard::uio_inp(std::uint8_t& value, std::int32_t port, std::int
             open_ = false;
             return -1;
         }
-        decoder_.feed(line, now);
+        heard_ = decoder_.feed(line, now) || heard_;
+    }
+    if (!heard_) {
+        if (now - askedAt_ >= kAskMs) {
+            source_.writeLine("?");
+            askedAt_ = now;
+        }
+        return -1;
     }
     decoder_.advance(now);
     auto& codes = decoder_.codes();

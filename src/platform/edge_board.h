@@ -73,8 +73,13 @@ public:
     virtual std::string lastError() const = 0;
 };
 
+// The board counts as reachable once it has said something of the protocol
+// since the port was opened (it answers "?" at once), so a wrong port or a
+// board without the firmware shows as not reachable.
 class EdgeBoard final : public Board {
 public:
+    static constexpr std::int64_t kAskMs = 1000;  // "?" again while the board is silent
+
     using Clock = std::function<std::int64_t()>;  // milliseconds, steady
     explicit EdgeBoard(LineSource& source, Clock clock = {});
 
@@ -90,6 +95,8 @@ private:
     Clock clock_;
     EdgeDecoder decoder_;
     bool open_ = false;
+    bool heard_ = false;  // a line of the protocol came since the port was opened
+    std::int64_t askedAt_ = 0;
     bool presenting_ = false;
     std::uint8_t current_ = 0;
     std::int32_t lastOut_ = 255;
