@@ -1,8 +1,6 @@
 // The edge decoder on recorded edge streams, and the edge board as the poll sees it.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "platform/edge_board.h"
 #include "rig.h"
 
@@ -21,29 +19,17 @@ struct Stream {
     std::uint32_t stamp(std::int64_t at) const {
         return static_cast<std::uint32_t>((at + base) % EdgeDecoder::kStampPeriod);
     }
-    void edge(char line, int level, std::int64_t at) {
-        char buf[32];
-        std::snprintf(buf, sizeof buf, "%c%d %u", line, level, stamp(at));
-        EXPECT_TRUE(d.feed(buf, at)) << buf;
-    }
-    void wait(std::int64_t ms) { t += ms; }
-    void pulses(char line, int n, int on = 50, int off = 50) {
-        for (int i = 0; i < n; ++i) {
-            edge(line, 1, t);
-            edge(line, 0, t + on);
-            t += on + off;
+    void line(const std::string& l, std::int64_t at) { EXPECT_TRUE(d.feed(l, at)) << l; }
+    void edge(char l, int v, std::int64_t at) { line(l + std::to_string(v) + " " + std::to_string(stamp(at)), at); }
+    void pulses(char l, int n, int on = 50) {
+        for (int i = 0; i < n; ++i, t += 100) {
+            edge(l, 1, t);
+            edge(l, 0, t + on);
         }
     }
-    void level(char line, int v) { edge(line, v, t); }
-    void hello(const char* levels, char why, std::uint32_t boardMs) {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "H 1 %u %s %c", boardMs, levels, why);
-        EXPECT_TRUE(d.feed(buf, t)) << buf;
-    }
-    // A game: its bets, then quiet until its code is due.
-    void game(int bets) {
+    void game(int bets) {  // its bets, then quiet until its code is due
         pulses('I', bets);
-        wait(500);
+        t += 500;
     }
     Codes take() {
         d.advance(t);
@@ -53,55 +39,56 @@ struct Stream {
     }
 };
 
-Codes with(Codes a, int n, int code) {
-    a.insert(a.end(), n, code);
-    return a;
-}
 Codes operator+(Codes a, const Codes& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
+Codes times(int n, int code) { return Codes(static_cast<std::size_t>(n), code); }
 
-TEST(EdgeDecoder, BounceAndGlitchesCountForNothing) {
+TEST(EdgeDecoder, BounceGlitchesAndAStuckLine) {
     Stream s;
-    for (int i = 0; i < 4; ++i) s.edge('I', 1 - i % 2, s.t + i);  // contact chatter before the first bet
-    s.wait(5);
+    for (int i = 0; i < 4; ++i) s.edge('I', 1 - i % 2, i);  // contact chatter before the first bet
+    s.t = 5;
     s.pulses('I', 3);
-    s.wait(300);
+    s.t += 300;
     EXPECT_EQ(s.take(), Codes{}) << "still inside the bet burst";
-    s.wait(200);
-    s.edge('O', 1, s.t);
-    s.edge('O', 0, s.t + 3);  // a 3 ms glitch
-    s.wait(100);
+    s.t += 200;
+    s.pulses('O', 1, 3);  // a 3 ms glitch
     s.edge('O', 1, s.t);
     s.edge('O', 0, s.t + 48);
     s.edge('O', 1, s.t + 50);  // bounce on release
     s.edge('O', 0, s.t + 52);
-    s.wait(150);
-    s.pulses('O', 1);
+    s.t += 150;
     s.edge('I', 0, s.t);  // a fall with no rise before it
-    EXPECT_EQ(s.take(), (Codes{3, 16, 16}));
+    EXPECT_EQ(s.take(), (Codes{3, 16}));
+    // IN stuck active: one bet, and with no further edge the computer's clock ends the game.
+    s.edge('I', 1, s.t);
+    s.t += 599;
+    EXPECT_EQ(s.take(), Codes{1});
+    s.t += 3'600'000;
+    s.edge('I', 0, s.t);
+    s.t += 100;
+    s.game(2);
+    EXPECT_EQ(s.take(), Codes{2});
 }
 
 TEST(EdgeDecoder, BonusStartInsideAPayoutTrainAndTheBonusGames) {
     Stream s;
     s.game(3);
     s.pulses('O', 3);
-    s.level('B', 1);
-    s.wait(30);
+    s.edge('B', 1, s.t);
+    s.t += 30;
     s.pulses('O', 3);
-    s.wait(2000);
+    s.t += 2000;
     s.game(3);
     s.pulses('O', 15);
-    s.level('B', 0);
-    s.wait(1000);
+    s.edge('B', 0, s.t += 1000);
     s.game(2);
-    s.level('R', 1);
+    s.edge('R', 1, s.t);
     s.game(1);
-    s.level('R', 0);
+    s.edge('R', 0, s.t);
     s.game(3);
-    const Codes bb{3, 16, 16, 16, 25, 16, 16, 16, 8 | 3}, after{24, 2, 21, 4 | 1, 20, 3};
-    EXPECT_EQ(s.take(), with(bb, 15, 16) + after);
+    EXPECT_EQ(s.take(), (Codes{3, 16, 16, 16, 25, 16, 16, 16, 8 | 3} + times(15, 16) + Codes{24, 2, 21, 4 | 1, 20, 3}));
 }
 
 // The next bet while the last payout still runs: every medal paid stays with its game.
@@ -113,25 +100,10 @@ TEST(EdgeDecoder, OverlappingInAndOut) {
         if (i >= 4 && i < 7) s.edge('I', 1, s.t + 10);
         s.edge('O', 0, s.t + 50);
         if (i >= 4 && i < 7) s.edge('I', 0, s.t + 60);
-        s.wait(100);
+        s.t += 100;
     }
-    s.wait(500);
-    EXPECT_EQ(s.take(), with(Codes{3}, 14, 16) + Codes{3});
-}
-
-TEST(EdgeDecoder, ALineStuckActiveGivesOneEventAndTheClockClosesTheGame) {
-    Stream s;
-    s.level('I', 1);  // never released
-    s.wait(399);
-    EXPECT_EQ(s.take(), Codes{});
-    s.wait(200);  // no further edge: the computer's clock ends the burst
-    EXPECT_EQ(s.take(), Codes{1});
-    s.wait(3'600'000);
-    EXPECT_EQ(s.take(), Codes{});
-    s.level('I', 0);
-    s.wait(100);
-    s.game(2);
-    EXPECT_EQ(s.take(), Codes{2});
+    s.t += 500;
+    EXPECT_EQ(s.take(), (Codes{3} + times(14, 16) + Codes{3}));
 }
 
 TEST(EdgeDecoder, TimeStampsThatWrap) {
@@ -139,10 +111,9 @@ TEST(EdgeDecoder, TimeStampsThatWrap) {
     s.base = EdgeDecoder::kStampPeriod - 150;  // the board's count wraps inside the burst
     s.game(3);
     s.pulses('O', 2);
-    s.wait(100);
-    s.edge('O', 1, s.t);
-    s.d.feed("O0 " + std::to_string(s.stamp(s.t)) + "\r", s.t);  // CR LF line ends
-    s.wait(100);
+    s.edge('O', 1, s.t += 100);
+    s.line("O0 " + std::to_string(s.stamp(s.t)) + "\r", s.t);  // CR LF line ends
+    s.t += 100;
     s.game(1);
     EXPECT_EQ(s.take(), (Codes{3, 16, 16, 1}));  // the 0 ms pulse is a glitch
     // Two lines whose stamps came out of order (one 5 ms before the other) are
@@ -152,29 +123,27 @@ TEST(EdgeDecoder, TimeStampsThatWrap) {
     s.edge('O', 1, s.t - 5);
     s.edge('O', 0, s.t + 45);
     s.edge('I', 0, s.t + 50);
-    s.wait(100);
+    s.t += 100;
     s.game(1);
     EXPECT_EQ(s.take(), (Codes{16, 3}));
 }
 
 TEST(EdgeDecoder, BoardResetMidGameLosesNothingAndCountsNothingTwice) {
     Stream s;
-    s.hello("00100", 'B', 1000);  // BB already running when we connect: no start code
+    s.line("H 1 1000 00100 B", 0);  // BB already running when we connect: no start code
     s.pulses('I', 1);
-    s.wait(100);
-    s.hello("00100", 'B', 2);  // the board restarts between two bets of a game
+    s.line("H 1 2 00100 B", s.t += 100);  // the board restarts between two bets of a game
     s.base = static_cast<std::uint32_t>(2 - s.t);
     s.pulses('I', 2);
-    s.wait(500);
+    s.t += 500;
     EXPECT_EQ(s.take(), Codes{8 | 3});
     EXPECT_EQ(s.d.resets(), 1);
     EXPECT_NE(s.d.note().find("restarted"), std::string::npos);
     s.pulses('O', 2);
-    s.hello("01000", 'B', 5);  // restarted again: BB fell and OUT rose meanwhile
+    s.line("H 1 5 01000 B", s.t);  // restarted again: BB fell and OUT rose meanwhile
     s.base = static_cast<std::uint32_t>(5 - s.t);
-    s.wait(100);
-    s.level('O', 0);
-    s.hello("00000", 'Q', s.stamp(s.t));  // an answer to "?": nothing new
+    s.edge('O', 0, s.t += 100);
+    s.line("H 1 " + std::to_string(s.stamp(s.t)) + " 00000 Q", s.t);  // an answer to "?": nothing new
     s.game(3);
     EXPECT_EQ(s.take(), (Codes{16, 16, 16, 24, 3}));  // the OUT pulse seen only by the restart counts once
     EXPECT_EQ(s.d.resets(), 2);
@@ -253,11 +222,9 @@ TEST(EdgeBoard, PortOption) {
     std::string path;
     std::int32_t baud = 0;
     ASSERT_TRUE(parsePortOption("edges", "edges:/dev/ttyACM0", path, baud));
-    EXPECT_EQ(path, "/dev/ttyACM0");
-    EXPECT_EQ(baud, 115200);
+    EXPECT_EQ(path + "," + std::to_string(baud), "/dev/ttyACM0,115200");
     ASSERT_TRUE(parsePortOption("edges", "edges:COM4,9600", path, baud));
-    EXPECT_EQ(path, "COM4");
-    EXPECT_EQ(baud, 9600);
+    EXPECT_EQ(path + "," + std::to_string(baud), "COM4,9600");
     for (const char* bad : {"edges:", "edges", "edgesX:/dev/a", "edges:/dev/a,", "edges:/dev/a,-5", "serial:/dev/a"})
         EXPECT_FALSE(parsePortOption("edges", bad, path, baud)) << bad;
 }
