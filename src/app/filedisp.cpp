@@ -3,8 +3,8 @@
 #include "acquisition/rs232.h"
 #include "analysis/histogram.h"
 #include "graph/slump_graph.h"
-#include "record/file_commands.h"
 #include "graph/zoom.h"
+#include "record/file_commands.h"
 #include "stats/panel.h"
 #include "stats/stats_engine.h"
 
@@ -58,12 +58,50 @@ void moveImage(Core& c, float left) {
 
 const char* const kRecoverText = "前回の記録が残っています。\n復元しますか？";
 
+const char* const kJournalTitle = "記録の保護";
+const char* const kJournalBack = "記録の保護を再開しました。";
+
+std::string journalLostText(const Journal& j) {
+    return "記録を保護できません！\n\n" + j.path() + "\nに書き込めません。\n\n数秒ごとに再試行します。";
+}
+
+std::string journalSetAsideText(const Journal& j) {
+    return "前回の記録を読み取れませんでした。\n\nファイルは\n" + j.setAside() + "\nとして残してあります。";
+}
+
+namespace {
+// Tells the user once when the record stops being protected, once when it is again.
+void tellJournalState(Core& c) {
+    const Journal* j = c.ui.journal;
+    if (j->healthy() != c.fd.JournalWarned) return;
+    c.fd.JournalWarned = !j->healthy();
+    c.fd.JournalBoxOpen = true;
+    if (c.fd.JournalWarned)
+        c.ui.dialogs->messageBox(journalLostText(*j), kJournalTitle, MsgIcon::Exclamation, MsgButtons::Ok);
+    else
+        c.ui.dialogs->messageBox(kJournalBack, kJournalTitle, MsgIcon::Information, MsgButtons::Ok);
+    c.fd.JournalBoxOpen = false;
+}
+}  // namespace
+
 void recoverJournal(Core& c, Journal& journal) {
+    if (!journal.setAside().empty())
+        c.ui.dialogs->messageBox(journalSetAsideText(journal), "復元", MsgIcon::Exclamation, MsgButtons::Ok);
     if (journal.recovered() &&
-        c.ui.dialogs->messageBox(kRecoverText, "復元", MsgIcon::Information, MsgButtons::OkCancel) == MsgResult::Ok)
-        loadPlayImage(c, *journal.recovered());
+        c.ui.dialogs->messageBox(kRecoverText, "復元", MsgIcon::Information, MsgButtons::OkCancelOkDefault) ==
+            MsgResult::Ok &&
+        loadPlayImage(c, *journal.recovered()))
+        journal.restored();
     journal.begin(c.rec, currentOptions(c));
     c.ui.journal = &journal;
+    tellJournalState(c);
+}
+
+void journalWatch(Core& c) {
+    Journal* j = c.ui.journal;
+    if (!j || c.fd.JournalBoxOpen) return;
+    if (!j->healthy()) j->begin(c.rec, currentOptions(c));
+    tellJournalState(c);
 }
 
 void Hyouji_Menu_Init(Core& c) { setMarkers(c, true); }
@@ -83,7 +121,8 @@ void Form_Load(Core& c) {
     m.Label11->setVisible(false);
     c.graph.Frame.Width = c.graph.Frame.Height = 10.0f;
     showFrame(c);
-    for (const char* name : {"HistEnd", "YB_Hist", "BB_Hist", "RB_Hist"}) c.ui.menu(name)->setVisible(false);
+    for (MenuName name : {MenuName("HistEnd"), MenuName("YB_Hist"), MenuName("BB_Hist"), MenuName("RB_Hist")})
+        c.ui.menu(name)->setVisible(false);
     c.flags.Kaiseki_On = 0;
     c.graph.Ghp_Redraw = false;
     MekakusiChr(*c.ui.Picture3, 1.0f, Ghp_Left, 30);
@@ -100,7 +139,8 @@ void Form_Load(Core& c) {
     X4GhpInit(c);
     m.Combo1->clear();
     for (int i = 1; i <= 100; ++i) m.Combo1->addItem(std::to_string(i));
-    m.Combo1->setCurrentIndex(29);
+    c.hist.Combo_Index = 29;
+    m.Combo1->setCurrentIndex(c.hist.Combo_Index);
     c.ui.Timer2->setEnabled(true);
 }
 

@@ -8,5 +8,9 @@ namespace tobrak {
 inline std::filesystem::path fsPath(const std::string& utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
+inline std::string pathUtf8(const std::filesystem::path& p) {
+    const std::u8string u = p.u8string();
+    return {u.begin(), u.end()};
+}
 
 }  // namespace tobrak

@@ -45,8 +45,8 @@ const char* const kUsage =
     "         [--seed N] [--speed X] [--games N] [--journal DIR] [--save OUT.slt]\n"
     "                             record from a board as the window does, one line per game\n"
     "  boards                     the serial ports and USB HID I/O boards this computer sees\n"
-    "  journal DIR [--save OUT.slt]\n"
-    "                             the record a session journal holds (after a crash)\n";
+    "  journal DIR|FILE.journal [--save OUT.slt]\n"
+    "                             the record a session journal holds (after a crash), or a kept one\n";
 
 }  // namespace
 

@@ -146,19 +146,31 @@ int record(const std::vector<std::string>& args, std::ostream& out, std::ostream
     headless::HeadlessApp app(dev.board.get());
     Core& c = app.core;
     std::unique_ptr<Journal> journal;
+    bool unprotected = false, everUnprotected = false;
+    auto lastWatch = std::chrono::steady_clock::now();
+    // A failed journal is tried again every few seconds; each change is told once.
+    auto watch = [&] {
+        lastWatch = std::chrono::steady_clock::now();
+        if (!journal) return;
+        if (!journal->healthy()) journal->begin(c.rec, currentOptions(c));
+        if (journal->healthy() != unprotected) return;
+        unprotected = !unprotected;
+        everUnprotected = everUnprotected || unprotected;
+        if (unprotected)
+            err << "tobrak-cli: the record is not protected: " << journal->problem() << "\n";
+        else
+            err << "tobrak-cli: the journal " << journal->path() << " protects the record again\n";
+    };
     if (!journalDir.empty()) {
-        std::string error;
-        journal = Journal::open(journalDir, error);
-        if (!journal) return fileError(err, error);
-        if (journal->recovered()) {
-            // Never written over: it may be the only copy of an interrupted session.
-            return fileError(err, "the journal in " + journalDir +
-                                      " holds a record an earlier session left; recover it with 'tobrak-cli "
-                                      "journal " +
-                                      journalDir + " --save OUT.slt' or record into another folder");
-        }
-        journal->begin(c.rec, currentOptions(c));
+        journal = Journal::open(journalDir);
+        if (!journal->setAside().empty())
+            err << "tobrak-cli: the journal left in " << journalDir << " could not be read whole; it was kept as "
+                << journal->setAside() << "\n";
+        journal->begin(c.rec, currentOptions(c));  // a left journal is kept, never replaced
+        if (!journal->keptAs().empty())
+            err << "tobrak-cli: the journal left in " << journalDir << " was kept as " << journal->keptAs() << "\n";
         c.ui.journal = journal.get();
+        watch();
     }
     g_stop = 0;
     auto oldInt = std::signal(SIGINT, onSignal);
@@ -172,6 +184,7 @@ int record(const std::vector<std::string>& args, std::ostream& out, std::ostream
     auto next = std::chrono::steady_clock::now();
     while (!g_stop && (games == 0 || c.rec.games() < games) && !c.rec.full()) {
         app.run(kPollMs);
+        if (std::chrono::steady_clock::now() - lastWatch > std::chrono::seconds(3)) watch();
         if (c.rec.Dat_Len != shown) {
             shown = c.rec.Dat_Len;
             out << stateLine(c, app.ui) << "\n" << std::flush;
@@ -200,13 +213,21 @@ int record(const std::vector<std::string>& args, std::ostream& out, std::ostream
     j["counters"] = countersJson(c);
     j["pages"] = pagesJson(pages);
     out << j.dump(2) << "\n";
+    // The journal goes only once the record is safe elsewhere.
     if (!savePath.empty()) {
-        if (const int rc = saveRecord(c, savePath, err); rc != 0) {
-            if (journal) err << "the record stays in the journal in " << journalDir << "\n";
-            return rc;
+        if (const int st = saveRecord(c, savePath, err)) {
+            if (journal && journal->healthy()) err << "the record stays in the journal " << journal->path() << "\n";
+            return st;
         }
     }
-    if (journal) journal->closeNormally();
+    if (journal) {
+        watch();
+        journal->closeNormally();
+    }
+    if (everUnprotected) {
+        err << "tobrak-cli: the journal failed during the run: the record was not always protected\n";
+        return 1;
+    }
     return 0;
 }
 
