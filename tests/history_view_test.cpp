@@ -1,10 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-
 #include "analysis/history_view.h"
 #include "app/menu.h"
 #include "rig.h"
@@ -40,16 +35,6 @@ void play(Rig& r) {
     r.games(3, 5);
     r.poll(code::BBStart);
     r.games(8 | 3, 2, 15);
-}
-
-TEST(HistoryMenu, NewItemAfterTheSmallWinTableOthersUnchanged) {
-    std::vector<std::string> items;
-    for (const MenuEntry& e : menuTree())
-        if (e.parent && std::string(e.parent) == "SyuKei") items.push_back(std::to_string(e.index) + e.caption);
-    EXPECT_EQ(items, (std::vector<std::string>{"0ボーナス間隔グラフ", "1-", "2ＢＢ間隔グラフ", "3ＢＢ獲得枚数グラフ",
-                                               "4ＢＢ中ゲーム数グラフ", "5-", "6ＲＢ間隔グラフ", "7ＲＢ獲得枚数グラフ",
-                                               "8ＲＢ中ゲーム数グラフ", "9-", "10小役出現確率", "11-",
-                                               "12ボーナス履歴・設定推測"}));
 }
 
 TEST(HistoryWindow, OpensOnTheRecordAsASnapshot) {
@@ -89,19 +74,6 @@ TEST(HistoryWindow, OpensOnTheRecordAsASnapshot) {
     EXPECT_FALSE(r.ui.historyForm.visible());
 }
 
-struct ProfileFolder {
-    ProfileFolder() {
-        path = std::filesystem::temp_directory_path() / ("tobrak_view_profiles_" + std::to_string(::getpid()));
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-    }
-    ~ProfileFolder() { std::filesystem::remove_all(path); }
-    void write(const std::string& name, const std::string& text) const {
-        std::ofstream(path / name, std::ios::binary) << text;
-    }
-    std::filesystem::path path;
-};
-
 std::string flatProfile(const std::string& name) {
     std::string s = "{\"name\": \"" + name + "\", \"settings\": {";
     for (int k = 1; k <= 6; ++k)
@@ -113,7 +85,7 @@ std::string flatProfile(const std::string& name) {
 TEST(HistoryWindow, ProfileChoiceAndABadProfile) {
     Rig r;
     play(r);
-    ProfileFolder dir;
+    TempDir dir("view_profiles");
     dir.write("a.json", flatProfile("平らな機種"));
     dir.write("b.json", "{\"name\": \"x\", \"settings\": {\"1\": {\"bb\": \"多い\"}}}");
     r.c.history.profileDir = dir.path.string();
