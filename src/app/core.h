@@ -3,6 +3,7 @@
 // a fresh one per test. The platform members point at the controls, timers,
 // dialogs and board of whichever front end runs the logic.
 #include <array>
+#include <stdexcept>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "platform/board.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
+#include "platform/menu_tree.h"
 #include "platform/printer.h"
 #include "platform/shell.h"
 #include "platform/surface.h"
@@ -234,7 +236,12 @@ struct Platform {
     Surface* Picture2 = nullptr;  // the slump graph
     Surface* Picture3 = nullptr;  // its y-axis label strip
     Surface* Zoom = nullptr;      // the zoom window's graph
-    MenuItem* menu(const std::string& name, int index = -1) const { return menus->item(name, index); }
+    // An item the front end did not make is a programming error, not a null item.
+    MenuItem* menu(MenuName name, int index = -1) const {
+        MenuItem* m = menus->item(name.name, index);
+        if (!m) throw std::logic_error("no menu item " + menuKey(name.name, index));
+        return m;
+    }
 };
 
 struct Core;

@@ -83,7 +83,8 @@ void Form_Load(Core& c) {
     m.Label11->setVisible(false);
     c.graph.Frame.Width = c.graph.Frame.Height = 10.0f;
     showFrame(c);
-    for (const char* name : {"HistEnd", "YB_Hist", "BB_Hist", "RB_Hist"}) c.ui.menu(name)->setVisible(false);
+    for (MenuName name : {MenuName("HistEnd"), MenuName("YB_Hist"), MenuName("BB_Hist"), MenuName("RB_Hist")})
+        c.ui.menu(name)->setVisible(false);
     c.flags.Kaiseki_On = 0;
     c.graph.Ghp_Redraw = false;
     MekakusiChr(*c.ui.Picture3, 1.0f, Ghp_Left, 30);
