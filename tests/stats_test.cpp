@@ -48,6 +48,11 @@ TEST(StatsEngine, ARecordEndingInsideABBKeepsItOpenUntilANormalGame) {
     // average is not recomputed yet; the gain of 5 x (15 - 3) counts the running bonus.
     EXPECT_EQ(page(r.c, 1), "1|0.00|10|0|0.00|0|0|60|15|75|0.00|0|0");
 
+    // Another record loaded starts from nothing.
+    rebuild(r, {0x30});
+    EXPECT_FALSE(r.c.flags.BBGame_On);
+    EXPECT_FALSE(r.c.rs.DaiBB_On);
+
     Rig closed;
     rebuild(closed, runs({{0x30, 10}, {0xBF, 5}, {0x30, 1}}));
     EXPECT_EQ(page(closed.c, 1), "1|11.00|10|10|60.00|60|60|60|15|75|5.00|5|5");

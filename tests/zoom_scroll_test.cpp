@@ -222,19 +222,19 @@ TEST(Scroll, ForwardStepsAndTheirBounds) {
     graphWidth(r, 9000);
     // One step stops at 55000 and at the axis end less the width plus 1000; the big
     // step goes 5000 and stops at 85000.
-    for (auto [command, from, to] : {std::tuple{"Migi", 54000, 55000},
-                                     {"Migi", 55000, 55000},
-                                     {"Dmigi", 55000, 60000},
-                                     {"Migi", 82000, 83000},
-                                     {"Migi", 83000, 83000},
-                                     {"Dmigi", 81000, 85000},
-                                     {"Dmigi", 82000, 85000},
-                                     {"Dmigi", 83000, 83000},
-                                     {"Dmigi", 85000, 85000},
-                                     {"Dmigi", 70000, 75000}}) {
+    for (auto [big, from, to] : {std::tuple{false, 54000, 55000},
+                                 {false, 55000, 55000},
+                                 {true, 55000, 60000},
+                                 {false, 82000, 83000},
+                                 {false, 83000, 83000},
+                                 {true, 81000, 85000},
+                                 {true, 82000, 85000},
+                                 {true, 83000, 83000},
+                                 {true, 85000, 85000},
+                                 {true, 70000, 75000}}) {
         r.c.graph.Ghp_Scroll = -from;
-        menuClick(r.c, command);
-        EXPECT_EQ(-r.c.graph.Ghp_Scroll, to) << command << " from " << from;
+        big ? menuClick(r.c, "Dmigi") : menuClick(r.c, "Migi");
+        EXPECT_EQ(-r.c.graph.Ghp_Scroll, to) << (big ? "Dmigi" : "Migi") << " from " << from;
     }
     // Where the right edge would pass the end, the step brings it to about the end + 2000.
     graphWidth(r, 10545);
