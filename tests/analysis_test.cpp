@@ -129,8 +129,7 @@ TEST(AnalysisView, ChartCommandSwitchesTheViewAndBackRebuilds) {
     EXPECT_EQ(r.ui.Label11.caption(), "ボーナス間隔");
     // Intervals 10, 5, 17, 5, 24, 5: within 30 games all six, of six bonuses.
     EXPECT_EQ(captionsOf(r.ui.Label16), " 6回|100.00％");
-    r.ui.Combo1.setCurrentIndex(9);  // "10"
-    Combo1_Click(r.c);
+    Combo1_Click(r.c, 9);  // "10"
     EXPECT_EQ(captionsOf(r.ui.Label16), " 4回|66.67％");
     menuClick(r.c, "BB_Hist1", 0);  // BB intervals, relative to the BB count
     EXPECT_EQ(r.ui.Label11.caption(), "ＢＢ間隔");

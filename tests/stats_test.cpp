@@ -63,7 +63,7 @@ TEST(StatsEngine, ARecordEndingInsideABBKeepsItOpenUntilANormalGame) {
 
 TEST(StatsEngine, BBThenRBThenNormalEndsBoth) {
     Rig r;
-    r.ui.Label12.setCaption(" III･･");
+    r.games(3, 1, 2);  // a monitor line from live play
     rebuild(r, runs({{0x30, 3}, {0xB0, 2}, {0x50, 2}, {0x30, 1}}));
     // The BB games do not count towards the RB interval.
     EXPECT_COUNTERS(r.c.cnt, "BB_Cnt=1 RB_Cnt=1 BB_EndCnt=1 RB_EndCnt=1 BB_GameSum=2 RB_GameSum=2 RB_IntvMin=3");

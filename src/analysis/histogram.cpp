@@ -188,12 +188,14 @@ void Kaiseki_Click(Core& c, int index) {
     HistDisp(c, max, cmd.unit, static_cast<float>(avg), cmd.bar);
     if (index == 0 || index == 2) {
         c.ui.main.Frame1->setVisible(true);
-        Combo1_Click(c);
+        Combo1_Click(c, c.hist.Combo_Index);
     }
 }
 
-void Combo1_Click(Core& c) {
-    const int n = c.ui.main.Combo1->currentIndex() + 1;
+void Combo1_Click(Core& c, int listIndex) {
+    c.hist.Combo_Index = static_cast<std::int16_t>(std::clamp(listIndex, 0, 99));
+    c.ui.main.Combo1->setCurrentIndex(c.hist.Combo_Index);
+    const int n = c.hist.Combo_Index + 1;
     float sum = 0;
     for (int v = 0; v <= n && v < kHistLen; ++v)
         sum += static_cast<float>(c.hist.Hist_Cnt[static_cast<std::size_t>(v)]);
