@@ -381,3 +381,35 @@ TEST(MainWindow, DisplayOptionToggleRebuildsGraphAndStatistics) {
 
 }  // namespace
 }  // namespace tobrak::test
+
+namespace tobrak::test {
+namespace {
+
+// Every change of the record reaches a listener once, after the panel took it.
+TEST(PlayEvents, EachChangeIsToldOnceInOrder) {
+    struct Log : PlayListener {
+        std::string s;
+        Rig* r = nullptr;
+        void gameStarted() override { s += "g" + std::to_string(r->c.cnt.Game_Cnt); }
+        void payout() override { s += "p"; }
+        void bonusStarted(Bonus k) override { s += k == Bonus::BB ? "B" : "R"; }
+        void bonusEnded(Bonus k) override { s += k == Bonus::BB ? "b" : "r"; }
+        void recordReplaced() override { s += "L"; }
+        void headerChanged() override { s += "H"; }
+    } log;
+    Rig r;
+    log.r = &r;
+    r.c.ui.listeners.push_back(&log);
+    r.game(3);
+    r.pulses(2);
+    r.poll(code::BBStart);
+    r.game(8 | 3);
+    r.game(3);
+    r.ui.dialogs.inputAnswers.push_back(std::string("x"));
+    menuClick(r.c, "Comment");
+    menuClick(r.c, "Ghp_Cls");
+    EXPECT_EQ(log.s, "g1ppBg2bg3HL");
+}
+
+}  // namespace
+}  // namespace tobrak::test

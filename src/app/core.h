@@ -18,6 +18,7 @@
 #include "platform/surface.h"
 #include "record/counters.h"
 #include "record/journal.h"
+#include "record/play_events.h"
 #include "record/play_record.h"
 
 namespace tobrak {
@@ -246,6 +247,11 @@ struct Platform {
     AppWindows* windows = nullptr;
     Printer* printer = nullptr;
     Journal* journal = nullptr;   // the session journal, when one is kept
+    std::vector<PlayListener*> listeners;
+    template <class F>
+    void tell(F f) const {
+        for (PlayListener* l : listeners) f(*l);
+    }
     Surface* Picture2 = nullptr;  // the slump graph
     Surface* Picture3 = nullptr;  // its y-axis label strip
     Surface* Zoom = nullptr;      // the zoom window's graph
