@@ -186,19 +186,22 @@ void Kaiseki_Click(Core& c, int index) {
     }
 }
 
-void Combo1_Click(Core& c) {
-    const int n = c.ui.main.Combo1->currentIndex() + 1;
+Within withinCount(const Core& c, int n) {
     float sum = 0;
     for (int v = 0; v <= n && v < kHistLen; ++v)
         sum += static_cast<float>(c.hist.Hist_Cnt[static_cast<std::size_t>(v)]);
+    const double den = c.hist.Combo_Work == 2 ? c.cnt.BB_Cnt : static_cast<double>(c.cnt.BB_Cnt) + c.cnt.RB_Cnt;
+    return {static_cast<std::int64_t>(sum), den == 0 ? 0.0 : static_cast<double>(sum) * 100.0 / den};
+}
+
+void Combo1_Click(Core& c) {
+    const Within w = withinCount(c, c.ui.main.Combo1->currentIndex() + 1);
     // The count as a number's text: a leading blank, no trailing one.
     std::string count(" ");
-    count += captionNumber(static_cast<std::int64_t>(sum));
+    count += captionNumber(w.count);
     count += "回";
     c.ui.main.Label16[0]->setCaption(count);
-    const double den = c.hist.Combo_Work == 2 ? c.cnt.BB_Cnt : static_cast<double>(c.cnt.BB_Cnt) + c.cnt.RB_Cnt;
-    const double share = den == 0 ? 0.0 : static_cast<double>(sum) * 100.0 / den;
-    c.ui.main.Label16[1]->setCaption(formatPicture(share, "##0.00") + "％");
+    c.ui.main.Label16[1]->setCaption(formatPicture(w.percent, "##0.00") + "％");
 }
 
 void HistEnd_Click(Core& c) {

@@ -11,24 +11,20 @@
 
 namespace tobrak::cli {
 
-int journal(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::string dir, save;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--save" && i + 1 < args.size())
-            save = args[++i];
-        else if (dir.empty() && args[i].rfind("--", 0) != 0)
-            dir = args[i];
-        else
-            return usage(err, "journal DIR [--save OUT.slt]");
-    }
-    if (dir.empty()) return usage(err, "journal DIR [--save OUT.slt]");
+int journal(const JournalArgs& a, Io& io) {
+    const std::string& dir = a.dir;
     std::ifstream f(fsPath(dir) / "session.journal", std::ios::binary);
-    if (!f) return fileError(err, "no journal in " + dir);
+    if (!f) return fileError(io.err, "no journal in " + dir);
     const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     const auto image = Journal::replay(bytes);
-    if (!image) return fileError(err, "the journal in " + dir + " holds no record");
-    out << Json{{"games", static_cast<long>(image->size()) - kHeaderLen}}.dump() << "\n";
-    if (!save.empty() && writeFileBytes(save, *image) != SltStatus::Ok) return fileError(err, "cannot write " + save);
+    if (!image) return fileError(io.err, "the journal in " + dir + " holds no record");
+    Json j = newReport();
+    j["games"] = static_cast<long>(image->size()) - kHeaderLen;
+    reportStream(a.save, io) << j.dump() << "\n";
+    if (a.save == "-")
+        return writeOutput(a.save, std::string_view(reinterpret_cast<const char*>(image->data()), image->size()), io);
+    if (!a.save.empty() && writeFileBytes(a.save, *image) != SltStatus::Ok)
+        return fileError(io.err, "cannot write " + a.save);
     return 0;
 }
 

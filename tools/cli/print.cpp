@@ -1,10 +1,11 @@
 // `print --pdf`: the printed report as a one-page landscape PDF; `trace print`:
 // its drawing operations.
+#include <QBuffer>
+#include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <cstdlib>
 #include <ostream>
 
 #include "commands.h"
@@ -20,67 +21,45 @@ namespace {
 
 constexpr int kPdfDpi = 1200;
 
-struct PrintArgs {
-    std::string file, pdf;
-    long page = 0;
-};
-
-// FILE.slt [--pdf OUT.pdf] [--page P]; 0 when they are fine.
-int parse(const std::vector<std::string>& args, bool wantPdf, PrintArgs& a, std::ostream& err) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--page" && i + 1 < args.size()) {
-            char* end = nullptr;
-            a.page = std::strtol(args[++i].c_str(), &end, 10);
-            if (*end || a.page < 0 || a.page > 2) return usage(err, "--page takes 0, 1 or 2");
-        } else if (wantPdf && args[i] == "--pdf" && i + 1 < args.size()) {
-            a.pdf = args[++i];
-        } else if (a.file.empty() && args[i].rfind("--", 0) != 0) {
-            a.file = args[i];
-        } else {
-            return usage(err, "unexpected argument '" + args[i] + "'");
-        }
-    }
-    if (a.file.empty() || (wantPdf && a.pdf.empty()))
-        return usage(err, wantPdf ? "print FILE.slt --pdf OUT.pdf [--page P]" : "trace print FILE.slt [--page P]");
-    return 0;
-}
-
 // Loads the file and turns the panel to page P, as the user would before printing.
-int prepare(headless::HeadlessApp& app, const PrintArgs& a, std::ostream& err) {
-    if (const int st = loadForCli(app.core, a.file, err)) return st;
-    for (long i = 0; i < a.page; ++i) menPage_Click(app.core);
+int prepare(headless::HeadlessApp& app, const std::string& file, int page, Io& io) {
+    if (const int st = loadForCli(app.core, file, io)) return st;
+    for (int i = 0; i < page; ++i) menPage_Click(app.core);
     return 0;
 }
 
 }  // namespace
 
-int printPdf(const std::vector<std::string>& args, std::ostream& err) {
-    PrintArgs a;
-    if (const int st = parse(args, true, a, err)) return st;
+int printPdf(const PrintArgs& a, Io& io) {
     const auto app = guiApp();
     headless::HeadlessApp headless(nullptr);
-    if (const int st = prepare(headless, a, err)) return st;
-    QPdfWriter pdf(QString::fromStdString(a.pdf));
+    if (const int st = prepare(headless, a.file, a.page, io)) return st;
+    // Standard output gets the whole file once it is complete.
+    QBuffer buffer;
+    QFile file(QString::fromStdString(a.pdf));
+    QIODevice& device = a.pdf == "-" ? static_cast<QIODevice&>(buffer) : file;
+    if (!device.open(QIODevice::WriteOnly)) return fileError(io.err, "cannot write " + a.pdf);
+    QPdfWriter pdf(&device);
     pdf.setResolution(kPdfDpi);
     pdf.setPageLayout(
         QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
     pdf.setCreator(QStringLiteral("Tobrak"));
     QPainter painter;
-    if (!painter.begin(&pdf)) return fileError(err, "cannot write " + a.pdf);
+    if (!painter.begin(&pdf)) return fileError(io.err, "cannot write " + a.pdf);
     qt::PageSurface page(painter, kPdfDpi);
     printReport(headless.core, page);
-    if (!painter.end()) return fileError(err, "cannot write " + a.pdf);
-    return 0;
+    if (!painter.end()) return fileError(io.err, "cannot write " + a.pdf);
+    device.close();
+    if (a.pdf == "-") return writeOutput(a.pdf, std::string_view(buffer.data().constData(), buffer.size()), io);
+    return file.error() == QFileDevice::NoError ? 0 : fileError(io.err, "cannot write " + a.pdf);
 }
 
-int tracePrint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    PrintArgs a;
-    if (const int st = parse(args, false, a, err)) return st;
+int tracePrint(const TraceArgs& a, Io& io) {
     headless::HeadlessApp headless(nullptr);
-    if (const int st = prepare(headless, a, err)) return st;
+    if (const int st = prepare(headless, a.file, a.page, io)) return st;
     headless::RecordingSurface page;
     printReport(headless.core, page);
-    for (const std::string& op : page.ops) out << op << "\n";
+    for (const std::string& op : page.ops) io.out << op << "\n";
     return 0;
 }
 

@@ -1,6 +1,5 @@
 // `render`: the main graph as the window shows it after a load, as a PNG.
-#include <QDir>
-#include <QFile>
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -18,8 +17,7 @@
 
 namespace tobrak::cli {
 
-int render(const std::vector<std::string>& args, std::ostream& err) {
-    if (args.size() != 3 || args[1] != "--png") return usage(err, "render FILE.slt --png OUT.png");
+int render(const RenderArgs& a, Io& io) {
     const auto app = guiApp();
     using qt::px;
     const int graphWidth = kClientWidth - con_P2left;
@@ -31,7 +29,7 @@ int render(const std::vector<std::string>& args, std::ostream& err) {
     c.ui.Picture2 = &graph;
     c.ui.Picture3 = &strip;
     MekakusiChr(strip, 1.0f, Ghp_Left, 30);
-    if (const int st = loadForCli(c, args[0], err)) return st;
+    if (const int st = loadForCli(c, a.file, io)) return st;
 
     // The label strip lies over the graph's left end, as in the window.
     QImage out = graph.image().copy();
@@ -39,8 +37,12 @@ int render(const std::vector<std::string>& args, std::ostream& err) {
         QPainter p(&out);
         p.drawImage(QPointF(px(1575 - con_P2left), px(Ghp_Top - 20)), strip.image());
     }
-    if (!out.save(QString::fromStdString(args[2]), "PNG")) return fileError(err, "cannot write " + args[2]);
-    return 0;
+    if (a.png != "-")
+        return out.save(QString::fromStdString(a.png), "PNG") ? 0 : fileError(io.err, "cannot write " + a.png);
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    if (!out.save(&png, "PNG")) return fileError(io.err, "cannot write the PNG");
+    return writeOutput(a.png, std::string_view(png.data().constData(), png.size()), io);
 }
 
 }  // namespace tobrak::cli

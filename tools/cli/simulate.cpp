@@ -2,7 +2,6 @@
 // code and prints the live state after every game, like the panel would show it.
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -11,8 +10,8 @@
 #include "commands.h"
 #include "platform/headless/memory_ui.h"
 #include "platform/sim_board.h"
-#include "record/journal.h"
 #include "record/file_commands.h"
+#include "record/journal.h"
 #include "report.h"
 
 namespace tobrak::cli {
@@ -20,15 +19,7 @@ namespace tobrak::cli {
 namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
-void onSignal(int) {
-    g_stop = 1;
-}
-
-bool parseNumber(const std::string& s, double& v) {
-    char* end = nullptr;
-    v = std::strtod(s.c_str(), &end);
-    return end && *end == '\0' && !s.empty();
-}
+void onSignal(int) { g_stop = 1; }
 
 std::string stateLine(const Core& c, const headless::HeadlessUi& ui) {
     const Counters& n = c.cnt;
@@ -43,34 +34,13 @@ std::string stateLine(const Core& c, const headless::HeadlessUi& ui) {
 
 }  // namespace
 
-int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int simulate(const SimulateArgs& a, Io& io) {
     SimOptions opt;
-    long games = 0;  // 0: until interrupted
-    bool fast = false;
-    std::string savePath, journalDir;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        double v = 0;
-        const bool hasValue = i + 1 < args.size();
-        if (a == "--fast") {
-            fast = true;
-        } else if (a == "--seed" && hasValue && parseNumber(args[i + 1], v) && v >= 0) {
-            opt.seed = static_cast<std::uint64_t>(v);
-            ++i;
-        } else if (a == "--speed" && hasValue && parseNumber(args[i + 1], v) && v > 0 && v <= 1000) {
-            opt.speed = v;
-            ++i;
-        } else if (a == "--games" && hasValue && parseNumber(args[i + 1], v) && v >= 0 && v <= kDatMax - kHeaderLen) {
-            games = static_cast<long>(v);
-            ++i;
-        } else if (a == "--save" && hasValue) {
-            savePath = args[++i];
-        } else if (a == "--journal" && hasValue) {
-            journalDir = args[++i];
-        } else {
-            return usage(err, "simulate: bad or incomplete option '" + a + "'");
-        }
-    }
+    opt.seed = a.seed;
+    opt.speed = a.speed;
+    const long games = a.games;
+    const std::string& journalDir = a.journal;
+    std::ostream& out = reportStream(a.save, io);
 
     SimBoard board(opt);
     headless::HeadlessApp app(&board);
@@ -79,7 +49,7 @@ int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (!journalDir.empty()) {
         std::string error;
         journal = Journal::open(journalDir, error);
-        if (!journal) return fileError(err, error);
+        if (!journal) return fileError(io.err, error);
         journal->begin(c.rec, currentOptions(c));
         c.ui.journal = journal.get();
     }
@@ -97,7 +67,7 @@ int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostre
             shown = c.rec.Dat_Len;
             out << stateLine(c, app.ui) << "\n" << std::flush;
         }
-        if (!fast) {
+        if (!a.fast) {
             next += std::chrono::milliseconds(kPollMs);
             std::this_thread::sleep_until(next);
         }
@@ -107,12 +77,12 @@ int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
     if (journal) journal->closeNormally();
     const auto pages = showPages(c);
-    Json j;
+    Json j = newReport();
     j["games"] = c.rec.games();
     j["counters"] = countersJson(c);
     j["pages"] = pagesJson(pages);
     out << j.dump(2) << "\n";
-    if (!savePath.empty()) return saveRecord(c, savePath, err);
+    if (!a.save.empty()) return saveRecord(c, a.save, io);
     return 0;
 }
 
