@@ -2,9 +2,10 @@
 
 #include "acquisition/rs232.h"
 #include "analysis/histogram.h"
+#include "app/version.h"
 #include "graph/slump_graph.h"
-#include "record/file_commands.h"
 #include "graph/zoom.h"
+#include "record/file_commands.h"
 #include "stats/panel.h"
 #include "stats/stats_engine.h"
 
@@ -12,7 +13,7 @@ namespace tobrak {
 
 const char* const kGainUnit = "枚";
 const char* const kHomePage = "https://tobrak.example.org/";
-const char* const kVersionText = "ＴＯＢＲＡＫ　バージョン　３．０１";
+const char* const kVersionText = "ＴＯＢＲＡＫ　バージョン　" TOBRAK_VERSION_WIDE;
 const char* const kVersionText2 = "パチスロ実戦データの記録と解析";
 
 namespace {

@@ -26,7 +26,7 @@ void Command2_Click(Core& c);
 void kovhp_Click(Core& c);
 
 extern const char* const kHomePage;
-extern const char* const kVersionText;  // "ＴＯＢＲＡＫ　バージョン　３．０１"
+extern const char* const kVersionText;  // "ＴＯＢＲＡＫ　バージョン　" and the version, full width
 extern const char* const kVersionText2;
 
 // Fixed layout values of the main window, in twips.

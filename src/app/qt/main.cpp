@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/qt/tobrak_app.h"
+#include "app/version.h"
 #include "platform/qt/serial_board.h"
 #include "platform/sim_board.h"
 #include "record/file_commands.h"
@@ -56,7 +57,7 @@ private:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tobrak"));
-    QApplication::setApplicationVersion(QStringLiteral("3.01"));
+    QApplication::setApplicationVersion(QString::fromLatin1(tobrak::kVersion));
 
     QCommandLineParser args;
     args.setApplicationDescription(QStringLiteral("Tobrak: records and analyses play on a pachislot machine."));
