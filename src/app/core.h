@@ -224,9 +224,10 @@ struct Platform {
     Dialogs* dialogs = nullptr;
     Board* board = nullptr;
     Shell* shell = nullptr;
+    std::string manual;  // address of the documentation the help menu opens
     AppWindows* windows = nullptr;
     Printer* printer = nullptr;
-    Journal* journal = nullptr;  // the session journal, when one is kept
+    Journal* journal = nullptr;   // the session journal, when one is kept
     Surface* Picture2 = nullptr;  // the slump graph
     Surface* Picture3 = nullptr;  // its y-axis label strip
     Surface* Zoom = nullptr;      // the zoom window's graph

@@ -25,7 +25,6 @@ void HelpVer_Click(Core& c);
 void Command2_Click(Core& c);
 void kovhp_Click(Core& c);
 
-extern const char* const kHomePage;
 extern const char* const kVersionText;  // "ＴＯＢＲＡＫ　バージョン　" and the version, full width
 extern const char* const kVersionText2;
 

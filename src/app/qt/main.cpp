@@ -58,9 +58,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tobrak"));
     QApplication::setApplicationVersion(QString::fromLatin1(tobrak::kVersion));
+    QGuiApplication::setDesktopFileName(QStringLiteral("tobrak"));  // the launcher's name, for the icon
 
     QCommandLineParser args;
-    args.setApplicationDescription(QStringLiteral("Tobrak: records and analyses play on a pachislot machine."));
+    const QUrl manual = tobrak::qt::manualUrl();
+    args.setApplicationDescription(
+        QStringLiteral("Tobrak: records and analyses play on a pachislot machine.") +
+        (manual.isEmpty() ? QString() : QStringLiteral("\nDocumentation: ") + manual.toString()));
     args.addHelpOption();
     args.addVersionOption();
     const QCommandLineOption board({"b", "board"},
