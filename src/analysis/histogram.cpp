@@ -107,10 +107,16 @@ float histScale(std::int32_t bmax) {
     return 0.1f;
 }
 
+namespace {
+// The bar items each view shows; the other view's are hidden.
+constexpr MenuName kGraphViewMenus[] = {"Hidari", "Dhidari", "Migi", "Dmigi", "menFile", "menHyouji", "Gzoom", "SyuKei"};
+constexpr MenuName kAnalysisViewMenus[] = {"HistEnd", "YB_Hist", "BB_Hist", "RB_Hist"};
+}  // namespace
+
 void HistInit(Core& c) {
-    for (const char* m : {"Hidari", "Dhidari", "Migi", "Dmigi", "menFile", "menHyouji", "Gzoom", "SyuKei"})
+    for (MenuName m : kGraphViewMenus)
         c.ui.menu(m)->setVisible(false);
-    for (const char* m : {"HistEnd", "YB_Hist", "BB_Hist", "RB_Hist"}) c.ui.menu(m)->setVisible(true);
+    for (MenuName m : kAnalysisViewMenus) c.ui.menu(m)->setVisible(true);
     MainControls& w = c.ui.main;
     w.Image1->setVisible(false);
     w.zoomForm->setVisible(false);
@@ -210,9 +216,9 @@ void HistEnd_Click(Core& c) {
     w.Picture9->setVisible(false);
     w.Label11->setVisible(false);
     w.Frame1->setVisible(false);
-    for (const char* m : {"Hidari", "Dhidari", "Migi", "Dmigi", "menFile", "menHyouji", "Gzoom", "SyuKei"})
+    for (MenuName m : kGraphViewMenus)
         c.ui.menu(m)->setVisible(true);
-    for (const char* m : {"HistEnd", "YB_Hist", "BB_Hist", "RB_Hist"}) c.ui.menu(m)->setVisible(false);
+    for (MenuName m : kAnalysisViewMenus) c.ui.menu(m)->setVisible(false);
     w.Picture3->setVisible(true);
     GhpRebuildAll(c);
 }

@@ -3,6 +3,7 @@
 // a fresh one per test. The platform members point at the controls, timers,
 // dialogs and board of whichever front end runs the logic.
 #include <array>
+#include <stdexcept>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "platform/board.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
+#include "platform/menu_tree.h"
 #include "platform/printer.h"
 #include "platform/shell.h"
 #include "platform/surface.h"
@@ -123,7 +125,11 @@ struct GraphState {
     std::int32_t Zoom_IntvCnt = 0;
     std::int32_t Zoom_BBGain = 0;
     std::int32_t Zoom_RBGain = 0;
-    std::uint8_t bytBuf = 0;
+    // The selection frame on the graph (Image1), twips in single precision: at x3
+    // it is 5000 / 3 square, and the zoom offsets are taken from its exact place.
+    struct {
+        float Left = 0.0f, Top = 0.0f, Width = 10.0f, Height = 10.0f;
+    } Frame;
     std::int32_t Ox = 0;  // the zoom window's view offsets, twips
     std::int32_t Oy = 0;
 };
@@ -231,7 +237,12 @@ struct Platform {
     Surface* Picture2 = nullptr;  // the slump graph
     Surface* Picture3 = nullptr;  // its y-axis label strip
     Surface* Zoom = nullptr;      // the zoom window's graph
-    MenuItem* menu(const std::string& name, int index = -1) const { return menus->item(name, index); }
+    // An item the front end did not make is a programming error, not a null item.
+    MenuItem* menu(MenuName name, int index = -1) const {
+        MenuItem* m = menus->item(name.name, index);
+        if (!m) throw std::logic_error("no menu item " + menuKey(name.name, index));
+        return m;
+    }
 };
 
 struct Core;

@@ -77,7 +77,7 @@ QtBox* FileDispWindow::box(QWidget* w) {
 
 void FileDispWindow::buildMenus() {
     std::map<std::string, QMenu*> dropDowns;
-    const auto& tree = menuTree();
+    const auto& tree = kMenuTree;
     auto hasChildren = [&](const char* name) {
         for (const auto& e : tree)
             if (e.parent && std::string(e.parent) == name) return true;
@@ -103,12 +103,10 @@ void FileDispWindow::buildMenus() {
         const std::string key = menuKey(e.name, e.index);
         menus_.add(key, a);
         if (e.parent || !hasChildren(e.name)) {
-            const std::string name = e.name;
-            const int index = e.index;
             QtMenuItem* item = menus_.find(key);
-            connect(a, &QAction::triggered, this, [this, item, name, index] {
+            connect(a, &QAction::triggered, this, [this, item, &e] {
                 item->restoreCheck();
-                menuClick(core_, name, index);
+                runMenuCommand(core_, e);
             });
         }
     }
