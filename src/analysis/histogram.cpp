@@ -109,13 +109,13 @@ float histScale(std::int32_t bmax) {
 
 namespace {
 // The bar items each view shows; the other view's are hidden.
-constexpr MenuName kGraphViewMenus[] = {"Hidari", "Dhidari", "Migi", "Dmigi", "menFile", "menHyouji", "Gzoom", "SyuKei"};
+constexpr MenuName kGraphViewMenus[] = {"Hidari",  "Dhidari",   "Migi",  "Dmigi",
+                                        "menFile", "menHyouji", "Gzoom", "SyuKei"};
 constexpr MenuName kAnalysisViewMenus[] = {"HistEnd", "YB_Hist", "BB_Hist", "RB_Hist"};
 }  // namespace
 
 void HistInit(Core& c) {
-    for (MenuName m : kGraphViewMenus)
-        c.ui.menu(m)->setVisible(false);
+    for (MenuName m : kGraphViewMenus) c.ui.menu(m)->setVisible(false);
     for (MenuName m : kAnalysisViewMenus) c.ui.menu(m)->setVisible(true);
     MainControls& w = c.ui.main;
     w.Image1->setVisible(false);
@@ -188,7 +188,7 @@ void Kaiseki_Click(Core& c, int index) {
     HistDisp(c, max, cmd.unit, static_cast<float>(avg), cmd.bar);
     if (index == 0 || index == 2) {
         c.ui.main.Frame1->setVisible(true);
-        Combo1_Click(c);
+        Combo1_Click(c, c.hist.Combo_Index);
     }
 }
 
@@ -200,8 +200,10 @@ Within withinCount(const Core& c, int n) {
     return {static_cast<std::int64_t>(sum), den == 0 ? 0.0 : static_cast<double>(sum) * 100.0 / den};
 }
 
-void Combo1_Click(Core& c) {
-    const Within w = withinCount(c, c.ui.main.Combo1->currentIndex() + 1);
+void Combo1_Click(Core& c, int listIndex) {
+    c.hist.Combo_Index = static_cast<std::int16_t>(std::clamp(listIndex, 0, 99));
+    c.ui.main.Combo1->setCurrentIndex(c.hist.Combo_Index);
+    const Within w = withinCount(c, c.hist.Combo_Index + 1);
     // The count as a number's text: a leading blank, no trailing one.
     std::string count(" ");
     count += captionNumber(w.count);
@@ -216,8 +218,7 @@ void HistEnd_Click(Core& c) {
     w.Picture9->setVisible(false);
     w.Label11->setVisible(false);
     w.Frame1->setVisible(false);
-    for (MenuName m : kGraphViewMenus)
-        c.ui.menu(m)->setVisible(true);
+    for (MenuName m : kGraphViewMenus) c.ui.menu(m)->setVisible(true);
     for (MenuName m : kAnalysisViewMenus) c.ui.menu(m)->setVisible(false);
     w.Picture3->setVisible(true);
     GhpRebuildAll(c);

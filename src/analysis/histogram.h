@@ -26,7 +26,7 @@ float histScale(std::int32_t bmax);
 void Kaiseki_Click(Core& c, int index);
 void HistInit(Core& c);
 void HistEnd_Click(Core& c);
-void Combo1_Click(Core& c);
+void Combo1_Click(Core& c, int listIndex);
 // What Combo1_Click shows for a threshold of n games: the bonuses hit within n
 // games of the current interval chart and their share of all bonuses, in %.
 struct Within {

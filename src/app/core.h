@@ -55,6 +55,8 @@ struct Rs232State {
     bool DaiBB_On = false;
     bool DaiRB_On = false;
     bool inPoll = false;  // a poll is still running (a modal box is open inside it)
+    Rgb gainColour = rgb::Black;  // text colour of the running bonus's gain, as last shown
+    std::string monitor = " ";    // the event monitor line, as last shown
 };
 
 constexpr int kRows = 13;
@@ -70,6 +72,14 @@ struct FileDispState {
     std::int16_t ZoomSel = 3;  // checked item of the zoom menu; 3: none
     PageTable Koumoku;         // row captions
     PageTable Tani;            // row units
+    std::array<Rgb, kRows> Label2Back = filledCyan();  // row captions' background, as last shown
+
+private:
+    static std::array<Rgb, kRows> filledCyan() {
+        std::array<Rgb, kRows> a;
+        a.fill(rgb::Cyan);
+        return a;
+    }
 };
 
 // The slump graph's fixed geometry and line state, and the zoom window's pen
@@ -151,6 +161,7 @@ struct HistChart {
 struct AnalysisState {
     std::array<std::int16_t, kHistLen> Hist_Cnt{};
     std::int16_t Combo_Work = 0;
+    std::int16_t Combo_Index = 29;  // the chosen "within N games" entry, N - 1
     HistChart chart;
     std::array<std::int32_t, 16> Koyaku_Nor{};
     std::array<std::int32_t, 16> Koyaku_BB{};

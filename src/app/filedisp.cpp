@@ -101,7 +101,8 @@ void Form_Load(Core& c) {
     X4GhpInit(c);
     m.Combo1->clear();
     for (int i = 1; i <= 100; ++i) m.Combo1->addItem(std::to_string(i));
-    m.Combo1->setCurrentIndex(29);
+    c.hist.Combo_Index = 29;
+    m.Combo1->setCurrentIndex(c.hist.Combo_Index);
     c.ui.Timer2->setEnabled(true);
 }
 

@@ -20,7 +20,7 @@ int hist(const HistArgs& a, Io& io) {
     headless::HeadlessApp app(nullptr);
     Core& c = app.core;
     if (const int st = loadForCli(c, a.file, io)) return st;
-    app.ui.Combo1.setCurrentIndex(a.within - 1);
+    app.core.hist.Combo_Index = static_cast<std::int16_t>(a.within - 1);
     Json j = newReport();
     for (int cmd : {0, 2, 3, 4, 6, 7, 8}) {
         Kaiseki_Click(c, cmd);

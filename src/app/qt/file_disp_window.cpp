@@ -197,7 +197,7 @@ void FileDispWindow::buildGraph(QWidget* client) {
     combo->setGeometry(pxRect(0, 0, 645, 300));
     combo_ = std::make_unique<QtCombo>(combo);
     controls_.Combo1 = combo_.get();
-    connect(combo, &QComboBox::activated, this, [this] { Combo1_Click(core_); });
+    connect(combo, &QComboBox::activated, this, [this](int i) { Combo1_Click(core_, i); });
     controls_.Label13 = label(frame, 735, 60, 960, 225, false);
     for (auto [i, left, width] : {std::tuple{0, 1785, 540}, std::tuple{1, 2310, 750}}) {
         QtLabel* l = label(frame, left, 60, width, 200, true);
