@@ -244,6 +244,7 @@ struct Platform {
     Dialogs* dialogs = nullptr;
     Board* board = nullptr;
     Shell* shell = nullptr;
+    std::string manual;  // address of the documentation the help menu opens
     AppWindows* windows = nullptr;
     Printer* printer = nullptr;
     Journal* journal = nullptr;   // the session journal, when one is kept

@@ -9,7 +9,8 @@
 
 namespace tobrak::cli {
 
-int boards(std::ostream& out) {
+int boards(Io& io) {
+    std::ostream& out = io.out;
     static int argc = 1;
     static char name[] = "tobrak-cli";
     static char* argv[] = {name, nullptr};

@@ -31,12 +31,6 @@ namespace {
 volatile std::sig_atomic_t g_stop = 0;
 void onSignal(int) { g_stop = 1; }
 
-bool parseNumber(const std::string& s, double& v) {
-    char* end = nullptr;
-    v = std::strtod(s.c_str(), &end);
-    return end && *end == '\0' && !s.empty();
-}
-
 std::string stateLine(const Core& c, const headless::HeadlessUi& ui) {
     const Counters& n = c.cnt;
     std::string s = std::to_string(c.rec.games()) + "G  IN " + std::to_string(n.Tot_In) + "  OUT " +
@@ -106,43 +100,22 @@ std::string openDevice(const std::string& kind, const SimOptions& sim, Device& d
 
 }  // namespace
 
-int record(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int record(const RecordArgs& a, Io& io) {
     SimOptions opt;
-    std::string kind = "none";
-    long games = 0;  // 0: until interrupted
-    bool fast = false, simOnly = false;
-    std::string savePath, journalDir;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        double v = 0;
-        const bool hasValue = i + 1 < args.size();
-        if (a == "--fast") {
-            fast = simOnly = true;
-        } else if (a == "--board" && hasValue) {
-            kind = args[++i];
-        } else if (a == "--seed" && hasValue && parseNumber(args[i + 1], v) && v >= 0) {
-            opt.seed = static_cast<std::uint64_t>(v);
-            simOnly = true;
-            ++i;
-        } else if (a == "--speed" && hasValue && parseNumber(args[i + 1], v) && v > 0 && v <= 1000) {
-            opt.speed = v;
-            simOnly = true;
-            ++i;
-        } else if (a == "--games" && hasValue && parseNumber(args[i + 1], v) && v >= 0 && v <= kDatMax - kHeaderLen) {
-            games = static_cast<long>(v);
-            ++i;
-        } else if (a == "--save" && hasValue) {
-            savePath = args[++i];
-        } else if (a == "--journal" && hasValue) {
-            journalDir = args[++i];
-        } else {
-            return usage(err, "record: bad or incomplete option '" + a + "'");
-        }
-    }
-    if (simOnly && kind != "sim") return usage(err, "record: --seed, --speed and --fast are for --board sim");
+    opt.seed = a.sim.seed;
+    opt.speed = a.sim.speed;
+    const std::string& kind = a.board;
+    const long games = a.sim.games;
+    const bool fast = a.sim.fast;
+    const std::string &savePath = a.sim.save, &journalDir = a.sim.journal;
+    std::ostream& out = reportStream(savePath, io);
+    std::ostream& err = io.err;
 
     Device dev;
-    if (const std::string why = openDevice(kind, opt, dev); !why.empty()) return usage(err, "record: " + why);
+    if (const std::string why = openDevice(kind, opt, dev); !why.empty()) {
+        err << "tobrak-cli: record: " << why << "\n";
+        return 2;
+    }
     headless::HeadlessApp app(dev.board.get());
     Core& c = app.core;
     std::unique_ptr<Journal> journal;
@@ -208,14 +181,14 @@ int record(const std::vector<std::string>& args, std::ostream& out, std::ostream
     std::signal(SIGTERM, oldTerm);
 
     const auto pages = showPages(c);
-    Json j;
+    Json j = newReport();
     j["games"] = c.rec.games();
     j["counters"] = countersJson(c);
     j["pages"] = pagesJson(pages);
     out << j.dump(2) << "\n";
     // The journal goes only once the record is safe elsewhere.
     if (!savePath.empty()) {
-        if (const int st = saveRecord(c, savePath, err)) {
+        if (const int st = saveRecord(c, savePath, io)) {
             if (journal && journal->healthy()) err << "the record stays in the journal " << journal->path() << "\n";
             return st;
         }

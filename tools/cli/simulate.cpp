@@ -4,10 +4,6 @@
 
 namespace tobrak::cli {
 
-int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> all{"--board", "sim"};
-    all.insert(all.end(), args.begin(), args.end());
-    return record(all, out, err);
-}
+int simulate(const SimulateArgs& a, Io& io) { return record({"sim", a}, io); }
 
 }  // namespace tobrak::cli
