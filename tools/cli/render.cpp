@@ -41,8 +41,7 @@ int render(const RenderArgs& a, Io& io) {
     // Made in memory, then written whole: a failed write never leaves a cut picture.
     QByteArray png;
     QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !out.save(&buffer, "PNG"))
-        return fileError(io.err, "cannot write " + a.png);
+    if (!buffer.open(QIODevice::WriteOnly) || !out.save(&buffer, "PNG")) return fileError(io.err, "cannot write " + a.png);
     return writeOutput(a.png, std::string_view(png.constData(), static_cast<std::size_t>(png.size())), io);
 }
 
