@@ -103,8 +103,7 @@ int writeOutput(const std::string& path, std::string_view bytes, Io& io) {
         return io.out ? 0 : fileError(io.err, "cannot write to standard output");
     }
     // Written whole or not at all: a failed write never leaves a cut file.
-    if (const fileio::Error e = fileio::writeDurably(path, bytes.data(), bytes.size()))
-        return fileError(io.err, e.message);
+    if (const fileio::Error e = fileio::writeDurably(path, bytes.data(), bytes.size())) return fileError(io.err, e.message);
     return 0;
 }
 
