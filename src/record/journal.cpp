@@ -10,9 +10,12 @@
 #include "util/paths.h"
 
 #ifdef _WIN32
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/file.h>
@@ -56,7 +59,12 @@ bool writeAll(int fd, const std::uint8_t* p, std::size_t n) {
 }
 bool sync(int fd) { return _commit(fd) == 0; }
 void closeFile(int fd) { _close(fd); }
-bool lockAlone(int) { return true; }
+// Held until the handle closes, which the system does for a program that dies.
+bool lockAlone(int fd) {
+    OVERLAPPED at{};
+    return LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY,
+                      0, 1, 0, &at) != 0;
+}
 #else
 int openFile(const fs::path& p, int flags) { return ::open(p.c_str(), flags | O_CLOEXEC, 0600); }
 bool writeAll(int fd, const std::uint8_t* p, std::size_t n) {
@@ -84,13 +92,12 @@ std::vector<std::uint8_t> image(const PlayRecord& rec, std::uint8_t options) {
 
 std::string defaultJournalDir() {
 #ifdef _WIN32
-    if (const char* l = std::getenv("LOCALAPPDATA")) return (fs::path(l) / "tobrak").string();
-    return (fs::temp_directory_path() / "tobrak").string();
+    if (const std::string l = envUtf8("LOCALAPPDATA"); !l.empty()) return utf8Path(fsPath(l) / "tobrak");
 #else
-    if (const char* x = std::getenv("XDG_STATE_HOME"); x && *x) return (fs::path(x) / "tobrak").string();
-    if (const char* h = std::getenv("HOME"); h && *h) return (fs::path(h) / ".local" / "state" / "tobrak").string();
-    return (fs::temp_directory_path() / "tobrak").string();
+    if (const std::string x = envUtf8("XDG_STATE_HOME"); !x.empty()) return utf8Path(fsPath(x) / "tobrak");
+    if (const std::string h = envUtf8("HOME"); !h.empty()) return utf8Path(fsPath(h) / ".local" / "state" / "tobrak");
 #endif
+    return utf8Path(fs::temp_directory_path() / "tobrak");
 }
 
 std::optional<std::vector<std::uint8_t>> Journal::replay(const std::vector<std::uint8_t>& bytes) {
@@ -144,7 +151,7 @@ std::unique_ptr<Journal> Journal::open(const std::string& dir, std::string& erro
     fs::create_directories(d, ec);
     std::unique_ptr<Journal> j(new Journal());
     j->dir_ = dir;
-    j->path_ = (d / "session.journal").string();
+    j->path_ = utf8Path(d / "session.journal");
     j->lockFd_ = openFile(d / "session.lock", O_RDWR | O_CREAT);
     if (j->lockFd_ < 0) {
         error = "cannot use the folder " + dir;
@@ -182,12 +189,12 @@ void Journal::begin(const PlayRecord& rec, std::uint8_t options) {
     }
     size_ = static_cast<std::int64_t>(magic);
     append('S', image(rec, options));
+    if (fd_ < 0) return;
+    // Closed before the swap (Windows renames no open file), then appended to.
+    closeFile(fd_);
     std::error_code ec;
     fs::rename(tmp, fsPath(path_), ec);
-    if (ec && fd_ >= 0) {
-        closeFile(fd_);
-        fd_ = -1;
-    }
+    fd_ = ec ? -1 : openFile(fsPath(path_), O_WRONLY | O_APPEND);
 }
 
 void Journal::append(char type, const std::vector<std::uint8_t>& payload) {
