@@ -325,12 +325,12 @@ TEST(MainWindow, ResizeFitsTheHeightAndFollowsTheWidth) {
 
 TEST(MainWindow, ResizeKeepsTheZoomFrameOnTheGraph) {
     Rig r;
-    r.ui.Image1.setGeometry(9000, 500, 1200, 1000);
+    r.c.graph.Frame = {9000, 500, 1200, 1000};
     r.ui.form.clientW = 8000;
     Form_Resize(r.c);
     EXPECT_EQ(r.ui.Image1.left(), 8000 - 1560 - 1200);
     EXPECT_EQ(r.c.graph.Ox, (8000 - 1560 - 1200 - 630) * 10);  // the zoom window follows the frame
-    r.ui.Image1.move(100, 500);
+    r.c.graph.Frame.Left = 100;
     Form_Resize(r.c);
     EXPECT_EQ(r.ui.Image1.left(), 630);
     // The analysis view redraws its chart instead.

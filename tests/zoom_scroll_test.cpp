@@ -40,6 +40,8 @@ TEST(ZoomMenu, FrameSizeFollowsTheFactorAndKeepsItsCentre) {
     EXPECT_EQ(r.c.graph.Zoom_P2y, 12560);
     menuClick(r.c, "G_zoom", 0);
     EXPECT_EQ(frameOf(r), (Frame{2167, 1167, 1667, 1667}));  // 5000 / 3 square
+    // The offsets come from the frame's exact place (2166.67), not from the shown one.
+    EXPECT_EQ(r.c.graph.Ox, 4610);
     EXPECT_EQ(r.c.graph.Zoom_P2y, 7560);
     EXPECT_EQ(r.c.graph.Zoom_Scl, 3.0f);
     // The same factor again gives the same result.

@@ -123,7 +123,11 @@ struct GraphState {
     std::int32_t Zoom_IntvCnt = 0;
     std::int32_t Zoom_BBGain = 0;
     std::int32_t Zoom_RBGain = 0;
-    std::uint8_t bytBuf = 0;
+    // The selection frame on the graph (Image1), twips in single precision: at x3
+    // it is 5000 / 3 square, and the zoom offsets are taken from its exact place.
+    struct {
+        float Left = 0.0f, Top = 0.0f, Width = 10.0f, Height = 10.0f;
+    } Frame;
     std::int32_t Ox = 0;  // the zoom window's view offsets, twips
     std::int32_t Oy = 0;
 };

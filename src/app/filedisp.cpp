@@ -48,8 +48,9 @@ void applyDesign(Core& c) {
     c.ui.Timer8->setEnabled(false);
 }
 
-void moveImage(Core& c, int left) {
-    c.ui.main.Image1->move(left, c.ui.main.Image1->top());
+void moveImage(Core& c, float left) {
+    c.graph.Frame.Left = left;
+    showFrame(c);
     Sub_ZoomMove(c);
 }
 
@@ -80,7 +81,8 @@ void Form_Load(Core& c) {
     m.Picture9->move(0, 160);
     m.Picture10->move(3360, 2000);
     m.Label11->setVisible(false);
-    m.Image1->setGeometry(m.Image1->left(), m.Image1->top(), 10, 10);
+    c.graph.Frame.Width = c.graph.Frame.Height = 10.0f;
+    showFrame(c);
     for (const char* name : {"HistEnd", "YB_Hist", "BB_Hist", "RB_Hist"}) c.ui.menu(name)->setVisible(false);
     c.flags.Kaiseki_On = 0;
     c.graph.Ghp_Redraw = false;
@@ -114,10 +116,11 @@ void Form_Resize(Core& c) {
         return;
     }
     // Keep the zoom frame on the visible part of the graph.
+    const auto& frame = c.graph.Frame;
     const float right =
-        static_cast<float>(static_cast<double>(f.clientWidth()) + c.graph.Ghp_Scroll - con_P2left - m.Image1->width());
-    if (static_cast<float>(m.Image1->left()) > right) moveImage(c, static_cast<int>(right));
-    if (static_cast<float>(m.Image1->left()) < Ghp_Left) moveImage(c, static_cast<int>(Ghp_Left));
+        static_cast<float>(static_cast<double>(f.clientWidth()) + c.graph.Ghp_Scroll - con_P2left - frame.Width);
+    if (frame.Left > right) moveImage(c, right);
+    if (frame.Left < Ghp_Left) moveImage(c, Ghp_Left);
     m.Picture2->setWidth(f.clientWidth() - con_P2left);
     GhpStandardRedraw(c);
 }

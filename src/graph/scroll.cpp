@@ -33,10 +33,11 @@ void GhpScrollBack(Core& c, std::int32_t step) { rebuild(c, step); }
 void GhpScrollFwd(Core& c, std::int32_t step) {
     rebuild(c, -step);
     // The frame never lies beyond the end of the axis.
-    Box& img = *c.ui.main.Image1;
-    const double r = static_cast<double>(c.graph.con_Inmax) - img.width() + Ghp_Left + c.graph.Ghp_Scroll;
-    if (img.left() > r) {
-        img.move(static_cast<int>(r), img.top());
+    auto& f = c.graph.Frame;
+    const float r = static_cast<float>(static_cast<double>(c.graph.con_Inmax) - f.Width + Ghp_Left + c.graph.Ghp_Scroll);
+    if (f.Left > r) {
+        f.Left = r;
+        showFrame(c);
         Sub_ZoomMove(c);
     }
 }

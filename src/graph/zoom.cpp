@@ -10,6 +10,12 @@ namespace tobrak {
 
 std::int32_t roundEven(double v) { return static_cast<std::int32_t>(std::nearbyint(v)); }
 
+void showFrame(Core& c) {
+    const auto& f = c.graph.Frame;
+    c.ui.main.Image1->setGeometry(static_cast<int>(std::lround(f.Left)), static_cast<int>(std::lround(f.Top)),
+                                  static_cast<int>(std::lround(f.Width)), static_cast<int>(std::lround(f.Height)));
+}
+
 namespace {
 
 constexpr int kZoomOff = 3;
@@ -17,15 +23,15 @@ constexpr float kScale[] = {3.0f, 5.0f, 10.0f};
 
 // Frame size for the zoom window's present size: exactly what it shows.
 void fitFrame(Core& c) {
-    Box& img = *c.ui.main.Image1;
     const FormWindow& z = *c.ui.main.zoomForm;
     GraphState& g = c.graph;
-    g.Sel_X = static_cast<float>(img.left()) + static_cast<float>(img.width()) / 2.0f;
-    g.Sel_Y = static_cast<float>(img.top()) + static_cast<float>(img.height()) / 2.0f;
-    const float w = static_cast<float>(z.outerWidth() - 310) / g.Zoom_Scl;
-    const float h = static_cast<float>(z.outerHeight() - 700) / g.Zoom_Scl;
-    img.setGeometry(static_cast<int>(std::lround(g.Sel_X - w / 2.0f)), static_cast<int>(std::lround(g.Sel_Y - h / 2.0f)),
-                    static_cast<int>(std::lround(w)), static_cast<int>(std::lround(h)));
+    auto& f = g.Frame;
+    g.Sel_X = f.Left + f.Width / 2.0f;
+    g.Sel_Y = f.Top + f.Height / 2.0f;
+    f.Width = static_cast<float>(z.outerWidth() - 310) / g.Zoom_Scl;
+    f.Height = static_cast<float>(z.outerHeight() - 700) / g.Zoom_Scl;
+    f.Left = g.Sel_X - f.Width / 2.0f;
+    f.Top = g.Sel_Y - f.Height / 2.0f;
     Sub_Sub1(c, g.Sel_X, g.Sel_Y);
 }
 
@@ -52,9 +58,9 @@ void G_zoom_Click(Core& c, int index) {
 
 void Sub_Sub1(Core& c, float x, float y) {
     GraphState& g = c.graph;
-    Box& img = *c.ui.main.Image1;
-    const float W = static_cast<float>(img.width());
-    const float H = static_cast<float>(img.height());
+    auto& f = g.Frame;
+    const float W = f.Width;
+    const float H = f.Height;
     g.Sel_X = x - W / 2.0f;
     g.Sel_Y = y - H / 2.0f;
     const float right = static_cast<float>(c.ui.main.form->clientWidth() - con_P2left) - W;
@@ -65,15 +71,16 @@ void Sub_Sub1(Core& c, float x, float y) {
     const float bottom = static_cast<float>(Ghp_Top + 5000) - H;
     if (g.Sel_Y > bottom) g.Sel_Y = bottom;
     if (g.Sel_Y < static_cast<float>(Ghp_Top)) g.Sel_Y = static_cast<float>(Ghp_Top);
-    img.move(static_cast<int>(std::lround(g.Sel_X)), static_cast<int>(std::lround(g.Sel_Y)));
+    f.Left = g.Sel_X;
+    f.Top = g.Sel_Y;
+    showFrame(c);
 }
 
 void Sub_ZoomMove(Core& c) {
     GraphState& g = c.graph;
-    const Box& img = *c.ui.main.Image1;
     c.ui.Zoom->cls();
-    const std::int32_t ox = roundEven(static_cast<double>(img.left()) - Ghp_Left - g.Ghp_Scroll);
-    const std::int32_t oy = roundEven(static_cast<double>(img.top()) - Ghp_Top);
+    const std::int32_t ox = roundEven(static_cast<double>(g.Frame.Left) - Ghp_Left - g.Ghp_Scroll);
+    const std::int32_t oy = roundEven(static_cast<double>(g.Frame.Top) - Ghp_Top);
     MemoriGhp(*c.ui.Zoom, g, g.Zoom_Scl, g.Zoom_Left, g.Zoom_Top, ox, oy);
     X4GhpInit(c);
     X4_Line(c);
@@ -97,14 +104,13 @@ void Picture2_MouseUp(Core& c, int, int, float x, float y) {
 
 void X4GhpInit(Core& c) {
     GraphState& g = c.graph;
-    const Box& img = *c.ui.main.Image1;
     g.Zoom_Next = roundEven(g.Ghp_Step / g.Zoom_Scl);
     g.Zoom_BandOff = 0;
     g.Zoom_In = g.Zoom_Out = 0;
     g.Zoom_BB_On = g.Zoom_RB_On = false;
     g.Zoom_IntvCnt = g.Zoom_BBGain = g.Zoom_RBGain = 0;
-    g.Ox = roundEven((static_cast<double>(img.left()) - Ghp_Left) * g.Zoom_Scl);
-    g.Oy = roundEven((static_cast<double>(img.top()) - Ghp_Top) * g.Zoom_Scl);
+    g.Ox = roundEven((static_cast<double>(g.Frame.Left) - Ghp_Left) * g.Zoom_Scl);
+    g.Oy = roundEven((static_cast<double>(g.Frame.Top) - Ghp_Top) * g.Zoom_Scl);
     g.Zoom_Color = rgb::White;
     g.Zoom_LastX = g.Zoom_Left;
     g.Zoom_LastY = static_cast<float>(g.Zoom_P2y);
@@ -159,7 +165,6 @@ void Zoom1sub(Core& c, std::uint8_t b) {
     g.Zoom_GIn = medalsIn(b);
     g.Zoom_Out += g.Zoom_GOt;
     g.Zoom_In += g.Zoom_GIn;
-    g.bytBuf = b & 0xC0;
     switch (bonusState(b)) {
     case BonusState::BB: zoomBonusGame(c, g.Zoom_BB_On, c.mark.Mark_BBs, g.Zoom_BBGain, rgb::Red); break;
     case BonusState::RB: zoomBonusGame(c, g.Zoom_RB_On, c.mark.Mark_RBs, g.Zoom_RBGain, rgb::Black); break;

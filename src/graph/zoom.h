@@ -34,4 +34,7 @@ void ZoomDisp_Form_QueryUnload(Core& c);
 // Nearest integer with halves to even, as the frame and threshold arithmetic rounds.
 std::int32_t roundEven(double v);
 
+// Writes the selection frame's place and size to Image1, to the nearest twip.
+void showFrame(Core& c);
+
 }  // namespace tobrak

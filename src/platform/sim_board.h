@@ -32,7 +32,6 @@ public:
     const std::vector<std::uint8_t>& generated() const { return generated_; }
     // Codes the program has acknowledged, in order (with keepLog).
     const std::vector<std::uint8_t>& taken() const { return taken_; }
-    double machineMs() const { return now_; }
 
 private:
     enum class Mode { Normal, BB, RB };

@@ -36,7 +36,6 @@ public:
     bool visible() const override { return isVisible(); }
 
     QtMenus& menus() { return menus_; }
-    QWidget* graphSurface() const { return picture2_; }
 
 protected:
     void resizeEvent(QResizeEvent* e) override;

@@ -17,8 +17,8 @@ ZoomDispWindow::ZoomDispWindow(Core& core, QWidget* mainWindow)
     // The zoom window never keeps the keyboard: it goes back to the main window.
     setAttribute(Qt::WA_ShowWithoutActivating);
     surface_->setFocusPolicy(Qt::NoFocus);
-    resize(px(5310), px(5700));
-    surface_->setGeometry(0, 0, width() - px(110), height() - px(500));
+    resize(px(5310 - kBorderW), px(5700 - kBorderH));
+    surface_->setGeometry(0, 0, width(), height());
 }
 
 void ZoomDispWindow::attach(Platform& p) {
@@ -27,7 +27,7 @@ void ZoomDispWindow::attach(Platform& p) {
     p.Zoom = &surface_->surface();
 }
 
-void ZoomDispWindow::setOuterHeight(int t) { resize(width(), height() + px(t) - frameGeometry().height()); }
+void ZoomDispWindow::setOuterHeight(int t) { resize(width(), px(t - kBorderH)); }
 
 void ZoomDispWindow::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);

@@ -14,7 +14,14 @@ public:
     ZoomDispWindow(Core& core, QWidget* mainWindow);
     void attach(Platform& p);
     void setLoaded() { loaded_ = true; }
+    // The window is designed by its outer size with a border of 110 twips across and
+    // 500 down (frame and caption); its surface fills what is inside. The border is
+    // taken as designed, whatever the window manager draws, so the surface always
+    // fills the client area and the frame on the graph covers exactly what it shows.
+    int outerWidth() const override { return clientWidth() + kBorderW; }
+    int outerHeight() const override { return clientHeight() + kBorderH; }
     void setOuterHeight(int t) override;
+    static constexpr int kBorderW = 110, kBorderH = 500;
 
     SurfaceWidget* surface() const { return surface_; }
 
