@@ -12,7 +12,7 @@ skip() {
   exit 77
 }
 # lpstat -r exits 0 either way; only its text tells.
-running() { lpstat -r 2>/dev/null | grep -qx 'scheduler is running'; }
+running() { LC_ALL=C lpstat -r 2>/dev/null | grep -qx 'scheduler is running'; }
 command -v cupsd >/dev/null && command -v lpadmin >/dev/null || skip "CUPS is not installed"
 [ -x /usr/lib/cups/backend/cups-pdf ] || skip "the CUPS PDF printer (printer-driver-cups-pdf) is not installed"
 [ "$(id -u)" = 0 ] || skip "starting the print system needs root"
