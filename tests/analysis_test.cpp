@@ -196,8 +196,7 @@ TEST(AnalysisView, ChartCommandSwitchesTheViewAndBackRebuilds) {
     // Intervals 10, 5, 17, 5, 24, 5: within 30 games all six, of six bonuses.
     EXPECT_EQ(r.ui.Label16[0].caption(), " 6回");
     EXPECT_EQ(r.ui.Label16[1].caption(), "100.00％");
-    r.ui.Combo1.setCurrentIndex(9);  // "10"
-    Combo1_Click(r.c);
+    Combo1_Click(r.c, 9);  // "10"
     EXPECT_EQ(r.ui.Label16[0].caption(), " 4回");
     EXPECT_EQ(r.ui.Label16[1].caption(), "66.67％");
     menuClick(r.c, "BB_Hist1", 0);  // BB intervals, relative to the BB count

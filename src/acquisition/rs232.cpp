@@ -2,6 +2,7 @@
 
 #include "graph/slump_graph.h"
 #include "graph/zoom.h"
+#include "stats/panel.h"
 #include "stats/stats_engine.h"
 #include "util/format.h"
 
@@ -15,8 +16,8 @@ const char* const kBoardNg = " 　ゲーム不可";
 namespace {
 
 void appendMonitor(Core& c, const char* s) {
-    Label* l = c.ui.main.Label12;
-    l->setCaption(l->caption() + s);
+    c.rs.monitor += s;
+    c.ui.main.Label12->setCaption(c.rs.monitor);
 }
 
 void dispatch(Core& c) {
@@ -71,11 +72,9 @@ void bonusEnd(Core& c, Bonus k) {
     (bb ? c.rs.DaiBB_On : c.rs.DaiRB_On) = false;
 }
 
-void blink(Label* l, bool active) {
-    if (!active)
-        l->setBackColor(rgb::Cyan);
-    else
-        l->setBackColor(l->backColor() == rgb::Red ? rgb::Cyan : rgb::Red);
+void blink(Core& c, int row, bool active) {
+    const Rgb now = c.fd.Label2Back[static_cast<std::size_t>(row)];
+    setCaptionBack(c, row, active && now != rgb::Red ? rgb::Red : rgb::Cyan);
 }
 
 void showGain(Core& c, std::int32_t gain, Rgb phase) {
@@ -84,7 +83,8 @@ void showGain(Core& c, std::int32_t gain, Rgb phase) {
     g->setCaption(captionNumber(gain) + " ");
     g->setVisible(true);
     u->setVisible(true);
-    const Rgb next = g->foreColor() == phase ? rgb::Yellow : phase;
+    const Rgb next = c.rs.gainColour == phase ? rgb::Yellow : phase;
+    c.rs.gainColour = next;
     g->setForeColor(next);
     u->setForeColor(next);
 }
@@ -147,9 +147,9 @@ void Game1Set(Core& c) {
     if (s == BonusState::BB) c.flags.BBGame_On = true;
     if (s == BonusState::RB) c.flags.RBGame_On = true;
 
-    std::string line = " ";
-    line.append(c.rs.InMai, 'I');
-    c.ui.main.Label12->setCaption(line);
+    c.rs.monitor = " ";
+    c.rs.monitor.append(c.rs.InMai, 'I');
+    c.ui.main.Label12->setCaption(c.rs.monitor);
     gameRule(c.cnt, c.rs.InMai, s);
 
     // The previous game's payout is final now: draw it.
@@ -209,16 +209,16 @@ void Timer8_Timer(Core& c) {
     }
     switch (c.fd.MenuPage) {
         case 0:
-            blink(m.Label2[2], c.rs.DaiBB_On);
-            blink(m.Label2[4], c.rs.DaiRB_On);
+            blink(c, 2, c.rs.DaiBB_On);
+            blink(c, 4, c.rs.DaiRB_On);
             break;
-        case 1: blink(m.Label2[0], c.rs.DaiBB_On); break;
-        case 2: blink(m.Label2[0], c.rs.DaiRB_On); break;
+        case 1: blink(c, 0, c.rs.DaiBB_On); break;
+        case 2: blink(c, 0, c.rs.DaiRB_On); break;
         default: break;
     }
     if (!c.rs.DaiBB_On && !c.rs.DaiRB_On) {
         c.ui.Timer8->setEnabled(false);
-        for (int i : {0, 2, 4}) m.Label2[i]->setBackColor(rgb::Cyan);
+        for (int i : {0, 2, 4}) setCaptionBack(c, i, rgb::Cyan);
         m.Label14->setVisible(false);
         m.Label15->setVisible(false);
     }

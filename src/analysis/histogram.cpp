@@ -107,10 +107,16 @@ float histScale(std::int32_t bmax) {
     return 0.1f;
 }
 
+namespace {
+// The bar items each view shows; the other view's are hidden.
+constexpr MenuName kGraphViewMenus[] = {"Hidari", "Dhidari", "Migi", "Dmigi", "menFile", "menHyouji", "Gzoom", "SyuKei"};
+constexpr MenuName kAnalysisViewMenus[] = {"HistEnd", "YB_Hist", "BB_Hist", "RB_Hist"};
+}  // namespace
+
 void HistInit(Core& c) {
-    for (const char* m : {"Hidari", "Dhidari", "Migi", "Dmigi", "menFile", "menHyouji", "Gzoom", "SyuKei"})
+    for (MenuName m : kGraphViewMenus)
         c.ui.menu(m)->setVisible(false);
-    for (const char* m : {"HistEnd", "YB_Hist", "BB_Hist", "RB_Hist"}) c.ui.menu(m)->setVisible(true);
+    for (MenuName m : kAnalysisViewMenus) c.ui.menu(m)->setVisible(true);
     MainControls& w = c.ui.main;
     w.Image1->setVisible(false);
     w.zoomForm->setVisible(false);
@@ -182,12 +188,14 @@ void Kaiseki_Click(Core& c, int index) {
     HistDisp(c, max, cmd.unit, static_cast<float>(avg), cmd.bar);
     if (index == 0 || index == 2) {
         c.ui.main.Frame1->setVisible(true);
-        Combo1_Click(c);
+        Combo1_Click(c, c.hist.Combo_Index);
     }
 }
 
-void Combo1_Click(Core& c) {
-    const int n = c.ui.main.Combo1->currentIndex() + 1;
+void Combo1_Click(Core& c, int listIndex) {
+    c.hist.Combo_Index = static_cast<std::int16_t>(std::clamp(listIndex, 0, 99));
+    c.ui.main.Combo1->setCurrentIndex(c.hist.Combo_Index);
+    const int n = c.hist.Combo_Index + 1;
     float sum = 0;
     for (int v = 0; v <= n && v < kHistLen; ++v)
         sum += static_cast<float>(c.hist.Hist_Cnt[static_cast<std::size_t>(v)]);
@@ -207,9 +215,9 @@ void HistEnd_Click(Core& c) {
     w.Picture9->setVisible(false);
     w.Label11->setVisible(false);
     w.Frame1->setVisible(false);
-    for (const char* m : {"Hidari", "Dhidari", "Migi", "Dmigi", "menFile", "menHyouji", "Gzoom", "SyuKei"})
+    for (MenuName m : kGraphViewMenus)
         c.ui.menu(m)->setVisible(true);
-    for (const char* m : {"HistEnd", "YB_Hist", "BB_Hist", "RB_Hist"}) c.ui.menu(m)->setVisible(false);
+    for (MenuName m : kAnalysisViewMenus) c.ui.menu(m)->setVisible(false);
     w.Picture3->setVisible(true);
     GhpRebuildAll(c);
 }

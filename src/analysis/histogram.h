@@ -26,7 +26,7 @@ float histScale(std::int32_t bmax);
 void Kaiseki_Click(Core& c, int index);
 void HistInit(Core& c);
 void HistEnd_Click(Core& c);
-void Combo1_Click(Core& c);
+void Combo1_Click(Core& c, int listIndex);
 // The chart's frame, then the chart itself.
 void HistMemori(Surface& s, float x, std::int32_t y);
 void HistDisp(Core& c, std::int32_t max, const std::string& unit, float avg, Rgb barColor);

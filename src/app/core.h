@@ -3,6 +3,7 @@
 // a fresh one per test. The platform members point at the controls, timers,
 // dialogs and board of whichever front end runs the logic.
 #include <array>
+#include <stdexcept>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "platform/board.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
+#include "platform/menu_tree.h"
 #include "platform/printer.h"
 #include "platform/shell.h"
 #include "platform/surface.h"
@@ -53,6 +55,8 @@ struct Rs232State {
     bool DaiBB_On = false;
     bool DaiRB_On = false;
     bool inPoll = false;  // a poll is still running (a modal box is open inside it)
+    Rgb gainColour = rgb::Black;  // text colour of the running bonus's gain, as last shown
+    std::string monitor = " ";    // the event monitor line, as last shown
 };
 
 constexpr int kRows = 13;
@@ -68,6 +72,14 @@ struct FileDispState {
     std::int16_t ZoomSel = 3;  // checked item of the zoom menu; 3: none
     PageTable Koumoku;         // row captions
     PageTable Tani;            // row units
+    std::array<Rgb, kRows> Label2Back = filledCyan();  // row captions' background, as last shown
+
+private:
+    static std::array<Rgb, kRows> filledCyan() {
+        std::array<Rgb, kRows> a;
+        a.fill(rgb::Cyan);
+        return a;
+    }
 };
 
 // The slump graph's fixed geometry and line state, and the zoom window's pen
@@ -149,6 +161,7 @@ struct HistChart {
 struct AnalysisState {
     std::array<std::int16_t, kHistLen> Hist_Cnt{};
     std::int16_t Combo_Work = 0;
+    std::int16_t Combo_Index = 29;  // the chosen "within N games" entry, N - 1
     HistChart chart;
     std::array<std::int32_t, 16> Koyaku_Nor{};
     std::array<std::int32_t, 16> Koyaku_BB{};
@@ -234,7 +247,12 @@ struct Platform {
     Surface* Picture2 = nullptr;  // the slump graph
     Surface* Picture3 = nullptr;  // its y-axis label strip
     Surface* Zoom = nullptr;      // the zoom window's graph
-    MenuItem* menu(const std::string& name, int index = -1) const { return menus->item(name, index); }
+    // An item the front end did not make is a programming error, not a null item.
+    MenuItem* menu(MenuName name, int index = -1) const {
+        MenuItem* m = menus->item(name.name, index);
+        if (!m) throw std::logic_error("no menu item " + menuKey(name.name, index));
+        return m;
+    }
 };
 
 struct Core;

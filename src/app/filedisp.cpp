@@ -83,7 +83,8 @@ void Form_Load(Core& c) {
     m.Label11->setVisible(false);
     c.graph.Frame.Width = c.graph.Frame.Height = 10.0f;
     showFrame(c);
-    for (const char* name : {"HistEnd", "YB_Hist", "BB_Hist", "RB_Hist"}) c.ui.menu(name)->setVisible(false);
+    for (MenuName name : {MenuName("HistEnd"), MenuName("YB_Hist"), MenuName("BB_Hist"), MenuName("RB_Hist")})
+        c.ui.menu(name)->setVisible(false);
     c.flags.Kaiseki_On = 0;
     c.graph.Ghp_Redraw = false;
     MekakusiChr(*c.ui.Picture3, 1.0f, Ghp_Left, 30);
@@ -100,7 +101,8 @@ void Form_Load(Core& c) {
     X4GhpInit(c);
     m.Combo1->clear();
     for (int i = 1; i <= 100; ++i) m.Combo1->addItem(std::to_string(i));
-    m.Combo1->setCurrentIndex(29);
+    c.hist.Combo_Index = 29;
+    m.Combo1->setCurrentIndex(c.hist.Combo_Index);
     c.ui.Timer2->setEnabled(true);
 }
 

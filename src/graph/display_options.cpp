@@ -8,15 +8,15 @@
 namespace tobrak {
 
 void GhpHyo_Click(Core& c, int index) {
-    MenuItem* item = c.ui.menu("GhpHyo", index);
-    const bool on = !item->checked();
-    item->setChecked(on);
+    // The option is the marker it sets; the check mark only shows it.
+    bool on = false;
     switch (index) {
-        case 0: c.mark.Mark_BBs = c.mark.Mark_RBs = on; break;
-        case 2: c.mark.Mark_BBe = on; break;
-        case 4: c.mark.Mark_RBe = on; break;
+        case 0: on = c.mark.Mark_BBs = c.mark.Mark_RBs = !c.mark.Mark_BBs; break;
+        case 2: on = c.mark.Mark_BBe = !c.mark.Mark_BBe; break;
+        case 4: on = c.mark.Mark_RBe = !c.mark.Mark_RBe; break;
         default: return;
     }
+    c.ui.menu("GhpHyo", index)->setChecked(on);
     GhpRebuildAll(c);
     if (c.ui.journal) c.ui.journal->header(c.rec, currentOptions(c));
 }

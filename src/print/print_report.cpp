@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "graph/zoom.h"
+#include "stats/panel.h"
 #include "util/format.h"
 #include "util/text.h"
 
@@ -175,10 +176,7 @@ void P_GhpLine(Surface& s, const PlayRecord& rec, float scale, std::int32_t x, s
 
 void printReport(Core& c, Surface& page) {
     std::array<std::string, kRows> captions, values;
-    for (int r = 0; r < kRows; ++r) {
-        captions[static_cast<std::size_t>(r)] = c.ui.main.Label2[static_cast<std::size_t>(r)]->caption();
-        values[static_cast<std::size_t>(r)] = c.ui.main.Label3[static_cast<std::size_t>(r)]->caption();
-    }
+    panelTexts(c, captions, values);
     P_Koumoku(page, captions, values);
     const PrintLayout l = printLayout(c.cnt.Tot_In);
     for (int i = 0; i < l.bands; ++i) {

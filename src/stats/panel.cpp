@@ -66,6 +66,21 @@ const char* pageName(int page) {
     }
 }
 
+void setCaptionBack(Core& c, int row, Rgb colour) {
+    c.fd.Label2Back[static_cast<std::size_t>(row)] = colour;
+    c.ui.main.Label2[static_cast<std::size_t>(row)]->setBackColor(colour);
+}
+
+void panelTexts(Core& c, std::array<std::string, kRows>& captions, std::array<std::string, kRows>& values) {
+    const int p = c.fd.MenuPage;
+    PageTexts t;
+    const bool shown = pageTexts(c.cnt, c.fig, p, t);
+    for (std::size_t r = 0; r < kRows; ++r) {
+        captions[r] = p >= 0 && p < kPages ? c.fd.Koumoku[static_cast<std::size_t>(p)][r] : "";
+        values[r] = shown ? t[r] : "";
+    }
+}
+
 void KoumokuInit(Core& c) {
     for (int p = 0; p < kPages; ++p)
         for (int r = 0; r < kRows; ++r) {
@@ -82,7 +97,7 @@ void menPage_Click(Core& c) {
     const int p = c.fd.MenuPage;
     c.ui.menu("menPage")->setCaption(std::string(pageName(p)) + " 項目 " + std::to_string(p + 1) + "/3");
     for (int r = 0; r < kRows; ++r) {
-        c.ui.main.Label2[r]->setBackColor(rgb::Cyan);
+        setCaptionBack(c, r, rgb::Cyan);
         c.ui.main.Label2[r]->setCaption(c.fd.Koumoku[p][r]);
         c.ui.main.Label4[r]->setCaption(c.fd.Tani[p][r]);
     }

@@ -13,7 +13,8 @@ void ChrClrInit(Core& c) {
     c.rs.DaiRB_On = false;
     c.cnt.reset();
     c.fig = Figures{};
-    c.ui.main.Label12->setCaption(" ");
+    c.rs.monitor = " ";
+    c.ui.main.Label12->setCaption(c.rs.monitor);
 }
 
 namespace {

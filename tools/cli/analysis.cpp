@@ -35,7 +35,7 @@ int hist(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     headless::HeadlessApp app(nullptr);
     Core& c = app.core;
     if (const int st = loadForCli(c, file, err)) return st;
-    app.ui.Combo1.setCurrentIndex(static_cast<int>(within - 1));
+    app.core.hist.Combo_Index = static_cast<std::int16_t>(within - 1);
     Json j = Json::object();
     for (int cmd : {0, 2, 3, 4, 6, 7, 8}) {
         Kaiseki_Click(c, cmd);

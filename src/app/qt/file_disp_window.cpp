@@ -77,7 +77,7 @@ QtBox* FileDispWindow::box(QWidget* w) {
 
 void FileDispWindow::buildMenus() {
     std::map<std::string, QMenu*> dropDowns;
-    const auto& tree = menuTree();
+    const auto& tree = kMenuTree;
     auto hasChildren = [&](const char* name) {
         for (const auto& e : tree)
             if (e.parent && std::string(e.parent) == name) return true;
@@ -103,12 +103,10 @@ void FileDispWindow::buildMenus() {
         const std::string key = menuKey(e.name, e.index);
         menus_.add(key, a);
         if (e.parent || !hasChildren(e.name)) {
-            const std::string name = e.name;
-            const int index = e.index;
             QtMenuItem* item = menus_.find(key);
-            connect(a, &QAction::triggered, this, [this, item, name, index] {
+            connect(a, &QAction::triggered, this, [this, item, &e] {
                 item->restoreCheck();
-                menuClick(core_, name, index);
+                runMenuCommand(core_, e);
             });
         }
     }
@@ -199,7 +197,7 @@ void FileDispWindow::buildGraph(QWidget* client) {
     combo->setGeometry(pxRect(0, 0, 645, 300));
     combo_ = std::make_unique<QtCombo>(combo);
     controls_.Combo1 = combo_.get();
-    connect(combo, &QComboBox::activated, this, [this] { Combo1_Click(core_); });
+    connect(combo, &QComboBox::activated, this, [this](int i) { Combo1_Click(core_, i); });
     controls_.Label13 = label(frame, 735, 60, 960, 225, false);
     for (auto [i, left, width] : {std::tuple{0, 1785, 540}, std::tuple{1, 2310, 750}}) {
         QtLabel* l = label(frame, left, 60, width, 200, true);

@@ -2,12 +2,11 @@
 
 #include "acquisition/rs232.h"
 #include "app/filedisp.h"
-#include "app/menu.h"
 
 namespace tobrak::headless {
 
 MemMenus::MemMenus() {
-    for (const MenuEntry& e : menuTree()) {
+    for (const MenuEntry& e : kMenuTree) {
         auto item = std::make_unique<MemMenuItem>();
         item->setCaption(e.caption);
         item->setVisible(e.visible);
