@@ -65,17 +65,15 @@ Played play(std::uint64_t seed, double speed, int polls) {
 }
 
 Bytes journalOf(const tobrak::PlayRecord& rec, const fs::path& dir) {
-    std::string error;
-    auto j = tobrak::Journal::open(dir.string(), error);
-    if (!j) {
-        std::fprintf(stderr, "journal: %s\n", error.c_str());
-        std::exit(1);
-    }
+    auto j = tobrak::Journal::open(dir.string());
     tobrak::PlayRecord r = rec;
     const std::int32_t half = tobrak::kHeaderLen + rec.games() / 2;
     r.Dat_Len = half;
     r.Dat_Buf[half] = 0;
-    j->begin(r, 0);
+    if (!j->begin(r, 0)) {
+        std::fprintf(stderr, "journal: %s\n", j->problem().c_str());
+        std::exit(1);
+    }
     for (std::int32_t i = half; i < rec.Dat_Len; ++i) {
         r.Dat_Buf[r.Dat_Len++] = rec.Dat_Buf[i];
         r.Dat_Buf[r.Dat_Len] = 0;

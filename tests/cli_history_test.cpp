@@ -146,7 +146,7 @@ TEST(CliExport, OneLinePerGameAndTheFinalBalance) {
 
     r = cli({"export", slt, "--csv", "/nonexistent-dir/x.csv"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "ファイル・エラーです！\ncannot write /nonexistent-dir/x.csv\n");
+    EXPECT_EQ(r.err, "ファイル・エラーです！\ncannot write /nonexistent-dir/x.csv: No such file or directory\n");
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "app/filedisp.h"
 #include "app/menu.h"
@@ -20,10 +23,10 @@ class JournalTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = fs::temp_directory_path() /
-              ("tobrak_journal_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+              ("tobrak_journal_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+               std::to_string(std::random_device{}()));
         fs::remove_all(dir);
     }
-    void TearDown() override { fs::remove_all(dir); }
     std::vector<std::uint8_t> fileBytes() const {
         std::ifstream f(dir / "session.journal", std::ios::binary);
         return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
@@ -31,10 +34,27 @@ protected:
     // The record the journal holds now, as a play-data file image.
     std::optional<std::vector<std::uint8_t>> held() const { return Journal::replay(fileBytes()); }
     std::unique_ptr<Journal> open() {
-        std::string error;
-        auto j = Journal::open(dir.string(), error);
-        EXPECT_TRUE(j) << error;
+        auto j = Journal::open(dir.string());
+        EXPECT_TRUE(j->problem().empty()) << j->problem();
         return j;
+    }
+    // Files of the folder whose name starts with `stem`.
+    std::vector<fs::path> kept(const std::string& stem) const {
+        std::vector<fs::path> out;
+        for (const auto& e : fs::directory_iterator(dir))
+            if (e.path().filename().string().rfind(stem, 0) == 0) out.push_back(e.path());
+        return out;
+    }
+    // A session that dies after `games` games of 3 medals in, 2 out.
+    void crashAfter(int games) {
+        Rig r;
+        auto j = open();
+        recoverJournal(r.c, *j);
+        r.games(3, games, 2);
+    }
+    void TearDown() override {
+        fileio::clearFaults();
+        fs::remove_all(dir);
     }
     fs::path dir;
 };
@@ -93,7 +113,7 @@ TEST_F(JournalTest, LeftOverRecordIsOfferedAndRestoredAsALoad) {
     ASSERT_EQ(r.ui.dialogs.shown.size(), 1u);
     EXPECT_EQ(r.ui.dialogs.shown[0].text, "前回の記録が残っています。\n復元しますか？");
     EXPECT_EQ(r.ui.dialogs.shown[0].title, "復元");
-    EXPECT_EQ(r.ui.dialogs.shown[0].buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(r.ui.dialogs.shown[0].buttons, MsgButtons::OkCancelOkDefault);
     EXPECT_EQ(r.c.rec.games(), 12);
     EXPECT_EQ(r.c.cnt.Tot_Out, 10 + 30);
     EXPECT_TRUE(r.c.flags.RBGame_On);  // ends inside the RB, as a load does
@@ -105,61 +125,167 @@ TEST_F(JournalTest, LeftOverRecordIsOfferedAndRestoredAsALoad) {
     EXPECT_EQ(held()->size(), 48u + 13u);
 }
 
-TEST_F(JournalTest, CancelDiscardsAndANormalEndRemovesIt) {
-    {
-        Rig r;
-        auto j = open();
-        recoverJournal(r.c, *j);
-        r.games(3, 5);
-    }
+TEST_F(JournalTest, CancelKeepsTheOldJournalAsABackupAndANormalEndRemovesOnlyOurs) {
+    crashAfter(5);
     {
         Rig r;
         auto j = open();
         r.ui.dialogs.answers.push_back(MsgResult::Cancel);
         recoverJournal(r.c, *j);
+        EXPECT_EQ(r.ui.dialogs.shown.at(0).buttons, MsgButtons::OkCancelOkDefault);  // Enter restores
         EXPECT_EQ(r.c.rec.games(), 0);
         EXPECT_EQ(held()->size(), 48u);
+        const auto backups = kept("session-");
+        ASSERT_EQ(backups.size(), 1u);
+        EXPECT_EQ(backups[0].string(), j->keptAs());
+        const auto old = Journal::read(j->keptAs());
+        ASSERT_TRUE(old.image);
+        EXPECT_EQ(old.image->size(), 48u + 5u);
         j->closeNormally();
         EXPECT_FALSE(fs::exists(dir / "session.journal"));
+        EXPECT_TRUE(fs::exists(backups[0]));
     }
     Rig r;
     auto j = open();
     EXPECT_FALSE(j->recovered());
 }
 
-TEST_F(JournalTest, OnlyOneProgramAtATime) {
+TEST_F(JournalTest, OnlyOneProgramAtATimeTheOtherIsToldAndRetries) {
+    crashAfter(4);
     auto first = open();
-    std::string error;
-    EXPECT_FALSE(Journal::open(dir.string(), error));
-    EXPECT_NE(error.find("another"), std::string::npos);
-    first.reset();
-    EXPECT_TRUE(Journal::open(dir.string(), error));
+    ASSERT_TRUE(first->recovered());
+    Rig r;
+    auto second = Journal::open(dir.string());
+    recoverJournal(r.c, *second);
+    EXPECT_FALSE(second->healthy());
+    EXPECT_NE(second->problem().find("another"), std::string::npos);
+    ASSERT_EQ(r.ui.dialogs.shown.size(), 1u);
+    EXPECT_EQ(r.ui.dialogs.shown[0].text, journalLostText(*second));
+    journalWatch(r.c);  // still held: told once only
+    EXPECT_EQ(r.ui.dialogs.shown.size(), 1u);
+    second->closeNormally();  // not ours: left alone
+    ASSERT_TRUE(fs::exists(dir / "session.journal"));
+    r.games(3, 2);
+    first.reset();  // the first program goes without a word: its journal is kept, not replaced
+    journalWatch(r.c);
+    EXPECT_TRUE(second->healthy());
+    EXPECT_EQ(r.ui.dialogs.shown.back().text, kJournalBack);
+    EXPECT_EQ(Journal::read(second->keptAs()).image->size(), 48u + 4u);
+    EXPECT_EQ(held()->size(), 48u + 2u);
 }
 
-TEST_F(JournalTest, ACutOrDamagedTailIsIgnored) {
+// Every byte of a journal damaged in turn: the record loses at most one game's data.
+TEST_F(JournalTest, ADamagedByteCostsAtMostOneGame) {
     Rig r;
     auto j = open();
     recoverJournal(r.c, *j);
-    r.games(3, 6, 1);
+    r.ui.dialogs.inputAnswers.push_back(std::string("台"));
+    menuClick(r.c, "Comment");
+    for (int g = 0; g < 8; ++g) {
+        r.game(g == 3 ? 8 | 3 : 3);
+        r.pulses(g % 3);
+    }
     const auto full = fileBytes();
     const auto whole = Journal::replay(full);
     ASSERT_TRUE(whole);
-    EXPECT_EQ(whole->size(), 54u);
-    // Cut in the middle of the last entry (a payout of the sixth game).
+    ASSERT_EQ(whole->size(), 56u);
+    for (std::size_t at = 0; at < full.size(); ++at) {
+        auto bad = full;
+        bad[at] ^= 0x5A;
+        const auto image = Journal::replay(bad);
+        ASSERT_TRUE(image) << "damage at " << at;
+        ASSERT_GE(image->size(), whole->size() - 1) << "damage at " << at;
+        // The header entry lost costs the comment; a game entry at most that game.
+        int games = 0;
+        for (std::size_t i = 48; i < image->size(); ++i) games += (*image)[i] != (*whole)[i];
+        EXPECT_LE(games + (image->size() < whole->size()), 1) << "damage at " << at;
+    }
+    // A journal cut by a crash in its last entry: the game is there, its last pulse is not.
     auto cut = full;
     cut.resize(cut.size() - 3);
-    auto image = Journal::replay(cut);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->size(), 54u);
-    EXPECT_EQ((*image)[53] ^ 0xB7, 0x30);  // the sixth game without its pulse
-    // A flipped bit stops the replay at that entry.
-    auto bad = full;
-    bad[bad.size() - 30] ^= 0x10;
-    image = Journal::replay(bad);
-    ASSERT_TRUE(image);
-    EXPECT_LT(image->size(), 54u);
+    EXPECT_EQ(Journal::replay(cut)->size(), 56u);
     EXPECT_FALSE(Journal::replay({'x', 'y'}));
-    EXPECT_FALSE(Journal::replay({}));
+}
+
+// A write, sync, close or rename that fails while the journal starts leaves the
+// left journal as it was; the user is told, and the next try succeeds.
+TEST_F(JournalTest, AFailedStartNeverReplacesTheLeftJournal) {
+    for (const auto op : {fileio::Op::Write, fileio::Op::Sync, fileio::Op::Close, fileio::Op::Rename}) {
+        crashAfter(6);
+        const auto before = fileBytes();
+        Rig r;
+        auto j = open();
+        fileio::failNth(op, 1, ENOSPC);
+        recoverJournal(r.c, *j);  // restores, then the new journal fails
+        EXPECT_EQ(r.c.rec.games(), 6);
+        EXPECT_EQ(fileBytes(), before) << static_cast<int>(op);
+        EXPECT_TRUE(kept(".session.journal").empty());  // no temporary left
+        ASSERT_EQ(r.ui.dialogs.shown.size(), 2u);
+        EXPECT_EQ(r.ui.dialogs.shown[1].text, journalLostText(*j));
+        EXPECT_EQ(r.ui.dialogs.shown[1].title, kJournalTitle);
+        r.games(3, 2);
+        journalWatch(r.c);
+        EXPECT_EQ(r.ui.dialogs.shown.back().text, kJournalBack);
+        EXPECT_EQ(held()->size(), 48u + 8u);
+        j.reset();
+        fs::remove_all(dir);
+    }
+}
+
+// A journal write that fails in the session (a full disk) stops the journal; the
+// user is told once, and the retry brings back every game recorded meanwhile.
+TEST_F(JournalTest, AFailedWriteIsToldAndRetried) {
+    Rig r;
+    auto j = open();
+    recoverJournal(r.c, *j);
+    r.games(3, 3, 1);
+    fileio::failNth(fileio::Op::Write, 1, ENOSPC);
+    r.game(3);
+    EXPECT_FALSE(j->healthy());
+    EXPECT_NE(j->problem().find("No space"), std::string::npos);
+    r.games(3, 4, 1);
+    fileio::failNth(fileio::Op::Write, 1, ENOSPC);
+    journalWatch(r.c);
+    journalWatch(r.c);
+    ASSERT_EQ(r.ui.dialogs.shown.size(), 2u);
+    EXPECT_EQ(r.ui.dialogs.shown[0].text, journalLostText(*j));
+    EXPECT_EQ(r.ui.dialogs.shown[1].text, kJournalBack);
+    EXPECT_EQ(*held(), [&] {
+        auto expect = encodeSlt(r.c.rec);
+        expect[43] = currentOptions(r.c);
+        return expect;
+    }());
+    // Interrupted writes are retried, not failures.
+    fileio::failNth(fileio::Op::Write, 1, EINTR);
+    r.game(3);
+    EXPECT_TRUE(j->healthy());
+    EXPECT_EQ(held()->size(), 48u + 9u);
+}
+
+// A journal that cannot be read is moved aside, never deleted; the program starts.
+TEST_F(JournalTest, AnUnreadableJournalIsSetAsideAndTheSessionStarts) {
+    fs::create_directories(dir / "session.journal" / "inside");
+    {
+        Rig r;
+        auto j = open();
+        recoverJournal(r.c, *j);
+        ASSERT_FALSE(j->setAside().empty());
+        EXPECT_TRUE(fs::is_directory(fs::path(j->setAside()) / "inside"));
+        EXPECT_EQ(r.ui.dialogs.shown.at(0).text, journalSetAsideText(*j));
+        EXPECT_TRUE(j->healthy());
+        r.games(3, 2);
+    }
+    fs::remove_all(kept("unreadable-").at(0));
+    // A read that fails with EIO: what was read before is offered, the file kept.
+    const auto before = fileBytes();
+    fileio::failNth(fileio::Op::Read, 2, EIO);
+    Rig r;
+    auto j = open();
+    EXPECT_FALSE(j->setAside().empty());
+    recoverJournal(r.c, *j);
+    EXPECT_EQ(r.c.rec.games(), 2);
+    std::ifstream f(j->setAside(), std::ios::binary);
+    EXPECT_EQ(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(f), {}), before);
 }
 
 TEST_F(JournalTest, LongSessionsAreCompacted) {
@@ -173,13 +299,18 @@ TEST_F(JournalTest, LongSessionsAreCompacted) {
     }
     // 150 games with their pulses would take some 6 kB as single entries.
     EXPECT_LT(fs::file_size(dir / "session.journal"), 2000u + 400u);
-    const auto image = held();
+    auto image = held();
     ASSERT_TRUE(image);
     EXPECT_EQ(*image, [&] {
         auto expect = encodeSlt(r.c.rec);
         expect[43] = currentOptions(r.c);
         return expect;
     }());
+    // A compaction that fails keeps the old journal going.
+    fileio::failNth(fileio::Op::Rename, 1, EIO);
+    for (int i = 0; i < 150; ++i) r.game(3);
+    EXPECT_TRUE(j->healthy());
+    EXPECT_EQ(held()->size(), 48u + 300u);
 }
 
 }  // namespace

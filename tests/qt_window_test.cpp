@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
@@ -18,6 +19,7 @@
 #include "platform/headless/memory_ui.h"
 #include "platform/qt/twips.h"
 #include "platform/sim_board.h"
+#include "record/journal.h"
 #include "record/slt_file.h"
 
 namespace tobrak::qt {
@@ -146,6 +148,43 @@ TEST(Window, SaveAndLoadThroughTheFileMenu) {
     std::filesystem::remove_all(dir);
 }
 
+// After a crash: the restore question comes before the poll and before the file
+// named at start-up, and that file then asks the load question.
+TEST(Window, RestoreFlowsAtStartUp) {
+    const auto dir = std::filesystem::temp_directory_path() / ("tobrak_qt_restore_" + std::to_string(::getpid()));
+    const std::string file = (dir / "start.slt").string();
+    for (const MsgResult restore : {MsgResult::Ok, MsgResult::Cancel}) {
+        std::filesystem::remove_all(dir);
+        PlayRecord rec;
+        rec.Dat_Len = 48 + 7;
+        Journal::open(dir.string())->begin(rec, 0);  // a crash: never closed normally
+        rec.Dat_Len = 48 + 3;
+        ASSERT_EQ(writeFileBytes(file, encodeSlt(rec)), SltStatus::Ok);
+        headless::ScriptedDialogs dialogs;
+        TobrakApp app(nullptr, &dialogs);
+        bool polling = true;
+        dialogs.whileOpen = [&] { polling = polling && app.core.ui.Timer2->enabled(); };
+        dialogs.answers = {restore, MsgResult::Cancel};  // then keep the restored record
+        app.start(dir.string(), file);
+        EXPECT_FALSE(polling);
+        EXPECT_TRUE(app.core.ui.Timer2->enabled());
+        ASSERT_GE(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0].buttons, MsgButtons::OkCancelOkDefault);
+        if (restore == MsgResult::Ok) {
+            ASSERT_EQ(dialogs.shown.size(), 2u);
+            EXPECT_EQ(dialogs.shown[1].title, "読込確認");
+            EXPECT_EQ(app.core.rec.games(), 7);
+        } else {
+            EXPECT_EQ(dialogs.shown.size(), 1u);  // an empty record loads without asking
+            EXPECT_EQ(app.core.rec.games(), 3);
+            const auto kept = Journal::read(app.journal()->keptAs());
+            ASSERT_TRUE(kept.image);
+            EXPECT_EQ(kept.image->size(), 48u + 7u);
+        }
+    }
+    std::filesystem::remove_all(dir);
+}
+
 TEST(Window, VersionBoxOpensAndCloses) {
     Window w;
     QWidget* box = static_cast<QtBox*>(w.app.core.ui.main.Picture10)->widget();
@@ -245,6 +284,9 @@ TEST(QtDialogs, ConfirmationDefaultsToCancel) {
     EXPECT_EQ(shownTitle, QStringLiteral("クリア"));
     QTimer::singleShot(50, [&] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
     EXPECT_EQ(d.messageBox("x", "y", MsgIcon::Stop, MsgButtons::Ok), MsgResult::Ok);
+    // The restore question: Enter keeps the record.
+    QTimer::singleShot(50, [&] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+    EXPECT_EQ(d.messageBox("x", "y", MsgIcon::Information, MsgButtons::OkCancelOkDefault), MsgResult::Ok);
 }
 
 TEST(QtDialogs, FilterInQtForm) {

@@ -69,9 +69,11 @@ struct FileDispState {
     std::int32_t G_In = 0;
     std::int32_t G_Ot = 0;
     std::u16string ComData;
-    std::int16_t ZoomSel = 3;  // checked item of the zoom menu; 3: none
-    PageTable Koumoku;         // row captions
-    PageTable Tani;            // row units
+    std::int16_t ZoomSel = 3;     // checked item of the zoom menu; 3: none
+    bool JournalWarned = false;   // the user was told the record is not protected
+    bool JournalBoxOpen = false;  // that message box is open
+    PageTable Koumoku;            // row captions
+    PageTable Tani;               // row units
     std::array<Rgb, kRows> Label2Back = filledCyan();  // row captions' background, as last shown
 
 private:
@@ -243,7 +245,7 @@ struct Platform {
     Shell* shell = nullptr;
     AppWindows* windows = nullptr;
     Printer* printer = nullptr;
-    Journal* journal = nullptr;  // the session journal, when one is kept
+    Journal* journal = nullptr;   // the session journal, when one is kept
     Surface* Picture2 = nullptr;  // the slump graph
     Surface* Picture3 = nullptr;  // its y-axis label strip
     Surface* Zoom = nullptr;      // the zoom window's graph

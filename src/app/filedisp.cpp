@@ -3,8 +3,8 @@
 #include "acquisition/rs232.h"
 #include "analysis/histogram.h"
 #include "graph/slump_graph.h"
-#include "record/file_commands.h"
 #include "graph/zoom.h"
+#include "record/file_commands.h"
 #include "stats/panel.h"
 #include "stats/stats_engine.h"
 
@@ -58,12 +58,50 @@ void moveImage(Core& c, float left) {
 
 const char* const kRecoverText = "前回の記録が残っています。\n復元しますか？";
 
+const char* const kJournalTitle = "記録の保護";
+const char* const kJournalBack = "記録の保護を再開しました。";
+
+std::string journalLostText(const Journal& j) {
+    return "記録を保護できません！\n\n" + j.path() + "\nに書き込めません。\n\n数秒ごとに再試行します。";
+}
+
+std::string journalSetAsideText(const Journal& j) {
+    return "前回の記録を読み取れませんでした。\n\nファイルは\n" + j.setAside() + "\nとして残してあります。";
+}
+
+namespace {
+// Tells the user once when the record stops being protected, once when it is again.
+void tellJournalState(Core& c) {
+    const Journal* j = c.ui.journal;
+    if (j->healthy() != c.fd.JournalWarned) return;
+    c.fd.JournalWarned = !j->healthy();
+    c.fd.JournalBoxOpen = true;
+    if (c.fd.JournalWarned)
+        c.ui.dialogs->messageBox(journalLostText(*j), kJournalTitle, MsgIcon::Exclamation, MsgButtons::Ok);
+    else
+        c.ui.dialogs->messageBox(kJournalBack, kJournalTitle, MsgIcon::Information, MsgButtons::Ok);
+    c.fd.JournalBoxOpen = false;
+}
+}  // namespace
+
 void recoverJournal(Core& c, Journal& journal) {
+    if (!journal.setAside().empty())
+        c.ui.dialogs->messageBox(journalSetAsideText(journal), "復元", MsgIcon::Exclamation, MsgButtons::Ok);
     if (journal.recovered() &&
-        c.ui.dialogs->messageBox(kRecoverText, "復元", MsgIcon::Information, MsgButtons::OkCancel) == MsgResult::Ok)
-        loadPlayImage(c, *journal.recovered());
+        c.ui.dialogs->messageBox(kRecoverText, "復元", MsgIcon::Information, MsgButtons::OkCancelOkDefault) ==
+            MsgResult::Ok &&
+        loadPlayImage(c, *journal.recovered()))
+        journal.restored();
     journal.begin(c.rec, currentOptions(c));
     c.ui.journal = &journal;
+    tellJournalState(c);
+}
+
+void journalWatch(Core& c) {
+    Journal* j = c.ui.journal;
+    if (!j || c.fd.JournalBoxOpen) return;
+    if (!j->healthy()) j->begin(c.rec, currentOptions(c));
+    tellJournalState(c);
 }
 
 void Hyouji_Menu_Init(Core& c) { setMarkers(c, true); }

@@ -11,9 +11,17 @@ extern const char* const kGainUnit;  // "枚"
 // timer runs from its end.
 void Form_Load(Core& c);
 extern const char* const kRecoverText;  // "前回の記録が残っています。\n復元しますか？"
-// After start-up: a record left in the journal by a session that did not end
-// normally is offered back; then the journal records this session.
+// After start-up, before the poll runs: a record left in the journal by a session
+// that did not end normally is offered back (OK, the default, restores it; Cancel
+// keeps the old journal as a dated backup); then the journal records this session.
 void recoverJournal(Core& c, Journal& journal);
+// Every few seconds: a journal that failed is tried again. The user is told once
+// that the record is not protected, and once when it is again.
+void journalWatch(Core& c);
+extern const char* const kJournalTitle;  // "記録の保護"
+extern const char* const kJournalBack;   // "記録の保護を再開しました。"
+std::string journalLostText(const Journal& j);
+std::string journalSetAsideText(const Journal& j);
 
 // Layout rule on every resize: height fit, graph width, redraw of the view in force.
 void Form_Resize(Core& c);

@@ -1,12 +1,13 @@
 #pragma once
-// Message boxes. Every confirmation uses OK/Cancel with Cancel as the default.
+// Message boxes. Every confirmation uses OK/Cancel with Cancel as the default,
+// except the restore question: there Enter keeps the record.
 #include <optional>
 #include <string>
 
 namespace tobrak {
 
 enum class MsgIcon { Information, Exclamation, Stop };
-enum class MsgButtons { Ok, OkCancel };
+enum class MsgButtons { Ok, OkCancel, OkCancelOkDefault };
 enum class MsgResult { Ok, Cancel };
 
 class Dialogs {

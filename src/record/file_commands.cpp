@@ -27,9 +27,7 @@ bool confirm(Core& c, const std::string& text, const std::string& title) {
     return c.ui.dialogs->messageBox(text, title, MsgIcon::Information, MsgButtons::OkCancel) == MsgResult::Ok;
 }
 
-void fileErrorBox(Core& c) {
-    c.ui.dialogs->messageBox(kFileError, "ファイル", MsgIcon::Stop, MsgButtons::Ok);
-}
+void fileErrorBox(Core& c) { c.ui.dialogs->messageBox(kFileError, "ファイル", MsgIcon::Stop, MsgButtons::Ok); }
 
 bool endsWithSlt(const std::string& p) {
     if (p.size() < 4) return false;
@@ -49,9 +47,7 @@ std::uint8_t currentOptions(const Core& c) {
     return optionsByte(c.mark.Mark_BBs, c.mark.Mark_BBe, c.mark.Mark_RBe, c.rec.Dat_Buf[43]);
 }
 
-std::string windowTitle(const std::u16string& comment) {
-    return kTitleStart + utf16ToUtf8(comment);
-}
+std::string windowTitle(const std::u16string& comment) { return kTitleStart + utf16ToUtf8(comment); }
 
 bool loadPlayData(Core& c, const std::string& path) {
     std::vector<std::uint8_t> bytes;
@@ -96,10 +92,17 @@ bool loadPlayImage(Core& c, const std::vector<std::uint8_t>& bytes) {
     return true;
 }
 
+namespace {
+bool loadConfirmed(Core& c) {
+    return c.rec.Dat_Len <= kHeaderLen ||
+           confirm(c, "読込を行うと既存データがクリアされます。\n\n本当に読込ますか？", "読込確認");
+}
+}  // namespace
+
+bool openPlayData(Core& c, const std::string& path) { return loadConfirmed(c) && loadPlayData(c, path); }
+
 void menFile_open_Click(Core& c) {
-    if (c.rec.Dat_Len > kHeaderLen &&
-        !confirm(c, "読込を行うと既存データがクリアされます。\n\n本当に読込ますか？", "読込確認"))
-        return;
+    if (!loadConfirmed(c)) return;
     std::optional<std::string> path;
     do {
         path = c.ui.dialogs->openFile(kSltFilter);

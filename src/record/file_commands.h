@@ -7,15 +7,18 @@
 
 namespace tobrak {
 
-extern const char* const kSltFilter;    // "スロットデーターファイル(*.slt)|*.slt"
-extern const char* const kTitleStart;   // "ＴＯＢＲＡＫ　　"
-extern const char* const kFileError;    // "ファイル・エラーです！"
-extern const char* const kSizeError;    // "データサイズは31000ゲームまでです！"
+extern const char* const kSltFilter;   // "スロットデーターファイル(*.slt)|*.slt"
+extern const char* const kTitleStart;  // "ＴＯＢＲＡＫ　　"
+extern const char* const kFileError;   // "ファイル・エラーです！"
+extern const char* const kSizeError;   // "データサイズは31000ゲームまでです！"
 
 // Reads the whole file and checks it before anything changes; then replaces the
 // record and rebuilds every view from it. A refused file leaves everything as it
 // was and the user is told why. Returns whether the file was loaded.
 bool loadPlayData(Core& c, const std::string& path);
+// A file named at start-up: asks the load question first when the record holds
+// games (a restored record), as the load command does.
+bool openPlayData(Core& c, const std::string& path);
 // The same from a file's bytes (a recovered journal is loaded this way).
 bool loadPlayImage(Core& c, const std::vector<std::uint8_t>& bytes);
 // Writes the record to `path` (game bytes masked, display options in byte 43).

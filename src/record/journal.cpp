@@ -1,26 +1,14 @@
 #include "record/journal.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
-#include <fstream>
 
 #include "record/slt_file.h"
 #include "util/paths.h"
-
-#ifdef _WIN32
-#define NOMINMAX
-#define WIN32_LEAN_AND_MEAN
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-#endif
 
 namespace tobrak {
 
@@ -28,7 +16,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kMagic[] = "TOBRAKJ1";
+// J1 journals differ only in their shorter game entries; both are read.
+constexpr char kMagic[] = "TOBRAKJ2";
+constexpr std::size_t kMagicLen = sizeof kMagic - 1;
+constexpr std::size_t kReadCap = std::size_t{64} << 20;
 
 std::uint32_t crc32(const std::uint8_t* p, std::size_t n, std::uint32_t crc = 0) {
     static const auto table = [] {
@@ -52,35 +43,6 @@ std::uint32_t get32(const std::uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-#ifdef _WIN32
-int openFile(const fs::path& p, int flags) { return _wopen(p.c_str(), flags | _O_BINARY, _S_IREAD | _S_IWRITE); }
-bool writeAll(int fd, const std::uint8_t* p, std::size_t n) {
-    return _write(fd, p, static_cast<unsigned>(n)) == static_cast<int>(n);
-}
-bool sync(int fd) { return _commit(fd) == 0; }
-void closeFile(int fd) { _close(fd); }
-// Held until the handle closes, which the system does for a program that dies.
-bool lockAlone(int fd) {
-    OVERLAPPED at{};
-    return LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY,
-                      0, 1, 0, &at) != 0;
-}
-#else
-int openFile(const fs::path& p, int flags) { return ::open(p.c_str(), flags | O_CLOEXEC, 0600); }
-bool writeAll(int fd, const std::uint8_t* p, std::size_t n) {
-    while (n > 0) {
-        const ssize_t w = ::write(fd, p, n);
-        if (w < 0) return false;
-        p += w;
-        n -= static_cast<std::size_t>(w);
-    }
-    return true;
-}
-bool sync(int fd) { return ::fdatasync(fd) == 0; }
-void closeFile(int fd) { ::close(fd); }
-bool lockAlone(int fd) { return ::flock(fd, LOCK_EX | LOCK_NB) == 0; }
-#endif
-
 // The record as a file image, the display options in byte 43.
 std::vector<std::uint8_t> image(const PlayRecord& rec, std::uint8_t options) {
     std::vector<std::uint8_t> img = encodeSlt(rec);
@@ -88,138 +50,259 @@ std::vector<std::uint8_t> image(const PlayRecord& rec, std::uint8_t options) {
     return img;
 }
 
-}  // namespace
-
-std::string defaultJournalDir() {
-#ifdef _WIN32
-    if (const std::string l = envUtf8("LOCALAPPDATA"); !l.empty()) return utf8Path(fsPath(l) / "tobrak");
-#else
-    if (const std::string x = envUtf8("XDG_STATE_HOME"); !x.empty()) return utf8Path(fsPath(x) / "tobrak");
-    if (const std::string h = envUtf8("HOME"); !h.empty()) return utf8Path(fsPath(h) / ".local" / "state" / "tobrak");
-#endif
-    return utf8Path(fs::temp_directory_path() / "tobrak");
-}
-
-std::optional<std::vector<std::uint8_t>> Journal::replay(const std::vector<std::uint8_t>& bytes) {
-    const std::size_t magic = sizeof kMagic - 1;
-    if (bytes.size() < magic || std::memcmp(bytes.data(), kMagic, magic) != 0) return std::nullopt;
-    PlayRecord rec;
-    bool any = false;
-    std::size_t pos = magic;
-    while (pos + 9 <= bytes.size()) {
-        const std::uint8_t* e = bytes.data() + pos;
-        const std::uint32_t len = get32(e + 1);
-        if (len > 64 * 1024 || pos + 5 + len + 4 > bytes.size()) break;  // cut off by a crash
-        if (crc32(e, 5 + len) != get32(e + 5 + len)) break;             // damaged
-        const std::uint8_t* payload = e + 5;
-        switch (e[0]) {
-        case 'S': {
-            const std::vector<std::uint8_t> img(payload, payload + len);
-            PlayRecord fresh;
-            if (decodeSlt(img, fresh) != SltStatus::Ok) return any ? std::optional(encodeSlt(rec)) : std::nullopt;
-            rec = fresh;
-            any = true;
-            break;
+// Entries: type, payload length (4 bytes), payload, CRC-32 of all before it.
+//   'S' a snapshot: the record as a file image, display options in byte 43
+//   'B' a game byte: index (2 bytes), the byte, the previous game's byte (J1: no
+//       previous byte)
+//   'H' the 48 header bytes
+// The replay takes the entries as they come; at an entry that is cut or whose
+// checksum fails it moves on by one byte until an entry holds again.
+class Replayer {
+public:
+    void feed(const std::uint8_t* p, std::size_t n) {
+        buf_.insert(buf_.end(), p, p + n);
+        if (!started_ && buf_.size() >= kMagicLen) {
+            started_ = true;
+            if (std::memcmp(buf_.data(), kMagic, kMagicLen - 1) == 0) pos_ = kMagicLen;
         }
-        case 'B': {
-            if (len != 3) break;
-            const std::int32_t i = payload[0] | (payload[1] << 8);
-            if (i < kHeaderLen || i >= kDatMax) break;
-            rec.Dat_Buf[i] = payload[2];
-            if (i >= rec.Dat_Len) {
-                rec.Dat_Len = i + 1;
-                rec.Dat_Buf[rec.Dat_Len] = 0;
+        parse(false);
+        if (pos_ > (1u << 16)) {
+            buf_.erase(buf_.begin(), buf_.begin() + static_cast<std::ptrdiff_t>(pos_));
+            pos_ = 0;
+        }
+    }
+    Journal::Contents finish() {
+        parse(true);
+        Journal::Contents c;
+        c.recognised = recognised_;
+        if (any_) c.image = encodeSlt(rec_);
+        return c;
+    }
+
+private:
+    static bool plausible(std::uint8_t type, std::uint32_t len) {
+        return (type == 'B' && (len == 3 || len == 4)) || (type == 'H' && len == kHeaderLen) ||
+               (type == 'S' && len >= kHeaderLen && len <= kMaxFileLen);
+    }
+    void parse(bool final) {
+        while (pos_ + 9 <= buf_.size()) {
+            const std::uint8_t* e = buf_.data() + pos_;
+            const std::uint32_t len = get32(e + 1);
+            if (!plausible(e[0], len)) {
+                ++pos_;
+                continue;
             }
-            any = true;
-            break;
+            if (pos_ + 9 + len > buf_.size()) {
+                if (!final) return;  // the rest is still to come
+                ++pos_;              // cut off by a crash
+                continue;
+            }
+            if (crc32(e, 5 + len) != get32(e + 5 + len)) {
+                ++pos_;
+                continue;
+            }
+            apply(e[0], e + 5, len);
+            recognised_ = true;
+            pos_ += 9 + len;
         }
-        case 'H':
-            if (len == kHeaderLen) std::memcpy(rec.Dat_Buf.data(), payload, kHeaderLen);
-            any = true;
-            break;
-        default: break;
+    }
+    void apply(std::uint8_t type, const std::uint8_t* payload, std::uint32_t len) {
+        if (type == 'S') {
+            PlayRecord fresh;
+            if (decodeSlt(std::vector<std::uint8_t>(payload, payload + len), fresh) != SltStatus::Ok) return;
+            rec_ = fresh;
+        } else if (type == 'B') {
+            const std::int32_t i = payload[0] | (payload[1] << 8);
+            if (i < kHeaderLen || i >= kDatMax) return;
+            if (len == 4 && i > kHeaderLen) rec_.Dat_Buf[i - 1] = payload[3];
+            rec_.Dat_Buf[i] = payload[2];
+            if (i >= rec_.Dat_Len) {
+                rec_.Dat_Len = i + 1;
+                rec_.Dat_Buf[rec_.Dat_Len] = 0;
+            }
+        } else {
+            std::memcpy(rec_.Dat_Buf.data(), payload, kHeaderLen);
         }
-        pos += 5 + len + 4;
+        any_ = true;
     }
-    if (!any) return std::nullopt;
-    return encodeSlt(rec);
-}
 
-std::unique_ptr<Journal> Journal::open(const std::string& dir, std::string& error) {
-    std::error_code ec;
-    const fs::path d = fsPath(dir);
-    fs::create_directories(d, ec);
-    std::unique_ptr<Journal> j(new Journal());
-    j->dir_ = dir;
-    j->path_ = utf8Path(d / "session.journal");
-    j->lockFd_ = openFile(d / "session.lock", O_RDWR | O_CREAT);
-    if (j->lockFd_ < 0) {
-        error = "cannot use the folder " + dir;
-        return nullptr;
-    }
-    if (!lockAlone(j->lockFd_)) {
-        error = "another Tobrak is recording with the journal in " + dir;
-        return nullptr;
-    }
-    if (std::ifstream f(fsPath(j->path_), std::ios::binary); f) {
-        const std::vector<std::uint8_t> old((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-        auto img = replay(old);
-        if (img && img->size() > static_cast<std::size_t>(kHeaderLen)) j->recovered_ = std::move(img);
-    }
-    return j;
-}
+    std::vector<std::uint8_t> buf_;
+    std::size_t pos_ = 0;
+    bool started_ = false, any_ = false, recognised_ = false;
+    PlayRecord rec_;
+};
 
-Journal::~Journal() {
-    if (fd_ >= 0) closeFile(fd_);
-    if (lockFd_ >= 0) closeFile(lockFd_);
-}
+std::string inDir(const std::string& dir, const std::string& name) { return pathUtf8(fsPath(dir) / fsPath(name)); }
 
-void Journal::begin(const PlayRecord& rec, std::uint8_t options) {
-    if (fd_ >= 0) closeFile(fd_);
-    // A fresh file beside the old one, swapped in once complete.
-    const fs::path tmp = fsPath(path_ + ".new");
-    fd_ = openFile(tmp, O_WRONLY | O_CREAT | O_TRUNC);
-    if (fd_ < 0) return;
-    size_ = 0;
-    const std::size_t magic = sizeof kMagic - 1;
-    if (!writeAll(fd_, reinterpret_cast<const std::uint8_t*>(kMagic), magic)) {
-        closeFile(fd_);
-        fd_ = -1;
-        return;
-    }
-    size_ = static_cast<std::int64_t>(magic);
-    append('S', image(rec, options));
-    if (fd_ < 0) return;
-    // Closed before the swap (Windows renames no open file), then appended to.
-    closeFile(fd_);
-    std::error_code ec;
-    fs::rename(tmp, fsPath(path_), ec);
-    fd_ = ec ? -1 : openFile(fsPath(path_), O_WRONLY | O_APPEND);
-}
-
-void Journal::append(char type, const std::vector<std::uint8_t>& payload) {
-    if (fd_ < 0) return;
+std::vector<std::uint8_t> entry(char type, const std::vector<std::uint8_t>& payload) {
     std::vector<std::uint8_t> e;
     e.reserve(payload.size() + 9);
     e.push_back(static_cast<std::uint8_t>(type));
     put32(e, static_cast<std::uint32_t>(payload.size()));
     e.insert(e.end(), payload.begin(), payload.end());
     put32(e, crc32(e.data(), e.size()));
-    if (!writeAll(fd_, e.data(), e.size()) || !sync(fd_)) {
-        closeFile(fd_);
-        fd_ = -1;
+    return e;
+}
+
+}  // namespace
+
+std::string defaultJournalDir() {
+#ifdef _WIN32
+    if (const std::string l = envUtf8("LOCALAPPDATA"); !l.empty()) return pathUtf8(fsPath(l) / "tobrak");
+#else
+    if (const std::string x = envUtf8("XDG_STATE_HOME"); !x.empty()) return pathUtf8(fsPath(x) / "tobrak");
+    if (const std::string h = envUtf8("HOME"); !h.empty()) return pathUtf8(fsPath(h) / ".local" / "state" / "tobrak");
+#endif
+    return pathUtf8(fs::temp_directory_path() / "tobrak");
+}
+
+std::optional<std::vector<std::uint8_t>> Journal::replay(const std::vector<std::uint8_t>& bytes) {
+    Replayer r;
+    r.feed(bytes.data(), bytes.size());
+    return r.finish().image;
+}
+
+Journal::Contents Journal::read(const std::string& file) {
+    Replayer r;
+    fileio::InFile f;
+    fileio::Error e = f.open(file);
+    std::size_t total = 0;
+    if (!e) {
+        std::vector<std::uint8_t> buf(1 << 16);
+        for (;;) {
+            const long n = f.read(buf.data(), buf.size(), e);
+            if (n <= 0) break;
+            r.feed(buf.data(), static_cast<std::size_t>(n));
+            total += static_cast<std::size_t>(n);
+            if (total >= kReadCap) {
+                e = {EFBIG, "the journal " + file + " is larger than 64 MiB: only its start was read"};
+                break;
+            }
+        }
+    }
+    Contents c = r.finish();
+    c.error = e.message;
+    c.bytes = total;
+    return c;
+}
+
+std::unique_ptr<Journal> Journal::open(const std::string& dir) {
+    std::unique_ptr<Journal> j(new Journal());
+    j->dir_ = dir;
+    j->path_ = inDir(dir, "session.journal");
+    j->acquire();
+    return j;
+}
+
+bool Journal::acquire() {
+    std::error_code ec;
+    fs::create_directories(fsPath(dir_), ec);
+    if (ec) {
+        problem_ = "cannot use the folder " + dir_ + ": " + ec.message();
+        return false;
+    }
+    if (const fileio::Error e = lock_.lock(inDir(dir_, "session.lock")); e) {
+        problem_ = e.code == EWOULDBLOCK ? "another Tobrak is recording with the journal in " + dir_ : e.message;
+        return false;
+    }
+    problem_.clear();
+    readLeft();
+    return true;
+}
+
+std::string Journal::datedName(const std::string& stem) const {
+    const std::time_t now = std::time(nullptr);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&now));
+    const std::string base = inDir(dir_, stem + "-" + stamp);
+    std::string name = base + ".journal";
+    for (int i = 2; fileio::exists(name); ++i) name = base + "-" + std::to_string(i) + ".journal";
+    return name;
+}
+
+// A journal left by a session that did not end normally. One that cannot be read
+// whole is moved aside, never deleted, with what could be read offered back.
+void Journal::readLeft() {
+    if (!fileio::exists(path_)) return;
+    Contents left = read(path_);
+    if (left.image && left.image->size() > static_cast<std::size_t>(kHeaderLen)) {
+        recovered_ = std::move(left.image);
+        keepOld_ = true;
+    }
+    // Not one entry holds in a file with bytes: not a journal of ours, or all of it damaged.
+    if (left.error.empty() && (left.recognised || left.bytes == 0)) return;
+    const std::string aside = datedName("unreadable");
+    if (const fileio::Error e = fileio::moveAside(path_, aside); e) {
+        problem_ = e.message;
+        keepOld_ = true;  // still there: begin() must not replace it
         return;
     }
+    setAside_ = aside;
+    keepOld_ = false;
+}
+
+Journal::~Journal() = default;
+
+bool Journal::begin(const PlayRecord& rec, std::uint8_t options) {
+    if (!lock_.held() && !acquire()) return false;
+    if (keepOld_) {
+        const std::string kept = datedName("session");
+        if (const fileio::Error e = fileio::moveAside(path_, kept); e) {
+            fail(e);
+            return false;
+        }
+        keptAs_ = kept;
+        keepOld_ = false;
+    }
+    out_.close();
+    return rewrite(rec, options);
+}
+
+// A new journal holding the record replaces the old one once it is complete and
+// synced; until then the old one stays in use.
+bool Journal::rewrite(const PlayRecord& rec, std::uint8_t options) {
+    std::vector<std::uint8_t> bytes(kMagic, kMagic + kMagicLen);
+    const std::vector<std::uint8_t> s = entry('S', image(rec, options));
+    bytes.insert(bytes.end(), s.begin(), s.end());
+    bytes.insert(bytes.end(), s.begin(), s.end());
+    // Closed while it is replaced (Windows replaces no open file); a failed
+    // replace leaves the old journal, which goes on.
+    const bool going = out_.isOpen();
+    out_.close();
+    if (const fileio::Error e = fileio::writeDurably(path_, bytes); e) {
+        const fileio::Error again = going ? out_.open(path_) : e;
+        if (again) fail(again);
+        return false;
+    }
+    if (const fileio::Error e = out_.open(path_); e) {
+        fail(e);
+        return false;
+    }
+    size_ = static_cast<std::int64_t>(bytes.size());
+    nextCompact_ = 0;
+    problem_.clear();
+    return true;
+}
+
+void Journal::fail(const fileio::Error& e) {
+    out_.close();
+    problem_ = e.message;
+}
+
+void Journal::append(char type, const std::vector<std::uint8_t>& payload) {
+    if (!out_.isOpen()) return;
+    const std::vector<std::uint8_t> e = entry(type, payload);
+    fileio::Error err = out_.write(e.data(), e.size());
+    if (!err) err = out_.sync();
+    if (err) return fail(err);
     size_ += static_cast<std::int64_t>(e.size());
 }
 
-void Journal::compactIfLarge(const PlayRecord& rec, std::uint8_t options) {
-    if (size_ > compactAt_) begin(rec, options);
-}
-
 void Journal::byteSet(const PlayRecord& rec, std::int32_t index, std::uint8_t options) {
-    append('B', {static_cast<std::uint8_t>(index & 0xFF), static_cast<std::uint8_t>(index >> 8), rec.Dat_Buf[index]});
-    compactIfLarge(rec, options);
+    append('B', {static_cast<std::uint8_t>(index & 0xFF), static_cast<std::uint8_t>(index >> 8), rec.Dat_Buf[index],
+                 rec.Dat_Buf[index - 1]});
+    if (out_.isOpen() && size_ > compactAt_ && size_ >= nextCompact_ && !rewrite(rec, options))
+        nextCompact_ = size_ + compactAt_ / 4;  // the old journal goes on; try again later
 }
 
 void Journal::header(const PlayRecord& rec, std::uint8_t options) {
@@ -228,13 +311,16 @@ void Journal::header(const PlayRecord& rec, std::uint8_t options) {
     append('H', h);
 }
 
-void Journal::snapshot(const PlayRecord& rec, std::uint8_t options) { append('S', image(rec, options)); }
+void Journal::snapshot(const PlayRecord& rec, std::uint8_t options) {
+    const std::vector<std::uint8_t> img = image(rec, options);
+    append('S', img);
+    append('S', img);
+}
 
 void Journal::closeNormally() {
-    if (fd_ >= 0) closeFile(fd_);
-    fd_ = -1;
-    std::error_code ec;
-    fs::remove(fsPath(path_), ec);
+    const bool ours = lock_.held() && !keepOld_;
+    out_.close();
+    if (ours) fileio::removeFile(path_);
 }
 
 }  // namespace tobrak

@@ -1,8 +1,10 @@
 #pragma once
 // The session journal: every change to the record reaches a file before the next
 // poll, so that a crash or a power cut loses at most the game in progress.
-// The file is append-only; each entry carries a checksum, and reading stops at
-// the first entry that is incomplete or damaged.
+// The file is append-only; each entry carries a checksum. A damaged entry costs
+// that entry alone: the reader goes on at the next entry whose checksum holds, a
+// game entry also carries the previous game's final byte, and every snapshot is
+// written twice.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "record/play_record.h"
+#include "util/durable_file.h"
 
 namespace tobrak {
 
@@ -19,46 +22,76 @@ public:
     Journal(const Journal&) = delete;
     Journal& operator=(const Journal&) = delete;
 
-    // Opens the journal in `dir` (created if missing) for this program alone.
-    // Null with `error` set when the folder cannot be used or another running
-    // program holds the journal.
-    static std::unique_ptr<Journal> open(const std::string& dir, std::string& error);
+    // The journal in `dir` (created if missing), for this program alone. Never
+    // null: when the folder cannot be used or another running program holds the
+    // journal, it is not healthy, problem() says why and begin() tries again.
+    static std::unique_ptr<Journal> open(const std::string& dir);
 
     // What the previous session left: its record as a play-data file image,
     // when it holds at least one game.
     const std::optional<std::vector<std::uint8_t>>& recovered() const { return recovered_; }
+    // Where a left journal that could not be read whole was moved (empty: none).
+    const std::string& setAside() const { return setAside_; }
+    // The left record now lives in this session's record: the new journal may
+    // replace the old one. Without this, begin() keeps the old one as a backup.
+    void restored() { keepOld_ = false; }
+    // Where begin() kept the left journal (empty: none).
+    const std::string& keptAs() const { return keptAs_; }
 
-    // Starts this session's journal with the record as it stands.
-    void begin(const PlayRecord& rec, std::uint8_t options);
+    // Starts this session's journal with the record as it stands; called again,
+    // it retries a journal that failed. The old file is replaced only by a
+    // complete, synced new one. Returns healthy().
+    bool begin(const PlayRecord& rec, std::uint8_t options);
     // Game byte `index` was appended or its payout grew.
     void byteSet(const PlayRecord& rec, std::int32_t index, std::uint8_t options);
     // The header changed (comment, display options).
     void header(const PlayRecord& rec, std::uint8_t options);
     // The whole record was replaced (load, clear).
     void snapshot(const PlayRecord& rec, std::uint8_t options);
-    // A normal end: the journal is removed.
+    // A normal end: this session's journal is removed.
     void closeNormally();
 
-    // False after a write failed; recording goes on, the journal does not.
-    bool healthy() const { return fd_ >= 0; }
+    // False before begin() and after a write failed; recording goes on, the
+    // journal does not until begin() succeeds again.
+    bool healthy() const { return out_.isOpen(); }
+    // Why it is not healthy (empty when it is, or has not begun).
+    const std::string& problem() const { return problem_; }
     // Past this size the journal is rewritten as one snapshot (4 MiB by default).
     void setCompactLimit(std::int64_t bytes) { compactAt_ = bytes; }
     const std::string& path() const { return path_; }
+    const std::string& dir() const { return dir_; }
 
+    // A journal file read back: the record as a play-data file image (none when
+    // no entry holds), and what stopped the reading early (empty: nothing).
+    struct Contents {
+        std::optional<std::vector<std::uint8_t>> image;
+        std::string error;
+        bool recognised = false;  // at least one entry's checksum held
+        std::size_t bytes = 0;    // read from the file
+    };
+    // Reads a journal file piece by piece, at most 64 MiB of it.
+    static Contents read(const std::string& file);
     // Replays a journal's bytes into a play-data file image (for tools and tests).
     static std::optional<std::vector<std::uint8_t>> replay(const std::vector<std::uint8_t>& bytes);
 
 private:
     Journal() = default;
+    bool acquire();
+    void readLeft();
+    bool rewrite(const PlayRecord& rec, std::uint8_t options);
     void append(char type, const std::vector<std::uint8_t>& payload);
-    void compactIfLarge(const PlayRecord& rec, std::uint8_t options);
+    void fail(const fileio::Error& e);
+    std::string datedName(const std::string& stem) const;
 
     std::string dir_, path_;
-    int fd_ = -1;
-    int lockFd_ = -1;
+    fileio::LockFile lock_;
+    fileio::AppendFile out_;
     std::int64_t size_ = 0;
     std::int64_t compactAt_ = 4 << 20;
+    std::int64_t nextCompact_ = 0;
     std::optional<std::vector<std::uint8_t>> recovered_;
+    bool keepOld_ = false;  // a left journal is at path_: never replace it unkept
+    std::string problem_, setAside_, keptAs_;
 };
 
 // The journal folder: $XDG_STATE_HOME/tobrak, ~/.local/state/tobrak, or on

@@ -1,9 +1,6 @@
 #include "record/slt_file.h"
 
-#include <filesystem>
-#include <fstream>
-
-#include "util/paths.h"
+#include "util/durable_file.h"
 
 namespace tobrak {
 
@@ -26,41 +23,15 @@ SltStatus decodeSlt(const std::vector<std::uint8_t>& bytes, PlayRecord& rec) {
 }
 
 SltStatus readFileBytes(const std::string& path, std::vector<std::uint8_t>& out) {
-    std::ifstream f(fsPath(path), std::ios::binary);
-    if (!f) return SltStatus::IoError;
-    f.seekg(0, std::ios::end);
-    const std::streamoff size = f.tellg();
-    if (size < 0) return SltStatus::IoError;
-    // Refuse oversized files before reading them whole.
-    if (size > kMaxFileLen) return SltStatus::TooLarge;
-    f.seekg(0);
-    out.assign(static_cast<std::size_t>(size), 0);
-    if (size > 0 && !f.read(reinterpret_cast<char*>(out.data()), size)) return SltStatus::IoError;
-    return SltStatus::Ok;
+    switch (fileio::readRegular(path, kMaxFileLen, out)) {
+        case fileio::ReadResult::Ok: return SltStatus::Ok;
+        case fileio::ReadResult::TooLarge: return SltStatus::TooLarge;
+        default: return SltStatus::IoError;
+    }
 }
 
 SltStatus writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    namespace fs = std::filesystem;
-    const fs::path target = fsPath(path);
-    const fs::path tmp = fsPath(path + ".tmp");
-    std::error_code ec;
-    {
-        std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-        if (!f) return SltStatus::IoError;
-        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        f.flush();
-        if (!f) {
-            f.close();
-            fs::remove(tmp, ec);
-            return SltStatus::IoError;
-        }
-    }
-    fs::rename(tmp, target, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        return SltStatus::IoError;
-    }
-    return SltStatus::Ok;
+    return fileio::writeDurably(path, bytes) ? SltStatus::IoError : SltStatus::Ok;
 }
 
 std::u16string headerComment(const PlayRecord& rec) {

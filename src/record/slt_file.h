@@ -25,11 +25,13 @@ SltStatus decodeSlt(const std::vector<std::uint8_t>& bytes, PlayRecord& rec);
 
 // Header byte 43 with the display options in force; its other bits as held.
 constexpr std::uint8_t optionsByte(bool intervals, bool bbGains, bool rbGains, std::uint8_t held) {
-    return static_cast<std::uint8_t>((held & ~(1 | 2 | 8)) | (intervals ? 1 : 0) | (bbGains ? 2 : 0) | (rbGains ? 8 : 0));
+    return static_cast<std::uint8_t>((held & ~(1 | 2 | 8)) | (intervals ? 1 : 0) | (bbGains ? 2 : 0) |
+                                     (rbGains ? 8 : 0));
 }
 
-// Whole-file I/O. Writing goes to a temporary file that replaces the target only
-// once it is complete, so a failed save never destroys an older file.
+// Whole-file I/O. Only a regular file is read (a FIFO or a folder is an I/O
+// error at once). Writing replaces the target only once the new file is complete
+// and synced, so a failed save never destroys an older file.
 SltStatus readFileBytes(const std::string& path, std::vector<std::uint8_t>& out);
 SltStatus writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 

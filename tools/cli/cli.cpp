@@ -41,8 +41,8 @@ const char* const kUsage =
     "                             (HH: a read of byte 0xHH, --: a failed read, tick: blink tick)\n"
     "  simulate [--seed N] [--speed X] [--games N] [--fast] [--save OUT.slt] [--journal DIR]\n"
     "                             record the built-in simulated machine, printing the live state\n"
-    "  journal DIR [--save OUT.slt]\n"
-    "                             the record a session journal holds (after a crash)\n";
+    "  journal DIR|FILE.journal [--save OUT.slt]\n"
+    "                             the record a session journal holds (after a crash), or a kept one\n";
 
 }  // namespace
 

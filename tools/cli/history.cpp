@@ -9,6 +9,7 @@
 #include "commands.h"
 #include "platform/headless/memory_ui.h"
 #include "report.h"
+#include "util/durable_file.h"
 #include "util/paths.h"
 
 namespace tobrak::cli {
@@ -49,10 +50,7 @@ int exportCsv(const std::vector<std::string>& args, std::ostream& err) {
     Core& c = app.core;
     if (const int st = loadForCli(c, file, err)) return st;
     const std::string text = gamesCsv(c.rec, bonusHistory(c.rec));
-    std::ofstream out(fsPath(csv), std::ios::binary);
-    out << text;
-    out.close();
-    if (!out) return fileError(err, "cannot write " + csv);
+    if (const fileio::Error e = fileio::writeDurably(csv, text.data(), text.size())) return fileError(err, e.message);
     return 0;
 }
 

@@ -1,5 +1,6 @@
 // `print --pdf`: the printed report as a one-page landscape PDF; `trace print`:
 // its drawing operations.
+#include <QBuffer>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -13,6 +14,7 @@
 #include "platform/qt/page_surface.h"
 #include "print/print_report.h"
 #include "stats/panel.h"
+#include "util/durable_file.h"
 
 namespace tobrak::cli {
 
@@ -60,7 +62,11 @@ int printPdf(const std::vector<std::string>& args, std::ostream& err) {
     const auto app = guiApp();
     headless::HeadlessApp headless(nullptr);
     if (const int st = prepare(headless, a, err)) return st;
-    QPdfWriter pdf(QString::fromStdString(a.pdf));
+    // Made in memory, then written whole: a failed write never leaves a cut document.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&buffer);
     pdf.setResolution(kPdfDpi);
     pdf.setPageLayout(
         QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
@@ -70,6 +76,8 @@ int printPdf(const std::vector<std::string>& args, std::ostream& err) {
     qt::PageSurface page(painter, kPdfDpi);
     printReport(headless.core, page);
     if (!painter.end()) return fileError(err, "cannot write " + a.pdf);
+    if (const fileio::Error e = fileio::writeDurably(a.pdf, bytes.constData(), static_cast<std::size_t>(bytes.size())))
+        return fileError(err, e.message);
     return 0;
 }
 

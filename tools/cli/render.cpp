@@ -1,6 +1,5 @@
 // `render`: the main graph as the window shows it after a load, as a PNG.
-#include <QDir>
-#include <QFile>
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -15,6 +14,7 @@
 #include "platform/qt/fonts.h"
 #include "platform/qt/image_surface.h"
 #include "platform/qt/twips.h"
+#include "util/durable_file.h"
 
 namespace tobrak::cli {
 
@@ -39,7 +39,13 @@ int render(const std::vector<std::string>& args, std::ostream& err) {
         QPainter p(&out);
         p.drawImage(QPointF(px(1575 - con_P2left), px(Ghp_Top - 20)), strip.image());
     }
-    if (!out.save(QString::fromStdString(args[2]), "PNG")) return fileError(err, "cannot write " + args[2]);
+    // Made in memory, then written whole: a failed write never leaves a cut picture.
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !out.save(&buffer, "PNG"))
+        return fileError(err, "cannot write " + args[2]);
+    if (const fileio::Error e = fileio::writeDurably(args[2], png.constData(), static_cast<std::size_t>(png.size())))
+        return fileError(err, e.message);
     return 0;
 }
 

@@ -11,8 +11,8 @@
 #include "commands.h"
 #include "platform/headless/memory_ui.h"
 #include "platform/sim_board.h"
-#include "record/journal.h"
 #include "record/file_commands.h"
+#include "record/journal.h"
 #include "report.h"
 
 namespace tobrak::cli {
@@ -20,9 +20,7 @@ namespace tobrak::cli {
 namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
-void onSignal(int) {
-    g_stop = 1;
-}
+void onSignal(int) { g_stop = 1; }
 
 bool parseNumber(const std::string& s, double& v) {
     char* end = nullptr;
@@ -76,12 +74,31 @@ int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostre
     headless::HeadlessApp app(&board);
     Core& c = app.core;
     std::unique_ptr<Journal> journal;
+    bool unprotected = false, everUnprotected = false;
+    auto lastWatch = std::chrono::steady_clock::now();
+    // A failed journal is tried again every few seconds; each change is told once.
+    auto watch = [&] {
+        lastWatch = std::chrono::steady_clock::now();
+        if (!journal) return;
+        if (!journal->healthy()) journal->begin(c.rec, currentOptions(c));
+        if (journal->healthy() != unprotected) return;
+        unprotected = !unprotected;
+        everUnprotected = everUnprotected || unprotected;
+        if (unprotected)
+            err << "tobrak-cli: the record is not protected: " << journal->problem() << "\n";
+        else
+            err << "tobrak-cli: the journal " << journal->path() << " protects the record again\n";
+    };
     if (!journalDir.empty()) {
-        std::string error;
-        journal = Journal::open(journalDir, error);
-        if (!journal) return fileError(err, error);
-        journal->begin(c.rec, currentOptions(c));
+        journal = Journal::open(journalDir);
+        if (!journal->setAside().empty())
+            err << "tobrak-cli: the journal left in " << journalDir << " could not be read whole; it was kept as "
+                << journal->setAside() << "\n";
+        journal->begin(c.rec, currentOptions(c));  // a left journal is kept, never replaced
+        if (!journal->keptAs().empty())
+            err << "tobrak-cli: the journal left in " << journalDir << " was kept as " << journal->keptAs() << "\n";
         c.ui.journal = journal.get();
+        watch();
     }
     g_stop = 0;
     auto oldInt = std::signal(SIGINT, onSignal);
@@ -93,6 +110,7 @@ int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostre
     auto next = std::chrono::steady_clock::now();
     while (!g_stop && (games == 0 || c.rec.games() < games) && !c.rec.full()) {
         app.run(kPollMs);
+        if (std::chrono::steady_clock::now() - lastWatch > std::chrono::seconds(3)) watch();
         if (c.rec.Dat_Len != shown) {
             shown = c.rec.Dat_Len;
             out << stateLine(c, app.ui) << "\n" << std::flush;
@@ -105,14 +123,27 @@ int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostre
     std::signal(SIGINT, oldInt);
     std::signal(SIGTERM, oldTerm);
 
-    if (journal) journal->closeNormally();
     const auto pages = showPages(c);
     Json j;
     j["games"] = c.rec.games();
     j["counters"] = countersJson(c);
     j["pages"] = pagesJson(pages);
     out << j.dump(2) << "\n";
-    if (!savePath.empty()) return saveRecord(c, savePath, err);
+    // The journal goes only once the record is safe elsewhere.
+    if (!savePath.empty()) {
+        if (const int st = saveRecord(c, savePath, err)) {
+            if (journal && journal->healthy()) err << "the record stays in the journal " << journal->path() << "\n";
+            return st;
+        }
+    }
+    if (journal) {
+        watch();
+        journal->closeNormally();
+    }
+    if (everUnprotected) {
+        err << "tobrak-cli: the journal failed during the run: the record was not always protected\n";
+        return 1;
+    }
     return 0;
 }
 

@@ -105,8 +105,7 @@ int main(int argc, char** argv) {
                                                         qEnvironmentVariable("TOBRAK_FIRST_PAINT") == "quit");
         app.installEventFilter(firstPaint.get());
     }
-    tobrakApp.start(tobrak::defaultJournalDir());
-    if (!args.positionalArguments().isEmpty())
-        tobrak::loadPlayData(tobrakApp.core, args.positionalArguments().first().toStdString());
+    const QStringList files = args.positionalArguments();
+    tobrakApp.start(tobrak::defaultJournalDir(), files.isEmpty() ? std::string() : files.first().toStdString());
     return QApplication::exec();
 }

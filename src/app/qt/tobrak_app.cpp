@@ -9,10 +9,12 @@
 #include "platform/qt/fonts.h"
 #include "platform/qt/qt_printer.h"
 #include "platform/qt/twips.h"
+#include "record/file_commands.h"
 
 namespace tobrak::qt {
 
 namespace {
+constexpr int kJournalRetryMs = 3000;
 // Fonts must be in place before the first widget is made.
 FileDispWindow* makeMain(Core& core) {
     installFonts();
@@ -50,27 +52,32 @@ TobrakApp::TobrakApp(Board* board, Dialogs* dialogs)
 TobrakApp::~TobrakApp() {
     timer2_->setEnabled(false);
     timer8_->setEnabled(false);
+    if (journalTimer_) journalTimer_->setEnabled(false);
 }
 
-void TobrakApp::start(const std::string& journalDir) {
+void TobrakApp::start(const std::string& journalDir, const std::string& startFile) {
     // Lay the window out first, so the start-up sees its client size.
     main->ensurePolished();
     if (QLayout* l = main->layout()) l->activate();
     Form_Load(core);
+    // No game may be recorded while the restore question is open: the poll waits.
+    timer2_->setEnabled(false);
     main->setLoaded();
     zoom->setLoaded();
     main->show();
     if (!journalDir.empty()) {
-        std::string error;
-        journal_ = Journal::open(journalDir, error);
-        if (journal_)
-            recoverJournal(core, *journal_);
-        else
-            std::fprintf(stderr, "tobrak: no journal: %s\n", error.c_str());
+        journal_ = Journal::open(journalDir);
+        recoverJournal(core, *journal_);
+        journalTimer_ = std::make_unique<QtTimer>(main.get(), [this] { journalWatch(core); });
+        journalTimer_->setInterval(kJournalRetryMs);
+        journalTimer_->setEnabled(true);
     }
+    if (!startFile.empty()) openPlayData(core, startFile);
+    timer2_->setEnabled(true);
 }
 
 void TobrakApp::shutdown() {
+    if (journalTimer_) journalTimer_->setEnabled(false);
     if (journal_) journal_->closeNormally();  // a normal end keeps nothing
     zoom->close();
     history->close();

@@ -21,8 +21,10 @@ public:
     ~TobrakApp() override;
 
     // The start-up sequence, then the main window is shown. With a journal
-    // folder, the session is journalled there (a left-over record is offered back).
-    void start(const std::string& journalDir = {});
+    // folder, the session is journalled there (a left-over record is offered
+    // back); then `startFile` is opened. The poll starts after both.
+    void start(const std::string& journalDir = {}, const std::string& startFile = {});
+    Journal* journal() const { return journal_.get(); }
     void shutdown() override;
 
     Core core;
@@ -32,7 +34,7 @@ public:
     std::unique_ptr<HistoryWindow> history;  // bonus history and setting estimate, hidden until chosen
 
 private:
-    std::unique_ptr<QtTimer> timer2_, timer8_;
+    std::unique_ptr<QtTimer> timer2_, timer8_, journalTimer_;
     std::unique_ptr<QtDialogs> dialogs_;
     QtShell shell_;
     std::unique_ptr<Printer> printer_;

@@ -130,9 +130,10 @@ MsgResult QtDialogs::messageBox(const std::string& text, const std::string& titl
                                                : QMessageBox::Critical);
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
-    if (buttons == MsgButtons::OkCancel) {
+    if (buttons != MsgButtons::Ok) {
         cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
-        box.setDefaultButton(cancel);  // a confirmation never proceeds by accident
+        // A confirmation never proceeds by accident; the restore question never discards.
+        box.setDefaultButton(buttons == MsgButtons::OkCancel ? cancel : ok);
         box.setEscapeButton(cancel);
     } else {
         box.setDefaultButton(ok);
@@ -173,8 +174,6 @@ std::string QtDialogs::inputBox(const std::string& prompt, const std::string& ti
     return ok ? s.toStdString() : std::string();
 }
 
-void QtShell::openUrl(const std::string& url) {
-    QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
-}
+void QtShell::openUrl(const std::string& url) { QDesktopServices::openUrl(QUrl(QString::fromStdString(url))); }
 
 }  // namespace tobrak::qt
