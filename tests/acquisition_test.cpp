@@ -8,20 +8,16 @@
 namespace tobrak::test {
 namespace {
 
-TEST(Poll, IdleValueWritesNoAcknowledge) {
+TEST(Poll, IdleValueThenAGameCodeWithTheBBLamp) {
     Rig r;
     r.poll(0x47);
     EXPECT_EQ(r.c.rs.Usb_Dat, 0x47);
-    EXPECT_EQ(r.board.acks, 0);
     EXPECT_EQ(r.c.rec.Dat_Len, 48);
     EXPECT_EQ(r.ui.Label1.caption(), " 　ゲームＯＫ");
     EXPECT_EQ(r.ui.Label1.backColor(), rgb::Green);
-    // 127 before the read, nothing after it.
+    // 127 before the read, nothing after it: no acknowledge for an idle value.
     EXPECT_EQ(r.board.outs, (std::vector<std::uint8_t>{127}));
-}
-
-TEST(Poll, GameCodeWithBBLamp) {
-    Rig r;
+    r.board.outs.clear();
     r.poll(0x0B);
     EXPECT_EQ(r.board.acks, 1);
     EXPECT_EQ(r.board.outs, (std::vector<std::uint8_t>{127, 255}));
@@ -29,8 +25,7 @@ TEST(Poll, GameCodeWithBBLamp) {
     EXPECT_EQ(r.c.rec.Dat_Buf[48], 0xB0);
     EXPECT_EQ(r.c.rec.Dat_Buf[49], 0);
     EXPECT_TRUE(r.c.flags.BBGame_On);
-    EXPECT_EQ(r.c.cnt.BB_GameCnt, 1);
-    EXPECT_EQ(r.c.cnt.BB_Gain, -3);
+    EXPECT_COUNTERS(r.c.cnt, "BB_GameCnt=1 BB_Gain=-3");
     EXPECT_EQ(r.ui.Label12.caption(), " III");
     EXPECT_EQ(r.c.rs.Usb_Dat, 11);
 }
@@ -40,12 +35,11 @@ TEST(Poll, BitFiveIsMaskedAndUnknownCodesAreOnlyAcknowledged) {
     r.game(3);
     r.poll(0x30);  // code 16 after masking
     EXPECT_EQ(r.c.rec.Dat_Buf[48], 0x31);
-    EXPECT_EQ(r.c.cnt.Tot_Out, 1);
     const Counters before = r.c.cnt;
     for (int code : {17, 18, 19, 22, 23, 26, 27, 31}) r.poll(static_cast<std::uint8_t>(code));
     EXPECT_EQ(r.board.acks, 2 + 8);
-    EXPECT_EQ(r.c.cnt.Tot_Out, before.Tot_Out);
-    EXPECT_EQ(r.c.cnt.Game_Cnt, before.Game_Cnt);
+    EXPECT_EQ(countersOf(r.c.cnt), countersOf(before));
+    EXPECT_COUNTERS(r.c.cnt, "Tot_Out=1");
     EXPECT_EQ(r.c.rec.Dat_Len, 49);
     EXPECT_EQ(r.ui.Label12.caption(), " III･");
 }
@@ -75,29 +69,28 @@ TEST(Game1Set, PayoutIsDrawnWhenTheNextGameStarts) {
     r.pulses(8);
     r.game(2);
     EXPECT_EQ(r.c.rec.Dat_Buf[48], 0x38);
-    EXPECT_EQ(r.c.cnt.Tot_In, 5);
-    EXPECT_EQ(r.c.cnt.Tot_Out, 8);
-    EXPECT_EQ(r.c.cnt.Nor_Out, 8);
+    EXPECT_COUNTERS(r.c.cnt, "Tot_In=5 Tot_Out=8 Nor_Out=8");
     EXPECT_EQ(r.c.graph.Zoom_In, 3);  // fed to the zoom window too, also while it is hidden
     EXPECT_EQ(r.c.graph.Zoom_Out, 8);
     EXPECT_EQ(r.c.graph.Ghp_In, 3);  // the open game is not fed yet
     EXPECT_EQ(r.c.graph.Ghp_Out, 8);
     EXPECT_EQ(r.c.rec.Ghp_Pos, 50);
     EXPECT_EQ(r.ui.Label12.caption(), " II");
-}
-
-TEST(Game1Set, AnalysisViewSkipsTheMainGraphButNotTheZoom) {
-    Rig r;
+    // The analysis view skips the main graph but not the zoom.
     r.c.flags.Kaiseki_On = 3;
     r.game(3);
-    r.game(3);
-    EXPECT_EQ(r.c.graph.Ghp_In, 0);
-    EXPECT_EQ(r.c.graph.Zoom_In, 3);
-    EXPECT_EQ(r.c.rec.Ghp_Pos, 50);
+    EXPECT_EQ(r.c.graph.Ghp_In, 3);
+    EXPECT_EQ(r.c.graph.Zoom_In, 5);
+    EXPECT_EQ(r.c.rec.Ghp_Pos, 51);
 }
 
-TEST(Out1Add, NibbleStopsAtFifteen) {
+TEST(Out1Add, NibbleStopsAtFifteenAndAPulseBeforeAnyGameOnlyMarksTheMonitor) {
     Rig r;
+    r.pulses(1);
+    EXPECT_EQ(r.c.cnt.Tot_Out, 0);
+    EXPECT_EQ(r.c.rec.Dat_Buf[48], 0);
+    EXPECT_EQ(r.c.rec.Dat_Buf[47], 0);
+    EXPECT_EQ(r.ui.Label12.caption(), " ･");
     r.game(3);
     r.pulses(16);
     EXPECT_EQ(r.c.rec.Dat_Buf[48], 0x3F);
@@ -107,24 +100,12 @@ TEST(Out1Add, NibbleStopsAtFifteen) {
     EXPECT_EQ(r.ui.Label12.caption(), expected);
 }
 
-TEST(Out1Add, PulseBeforeAnyGameOnlyMarksTheMonitor) {
-    Rig r;
-    r.pulses(1);
-    EXPECT_EQ(r.c.cnt.Tot_Out, 0);
-    EXPECT_EQ(r.c.rec.Dat_Buf[48], 0);
-    EXPECT_EQ(r.c.rec.Dat_Buf[47], 0);
-    EXPECT_EQ(r.ui.Label12.caption(), " ･");
-}
-
 TEST(BonusCodes, BBRunFromStartToClose) {
     Rig r;
     r.games(3, 5);
     r.ui.Picture2s.ops.clear();
     r.poll(code::BBStart);
-    EXPECT_EQ(r.c.cnt.BB_Cnt, 1);
-    EXPECT_EQ(r.c.cnt.BB_IntvMin, 5);
-    EXPECT_EQ(r.c.cnt.Bonus_IntvCnt, 0);
-    EXPECT_EQ(r.c.cnt.Bonus_Intv, 5);
+    EXPECT_COUNTERS(r.c.cnt, "BB_Cnt=1 BB_IntvMin=5 Bonus_IntvCnt=0 Bonus_Intv=5");
     EXPECT_TRUE(r.c.rs.DaiBB_On);
     EXPECT_TRUE(r.ui.Timer8.enabled());
     EXPECT_EQ(r.ui.Label12.caption(), " IIIBo");
@@ -143,9 +124,7 @@ TEST(BonusCodes, BBRunFromStartToClose) {
     r.game(3);
     EXPECT_FALSE(r.c.flags.BBGame_On);
     EXPECT_FALSE(r.c.rs.DaiBB_On);
-    EXPECT_EQ(r.c.cnt.BB_EndCnt, 1);
-    EXPECT_EQ(r.c.cnt.BB_GainSum, 36);
-    EXPECT_EQ(r.c.cnt.BB_GameSum, 3);
+    EXPECT_COUNTERS(r.c.cnt, "BB_EndCnt=1 BB_GainSum=36 BB_GameSum=3");
     ASSERT_EQ(textsOf(r.ui.Picture2s).size(), 2u);
     EXPECT_EQ(textsOf(r.ui.Picture2s)[1].text, " 36 ");
     EXPECT_TRUE(r.ui.Timer8.enabled());
@@ -183,18 +162,11 @@ TEST(BonusCodes, MarkersFollowTheOptionsAndThePenAnchors) {
     r.ui.Zoom.ops.clear();
     r.games(3, 2);
     r.poll(code::RBStart);
-    auto main = textsOf(r.ui.Picture2s);
-    auto zoom = textsOf(r.ui.Zoom);
-    ASSERT_EQ(main.size(), 1u);
-    EXPECT_EQ(main[0], (Text{1000.0f, 2500.0f, " 2 "}));
-    EXPECT_EQ(zoom[0], (Text{5.0f * -1000 + 8900.0f, 6950.0f, " 2 "}));
     r.games(4 | 1, 2, 15);
     r.game(3);
-    main = textsOf(r.ui.Picture2s);
-    zoom = textsOf(r.ui.Zoom);
-    ASSERT_EQ(main.size(), 2u);
-    EXPECT_EQ(main[1], (Text{1000.0f - 330.0f, 2350.0f, " 28 "}));
-    EXPECT_EQ(zoom[1], (Text{-5000.0f + 8900.0f - 400.0f, 6750.0f, " 28 "}));
+    EXPECT_EQ(textsOf(r.ui.Picture2s), (std::vector<Text>{{1000.0f, 2500.0f, " 2 "}, {670.0f, 2350.0f, " 28 "}}));
+    // x5 - 1000 scrolled + 9000 - Ox; the gain 400 left and 200 up, scaled 400 and 200.
+    EXPECT_EQ(textsOf(r.ui.Zoom), (std::vector<Text>{{3900.0f, 6950.0f, " 2 "}, {3500.0f, 6750.0f, " 28 "}}));
 
     // With the options off nothing is written, but the bonus still counts.
     r.c.mark = Markers{false, false, false, false};
@@ -202,8 +174,7 @@ TEST(BonusCodes, MarkersFollowTheOptionsAndThePenAnchors) {
     r.game(4 | 1);
     r.game(3);
     EXPECT_EQ(textsOf(r.ui.Picture2s).size(), 2u);
-    EXPECT_EQ(r.c.cnt.RB_Cnt, 2);
-    EXPECT_EQ(r.c.cnt.RB_EndCnt, 2);
+    EXPECT_COUNTERS(r.c.cnt, "RB_Cnt=2 RB_EndCnt=2");
 }
 
 // A bonus of one kind right after games of the other kind: both stay open and
@@ -220,13 +191,7 @@ TEST(BonusCodes, RBDirectlyFollowedByBBClosesBothAtTheNextNormalGame) {
     EXPECT_TRUE(r.c.flags.RBGame_On);
     EXPECT_TRUE(r.c.flags.BBGame_On);
     r.game(3);
-    const Counters& n = r.c.cnt;
-    EXPECT_EQ(n.RB_EndCnt, 1);
-    EXPECT_EQ(n.BB_EndCnt, 1);
-    EXPECT_EQ(n.RB_GainSum, 28);
-    EXPECT_EQ(n.BB_GainSum, 24);
-    EXPECT_EQ(n.RB_GameSum, 2);
-    EXPECT_EQ(n.BB_GameSum, 2);
+    EXPECT_COUNTERS(r.c.cnt, "RB_EndCnt=1 BB_EndCnt=1 RB_GainSum=28 BB_GainSum=24 RB_GameSum=2 BB_GameSum=2");
     EXPECT_FALSE(r.c.rs.DaiRB_On);
     EXPECT_FALSE(r.c.rs.DaiBB_On);
     // The BB gain is written before the RB gain.
@@ -286,7 +251,7 @@ TEST(Blink, RBGainBlinksBetweenBlackAndYellowWithNegativeText) {
     EXPECT_EQ(r.ui.Label2[4].backColor(), rgb::Cyan);  // second tick of the blink
 }
 
-TEST(FullRecord, The31002ndGameIsRefusedWithOneBoxEach) {
+TEST(FullRecord, The31002ndGameIsRefusedWithOneBoxEachAndNoPollWhileItIsOpen) {
     Rig r;
     for (int i = 0; i < 31001; ++i) r.game(3);
     EXPECT_EQ(r.c.rec.Dat_Len, 31049);
@@ -294,25 +259,6 @@ TEST(FullRecord, The31002ndGameIsRefusedWithOneBoxEach) {
     EXPECT_EQ(r.c.rec.Dat_Buf[31049], 0);
     EXPECT_TRUE(r.ui.dialogs.shown.empty());
     const Counters before = r.c.cnt;
-    r.game(3);
-    ASSERT_EQ(r.ui.dialogs.shown.size(), 1u);
-    const auto& box = r.ui.dialogs.shown[0];
-    EXPECT_EQ(box.text, "これ以上データの記録と表示ができません。\n保存かクリアして下さい！");
-    EXPECT_EQ(box.title, "データＦＵＬＬ");
-    EXPECT_EQ(box.icon, MsgIcon::Exclamation);
-    EXPECT_EQ(box.buttons, MsgButtons::Ok);
-    EXPECT_EQ(r.c.rec.Dat_Len, 31049);
-    r.pulses(3);  // dropped silently
-    r.game(3);
-    EXPECT_EQ(r.ui.dialogs.shown.size(), 2u);
-    EXPECT_EQ(r.c.cnt.Game_Cnt, before.Game_Cnt);
-    EXPECT_EQ(r.c.cnt.Tot_Out, before.Tot_Out);
-    EXPECT_EQ(r.c.rec.Dat_Buf[31048], 0x30);
-}
-
-TEST(FullRecord, NoPollRunsWhileTheBoxIsOpen) {
-    Rig r;
-    for (int i = 0; i < 31001; ++i) r.game(3);
     int nested = 0;
     r.ui.dialogs.whileOpen = [&] {
         // The timer keeps firing while the modal box is open.
@@ -322,13 +268,23 @@ TEST(FullRecord, NoPollRunsWhileTheBoxIsOpen) {
     };
     const int readsBefore = r.board.reads;
     r.game(3);
+    ASSERT_EQ(r.ui.dialogs.shown.size(), 1u);  // no stacked box
+    const auto& box = r.ui.dialogs.shown[0];
+    EXPECT_EQ(box.text, "これ以上データの記録と表示ができません。\n保存かクリアして下さい！");
+    EXPECT_EQ(box.title, "データＦＵＬＬ");
+    EXPECT_EQ(box.icon, MsgIcon::Exclamation);
+    EXPECT_EQ(box.buttons, MsgButtons::Ok);
     EXPECT_EQ(nested, 1);
-    EXPECT_EQ(r.ui.dialogs.shown.size(), 1u);   // no stacked box
     EXPECT_EQ(r.board.reads, readsBefore + 1);  // the nested tick did not read the board
     // The byte left in the board is read by the next poll once the box is closed.
     r.ui.dialogs.whileOpen = nullptr;
     Timer2_Timer(r.c);
     EXPECT_EQ(r.ui.dialogs.shown.size(), 2u);
+    r.pulses(3);  // dropped silently
+    EXPECT_EQ(r.ui.dialogs.shown.size(), 2u);
+    EXPECT_EQ(r.c.rec.Dat_Len, 31049);
+    EXPECT_EQ(countersOf(r.c.cnt, "Game_Cnt Tot_Out"), countersOf(before, "Game_Cnt Tot_Out"));
+    EXPECT_EQ(r.c.rec.Dat_Buf[31048], 0x30);
 }
 
 // The live path and the rebuild agree on a long simulated play that ends with
@@ -346,9 +302,7 @@ TEST(LiveAgainstRebuild, SimulatedPlayGivesTheSameCounters) {
     const Counters live = c.cnt;
     ChrClrInit(c);
     ChrDispAll(c);
-#define TOBRAK_SAME(n) EXPECT_EQ(live.n, c.cnt.n) << #n;
-    TOBRAK_COUNTERS(TOBRAK_SAME)
-#undef TOBRAK_SAME
+    EXPECT_EQ(countersOf(live), countersOf(c.cnt));
     // Every completed game was fed to both graphs once.
     std::int32_t in = 0, out = 0;
     for (int i = 0; i < c.rec.games() - 1; ++i) {

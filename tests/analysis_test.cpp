@@ -10,149 +10,84 @@
 namespace tobrak::test {
 namespace {
 
-std::map<int, int> countsOf(const AnalysisState& h) {
-    std::map<int, int> m;
-    for (int v = 0; v < kHistLen; ++v)
-        if (h.Hist_Cnt[static_cast<std::size_t>(v)]) m[v] = h.Hist_Cnt[static_cast<std::size_t>(v)];
-    return m;
-}
-
-PlayRecord recordOf(const std::vector<std::pair<std::uint8_t, int>>& runs) {
-    PlayRecord r;
-    for (auto [b, n] : runs)
-        for (int i = 0; i < n; ++i) r.Dat_Buf[r.Dat_Len++] = b;
-    return r;
-}
-
-using Collector = void (*)(const PlayRecord&, AnalysisState&);
-std::map<int, int> collect(Collector f, const PlayRecord& r) {
-    AnalysisState h;
-    f(r, h);
-    return countsOf(h);
-}
+using M = std::map<int, int>;
 
 TEST(Collectors, TheExampleRecordInEveryChart) {
     // normal x3, BB x2, normal x5, RB x1, BB x1, normal x4
-    const PlayRecord r = recordOf({{0x30, 3}, {0xBF, 2}, {0x30, 5}, {0x7F, 1}, {0xB5, 1}, {0x30, 4}});
-    using M = std::map<int, int>;
-    EXPECT_EQ(collect(Hist_YB, r), (M{{3, 1}, {5, 1}}));
-    EXPECT_EQ(collect(Hist_BBkan, r), (M{{3, 1}, {5, 1}}));
-    EXPECT_EQ(collect(Hist_RBkan, r), (M{{8, 1}}));
-    EXPECT_EQ(collect(Hist_BBgame, r), (M{{2, 1}, {1, 1}}));
-    EXPECT_EQ(collect(Hist_RBgame, r), (M{{1, 1}}));
-    EXPECT_EQ(collect(Hist_BBmai, r), (M{{24, 1}, {2, 1}}));
-    EXPECT_EQ(collect(Hist_RBmai, r), (M{{12, 1}}));
+    const PlayRecord r = recordOf(runs({{0x30, 3}, {0xBF, 2}, {0x30, 5}, {0x7F, 1}, {0xB5, 1}, {0x30, 4}}));
+    EXPECT_EQ(countsOf(Hist_YB, r), (M{{3, 1}, {5, 1}}));
+    EXPECT_EQ(countsOf(Hist_BBkan, r), (M{{3, 1}, {5, 1}}));
+    EXPECT_EQ(countsOf(Hist_RBkan, r), (M{{8, 1}}));
+    EXPECT_EQ(countsOf(Hist_BBgame, r), (M{{2, 1}, {1, 1}}));
+    EXPECT_EQ(countsOf(Hist_RBgame, r), (M{{1, 1}}));
+    EXPECT_EQ(countsOf(Hist_BBmai, r), (M{{24, 1}, {2, 1}}));
+    EXPECT_EQ(countsOf(Hist_RBmai, r), (M{{12, 1}}));
 }
 
-TEST(Collectors, LosingAndRunningBonuses) {
+TEST(Collectors, LosingRunningAndHugeBonuses) {
     // A BB that pays less than it costs, then a BB still running at the newest game.
-    const PlayRecord r = recordOf({{0x30, 2}, {0xB1, 3}, {0x30, 7}, {0xBF, 2}});
-    using M = std::map<int, int>;
-    EXPECT_EQ(collect(Hist_BBmai, r), M{});                  // -6 is counted nowhere
-    EXPECT_EQ(collect(Hist_BBgame, r), (M{{3, 1}}));         // the running one is not counted
-    EXPECT_EQ(collect(Hist_BBkan, r), (M{{2, 1}, {7, 1}}));  // its interval is
-    // A net result beyond the last entry is left out, nothing else is touched.
-    PlayRecord big;
-    for (int i = 0; i < 3000; ++i) big.Dat_Buf[big.Dat_Len++] = 0x8F;  // +15 a game: 45000
-    big.Dat_Buf[big.Dat_Len++] = 0x30;
-    EXPECT_EQ(collect(Hist_BBmai, big), M{});
+    const PlayRecord r = recordOf(runs({{0x30, 2}, {0xB1, 3}, {0x30, 7}, {0xBF, 2}}));
+    EXPECT_EQ(countsOf(Hist_BBmai, r), M{});                  // -6 is counted nowhere
+    EXPECT_EQ(countsOf(Hist_BBgame, r), (M{{3, 1}}));         // the running one is not counted
+    EXPECT_EQ(countsOf(Hist_BBkan, r), (M{{2, 1}, {7, 1}}));  // its interval is
+    // A net result beyond the last entry (+15 a game: 45000) is left out, nothing else is touched.
+    EXPECT_EQ(countsOf(Hist_BBmai, recordOf(runs({{0x8F, 3000}, {0x30, 1}}))), M{});
 }
 
-TEST(ChartScales, BinWidthAndCountScaleAtTheirBoundaries) {
-    for (auto [max, w] : {std::pair{0, 1.0f},
-                          {99, 1.0f},
-                          {100, 5.0f},
-                          {499, 5.0f},
-                          {500, 10.0f},
-                          {999, 10.0f},
-                          {1000, 20.0f},
-                          {1999, 20.0f},
-                          {2000, 50.0f},
-                          {4999, 50.0f},
-                          {5000, 100.0f},
-                          {9999, 100.0f},
-                          {10000, 500.0f}})
-        EXPECT_EQ(histBinWidth(max), w) << max;
-    for (auto [bmax, s] : {std::pair{0, 500.0f},
-                           {9, 500.0f},
-                           {10, 250.0f},
-                           {19, 250.0f},
-                           {20, 100.0f},
-                           {49, 100.0f},
-                           {50, 50.0f},
-                           {99, 50.0f},
-                           {100, 5.0f},
-                           {999, 5.0f},
-                           {1000, 0.1f}})
-        EXPECT_EQ(histScale(bmax), s) << bmax;
-}
-
-struct ChartRig {
+struct ChartRig : Rig {
     ChartRig() {
-        r.ui.Picture2s.ops.clear();
-        r.c.hist.Hist_Cnt.fill(0);
+        ui.Picture2s.ops.clear();
+        c.hist.Hist_Cnt.fill(0);
     }
     std::vector<std::string> boxes() const {
         std::vector<std::string> out;
-        for (const auto& op : r.ui.Picture2s.ops)
+        for (const auto& op : ui.Picture2s.ops)
             if (op.rfind("box ", 0) == 0) out.push_back(op);
         return out;
     }
-    std::vector<std::string> labels() const {
-        std::vector<std::string> out;
-        for (int k = 0; k < 6; ++k) out.push_back(r.ui.Label9[static_cast<std::size_t>(k)].caption());
-        return out;
-    }
-    Rig r;
 };
 
 TEST(Chart, BarsLabelsAndScale) {
     ChartRig t;
-    t.r.c.hist.Hist_Cnt[3] = 1;
-    t.r.c.hist.Hist_Cnt[7] = 9;
-    t.r.ui.Picture2s.setFillColor(rgb::Red);
-    HistDisp(t.r.c, 99, " （ゲーム）", 5.0f, rgb::Black);
-    EXPECT_EQ(t.r.c.hist.chart.W, 1.0f);
-    EXPECT_EQ(t.r.c.hist.chart.S, 500.0f);
-    EXPECT_EQ(t.r.c.hist.chart.bins.size(), 100u);
-    const auto boxes = t.boxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0], "box 931.00 5219.00 1031.00 4720.00 000000 FF0000");
-    EXPECT_EQ(boxes[1], "box 1331.00 5219.00 1431.00 720.00 000000 FF0000");
-    EXPECT_EQ(t.labels(), (std::vector<std::string>{"2", "4", "6", "8", "10", "（回）"}));
-    const auto texts = textsOf(t.r.ui.Picture2s);
+    t.c.hist.Hist_Cnt[3] = 1;
+    t.c.hist.Hist_Cnt[7] = 9;
+    t.ui.Picture2s.setFillColor(rgb::Red);
+    HistDisp(t.c, 99, " （ゲーム）", 5.0f, rgb::Black);
+    EXPECT_EQ(t.c.hist.chart.W, 1.0f);
+    EXPECT_EQ(t.c.hist.chart.S, 500.0f);
+    EXPECT_EQ(t.c.hist.chart.bins.size(), 100u);
+    EXPECT_EQ(t.boxes(), (std::vector<std::string>{"box 931.00 5219.00 1031.00 4720.00 000000 FF0000",
+                                                   "box 1331.00 5219.00 1431.00 720.00 000000 FF0000"}));
+    EXPECT_EQ(captionsOf(t.ui.Label9), "2|4|6|8|10|（回）");
+    const auto texts = textsOf(t.ui.Picture2s);
     ASSERT_EQ(texts.size(), 11u);  // no BB has ended: no average marker
     EXPECT_EQ(texts[0], (Text{430.0f, 5295.0f, " 0 （ゲーム）"}));
     EXPECT_EQ(texts[1], (Text{1430.0f, 5295.0f, " 10 "}));
     EXPECT_EQ(texts[10].text, " 100 ");
-    EXPECT_FALSE(t.r.c.hist.chart.marker);
+    EXPECT_FALSE(t.c.hist.chart.marker);
 }
 
 TEST(Chart, GridColoursMarkerAndLargeCounts) {
     ChartRig t;
-    t.r.c.cnt.BB_EndCnt = 1;  // any ended BB shows the marker, on any chart
-    t.r.c.hist.Hist_Cnt[990] = 1000;
-    HistDisp(t.r.c, 1000, " （枚）", 123.456f, rgb::Red);
-    EXPECT_EQ(t.r.c.hist.chart.W, 20.0f);
-    EXPECT_EQ(t.r.c.hist.chart.S, 0.1f);
-    const auto lines = linesOf(t.r.ui.Picture2s);
+    t.c.cnt.BB_EndCnt = 1;  // any ended BB shows the marker, on any chart
+    t.c.hist.Hist_Cnt[990] = 1000;
+    HistDisp(t.c, 1000, " （枚）", 123.456f, rgb::Red);
+    EXPECT_EQ(t.c.hist.chart.W, 20.0f);
+    EXPECT_EQ(t.c.hist.chart.S, 0.1f);
+    const auto lines = linesOf(t.ui.Picture2s);
     ASSERT_GE(lines.size(), 20u);
     EXPECT_EQ(lines[4], "line 3130.00 220.00 3130.00 5220.00 0000FF");  // k = 5 blue at W 20
     EXPECT_EQ(lines[3], "line 2630.00 220.00 2630.00 5220.00 707070");
-    const auto texts = textsOf(t.r.ui.Picture2s);
+    const auto texts = textsOf(t.ui.Picture2s);
     EXPECT_EQ(texts.back().text, "平均123.46");
     EXPECT_EQ(texts.back().x, 630.0f + 100.0f / 20.0f * 123.456f - 400.0f);
-    EXPECT_EQ(lines.back().substr(lines.back().size() - 6), "FFFF00");
-    EXPECT_EQ(t.labels()[4], "50000");
-}
-
-TEST(Chart, BinsPastTheArrayReadAsZero) {
-    ChartRig t;
-    t.r.c.hist.Hist_Cnt[31005] = 3;
-    HistDisp(t.r.c, 31400, " （ゲーム）", 0.0f, rgb::Black);
-    const auto& bins = t.r.c.hist.chart.bins;
-    ASSERT_EQ(bins.size(), 31400u / 500 + 1);
-    EXPECT_EQ(bins.back(), 3);
+    EXPECT_EQ(coloursOf(lines).back(), "FFFF00");
+    EXPECT_EQ(t.ui.Label9[4].caption(), "50000");
+    // Bins past the array read as zero.
+    t.c.hist.Hist_Cnt[31005] = 3;
+    HistDisp(t.c, 31400, " （ゲーム）", 0.0f, rgb::Black);
+    ASSERT_EQ(t.c.hist.chart.bins.size(), 31400u / 500 + 1);
+    EXPECT_EQ(t.c.hist.chart.bins.back(), 3);
 }
 
 TEST(Chart, FrameLines) {
@@ -185,24 +120,20 @@ TEST(AnalysisView, ChartCommandSwitchesTheViewAndBackRebuilds) {
     playSome(r);
     menuClick(r.c, "Kaiseki", 0);
     EXPECT_EQ(r.c.flags.Kaiseki_On, 1);
-    for (const char* hidden : {"Hidari", "Dhidari", "Migi", "Dmigi", "menFile", "menHyouji", "Gzoom", "SyuKei"})
-        EXPECT_FALSE(r.ui.menus(hidden).visible()) << hidden;
-    for (const char* shown : {"HistEnd", "YB_Hist", "BB_Hist", "RB_Hist", "menPage", "Help1"})
-        EXPECT_TRUE(r.ui.menus(shown).visible()) << shown;
+    EXPECT_FALSE(r.ui.menus("Migi").visible());
+    EXPECT_TRUE(r.ui.menus("HistEnd").visible());
+    EXPECT_TRUE(r.ui.menus("menPage").visible());
     EXPECT_FALSE(r.ui.Picture3.visible());
     EXPECT_TRUE(r.ui.Picture9.visible());
     EXPECT_TRUE(r.ui.Frame1.visible());
     EXPECT_EQ(r.ui.Label11.caption(), "ボーナス間隔");
     // Intervals 10, 5, 17, 5, 24, 5: within 30 games all six, of six bonuses.
-    EXPECT_EQ(r.ui.Label16[0].caption(), " 6回");
-    EXPECT_EQ(r.ui.Label16[1].caption(), "100.00％");
+    EXPECT_EQ(captionsOf(r.ui.Label16), " 6回|100.00％");
     Combo1_Click(r.c, 9);  // "10"
-    EXPECT_EQ(r.ui.Label16[0].caption(), " 4回");
-    EXPECT_EQ(r.ui.Label16[1].caption(), "66.67％");
+    EXPECT_EQ(captionsOf(r.ui.Label16), " 4回|66.67％");
     menuClick(r.c, "BB_Hist1", 0);  // BB intervals, relative to the BB count
     EXPECT_EQ(r.ui.Label11.caption(), "ＢＢ間隔");
-    EXPECT_EQ(r.ui.Label16[0].caption(), " 1回");
-    EXPECT_EQ(r.ui.Label16[1].caption(), "33.33％");
+    EXPECT_EQ(captionsOf(r.ui.Label16), " 1回|33.33％");
     menuClick(r.c, "RB_Hist1", 1);
     EXPECT_EQ(r.c.flags.Kaiseki_On, 8);
     EXPECT_FALSE(r.ui.Frame1.visible());
@@ -243,29 +174,25 @@ TEST(AnalysisView, ResizeRedrawsTheChartWithNewGames) {
 
 TEST(Koyaku, ExamplesOfTheTable) {
     Rig r;
-    auto load = [&](std::vector<std::uint8_t> bytes) {
-        r.c.rec.Dat_Len = kHeaderLen;
-        for (auto b : bytes) r.c.rec.Dat_Buf[r.c.rec.Dat_Len++] = b;
+    auto load = [&](const Bytes& bytes) {
+        r.load(bytes);
         menuClick(r.c, "Kaiseki", 10);
     };
+    const std::string none = "|||||||||||||||";
     load({0x30});
     EXPECT_TRUE(r.ui.koyakuForm.visible());
-    for (int k = 0; k < 16; ++k) EXPECT_EQ(r.ui.Text2[static_cast<std::size_t>(k)].caption(), "");
-
+    EXPECT_EQ(captionsOf(r.ui.Text2), none);
+    // The 15 is left out: a bonus follows it.
     load({0x30, 0x32, 0x30, 0x3F, 0xB0, 0x30});
-    EXPECT_EQ(r.ui.Text2[0].caption(), "66.67 ％");
-    EXPECT_EQ(r.ui.Text2[2].caption(), "33.33 ％");
-    EXPECT_EQ(r.ui.Text2[15].caption(), "");  // a bonus follows it
+    EXPECT_EQ(captionsOf(r.ui.Text2), "66.67 ％||33.33 ％|||||||||||||");
+    // The newest game is never counted.
     load({0x30, 0xBF, 0xBF, 0xB2, 0x30, 0x31});
-    EXPECT_EQ(r.ui.Text4[15].caption(), "100.00 ％");
-    EXPECT_EQ(r.ui.Text4[2].caption(), "");
-    EXPECT_EQ(r.ui.Text2[1].caption(), "");  // the newest game is never counted
+    EXPECT_EQ(captionsOf(r.ui.Text4), "|||||||||||||||100.00 ％");
+    EXPECT_EQ(captionsOf(r.ui.Text2), "100.00 ％|||||||||||||||");
     // RB games and state-11 games are in neither column.
     load({0x7F, 0x7F, 0xCF, 0xCF, 0xCF, 0x30});
-    for (int k = 0; k < 16; ++k) {
-        EXPECT_EQ(r.ui.Text2[static_cast<std::size_t>(k)].caption(), "");
-        EXPECT_EQ(r.ui.Text4[static_cast<std::size_t>(k)].caption(), "");
-    }
+    EXPECT_EQ(captionsOf(r.ui.Text2), none);
+    EXPECT_EQ(captionsOf(r.ui.Text4), none);
     EXPECT_EQ(r.c.flags.Kaiseki_On, 0);  // not an analysis view
     // The graph reset hides the window.
     menuClick(r.c, "Ghp_Cls");

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
 
+#include "app/version.h"
 #include "cli.h"
 #include "record/slt_file.h"
 
@@ -139,6 +141,60 @@ TEST(CliFeed, BadInputAndUsage) {
     EXPECT_EQ(cli({"--help"}).status, 0);
 }
 
+TEST(CliParser, VersionAndEveryCommandsHelp) {
+    auto r = cli({"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, std::string("tobrak-cli ") + kVersion + "\n");
+    const std::vector<std::vector<std::string>> commands = {
+        {"feed"},     {"stats"},          {"hist"},          {"koyaku"},        {"history"},
+        {"estimate"}, {"export"},         {"print"},         {"render"},        {"simulate"},
+        {"journal"},  {"trace", "graph"}, {"trace", "zoom"}, {"trace", "hist"}, {"trace", "print"}};
+    for (auto args : commands) {
+        std::string name = "tobrak-cli";
+        for (const auto& a : args) name += " " + a;
+        args.push_back("--help");
+        r = cli(args);
+        EXPECT_EQ(r.status, 0) << name;
+        EXPECT_NE(r.out.find("Usage: " + name + " [OPTIONS]"), std::string::npos) << r.out;
+        EXPECT_EQ(r.err, "");
+    }
+}
+
+TEST(CliParser, DashIsStandardInputAndOutput) {
+    // The record to stdout, the report to stderr.
+    const auto saved = cli({"feed", "--save", "-"}, "03 10 10 10 0b -- 10");
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    EXPECT_EQ(json::parse(saved.err)["record"], "33b1");
+    ASSERT_EQ(saved.out.size(), 50u);
+    EXPECT_EQ(static_cast<unsigned char>(saved.out[48]), 0x33 ^ 0xB7);
+
+    auto r = cli({"stats", "-"}, saved.out);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.j()["format"], 1);
+    EXPECT_EQ(r.j()["games"], 2);
+    r = cli({"export", "-", "--csv", "-"}, saved.out);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1 + 2);  // the header and two games
+    r = cli({"render", "-", "--png", "-"}, saved.out);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(1, 3), "PNG");
+    r = cli({"print", "-", "--pdf", "-"}, saved.out);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("%PDF-", 0), 0u);
+    EXPECT_NE(r.out.find("%%EOF"), std::string::npos);
+
+    r = cli({"stats", "-"}, std::string(31050, '\0'));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "データサイズは31000ゲームまでです！\ncannot load standard input\n");
+}
+
+TEST(CliParser, FiguresPrintTheShortestTextOfTheFloat) {
+    // 6 medals in, 1 out: a payout rate of 100/6, which a float holds only approximately.
+    const auto r = cli({"stats", "-"}, cli({"feed", "--save", "-"}, "03 10 03").out);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"Payout_Rate\": 16.666666,"), std::string::npos) << r.out;
+}
+
 TEST(CliStats, LoadsAFileAndShowsTheThreePages) {
     const auto dir = std::filesystem::temp_directory_path();
     const auto path = (dir / "tobrak_cli_stats.slt").string();
@@ -251,7 +307,7 @@ TEST(CliAnalysis, HistKoyakuAndTheChartTrace) {
     auto r = cli({"hist", path, "--within", "1"});
     ASSERT_EQ(r.status, 0) << r.err;
     json j = r.j();
-    ASSERT_EQ(j.size(), 7u);
+    ASSERT_EQ(j.size(), 1u + 7u);  // the format and the seven charts
     EXPECT_EQ(j["0"]["title"], "ボーナス間隔");
     EXPECT_EQ(j["0"]["unit"], " （ゲーム）");
     EXPECT_EQ(j["0"]["counts"], json({{"2", 1}}));

@@ -358,9 +358,11 @@ TEST(MainWindow, StartUpStateMenusVersionBoxAndHomePage) {
     EXPECT_TRUE(r.ui.Picture10.visible());
     Command2_Click(r.c);
     EXPECT_FALSE(r.ui.Picture10.visible());
+    menuClick(r.c, "kovhp");  // no documentation found: nothing to open
+    EXPECT_TRUE(r.ui.shell.opened.empty());
+    r.c.ui.manual = "file:///usr/share/tobrak/doc/README.html";
     menuClick(r.c, "kovhp");
-    ASSERT_EQ(r.ui.shell.opened.size(), 1u);
-    EXPECT_EQ(r.ui.shell.opened[0].rfind("https://", 0), 0u);
+    EXPECT_EQ(r.ui.shell.opened, std::vector<std::string>{r.c.ui.manual});
 }
 
 TEST(MainWindow, DisplayOptionToggleRebuildsGraphAndStatistics) {
@@ -377,6 +379,38 @@ TEST(MainWindow, DisplayOptionToggleRebuildsGraphAndStatistics) {
     EXPECT_TRUE(r.c.mark.Mark_RBs);
     menuClick(r.c, "GhpHyo", 1);  // a separator does nothing
     EXPECT_EQ(countOps(r.ui.Picture2s, "cls"), 2);
+}
+
+}  // namespace
+}  // namespace tobrak::test
+
+namespace tobrak::test {
+namespace {
+
+// Every change of the record reaches a listener once, after the panel took it.
+TEST(PlayEvents, EachChangeIsToldOnceInOrder) {
+    struct Log : PlayListener {
+        std::string s;
+        Rig* r = nullptr;
+        void gameStarted() override { s += "g" + std::to_string(r->c.cnt.Game_Cnt); }
+        void payout() override { s += "p"; }
+        void bonusStarted(Bonus k) override { s += k == Bonus::BB ? "B" : "R"; }
+        void bonusEnded(Bonus k) override { s += k == Bonus::BB ? "b" : "r"; }
+        void recordReplaced() override { s += "L"; }
+        void headerChanged() override { s += "H"; }
+    } log;
+    Rig r;
+    log.r = &r;
+    r.c.ui.listeners.push_back(&log);
+    r.game(3);
+    r.pulses(2);
+    r.poll(code::BBStart);
+    r.game(8 | 3);
+    r.game(3);
+    r.ui.dialogs.inputAnswers.push_back(std::string("x"));
+    menuClick(r.c, "Comment");
+    menuClick(r.c, "Ghp_Cls");
+    EXPECT_EQ(log.s, "g1ppBg2bg3HL");
 }
 
 }  // namespace

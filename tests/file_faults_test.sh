@@ -52,10 +52,10 @@ done
 # folder is kept as a dated backup that `journal` reads, never replaced.
 expect_fail "save into a missing folder" "$cli" simulate --fast --speed 100 --seed 6 --games 20 --journal "$work/j" \
   --save "$work/missing/x.slt"
-[ "$("$cli" journal "$work/j")" = '{"games":20}' ] || fail "the journal went with the failed save"
+[ "$("$cli" journal "$work/j")" = '{"format":1,"games":20}' ] || fail "the journal went with the failed save"
 "$cli" simulate --fast --speed 100 --seed 7 --games 5 --journal "$work/j" >/dev/null 2>"$work/err" ||
   fail "simulate over a left journal: $(cat "$work/err")"
 kept=$(sed -n 's/.* was kept as //p' "$work/err")
 [ -n "$kept" ] || fail "the left journal was not reported kept: $(cat "$work/err")"
-[ "$("$cli" journal "$kept")" = '{"games":20}' ] || fail "the kept journal does not hold the 20 games"
+[ "$("$cli" journal "$kept")" = '{"format":1,"games":20}' ] || fail "the kept journal does not hold the 20 games"
 echo "ok"

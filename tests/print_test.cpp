@@ -10,22 +10,20 @@ namespace {
 
 using headless::RecordingSurface;
 
-TEST(PrintLayout, ScaleWidthAndBandsAtEachBoundary) {
-    struct Case {
-        std::int32_t in;
-        float scale;
-        std::int32_t W;
-        int bands;
-    };
-    for (const Case& k :
-         {Case{0, 1.0f, 15000, 1}, Case{14999, 1.0f, 15000, 1}, Case{15000, 1.0f, 15000, 2},
-          Case{29999, 1.0f, 15000, 2}, Case{30000, 2.0f / 3.0f, 20000, 2}, Case{39999, 2.0f / 3.0f, 20000, 2},
-          Case{40000, 2.0f / 3.0f, 20000, 3}, Case{75000, 2.0f / 3.0f, 20000, 3}}) {
-        const PrintLayout l = printLayout(k.in);
-        EXPECT_EQ(l.scale, k.scale) << k.in;
-        EXPECT_EQ(l.W, k.W) << k.in;
-        EXPECT_EQ(l.bands, k.bands) << k.in;
-    }
+bool has(const RecordingSurface& s, const std::string& op) {
+    return std::find(s.ops.begin(), s.ops.end(), op) != s.ops.end();
+}
+
+// A record of `games` games of byte `b`, counted as medals in.
+void fill(Rig& r, int games, std::uint8_t b = 0x30) {
+    for (int i = 0; i < games; ++i) r.c.rec.Dat_Buf[r.c.rec.Dat_Len++] = b;
+    r.c.cnt.Tot_In += games * medalsIn(b);
+}
+
+RecordingSurface printed(Rig& r) {
+    RecordingSurface page;
+    printReport(r.c, page);
+    return page;
 }
 
 TEST(PrintHeader, SevenCharacterFieldsAndTheGeneralPagesUnits) {
@@ -36,8 +34,7 @@ TEST(PrintHeader, SevenCharacterFieldsAndTheGeneralPagesUnits) {
 
     Rig r;
     menuClick(r.c, "menPage");  // the BB page is in view
-    RecordingSurface page;
-    printReport(r.c, page);
+    const RecordingSurface page = printed(r);
     const auto texts = textsOf(page);
     ASSERT_GE(texts.size(), 26u);
     EXPECT_EQ(texts[0], (Text{630.0f, 60.0f, "   ＢＢ回数"}));
@@ -54,54 +51,46 @@ TEST(PrintHeader, SevenCharacterFieldsAndTheGeneralPagesUnits) {
     EXPECT_EQ(*(box + 1), "line 1783.53 40.00 1783.53 480.00 8080FF");
 }
 
-// A record of `games` normal games of 3 medals each.
-void fill(Rig& r, int games, std::uint8_t b = 0x30) {
-    for (int i = 0; i < games; ++i) r.c.rec.Dat_Buf[r.c.rec.Dat_Len++] = b;
-    r.c.cnt.Tot_In += games * medalsIn(b);
-}
-
 TEST(PrintBands, SecondBandLabelsAndGridAtFullScale) {
     Rig r;
     fill(r, 5000);  // 15000 medals in: two bands
-    RecordingSurface page;
-    printReport(r.c, page);
+    const RecordingSurface page = printed(r);
     const auto texts = textsOf(page);
-    std::vector<std::string> second;
-    for (const auto& t : texts)
-        if (t.y == 550.0f + 5490.0f + 5075.0f) second.push_back(t.text);
+    auto row = [&](float y) {
+        std::vector<std::string> out;
+        for (const auto& t : texts)
+            if (t.y == y) out.push_back(t.text);
+        return out;
+    };
+    const auto second = row(550.0f + 5490.0f + 5075.0f), first = row(550.0f + 5075.0f);
     ASSERT_EQ(second.size(), 16u);
     EXPECT_EQ(second.front(), " 15000 ");
     EXPECT_EQ(second.back(), " 30000 ");
-    std::vector<std::string> first;
-    for (const auto& t : texts)
-        if (t.y == 550.0f + 5075.0f) first.push_back(t.text);
     EXPECT_EQ(first.front(), " 0 ");
     EXPECT_EQ(first.back(), " 15000 ");
     // y labels of the second band, 60 above their lines.
     EXPECT_NE(std::find(texts.begin(), texts.end(), (Text{105.0f, 6040.0f + 500.0f - 60.0f, "+2000"})), texts.end());
     // Band frames: the second band's top edge, 4 twips left of it.
-    EXPECT_NE(std::find(page.ops.begin(), page.ops.end(), "line 626.00 6040.00 15631.00 6040.00 8080FF"),
-              page.ops.end());
+    EXPECT_TRUE(has(page, "line 626.00 6040.00 15631.00 6040.00 8080FF"));
 }
 
 TEST(PrintBands, ThreeBandsAtTwoThirdsAndTheLineGoesOnBelow) {
     Rig r;
     fill(r, 25000);  // 75000 medals in
-    RecordingSurface page;
-    printReport(r.c, page);
-    EXPECT_NE(std::find(page.ops.begin(), page.ops.end(), "line 626.00 7870.00 13964.33 7870.00 8080FF"),
-              page.ops.end());
+    const RecordingSurface page = printed(r);
+    EXPECT_TRUE(has(page, "line 626.00 7870.00 13964.33 7870.00 8080FF"));
     // The line's last point lies in a fourth band position, below the third band (7870 + 3660).
-    const auto lines = linesOf(page);
-    const std::string& last = lines.back();
     float x1, y1, x2, y2;
-    ASSERT_EQ(std::sscanf(last.c_str(), "line %f %f %f %f", &x1, &y1, &x2, &y2), 4);
+    ASSERT_EQ(std::sscanf(linesOf(page).back().c_str(), "line %f %f %f %f", &x1, &y1, &x2, &y2), 4);
     EXPECT_GT(y2, 7870.0f + 3660.0f);
     EXPECT_NEAR(x2, 630.0f + (75000 - 60000) * 2.0f / 3.0f, 15.0f);
 }
 
-TEST(PrintLine, SegmentColoursDoNotCarryOver) {
+TEST(PrintLine, SegmentColoursDoNotCarryOverAndAnEmptyRecordPrintsTheStartPoint) {
     Rig r;
+    EXPECT_EQ(printed(r).ops.back(), "pset 630.00 3050.00 000000");
+    // Strip separators 12, band grid 14 + 15 x 50 + 5 + 4 x 150, frame 4; no line.
+    EXPECT_EQ(linesOf(printed(r)).size(), 12u + 14u + 750u + 5u + 600u + 4u);
     fill(r, 5);        // 15 medals: the first segment, black
     fill(r, 2, 0xB0);  // a BB inside the next segment: red
     fill(r, 3, 0x70);  // then RB games in the same segment: still red
@@ -110,23 +99,10 @@ TEST(PrintLine, SegmentColoursDoNotCarryOver) {
     fill(r, 5);
     RecordingSurface page;
     P_GhpLine(page, r.c.rec, 1.0f, 630, 550, 15000);
-    std::vector<std::string> colours;
-    for (const auto& l : linesOf(page)) colours.push_back(l.substr(l.size() - 6));
-    // One segment per 15 medals: the BB segment stays red though RB games follow
-    // in it, and no colour carries over to the next segment.
-    EXPECT_EQ(colours, (std::vector<std::string>{"000000", "FF0000", "000000", "00FFFF", "000000"}));
+    // One segment per 15 medals: no colour carries over to the next segment.
+    EXPECT_EQ(coloursOf(linesOf(page)), (std::vector<std::string>{"000000", "FF0000", "000000", "00FFFF", "000000"}));
     EXPECT_EQ(page.ops[0], "width 2");
     EXPECT_EQ(page.ops[1], "pset 630.00 3050.00 000000");
-}
-
-TEST(PrintLine, EmptyRecordPrintsStripOneBandAndTheStartPoint) {
-    Rig r;
-    RecordingSurface page;
-    printReport(r.c, page);
-    const auto lines = linesOf(page);
-    // Strip separators 12, band grid 14 + 15 x 50 + 5 + 4 x 150, frame 4; no line.
-    EXPECT_EQ(lines.size(), 12u + 14u + 750u + 5u + 600u + 4u);
-    EXPECT_EQ(page.ops.back(), "pset 630.00 3050.00 000000");
 }
 
 TEST(PrintCommand, CancelFailureAndSuccess) {
@@ -157,7 +133,7 @@ TEST(PrintCommand, CancelFailureAndSuccess) {
     EXPECT_EQ(r.ui.dialogs.shown.size(), 2u);
     EXPECT_EQ(r.ui.printer.pages, 1);
     EXPECT_GT(r.ui.printer.recorded().ops.size(), 1400u);
-    EXPECT_EQ(r.c.cnt.Tot_In, before.Tot_In);  // printing changes nothing
+    EXPECT_EQ(countersOf(r.c.cnt), countersOf(before));  // printing changes nothing
     EXPECT_EQ(r.c.rec.Dat_Len, 52);
 }
 

@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -15,6 +16,7 @@
 #include <fstream>
 
 #include "app/qt/tobrak_app.h"
+#include "app/version.h"
 #include "graph/slump_graph.h"
 #include "platform/headless/memory_ui.h"
 #include "platform/qt/twips.h"
@@ -196,6 +198,20 @@ TEST(Window, VersionBoxOpensAndCloses) {
     EXPECT_EQ(close->text(), QStringLiteral("閉じる"));
     QTest::mouseClick(close, Qt::LeftButton);
     EXPECT_FALSE(box->isVisible());
+    QStringList texts;
+    for (auto* l : box->findChildren<QLabel*>()) texts << l->text();
+    EXPECT_TRUE(texts.contains(QStringLiteral("ＴＯＢＲＡＫ　バージョン　" TOBRAK_VERSION_WIDE)))
+        << texts.join('|').toStdString();
+}
+
+TEST(Window, HelpOpensTheBuiltDocumentationAndEveryWindowHasTheIcon) {
+    Window w;
+    const QUrl manual(QString::fromStdString(w.app.core.ui.manual));
+    ASSERT_TRUE(manual.isLocalFile()) << w.app.core.ui.manual;
+    EXPECT_TRUE(QFileInfo::exists(manual.toLocalFile())) << w.app.core.ui.manual;
+    for (QWidget* window : {static_cast<QWidget*>(w.app.main.get()), static_cast<QWidget*>(w.app.zoom.get()),
+                            static_cast<QWidget*>(w.app.history.get()), static_cast<QWidget*>(w.app.rs232.get())})
+        EXPECT_EQ(window->windowIcon().availableSizes().size(), 8u);
 }
 
 // The history window from the analysis menu, on a loaded record: the table and the

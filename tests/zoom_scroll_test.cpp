@@ -214,41 +214,33 @@ TEST(Scroll, BackCommandsAndTheirBounds) {
     menuClick(r.c, "Hidari");
     EXPECT_EQ(r.ui.Picture2s.ops.front(), "cls");
     EXPECT_EQ(countOps(r.ui.Picture2s, "pset"), 0);
-    EXPECT_EQ(linesOf(r.ui.Picture2s).size(), 8198u);
+    EXPECT_EQ(linesOf(r.ui.Picture2s).size(), kGridLines);
 }
 
-TEST(Scroll, OneStepForwardStopsAt55000) {
+TEST(Scroll, ForwardStepsAndTheirBounds) {
     Rig r;
     graphWidth(r, 9000);
-    r.c.graph.Ghp_Scroll = -54000;
-    menuClick(r.c, "Migi");
-    EXPECT_EQ(r.c.graph.Ghp_Scroll, -55000);
-    menuClick(r.c, "Migi");
-    EXPECT_EQ(r.c.graph.Ghp_Scroll, -55000);
-    menuClick(r.c, "Dmigi");
-    EXPECT_EQ(r.c.graph.Ghp_Scroll, -60000);
-    r.c.graph.Ghp_Scroll = -82000;  // 90000 - 9000 + 1000: still allowed
-    menuClick(r.c, "Migi");
-    EXPECT_EQ(r.c.graph.Ghp_Scroll, -83000);
-    menuClick(r.c, "Migi");
-    EXPECT_EQ(r.c.graph.Ghp_Scroll, -83000);
-}
-
-TEST(Scroll, BigStepForwardNearTheEnd) {
-    Rig r;
-    graphWidth(r, 9000);
-    for (auto [from, to] : {std::pair{81000, 85000}, std::pair{82000, 85000}, std::pair{83000, 83000},
-                            std::pair{85000, 85000}, std::pair{70000, 75000}}) {
+    // One step stops at 55000 and at the axis end less the width plus 1000; the big
+    // step goes 5000 and stops at 85000.
+    for (auto [big, from, to] : {std::tuple{false, 54000, 55000},
+                                 {false, 55000, 55000},
+                                 {true, 55000, 60000},
+                                 {false, 82000, 83000},
+                                 {false, 83000, 83000},
+                                 {true, 81000, 85000},
+                                 {true, 82000, 85000},
+                                 {true, 83000, 83000},
+                                 {true, 85000, 85000},
+                                 {true, 70000, 75000}}) {
         r.c.graph.Ghp_Scroll = -from;
-        menuClick(r.c, "Dmigi");
-        EXPECT_EQ(-r.c.graph.Ghp_Scroll, to) << "from " << from;
+        big ? menuClick(r.c, "Dmigi") : menuClick(r.c, "Migi");
+        EXPECT_EQ(-r.c.graph.Ghp_Scroll, to) << (big ? "Dmigi" : "Migi") << " from " << from;
     }
     // Where the right edge would pass the end, the step brings it to about the end + 2000.
-    Rig wide;
-    graphWidth(wide, 10545);
-    wide.c.graph.Ghp_Scroll = -76000;  // right edge after 5000 more: 90900
-    menuClick(wide.c, "Dmigi");
-    EXPECT_EQ(wide.c.graph.Ghp_Scroll, -82000);
+    graphWidth(r, 10545);
+    r.c.graph.Ghp_Scroll = -76000;  // right edge after 5000 more: 90900
+    menuClick(r.c, "Dmigi");
+    EXPECT_EQ(r.c.graph.Ghp_Scroll, -82000);
 }
 
 TEST(Scroll, FrameKeptOnTheAxisAfterAForwardScroll) {

@@ -53,6 +53,7 @@ void bonusStart(Core& c, Bonus k) {
     (bb ? c.rs.DaiBB_On : c.rs.DaiRB_On) = true;
     c.ui.Timer8->setEnabled(true);
     menPageDisp(c);
+    c.ui.tell([k](PlayListener& l) { l.bonusStarted(k); });
 }
 
 void bonusEnd(Core& c, Bonus k) {
@@ -70,6 +71,7 @@ void bonusEnd(Core& c, Bonus k) {
     menPageDisp(c);
     (bb ? c.flags.BBGame_On : c.flags.RBGame_On) = false;
     (bb ? c.rs.DaiBB_On : c.rs.DaiRB_On) = false;
+    c.ui.tell([k](PlayListener& l) { l.bonusEnded(k); });
 }
 
 void blink(Core& c, int row, bool active) {
@@ -163,6 +165,7 @@ void Game1Set(Core& c) {
     rec.Dat_Buf[L + 1] = 0;
     if (c.ui.journal) c.ui.journal->byteSet(rec, L, currentOptions(c));
     menPageDisp(c);
+    c.ui.tell([](PlayListener& l) { l.gameStarted(); });
 }
 
 void Out1Add(Core& c) {
@@ -175,6 +178,7 @@ void Out1Add(Core& c) {
     if (c.ui.journal) c.ui.journal->byteSet(rec, rec.Dat_Len - 1, currentOptions(c));
     payoutRule(c.cnt, 1, bonusState(newest));
     menPageDisp(c);
+    c.ui.tell([](PlayListener& l) { l.payout(); });
 }
 
 void BB_Start(Core& c) {

@@ -109,13 +109,13 @@ float histScale(std::int32_t bmax) {
 
 namespace {
 // The bar items each view shows; the other view's are hidden.
-constexpr MenuName kGraphViewMenus[] = {"Hidari", "Dhidari", "Migi", "Dmigi", "menFile", "menHyouji", "Gzoom", "SyuKei"};
+constexpr MenuName kGraphViewMenus[] = {"Hidari",  "Dhidari",   "Migi",  "Dmigi",
+                                        "menFile", "menHyouji", "Gzoom", "SyuKei"};
 constexpr MenuName kAnalysisViewMenus[] = {"HistEnd", "YB_Hist", "BB_Hist", "RB_Hist"};
 }  // namespace
 
 void HistInit(Core& c) {
-    for (MenuName m : kGraphViewMenus)
-        c.ui.menu(m)->setVisible(false);
+    for (MenuName m : kGraphViewMenus) c.ui.menu(m)->setVisible(false);
     for (MenuName m : kAnalysisViewMenus) c.ui.menu(m)->setVisible(true);
     MainControls& w = c.ui.main;
     w.Image1->setVisible(false);
@@ -192,21 +192,24 @@ void Kaiseki_Click(Core& c, int index) {
     }
 }
 
-void Combo1_Click(Core& c, int listIndex) {
-    c.hist.Combo_Index = static_cast<std::int16_t>(std::clamp(listIndex, 0, 99));
-    c.ui.main.Combo1->setCurrentIndex(c.hist.Combo_Index);
-    const int n = c.hist.Combo_Index + 1;
+Within withinCount(const Core& c, int n) {
     float sum = 0;
     for (int v = 0; v <= n && v < kHistLen; ++v)
         sum += static_cast<float>(c.hist.Hist_Cnt[static_cast<std::size_t>(v)]);
+    const double den = c.hist.Combo_Work == 2 ? c.cnt.BB_Cnt : static_cast<double>(c.cnt.BB_Cnt) + c.cnt.RB_Cnt;
+    return {static_cast<std::int64_t>(sum), den == 0 ? 0.0 : static_cast<double>(sum) * 100.0 / den};
+}
+
+void Combo1_Click(Core& c, int listIndex) {
+    c.hist.Combo_Index = static_cast<std::int16_t>(std::clamp(listIndex, 0, 99));
+    c.ui.main.Combo1->setCurrentIndex(c.hist.Combo_Index);
+    const Within w = withinCount(c, c.hist.Combo_Index + 1);
     // The count as a number's text: a leading blank, no trailing one.
     std::string count(" ");
-    count += captionNumber(static_cast<std::int64_t>(sum));
+    count += captionNumber(w.count);
     count += "回";
     c.ui.main.Label16[0]->setCaption(count);
-    const double den = c.hist.Combo_Work == 2 ? c.cnt.BB_Cnt : static_cast<double>(c.cnt.BB_Cnt) + c.cnt.RB_Cnt;
-    const double share = den == 0 ? 0.0 : static_cast<double>(sum) * 100.0 / den;
-    c.ui.main.Label16[1]->setCaption(formatPicture(share, "##0.00") + "％");
+    c.ui.main.Label16[1]->setCaption(formatPicture(w.percent, "##0.00") + "％");
 }
 
 void HistEnd_Click(Core& c) {
@@ -215,8 +218,7 @@ void HistEnd_Click(Core& c) {
     w.Picture9->setVisible(false);
     w.Label11->setVisible(false);
     w.Frame1->setVisible(false);
-    for (MenuName m : kGraphViewMenus)
-        c.ui.menu(m)->setVisible(true);
+    for (MenuName m : kGraphViewMenus) c.ui.menu(m)->setVisible(true);
     for (MenuName m : kAnalysisViewMenus) c.ui.menu(m)->setVisible(false);
     w.Picture3->setVisible(true);
     GhpRebuildAll(c);

@@ -27,6 +27,13 @@ void Kaiseki_Click(Core& c, int index);
 void HistInit(Core& c);
 void HistEnd_Click(Core& c);
 void Combo1_Click(Core& c, int listIndex);
+// What Combo1_Click shows for a threshold of n games: the bonuses hit within n
+// games of the current interval chart and their share of all bonuses, in %.
+struct Within {
+    std::int64_t count = 0;
+    double percent = 0;
+};
+Within withinCount(const Core& c, int n);
 // The chart's frame, then the chart itself.
 void HistMemori(Surface& s, float x, std::int32_t y);
 void HistDisp(Core& c, std::int32_t max, const std::string& unit, float avg, Rgb barColor);

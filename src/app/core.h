@@ -18,6 +18,7 @@
 #include "platform/surface.h"
 #include "record/counters.h"
 #include "record/journal.h"
+#include "record/play_events.h"
 #include "record/play_record.h"
 
 namespace tobrak {
@@ -243,9 +244,15 @@ struct Platform {
     Dialogs* dialogs = nullptr;
     Board* board = nullptr;
     Shell* shell = nullptr;
+    std::string manual;  // address of the documentation the help menu opens
     AppWindows* windows = nullptr;
     Printer* printer = nullptr;
     Journal* journal = nullptr;   // the session journal, when one is kept
+    std::vector<PlayListener*> listeners;
+    template <class F>
+    void tell(F f) const {
+        for (PlayListener* l : listeners) f(*l);
+    }
     Surface* Picture2 = nullptr;  // the slump graph
     Surface* Picture3 = nullptr;  // its y-axis label strip
     Surface* Zoom = nullptr;      // the zoom window's graph

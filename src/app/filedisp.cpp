@@ -2,6 +2,7 @@
 
 #include "acquisition/rs232.h"
 #include "analysis/histogram.h"
+#include "app/version.h"
 #include "graph/slump_graph.h"
 #include "graph/zoom.h"
 #include "record/file_commands.h"
@@ -11,8 +12,7 @@
 namespace tobrak {
 
 const char* const kGainUnit = "枚";
-const char* const kHomePage = "https://tobrak.example.org/";
-const char* const kVersionText = "ＴＯＢＲＡＫ　バージョン　３．０１";
+const char* const kVersionText = "ＴＯＢＲＡＫ　バージョン　" TOBRAK_VERSION_WIDE;
 const char* const kVersionText2 = "パチスロ実戦データの記録と解析";
 
 namespace {
@@ -177,6 +177,8 @@ bool Form_QueryUnload(Core& c, int closeReason) {
 void Pgend_Click(Core& c) { Form_QueryUnload(c, 0); }
 void HelpVer_Click(Core& c) { c.ui.main.Picture10->setVisible(true); }
 void Command2_Click(Core& c) { c.ui.main.Picture10->setVisible(false); }
-void kovhp_Click(Core& c) { c.ui.shell->openUrl(kHomePage); }
+void kovhp_Click(Core& c) {
+    if (!c.ui.manual.empty()) c.ui.shell->openUrl(c.ui.manual);
+}
 
 }  // namespace tobrak

@@ -33,8 +33,7 @@ void HelpVer_Click(Core& c);
 void Command2_Click(Core& c);
 void kovhp_Click(Core& c);
 
-extern const char* const kHomePage;
-extern const char* const kVersionText;  // "ＴＯＢＲＡＫ　バージョン　３．０１"
+extern const char* const kVersionText;  // "ＴＯＢＲＡＫ　バージョン　" and the version, full width
 extern const char* const kVersionText2;
 
 // Fixed layout values of the main window, in twips.

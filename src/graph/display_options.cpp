@@ -19,6 +19,7 @@ void GhpHyo_Click(Core& c, int index) {
     c.ui.menu("GhpHyo", index)->setChecked(on);
     GhpRebuildAll(c);
     if (c.ui.journal) c.ui.journal->header(c.rec, currentOptions(c));
+    c.ui.tell([](PlayListener& l) { l.headerChanged(); });
 }
 
 void GhpRebuildAll(Core& c) {

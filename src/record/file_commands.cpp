@@ -89,6 +89,7 @@ bool loadPlayImage(Core& c, const std::vector<std::uint8_t>& bytes) {
     c.fd.ComData = headerComment(rec);
     c.ui.main.form->setTitle(windowTitle(c.fd.ComData));
     if (c.ui.journal) c.ui.journal->snapshot(rec, currentOptions(c));
+    c.ui.tell([](PlayListener& l) { l.recordReplaced(); });
     return true;
 }
 
@@ -128,6 +129,7 @@ void Comment_Click(Core& c) {
     setHeaderComment(c.rec, text);
     c.ui.main.form->setTitle(windowTitle(text));
     if (c.ui.journal) c.ui.journal->header(c.rec, currentOptions(c));
+    c.ui.tell([](PlayListener& l) { l.headerChanged(); });
 }
 
 bool savePlayData(Core& c, const std::string& path) {
@@ -159,6 +161,7 @@ void Ghp_Cls_Click(Core& c) {
     GhpClrInit(c);
     X4GhpInit(c);
     if (c.ui.journal) c.ui.journal->snapshot(c.rec, currentOptions(c));
+    c.ui.tell([](PlayListener& l) { l.recordReplaced(); });
 }
 
 }  // namespace tobrak

@@ -1,22 +1,26 @@
 #include "cli.h"
 
-#include <cctype>
+#include <CLI/CLI.hpp>
+#include <fstream>
+#include <functional>
 #include <istream>
 #include <ostream>
-#include <sstream>
 
-#include "acquisition/rs232.h"
+#include "app/version.h"
 #include "commands.h"
 #include "platform/headless/memory_ui.h"
+#include "platform/sim_board.h"
 #include "record/file_commands.h"
 #include "record/slt_file.h"
+#include "util/durable_file.h"
+#include "util/paths.h"
 
 namespace tobrak::cli {
 
 namespace {
 
 const char* const kUsage =
-    "usage: tobrak-cli <command> [options]\n"
+    "usage: tobrak-cli <command> [options]     (tobrak-cli <command> --help: its options)\n"
     "  stats FILE.slt             load a play-data file and print its statistics\n"
     "  hist FILE.slt [--within N] the seven charts' counts, bins, scales and labels\n"
     "  koyaku FILE.slt            the small-win table\n"
@@ -42,56 +46,261 @@ const char* const kUsage =
     "  simulate [--seed N] [--speed X] [--games N] [--fast] [--save OUT.slt] [--journal DIR]\n"
     "                             record the built-in simulated machine, printing the live state\n"
     "  journal DIR|FILE.journal [--save OUT.slt]\n"
-    "                             the record a session journal holds (after a crash), or a kept one\n";
+    "                             the record a session journal holds (after a crash), or a kept one\n"
+    "A file name '-' is standard input (FILE.slt) or standard output (--csv, --save, --png, --pdf);\n"
+    "with --save - the report goes to standard error. --version prints the version.\n";
+
+// Enough of standard input to tell a file that is too large; the rest stays unread.
+std::vector<std::uint8_t> readInput(std::istream& in) {
+    std::vector<std::uint8_t> bytes;
+    char buf[4096];
+    while (bytes.size() <= static_cast<std::size_t>(kDatMax)) {
+        in.read(buf, sizeof buf);
+        const std::streamsize n = in.gcount();
+        bytes.insert(bytes.end(), buf, buf + n);
+        if (n < static_cast<std::streamsize>(sizeof buf)) break;
+    }
+    return bytes;
+}
+
+// X,Y as two single-precision numbers.
+bool parseCenter(const std::string& v, float& x, float& y) {
+    const auto comma = v.find(',');
+    if (comma == std::string::npos) return false;
+    const std::string xs = v.substr(0, comma), ys = v.substr(comma + 1);
+    char* end = nullptr;
+    x = std::strtof(xs.c_str(), &end);
+    if (xs.empty() || *end) return false;
+    y = std::strtof(ys.c_str(), &end);
+    return !ys.empty() && !*end;
+}
+
+CLI::Option* fileArg(CLI::App* cmd, std::string& file) {
+    return cmd->add_option("file", file, "play-data file, - for standard input")->type_name("FILE.slt")->required();
+}
+
+CLI::Option* pageOption(CLI::App* cmd, int& page) {
+    return cmd->add_option("--page", page, "panel page in view: 0, 1 or 2 (default 0)")
+        ->type_name("P")
+        ->check(CLI::Range(0, 2));
+}
 
 }  // namespace
-
-int usage(std::ostream& err, const std::string& why) {
-    if (!why.empty()) err << "tobrak-cli: " << why << "\n";
-    err << kUsage;
-    return 2;
-}
 
 int fileError(std::ostream& err, const std::string& what) {
     err << "ファイル・エラーです！\n" << what << "\n";
     return 1;
 }
 
-int saveRecord(Core& c, const std::string& path, std::ostream& err) {
-    if (!savePlayData(c, path)) return fileError(err, "cannot write " + path);
+int writeOutput(const std::string& path, std::string_view bytes, Io& io) {
+    if (path == "-") {
+        io.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        io.out.flush();
+        return io.out ? 0 : fileError(io.err, "cannot write to standard output");
+    }
+    // Written whole or not at all: a failed write never leaves a cut file.
+    if (const fileio::Error e = fileio::writeDurably(path, bytes.data(), bytes.size())) return fileError(io.err, e.message);
     return 0;
 }
 
-int loadForCli(Core& c, const std::string& path, std::ostream& err) {
+int saveRecord(Core& c, const std::string& path, Io& io) {
+    if (path != "-") return savePlayData(c, path) ? 0 : fileError(io.err, "cannot write " + path);
+    std::vector<std::uint8_t> bytes = encodeSlt(c.rec);
+    bytes[43] = currentOptions(c);  // as the save command stores them
+    return writeOutput(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), io);
+}
+
+int loadForCli(Core& c, const std::string& path, Io& io) {
     auto& dialogs = static_cast<headless::ScriptedDialogs&>(*c.ui.dialogs);
     const std::size_t before = dialogs.shown.size();
-    if (loadPlayData(c, path)) return 0;
-    err << (dialogs.shown.size() > before ? dialogs.shown.back().text : std::string(kFileError)) << "\n"
-        << "cannot load " << path << "\n";
+    if (path == "-" ? loadPlayImage(c, readInput(io.in)) : loadPlayData(c, path)) return 0;
+    io.err << (dialogs.shown.size() > before ? dialogs.shown.back().text : std::string(kFileError)) << "\n"
+           << "cannot load " << (path == "-" ? std::string("standard input") : path) << "\n";
     return 1;
 }
 
 int run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
-    if (args.empty()) return usage(err, "no command given");
-    const std::string& cmd = args[0];
-    const std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (cmd == "feed") return feed(rest, in, out, err);
-    if (cmd == "stats") return stats(rest, out, err);
-    if (cmd == "journal") return journal(rest, out, err);
-    if (cmd == "trace") return trace(rest, out, err);
-    if (cmd == "hist") return hist(rest, out, err);
-    if (cmd == "koyaku") return koyaku(rest, out, err);
-    if (cmd == "history") return history(rest, out, err);
-    if (cmd == "estimate") return estimate(rest, out, err);
-    if (cmd == "export") return exportCsv(rest, err);
-    if (cmd == "render") return render(rest, err);
-    if (cmd == "print") return printPdf(rest, err);
-    if (cmd == "simulate") return simulate(rest, out, err);
-    if (cmd == "--help" || cmd == "-h" || cmd == "help") {
+    Io io{in, out, err};
+    if (args.empty()) {
+        err << "tobrak-cli: no command given\n" << kUsage;
+        return 2;
+    }
+    if (args[0] == "help") {
         out << kUsage;
         return 0;
     }
-    return usage(err, "unknown command '" + cmd + "'");
+
+    CLI::App app{"Tobrak's command-line tool: batch analysis and export of play-data files.", "tobrak-cli"};
+    app.set_version_flag("--version", std::string("tobrak-cli ") + kVersion);
+    app.require_subcommand(1);
+    // Each command with the work it does once its options are parsed.
+    std::vector<std::pair<CLI::App*, std::function<int()>>> commands;
+    auto command = [&](CLI::App* parent, const char* name, const char* what, std::function<int()> work) {
+        CLI::App* cmd = parent->add_subcommand(name, what);
+        commands.emplace_back(cmd, std::move(work));
+        return cmd;
+    };
+
+    std::string file;
+    FeedArgs feedArgs;
+    CLI::App* cmd = command(&app, "feed",
+                            "Run the acquisition on board bytes read from standard input: HH a read of "
+                            "byte 0xHH, -- a failed read, tick a blink tick, # a comment.",
+                            [&] { return feed(feedArgs, io); });
+    cmd->add_option("--load", feedArgs.load, "start from this play-data file")->type_name("FILE.slt");
+    cmd->add_option("--save", feedArgs.save, "write the record as a play-data file (- standard output)")
+        ->type_name("OUT.slt");
+
+    fileArg(command(&app, "stats", "Load a play-data file as the window does and print its statistics.",
+                    [&] { return stats(file, io); }),
+            file);
+
+    HistArgs histArgs;
+    cmd =
+        command(&app, "hist", "The seven charts' counts, bins, scales and labels.", [&] { return hist(histArgs, io); });
+    fileArg(cmd, histArgs.file);
+    cmd->add_option("--within", histArgs.within, "game-count threshold of the interval charts (default 30)")
+        ->type_name("N")
+        ->check(CLI::Range(1, 100));
+
+    fileArg(command(&app, "koyaku", "The small-win table.", [&] { return koyaku(file, io); }), file);
+    fileArg(command(&app, "history", "Every bonus with its interval, games and net medals; hit probabilities.",
+                    [&] { return history(file, io); }),
+            file);
+
+    EstimateArgs estimateArgs;
+    cmd = command(&app, "estimate", "Posterior of settings 1-6 under a machine profile.",
+                  [&] { return estimate(estimateArgs, io); });
+    fileArg(cmd, estimateArgs.file);
+    cmd->add_option("--profile", estimateArgs.profile, "machine profile (default: the built-in example profile)")
+        ->type_name("P.json");
+
+    ExportArgs exportArgs;
+    cmd = command(&app, "export",
+                  "One CSV line per game: index, bonus state, medals in, medals out, balance, bonus number.",
+                  [&] { return exportCsv(exportArgs, io); });
+    fileArg(cmd, exportArgs.file);
+    cmd->add_option("--csv", exportArgs.csv, "the CSV file (- standard output)")->type_name("OUT.csv")->required();
+
+    CLI::App* trace = app.add_subcommand("trace", "Every drawing operation of a picture, one a line.");
+    trace->require_subcommand(1);
+    TraceArgs traceArgs;
+    cmd =
+        command(trace, "graph", "The graph's standard redraw after a load.", [&] { return traceGraph(traceArgs, io); });
+    fileArg(cmd, traceArgs.file);
+    cmd->add_option("--scroll", traceArgs.scroll, "scrolled this far to the right (default 0)")
+        ->type_name("S")
+        ->check(
+            [](const std::string& v) {
+                char* end = nullptr;
+                const long s = std::strtol(v.c_str(), &end, 10);
+                return !v.empty() && !*end && s >= 0 && s <= 1000000 && s % 1000 == 0
+                           ? std::string()
+                           : std::string("--scroll takes a multiple of 1000");
+            },
+            "a multiple of 1000");
+    cmd = command(trace, "zoom", "The zoom window after choosing a factor.", [&] { return traceZoom(traceArgs, io); });
+    fileArg(cmd, traceArgs.file);
+    cmd->add_option("--factor", traceArgs.factor, "magnification")
+        ->type_name("N")
+        ->required()
+        ->check(CLI::IsMember({3, 5, 10}));
+    cmd->add_option_function<std::string>(
+           "--center",
+           [&](const std::string& v) {
+               parseCenter(v, traceArgs.cx, traceArgs.cy);
+               traceArgs.centred = true;
+           },
+           "place the zoom frame around this graph point first")
+        ->type_name("X,Y")
+        ->check([](const std::string& v) {
+            float x, y;
+            return parseCenter(v, x, y) ? std::string() : std::string("--center takes X,Y");
+        });
+    cmd =
+        command(trace, "hist", "The main graph surface for a chart command.", [&] { return traceHist(traceArgs, io); });
+    fileArg(cmd, traceArgs.file);
+    cmd->add_option("N", traceArgs.chart, "chart command: 0 2 3 4 6 7 8")
+        ->required()
+        ->check(CLI::IsMember({0, 2, 3, 4, 6, 7, 8}));
+    cmd = command(trace, "print", "The printer operations of the print report.",
+                  [&] { return tracePrint(traceArgs, io); });
+    fileArg(cmd, traceArgs.file);
+    pageOption(cmd, traceArgs.page);
+
+    PrintArgs printArgs;
+    cmd = command(&app, "print", "The printed report as a one-page A4 landscape PDF.",
+                  [&] { return printPdf(printArgs, io); });
+    fileArg(cmd, printArgs.file);
+    cmd->add_option("--pdf", printArgs.pdf, "the PDF file (- standard output)")->type_name("OUT.pdf")->required();
+    pageOption(cmd, printArgs.page);
+
+    RenderArgs renderArgs;
+    cmd = command(&app, "render", "The graph as the window shows it after a load, as a PNG.",
+                  [&] { return render(renderArgs, io); });
+    fileArg(cmd, renderArgs.file);
+    cmd->add_option("--png", renderArgs.png, "the PNG file (- standard output)")->type_name("OUT.png")->required();
+
+    SimulateArgs sim;
+    sim.seed = SimOptions{}.seed;
+    cmd = command(&app, "simulate", "Record the built-in simulated machine, printing the live state after every game.",
+                  [&] { return simulate(sim, io); });
+    cmd->add_option("--seed", sim.seed, "seed of the machine; the same seed replays a session")->type_name("N");
+    cmd->add_option("--speed", sim.speed, "machine time per poll in units of 80 ms (default 1)")
+        ->type_name("X")
+        ->check([](const std::string& v) {
+            char* end = nullptr;
+            const double x = std::strtod(v.c_str(), &end);
+            return !v.empty() && !*end && x > 0 && x <= 1000
+                       ? std::string()
+                       : std::string("--speed takes a number above 0, at most 1000");
+        });
+    cmd->add_option("--games", sim.games, "stop after this many games (default: when interrupted)")
+        ->type_name("N")
+        ->check(CLI::Range(0L, static_cast<long>(kDatMax - kHeaderLen)));
+    cmd->add_flag("--fast", sim.fast, "do not wait for real time");
+    cmd->add_option("--save", sim.save, "write the record as a play-data file (- standard output)")
+        ->type_name("OUT.slt");
+    cmd->add_option("--journal", sim.journal, "keep a session journal in this folder")->type_name("DIR");
+
+    JournalArgs journalArgs;
+    cmd = command(&app, "journal", "The record a session journal holds (after a crash), or a kept one.",
+                  [&] { return journal(journalArgs, io); });
+    cmd->add_option("dir", journalArgs.dir, "folder of session.journal, or a kept journal file")
+        ->type_name("DIR|FILE.journal")
+        ->required();
+    cmd->add_option("--save", journalArgs.save, "write the record as a play-data file (- standard output)")
+        ->type_name("OUT.slt");
+
+    if (args[0].rfind('-', 0) != 0 &&
+        app.get_subcommands([&](CLI::App* s) { return s->get_name() == args[0]; }).empty()) {
+        err << "tobrak-cli: unknown command '" << args[0] << "'\n" << kUsage;
+        return 2;
+    }
+    try {
+        app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
+    } catch (const CLI::CallForHelp&) {
+        // Help of the command given, or the list of commands.
+        if (app.get_subcommands().empty())
+            out << kUsage;
+        else
+            out << app.help();
+        return 0;
+    } catch (const CLI::CallForAllHelp&) {
+        out << kUsage;
+        return 0;
+    } catch (const CLI::CallForVersion& v) {
+        out << v.what() << "\n";
+        return 0;
+    } catch (const CLI::ParseError& e) {
+        err << "tobrak-cli: " << e.what() << "\n"
+            << "run 'tobrak-cli --help' for the commands, 'tobrak-cli COMMAND --help' for a command's options\n";
+        return 2;
+    }
+    for (const auto& [cmd, work] : commands)
+        if (cmd->parsed()) return work();
+    err << kUsage;
+    return 2;
 }
 
 }  // namespace tobrak::cli

@@ -33,22 +33,17 @@ std::string recordHex(const PlayRecord& rec) {
 
 }  // namespace
 
-int feed(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
-    std::string savePath, loadPath;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--save" && i + 1 < args.size())
-            savePath = args[++i];
-        else if (args[i] == "--load" && i + 1 < args.size())
-            loadPath = args[++i];
-        else
-            return usage(err, "feed: unexpected argument '" + args[i] + "'");
+int feed(const FeedArgs& a, Io& io) {
+    // Standard input carries the board stream.
+    if (a.load == "-") {
+        io.err << "feed: --load - is not possible, standard input carries the board bytes\n";
+        return 2;
     }
-
     headless::ScriptedBoard board;
     headless::HeadlessApp app(&board);
     Core& c = app.core;
-    if (!loadPath.empty()) {
-        if (const int st = loadForCli(c, loadPath, err)) return st;
+    if (!a.load.empty()) {
+        if (const int st = loadForCli(c, a.load, io)) return st;
     }
     // From here on a box can only be the full-record message.
     app.ui.dialogs.shown.clear();
@@ -56,7 +51,7 @@ int feed(const std::vector<std::string>& args, std::istream& in, std::ostream& o
     // One poll per byte token, so each token is handed to the board just before its poll.
     std::string line;
     int lineNo = 0;
-    while (std::getline(in, line)) {
+    while (std::getline(io.in, line)) {
         ++lineNo;
         if (const auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
         std::size_t pos = 0;
@@ -76,15 +71,15 @@ int feed(const std::vector<std::string>& args, std::istream& in, std::ostream& o
                 board.pushByte(static_cast<std::uint8_t>(hexDigit(tok[0]) * 16 + hexDigit(tok[1])));
                 Timer2_Timer(c);
             } else {
-                err << "feed: bad token '" << tok << "' on line " << lineNo
-                    << " (expected two hex digits, -- or tick)\n";
+                io.err << "feed: bad token '" << tok << "' on line " << lineNo
+                       << " (expected two hex digits, -- or tick)\n";
                 return 1;
             }
         }
     }
 
     const auto pages = showPages(c);
-    Json j;
+    Json j = newReport();
     j["record"] = recordHex(c.rec);
     j["Dat_Len"] = c.rec.Dat_Len;
     j["Ghp_Pos"] = c.rec.Ghp_Pos;
@@ -98,9 +93,9 @@ int feed(const std::vector<std::string>& args, std::istream& in, std::ostream& o
     j["full_messages"] = app.ui.dialogs.shown.size();
     j["counters"] = countersJson(c);
     j["pages"] = pagesJson(pages);
-    out << j.dump(2) << "\n";
+    reportStream(a.save, io) << j.dump(2) << "\n";
 
-    if (!savePath.empty()) return saveRecord(c, savePath, err);
+    if (!a.save.empty()) return saveRecord(c, a.save, io);
     return 0;
 }
 

@@ -1,6 +1,5 @@
 // `export`, `history` and `estimate`: the games as CSV, the bonus history and the
 // setting estimate of a file, as the history window computes them.
-#include <fstream>
 #include <ostream>
 
 #include "analysis/estimate.h"
@@ -9,56 +8,40 @@
 #include "commands.h"
 #include "platform/headless/memory_ui.h"
 #include "report.h"
-#include "util/durable_file.h"
-#include "util/paths.h"
 
 namespace tobrak::cli {
 
 namespace {
 
-// FILE.slt plus the named options that take a value; false on anything else.
-bool parseArgs(const std::vector<std::string>& args, std::string& file,
-               std::vector<std::pair<std::string, std::string*>> options) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        bool taken = false;
-        for (auto& [name, value] : options)
-            if (args[i] == name && i + 1 < args.size() && value->empty()) {
-                *value = args[++i];
-                taken = true;
-            }
-        if (taken) continue;
-        if (!file.empty() || args[i].rfind("--", 0) == 0) return false;
-        file = args[i];
-    }
-    return !file.empty();
+// The x of "1/x": games per hit, null where the text is "-".
+Json perHit(std::int64_t games, std::int64_t hits) {
+    return hits <= 0 || games <= 0 ? Json(nullptr) : Json(static_cast<double>(games) / static_cast<double>(hits));
 }
 
 Json oddsJson(std::int64_t games, const BonusHistory& h) {
+    const std::int64_t both = static_cast<std::int64_t>(h.bb) + h.rb;
     return Json{{"games", games},
                 {"bb", oddsText(games, h.bb)},
                 {"rb", oddsText(games, h.rb)},
-                {"combined", oddsText(games, static_cast<std::int64_t>(h.bb) + h.rb)}};
+                {"combined", oddsText(games, both)},
+                {"bb_games_per_hit", perHit(games, h.bb)},
+                {"rb_games_per_hit", perHit(games, h.rb)},
+                {"combined_games_per_hit", perHit(games, both)}};
 }
 
 }  // namespace
 
-int exportCsv(const std::vector<std::string>& args, std::ostream& err) {
-    std::string file, csv;
-    if (!parseArgs(args, file, {{"--csv", &csv}}) || csv.empty())
-        return usage(err, "export takes FILE.slt --csv OUT.csv");
+int exportCsv(const ExportArgs& a, Io& io) {
     headless::HeadlessApp app(nullptr);
     Core& c = app.core;
-    if (const int st = loadForCli(c, file, err)) return st;
-    const std::string text = gamesCsv(c.rec, bonusHistory(c.rec));
-    if (const fileio::Error e = fileio::writeDurably(csv, text.data(), text.size())) return fileError(err, e.message);
-    return 0;
+    if (const int st = loadForCli(c, a.file, io)) return st;
+    return writeOutput(a.csv, gamesCsv(c.rec, bonusHistory(c.rec)), io);
 }
 
-int history(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1 || args[0].rfind("--", 0) == 0) return usage(err, "history takes one FILE.slt");
+int history(const std::string& file, Io& io) {
     headless::HeadlessApp app(nullptr);
     Core& c = app.core;
-    if (const int st = loadForCli(c, args[0], err)) return st;
+    if (const int st = loadForCli(c, file, io)) return st;
     const BonusHistory h = bonusHistory(c.rec);
     Json bonuses = Json::array();
     for (const BonusEntry& e : h.bonuses)
@@ -74,7 +57,7 @@ int history(const std::vector<std::string>& args, std::ostream& out, std::ostrea
                            {"running", e.running}});
     // The window's own texts, from the same record.
     Kaiseki_Click(c, 12);
-    Json j;
+    Json j = newReport();
     j["games"] = h.games;
     j["normal_games"] = h.normalGames;
     j["bb"] = h.bb;
@@ -84,25 +67,22 @@ int history(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     j["header"] = app.ui.historyTable.header;
     j["rows"] = app.ui.historyTable.rows;
     j["bonuses"] = bonuses;
-    out << j.dump(2) << "\n";
+    io.out << j.dump(2) << "\n";
     return 0;
 }
 
-int estimate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::string file, profilePath;
-    if (!parseArgs(args, file, {{"--profile", &profilePath}}))
-        return usage(err, "estimate takes FILE.slt [--profile P.json]");
+int estimate(const EstimateArgs& a, Io& io) {
     MachineProfile profile = exampleProfile();
     std::string error;
-    if (!profilePath.empty() && !loadProfileFile(profilePath, profile, error)) {
-        err << kProfileErrorTitle << "\n"
-            << error << "\n"
-            << "bad machine profile " << profilePath << "\n";
+    if (!a.profile.empty() && !loadProfileFile(a.profile, profile, error)) {
+        io.err << kProfileErrorTitle << "\n"
+               << error << "\n"
+               << "bad machine profile " << a.profile << "\n";
         return 1;
     }
     headless::HeadlessApp app(nullptr);
     Core& c = app.core;
-    if (const int st = loadForCli(c, file, err)) return st;
+    if (const int st = loadForCli(c, a.file, io)) return st;
     const PlayCounts n = playCounts(c.rec, bonusHistory(c.rec));
     const SettingEstimate e = estimateSetting(profile, n);
     Json posterior = Json::array();
@@ -110,7 +90,7 @@ int estimate(const std::vector<std::string>& args, std::ostream& out, std::ostre
         const double p = e.posterior[static_cast<std::size_t>(k)];
         posterior.push_back({{"setting", k + 1}, {"probability", p}, {"percent", percentText(p)}});
     }
-    Json j;
+    Json j = newReport();
     j["profile"] = profile.name;
     j["normal_games"] = n.normalGames;
     j["bb"] = n.bb;
@@ -122,7 +102,7 @@ int estimate(const std::vector<std::string>& args, std::ostream& out, std::ostre
     j["expected_payout"] = e.expectedPayout;
     j["too_few"] = e.tooFew;
     j["lines"] = {{"payout", payoutLine(e)}, {"used", usedDataLine(n, e)}, {"reliability", reliabilityLine(n, e)}};
-    out << j.dump(2) << "\n";
+    io.out << j.dump(2) << "\n";
     return 0;
 }
 

@@ -1,36 +1,34 @@
 // `journal`: what a session journal holds, for recovering a record by hand. The
 // journal is named by its folder (its session.journal) or as a file (a kept one).
+#include <filesystem>
 #include <ostream>
 
 #include "commands.h"
 #include "record/journal.h"
 #include "record/slt_file.h"
 #include "report.h"
+#include "util/durable_file.h"
 #include "util/paths.h"
 
 namespace tobrak::cli {
 
-int journal(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::string where, save;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--save" && i + 1 < args.size())
-            save = args[++i];
-        else if (where.empty() && args[i].rfind("--", 0) != 0)
-            where = args[i];
-        else
-            return usage(err, "journal DIR|FILE.journal [--save OUT.slt]");
-    }
-    if (where.empty()) return usage(err, "journal DIR|FILE.journal [--save OUT.slt]");
+int journal(const JournalArgs& a, Io& io) {
+    const std::string& where = a.dir;
     std::error_code ec;
     const bool isDir = std::filesystem::is_directory(fsPath(where), ec);
     const std::string file = isDir ? pathUtf8(fsPath(where) / "session.journal") : where;
-    if (isDir && !fileio::exists(file)) return fileError(err, "no journal in " + where);
+    if (isDir && !fileio::exists(file)) return fileError(io.err, "no journal in " + where);
     const Journal::Contents held = Journal::read(file);
-    if (!held.error.empty()) err << "tobrak-cli: " << held.error << "\n";
-    if (!held.image) return fileError(err, "the journal " + file + " holds no record");
-    out << Json{{"games", static_cast<long>(held.image->size()) - kHeaderLen}}.dump() << "\n";
-    if (!save.empty() && writeFileBytes(save, *held.image) != SltStatus::Ok)
-        return fileError(err, "cannot write " + save);
+    if (!held.error.empty()) io.err << "tobrak-cli: " << held.error << "\n";
+    if (!held.image) return fileError(io.err, "the journal " + file + " holds no record");
+    Json j = newReport();
+    j["games"] = static_cast<long>(held.image->size()) - kHeaderLen;
+    reportStream(a.save, io) << j.dump() << "\n";
+    if (!a.save.empty()) {
+        const auto& image = *held.image;
+        if (const int st = writeOutput(a.save, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()), io))
+            return st;
+    }
     return held.error.empty() ? 0 : 1;
 }
 

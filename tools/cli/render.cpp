@@ -18,8 +18,7 @@
 
 namespace tobrak::cli {
 
-int render(const std::vector<std::string>& args, std::ostream& err) {
-    if (args.size() != 3 || args[1] != "--png") return usage(err, "render FILE.slt --png OUT.png");
+int render(const RenderArgs& a, Io& io) {
     const auto app = guiApp();
     using qt::px;
     const int graphWidth = kClientWidth - con_P2left;
@@ -31,7 +30,7 @@ int render(const std::vector<std::string>& args, std::ostream& err) {
     c.ui.Picture2 = &graph;
     c.ui.Picture3 = &strip;
     MekakusiChr(strip, 1.0f, Ghp_Left, 30);
-    if (const int st = loadForCli(c, args[0], err)) return st;
+    if (const int st = loadForCli(c, a.file, io)) return st;
 
     // The label strip lies over the graph's left end, as in the window.
     QImage out = graph.image().copy();
@@ -42,11 +41,8 @@ int render(const std::vector<std::string>& args, std::ostream& err) {
     // Made in memory, then written whole: a failed write never leaves a cut picture.
     QByteArray png;
     QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !out.save(&buffer, "PNG"))
-        return fileError(err, "cannot write " + args[2]);
-    if (const fileio::Error e = fileio::writeDurably(args[2], png.constData(), static_cast<std::size_t>(png.size())))
-        return fileError(err, e.message);
-    return 0;
+    if (!buffer.open(QIODevice::WriteOnly) || !out.save(&buffer, "PNG")) return fileError(io.err, "cannot write " + a.png);
+    return writeOutput(a.png, std::string_view(png.constData(), static_cast<std::size_t>(png.size())), io);
 }
 
 }  // namespace tobrak::cli

@@ -1,10 +1,25 @@
 #include "report.h"
 
+#include <charconv>
 #include <cstdio>
+#include <cstdlib>
 
 #include "stats/panel.h"
 
 namespace tobrak::cli {
+
+Json newReport() {
+    Json j = Json::object();
+    j["format"] = kJsonFormat;
+    return j;
+}
+
+double shortest(float f) {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf - 1, f);
+    *r.ptr = '\0';
+    return std::strtod(buf, nullptr);
+}
 
 Json countersJson(const Core& c) {
     Json j = Json::object();
@@ -19,9 +34,10 @@ Json countersJson(const Core& c) {
 }
 
 Json figuresJson(const Figures& f) {
-    return Json{{"Payout_Rate", f.Payout_Rate}, {"Slump_Rate", f.Slump_Rate}, {"BB_IntvAvg", f.BB_IntvAvg},
-                {"BB_GainAvg", f.BB_GainAvg},   {"BB_GameAvg", f.BB_GameAvg}, {"RB_IntvAvg", f.RB_IntvAvg},
-                {"RB_GainAvg", f.RB_GainAvg},   {"RB_GameAvg", f.RB_GameAvg}};
+    return Json{{"Payout_Rate", shortest(f.Payout_Rate)}, {"Slump_Rate", shortest(f.Slump_Rate)},
+                {"BB_IntvAvg", shortest(f.BB_IntvAvg)},   {"BB_GainAvg", shortest(f.BB_GainAvg)},
+                {"BB_GameAvg", shortest(f.BB_GameAvg)},   {"RB_IntvAvg", shortest(f.RB_IntvAvg)},
+                {"RB_GainAvg", shortest(f.RB_GainAvg)},   {"RB_GameAvg", shortest(f.RB_GameAvg)}};
 }
 
 Json markersJson(const Markers& m) {

@@ -11,6 +11,14 @@ namespace tobrak::cli {
 
 using Json = nlohmann::ordered_json;
 
+// Every JSON report starts with the version of its layout ("format": 1), so that
+// scripts can tell a changed layout from a changed record.
+constexpr int kJsonFormat = 1;
+Json newReport();
+// A single-precision figure as the double whose shortest text reads back to the
+// same float: 179.93333, not 179.93333435058594.
+double shortest(float f);
+
 // Every counter by its name, then the four bonus flags.
 Json countersJson(const Core& c);
 Json figuresJson(const Figures& f);

@@ -2,7 +2,6 @@
 // code and prints the live state after every game, like the panel would show it.
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -22,12 +21,6 @@ namespace {
 volatile std::sig_atomic_t g_stop = 0;
 void onSignal(int) { g_stop = 1; }
 
-bool parseNumber(const std::string& s, double& v) {
-    char* end = nullptr;
-    v = std::strtod(s.c_str(), &end);
-    return end && *end == '\0' && !s.empty();
-}
-
 std::string stateLine(const Core& c, const headless::HeadlessUi& ui) {
     const Counters& n = c.cnt;
     std::string s = std::to_string(c.rec.games()) + "G  IN " + std::to_string(n.Tot_In) + "  OUT " +
@@ -41,34 +34,14 @@ std::string stateLine(const Core& c, const headless::HeadlessUi& ui) {
 
 }  // namespace
 
-int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int simulate(const SimulateArgs& a, Io& io) {
     SimOptions opt;
-    long games = 0;  // 0: until interrupted
-    bool fast = false;
-    std::string savePath, journalDir;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        double v = 0;
-        const bool hasValue = i + 1 < args.size();
-        if (a == "--fast") {
-            fast = true;
-        } else if (a == "--seed" && hasValue && parseNumber(args[i + 1], v) && v >= 0) {
-            opt.seed = static_cast<std::uint64_t>(v);
-            ++i;
-        } else if (a == "--speed" && hasValue && parseNumber(args[i + 1], v) && v > 0 && v <= 1000) {
-            opt.speed = v;
-            ++i;
-        } else if (a == "--games" && hasValue && parseNumber(args[i + 1], v) && v >= 0 && v <= kDatMax - kHeaderLen) {
-            games = static_cast<long>(v);
-            ++i;
-        } else if (a == "--save" && hasValue) {
-            savePath = args[++i];
-        } else if (a == "--journal" && hasValue) {
-            journalDir = args[++i];
-        } else {
-            return usage(err, "simulate: bad or incomplete option '" + a + "'");
-        }
-    }
+    opt.seed = a.seed;
+    opt.speed = a.speed;
+    const long games = a.games;
+    const std::string& journalDir = a.journal;
+    std::ostream& out = reportStream(a.save, io);
+    std::ostream& err = io.err;
 
     SimBoard board(opt);
     headless::HeadlessApp app(&board);
@@ -115,7 +88,7 @@ int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostre
             shown = c.rec.Dat_Len;
             out << stateLine(c, app.ui) << "\n" << std::flush;
         }
-        if (!fast) {
+        if (!a.fast) {
             next += std::chrono::milliseconds(kPollMs);
             std::this_thread::sleep_until(next);
         }
@@ -124,14 +97,14 @@ int simulate(const std::vector<std::string>& args, std::ostream& out, std::ostre
     std::signal(SIGTERM, oldTerm);
 
     const auto pages = showPages(c);
-    Json j;
+    Json j = newReport();
     j["games"] = c.rec.games();
     j["counters"] = countersJson(c);
     j["pages"] = pagesJson(pages);
     out << j.dump(2) << "\n";
     // The journal goes only once the record is safe elsewhere.
-    if (!savePath.empty()) {
-        if (const int st = saveRecord(c, savePath, err)) {
+    if (!a.save.empty()) {
+        if (const int st = saveRecord(c, a.save, io)) {
             if (journal && journal->healthy()) err << "the record stays in the journal " << journal->path() << "\n";
             return st;
         }

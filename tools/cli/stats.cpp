@@ -8,13 +8,12 @@
 
 namespace tobrak::cli {
 
-int stats(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1 || args[0].rfind("--", 0) == 0) return usage(err, "stats takes one FILE.slt");
+int stats(const std::string& file, Io& io) {
     headless::HeadlessApp app(nullptr);
     Core& c = app.core;
-    if (const int st = loadForCli(c, args[0], err)) return st;
+    if (const int st = loadForCli(c, file, io)) return st;
     const auto pages = showPages(c);
-    Json j;
+    Json j = newReport();
     j["games"] = c.rec.games();
     j["comment"] = utf16ToUtf8(c.fd.ComData);
     j["title"] = app.ui.form.title();
@@ -22,7 +21,7 @@ int stats(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     j["counters"] = countersJson(c);
     j["figures"] = figuresJson(c.fig);
     j["pages"] = pagesJson(pages);
-    out << j.dump(2) << "\n";
+    io.out << j.dump(2) << "\n";
     return 0;
 }
 

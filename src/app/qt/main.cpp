@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/qt/tobrak_app.h"
+#include "app/version.h"
 #include "platform/qt/serial_board.h"
 #include "platform/sim_board.h"
 #include "record/file_commands.h"
@@ -56,10 +57,14 @@ private:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tobrak"));
-    QApplication::setApplicationVersion(QStringLiteral("3.01"));
+    QApplication::setApplicationVersion(QString::fromLatin1(tobrak::kVersion));
+    QGuiApplication::setDesktopFileName(QStringLiteral("tobrak"));  // the launcher's name, for the icon
 
     QCommandLineParser args;
-    args.setApplicationDescription(QStringLiteral("Tobrak: records and analyses play on a pachislot machine."));
+    const QUrl manual = tobrak::qt::manualUrl();
+    args.setApplicationDescription(
+        QStringLiteral("Tobrak: records and analyses play on a pachislot machine.") +
+        (manual.isEmpty() ? QString() : QStringLiteral("\nDocumentation: ") + manual.toString()));
     args.addHelpOption();
     args.addVersionOption();
     const QCommandLineOption board({"b", "board"},

@@ -1,6 +1,7 @@
 #pragma once
 // The window program's composition: the program state, its windows and
 // the Qt platform under the logic.
+#include <QUrl>
 #include <QWidget>
 #include <memory>
 
@@ -13,6 +14,10 @@
 #include "platform/qt/surface_widget.h"
 
 namespace tobrak::qt {
+
+// The installed documentation, or the build tree's when run from there; empty
+// when neither is found.
+QUrl manualUrl();
 
 class TobrakApp final : public AppWindows {
 public:
