@@ -16,6 +16,7 @@
 #include "acquisition/rs232.h"
 #include "platform/headless/memory_ui.h"
 #include "platform/qt/serial_board.h"
+#include "platform/qt/serial_lines.h"
 
 namespace tobrak::qt {
 namespace {
@@ -194,6 +195,43 @@ TEST_F(SerialBoardTest, HangUpAndReturnDriveTheStatusLabel) {
     bridge->value = 0x02;
     Timer2_Timer(c);
     EXPECT_EQ(c.rec.games(), 2);
+}
+
+// An edge board on a pseudo-terminal, read without an event loop as the
+// command-line tool does: the request goes out, lines come in whole.
+TEST(SerialLines, EdgeBoardOverAPseudoTerminal) {
+    int master = -1, slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    termios t{};
+    tcgetattr(slave, &t);
+    cfmakeraw(&t);
+    tcsetattr(slave, TCSANOW, &t);
+    SerialLines link(QString::fromUtf8(name));
+    EdgeBoard board(link);
+    ASSERT_EQ(board.uio_find(), 0) << board.lastError();
+    char req[8] = {};
+    pollfd p{master, POLLIN, 0};
+    ASSERT_EQ(poll(&p, 1, 1000), 1);
+    ASSERT_EQ(::read(master, req, sizeof req), 2);
+    EXPECT_STREQ(req, "?\n");
+    const std::string lines = "H 1 0 00000 Q\r\nI1 100\nI0 150\nO1 1000\nO0 10";  // the last one still coming
+    ASSERT_EQ(::write(master, lines.data(), lines.size()), static_cast<ssize_t>(lines.size()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::uint8_t v = 0;
+    ASSERT_EQ(board.uio_inp(v, 0, 0), 0) << board.lastError();
+    EXPECT_EQ(v, 0x21);  // the game of one medal, closed by the OUT edge
+    board.uio_out(0, 127, 0);
+    board.uio_out(0, 255, 0);
+    ASSERT_EQ(board.uio_inp(v, 0, 0), 0);
+    EXPECT_EQ(v, 0x7F) << "the payout settles only once its fall is known";
+    ASSERT_EQ(::write(master, "50\n", 3), 3);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_EQ(board.uio_inp(v, 0, 0), 0);
+    EXPECT_EQ(v, 0x30);
+    EXPECT_EQ(board.decoder().badLines(), 0);
+    ::close(slave);
+    ::close(master);
 }
 
 TEST(SerialOption, PathAndBaud) {

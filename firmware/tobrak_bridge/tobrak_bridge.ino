@@ -1,7 +1,9 @@
 // Tobrak serial bridge: reads a pachislot machine's external signal lines and
 // answers the Tobrak program's board operations over USB serial.
 // Board: Arduino Uno / Nano (ATmega328P) or any Arduino-compatible board.
-// Not built by the project's CI; build it with the Arduino IDE or arduino-cli.
+// Plain C++11 without the standard library: the AVR toolchain has none.
+// scripts/firmware-check builds it for an Uno; tests/bridge_sketch_test.cpp
+// runs it on the PC against a stand-in for the Arduino functions.
 //
 // Wiring (the machine's outputs are open-collector contacts to GND, so every
 // input uses the internal pull-up and reads LOW while the contact is closed):
@@ -17,6 +19,8 @@ const uint8_t PIN_IN = 2, PIN_OUT = 3, PIN_BB = 4, PIN_RB = 5;
 const bool ACTIVE_LOW_IN = true, ACTIVE_LOW_OUT = true, ACTIVE_LOW_BB = true, ACTIVE_LOW_RB = true;
 const unsigned long DEBOUNCE_MS = 15;    // contacts chatter for a few ms
 const unsigned long BURST_END_MS = 400;  // IN pulses closer than this are one game
+// While a game's IN burst is open, OUT pulses (the previous game's payout still
+// running) hold the game code back, so that they are credited to that game.
 
 // Event codes.
 const uint8_t CODE_PAYOUT = 16, CODE_BB_START = 25, CODE_BB_END = 24, CODE_RB_START = 21, CODE_RB_END = 20;
@@ -40,8 +44,8 @@ struct Line {
   unsigned long since;  // when raw last changed
 };
 
-Line lineIn = {PIN_IN, ACTIVE_LOW_IN}, lineOut = {PIN_OUT, ACTIVE_LOW_OUT};
-Line lineBB = {PIN_BB, ACTIVE_LOW_BB}, lineRB = {PIN_RB, ACTIVE_LOW_RB};
+Line lineIn = {PIN_IN, ACTIVE_LOW_IN, false, false, 0}, lineOut = {PIN_OUT, ACTIVE_LOW_OUT, false, false, 0};
+Line lineBB = {PIN_BB, ACTIVE_LOW_BB, false, false, 0}, lineRB = {PIN_RB, ACTIVE_LOW_RB, false, false, 0};
 
 bool readActive(const Line& l) { return (digitalRead(l.pin) == LOW) == l.activeLow; }
 
@@ -110,13 +114,24 @@ void serve() {
   }
 }
 
+Line* const lines[] = {&lineIn, &lineOut, &lineBB, &lineRB};
+
 void setup() {
-  for (Line* l : {&lineIn, &lineOut, &lineBB, &lineRB}) {
+  unsigned long now = millis();
+  for (uint8_t i = 0; i < sizeof lines / sizeof lines[0]; i++) {
+    Line* l = lines[i];
     pinMode(l->pin, INPUT_PULLUP);
     l->raw = l->state = readActive(*l);
+    l->since = now;
   }
+  // A bonus already running at power-on is taken as running: no start code.
   bbOn = lineBB.state;
   rbOn = lineRB.state;
+  qHead = qCount = 0;
+  betCount = 0;
+  presenting = false;
+  lastWrite = 255;
+  rxLen = 0;
   Serial.begin(115200);
 }
 
@@ -127,7 +142,10 @@ void loop() {
     if (betCount < 3) betCount++;
     lastIn = now;
   }
-  if (update(lineOut, now, fell)) push(CODE_PAYOUT);
+  if (update(lineOut, now, fell)) {
+    push(CODE_PAYOUT);
+    if (betCount > 0) lastIn = now;
+  }
   // A game's IN burst is over: send the game code with the lamps as they stand.
   if (betCount > 0 && now - lastIn >= BURST_END_MS) {
     push(betCount | (rbOn ? 4 : 0) | (bbOn ? 8 : 0));

@@ -45,6 +45,10 @@ const char* const kUsage =
     "                             (HH: a read of byte 0xHH, --: a failed read, tick: blink tick)\n"
     "  simulate [--seed N] [--speed X] [--games N] [--fast] [--save OUT.slt] [--journal DIR]\n"
     "                             record the built-in simulated machine, printing the live state\n"
+    "  record --board none|sim|serial:PATH[,BAUD]|edges:PATH[,BAUD]|usbio[:SERIAL]\n"
+    "         [--seed N] [--speed X] [--games N] [--journal DIR] [--save OUT.slt]\n"
+    "                             record from a board as the window does, one line per game\n"
+    "  boards                     the serial ports and USB HID I/O boards this computer sees\n"
     "  journal DIR|FILE.journal [--save OUT.slt]\n"
     "                             the record a session journal holds (after a crash), or a kept one\n"
     "A file name '-' is standard input (FILE.slt) or standard output (--csv, --save, --png, --pdf);\n"
@@ -241,27 +245,53 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     fileArg(cmd, renderArgs.file);
     cmd->add_option("--png", renderArgs.png, "the PNG file (- standard output)")->type_name("OUT.png")->required();
 
+    // simulate and record take the same options; record also the board.
+    auto recordOptions = [](CLI::App* cmd, SimulateArgs& a) {
+        a.seed = SimOptions{}.seed;
+        cmd->add_option("--seed", a.seed, "seed of the simulated machine; the same seed replays a session")
+            ->type_name("N");
+        cmd->add_option("--speed", a.speed, "simulated machine time per poll in units of 80 ms (default 1)")
+            ->type_name("X")
+            ->check([](const std::string& v) {
+                char* end = nullptr;
+                const double x = std::strtod(v.c_str(), &end);
+                return !v.empty() && !*end && x > 0 && x <= 1000
+                           ? std::string()
+                           : std::string("--speed takes a number above 0, at most 1000");
+            });
+        cmd->add_option("--games", a.games, "stop after this many games (default: when interrupted)")
+            ->type_name("N")
+            ->check(CLI::Range(0L, static_cast<long>(kDatMax - kHeaderLen)));
+        cmd->add_flag("--fast", a.fast, "do not wait for real time (the simulated machine only)");
+        cmd->add_option("--save", a.save, "write the record as a play-data file (- standard output)")
+            ->type_name("OUT.slt");
+        cmd->add_option("--journal", a.journal, "keep a session journal in this folder")->type_name("DIR");
+    };
     SimulateArgs sim;
-    sim.seed = SimOptions{}.seed;
-    cmd = command(&app, "simulate", "Record the built-in simulated machine, printing the live state after every game.",
-                  [&] { return simulate(sim, io); });
-    cmd->add_option("--seed", sim.seed, "seed of the machine; the same seed replays a session")->type_name("N");
-    cmd->add_option("--speed", sim.speed, "machine time per poll in units of 80 ms (default 1)")
-        ->type_name("X")
-        ->check([](const std::string& v) {
-            char* end = nullptr;
-            const double x = std::strtod(v.c_str(), &end);
-            return !v.empty() && !*end && x > 0 && x <= 1000
-                       ? std::string()
-                       : std::string("--speed takes a number above 0, at most 1000");
+    recordOptions(command(&app, "simulate",
+                          "Record the built-in simulated machine, printing the live state after every game "
+                          "(record --board sim).",
+                          [&] { return simulate(sim, io); }),
+                  sim);
+    RecordArgs rec;
+    CLI::App* recordCmd = command(
+        &app, "record",
+        "Record from a board with the window's poll, rules and journal, one line per game; "
+        "Ctrl-C or SIGTERM ends it (and saves with --save).",
+        [&] {
+            if (rec.board != "sim" && (recordCmd->count("--seed") || recordCmd->count("--speed") || rec.sim.fast)) {
+                err << "tobrak-cli: record: --seed, --speed and --fast are for --board sim\n";
+                return 2;
+            }
+            return record(rec, io);
         });
-    cmd->add_option("--games", sim.games, "stop after this many games (default: when interrupted)")
-        ->type_name("N")
-        ->check(CLI::Range(0L, static_cast<long>(kDatMax - kHeaderLen)));
-    cmd->add_flag("--fast", sim.fast, "do not wait for real time");
-    cmd->add_option("--save", sim.save, "write the record as a play-data file (- standard output)")
-        ->type_name("OUT.slt");
-    cmd->add_option("--journal", sim.journal, "keep a session journal in this folder")->type_name("DIR");
+    recordCmd
+        ->add_option("--board", rec.board,
+                     "none, sim, serial:PATH[,BAUD] (serial bridge), edges:PATH[,BAUD] (edge board) or "
+                     "usbio[:SERIAL] (USB HID I/O board); see docs/boards.md")
+        ->type_name("BOARD");
+    recordOptions(recordCmd, rec.sim);
+    command(&app, "boards", "The serial ports and USB HID I/O boards this computer sees.", [&] { return boards(io); });
 
     JournalArgs journalArgs;
     cmd = command(&app, "journal", "The record a session journal holds (after a crash), or a kept one.",

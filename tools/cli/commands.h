@@ -70,7 +70,13 @@ int traceHist(const TraceArgs& a, Io& io);
 int tracePrint(const TraceArgs& a, Io& io);
 int printPdf(const PrintArgs& a, Io& io);
 int render(const RenderArgs& a, Io& io);
+struct RecordArgs {
+    std::string board = "none";
+    SimulateArgs sim;
+};
 int simulate(const SimulateArgs& a, Io& io);
+int record(const RecordArgs& a, Io& io);
+int boards(Io& io);
 int journal(const JournalArgs& a, Io& io);
 
 // Shared by the commands.

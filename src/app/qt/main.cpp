@@ -9,7 +9,10 @@
 
 #include "app/qt/tobrak_app.h"
 #include "app/version.h"
+#include "platform/edge_board.h"
+#include "platform/hid/hidapi_link.h"
 #include "platform/qt/serial_board.h"
+#include "platform/qt/serial_lines.h"
 #include "platform/sim_board.h"
 #include "record/file_commands.h"
 #include "record/journal.h"
@@ -69,8 +72,10 @@ int main(int argc, char** argv) {
     args.addVersionOption();
     const QCommandLineOption board({"b", "board"},
                                    QStringLiteral("I/O board: none (no board, the default), sim (the built-in "
-                                                  "simulated machine) or serial:PATH[,BAUD] (a serial bridge, "
-                                                  "see docs/serial-protocol.md)."),
+                                                  "simulated machine), serial:PATH[,BAUD] (a serial bridge, "
+                                                  "docs/serial-protocol.md), edges:PATH[,BAUD] (an edge board "
+                                                  "such as a Pico or ESP32, docs/edge-protocol.md) or "
+                                                  "usbio[:SERIAL] (a USB HID I/O board, docs/boards.md)."),
                                    QStringLiteral("backend"), QStringLiteral("none"));
     const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of the simulated machine."),
                                   QStringLiteral("n"), QStringLiteral("1"));
@@ -82,6 +87,8 @@ int main(int argc, char** argv) {
                                QStringLiteral("[file.slt]"));
     args.process(app);
 
+    std::unique_ptr<tobrak::LineSource> link;
+    std::unique_ptr<tobrak::HidLink> hid;
     std::unique_ptr<tobrak::Board> device;
     const QString kind = args.value(board);
     if (kind == "sim") {
@@ -99,8 +106,20 @@ int main(int argc, char** argv) {
         if (!tobrak::qt::parseSerialBoard(kind, path, baud))
             return fail(QStringLiteral("--board serial:PATH[,BAUD], for example serial:/dev/ttyUSB0"));
         device = std::make_unique<tobrak::qt::SerialBoard>(path, baud);
+    } else if (kind.startsWith(QStringLiteral("edges:"))) {
+        std::string path;
+        std::int32_t baud = 0;
+        if (!tobrak::parsePortOption("edges", kind.toStdString(), path, baud))
+            return fail(QStringLiteral("--board edges:PATH[,BAUD], for example edges:/dev/ttyACM0"));
+        link = std::make_unique<tobrak::qt::SerialLines>(QString::fromStdString(path), baud);
+        device = std::make_unique<tobrak::EdgeBoard>(*link);
+    } else if (std::string serial; tobrak::parseUsbIoOption(kind.toStdString(), serial)) {
+        hid = std::make_unique<tobrak::HidapiLink>();
+        device = std::make_unique<tobrak::UsbIoBoard>(*hid, serial);
     } else if (kind != "none") {
-        return fail(QStringLiteral("unknown board '%1' (choose none, sim or serial:PATH[,BAUD])").arg(kind));
+        return fail(QStringLiteral("unknown board '%1' (choose none, sim, serial:PATH[,BAUD], edges:PATH[,BAUD] "
+                                   "or usbio[:SERIAL])")
+                        .arg(kind));
     }
 
     tobrak::qt::TobrakApp tobrakApp(device.get());

@@ -1,0 +1,270 @@
+#include "platform/edge_board.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <limits>
+
+namespace tobrak {
+
+namespace {
+constexpr std::uint8_t kIdle = 0x7F;
+constexpr std::uint8_t kPayout = 16, kBBStart = 25, kBBEnd = 24, kRBStart = 21, kRBEnd = 20;
+constexpr std::uint8_t kRBLamp = 4, kBBLamp = 8;
+constexpr std::string_view kLineLetters = "IOBRA";  // in the order of EdgeDecoder::Line
+
+bool parseStamp(std::string_view s, std::uint32_t& v) {
+    std::uint64_t n = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), n);
+    if (ec != std::errc() || end != s.data() + s.size() || s.empty()) return false;
+    v = static_cast<std::uint32_t>(n % EdgeDecoder::kStampPeriod);
+    return true;
+}
+}  // namespace
+
+std::int64_t EdgeDecoder::stamp(std::uint32_t boardMs, std::int64_t hostMs) {
+    if (!started_) {
+        started_ = true;
+        lastStamp_ = boardMs;
+        lastHost_ = hostMs;
+        return lastT_;
+    }
+    // The board's count wraps; the computer's clock says how many times it did
+    // since the last line (nearly always none).
+    constexpr std::int64_t P = kStampPeriod;
+    std::int64_t d = (static_cast<std::int64_t>(boardMs) - lastStamp_ + P) % P;
+    const double laps = std::round(static_cast<double>(hostMs - lastHost_ - d) / static_cast<double>(P));
+    d += static_cast<std::int64_t>(laps) * P;
+    lastHost_ = hostMs;
+    if (d < 0) return lastT_;  // stamped before the previous line: keep the order of arrival
+    lastStamp_ = boardMs;
+    lastT_ += d;
+    return lastT_;
+}
+
+bool EdgeDecoder::feed(std::string_view line, std::int64_t hostMs) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
+    if (line.empty()) return true;
+    bool ok = false;
+    if (line.size() > 2 && line[0] == 'H' && line[1] == ' ') {
+        ok = hello(line.substr(2), hostMs);
+    } else if (line.size() > 3 && kLineLetters.find(line[0]) != std::string_view::npos &&
+               (line[1] == '0' || line[1] == '1') && line[2] == ' ') {
+        std::uint32_t ms = 0;
+        if ((ok = parseStamp(line.substr(3), ms))) {
+            const std::int64_t t = stamp(ms, hostMs);
+            runUntil(t);
+            Level& l = lines_[kLineLetters.find(line[0])];
+            const bool active = line[1] == '1';
+            if (l.raw != active) {
+                l.raw = active;
+                l.since = t;
+            }
+        }
+    }
+    if (!ok) {
+        ++badLines_;
+        note_ = "edge board: ignored a line that is not of the protocol: \"" +
+                std::string(line.substr(0, std::min<std::size_t>(line.size(), 40))) + "\"";
+    }
+    return ok;
+}
+
+// "H 1 <ms> <levels IOBRA> <B|Q>": B after the board started, Q in answer to "?".
+bool EdgeDecoder::hello(std::string_view rest, std::int64_t hostMs) {
+    if (rest.size() < 2 || rest.substr(0, 2) != "1 ") {
+        note_ = "edge board: unknown protocol version";
+        return false;
+    }
+    rest.remove_prefix(2);
+    const auto sp1 = rest.find(' ');
+    if (sp1 == std::string_view::npos) return false;
+    const auto sp2 = rest.find(' ', sp1 + 1);
+    if (sp2 == std::string_view::npos) return false;
+    std::uint32_t ms = 0;
+    const std::string_view levels = rest.substr(sp1 + 1, sp2 - sp1 - 1);
+    const std::string_view why = rest.substr(sp2 + 1);
+    if (!parseStamp(rest.substr(0, sp1), ms) || levels.size() != kLines || (why != "B" && why != "Q") ||
+        levels.find_first_not_of("01-") != std::string_view::npos)
+        return false;
+
+    const bool restarted = started_ && why == "B";
+    const bool known = started_;
+    std::int64_t t = 0;
+    if (restarted) {
+        // A new time base: continue ours by the computer's clock. An open IN
+        // burst stays open, so the bets after the restart join it.
+        t = lastT_ + std::max<std::int64_t>(0, hostMs - lastHost_);
+        runUntil(t);
+        started_ = true;
+        lastStamp_ = ms;
+        lastT_ = t;
+        lastHost_ = hostMs;
+        ++resets_;
+        note_ =
+            "edge board restarted (" + std::to_string(resets_) +
+            (resets_ == 1 ? " time); edges while it was down are lost" : " times); edges while it was down are lost");
+    } else {
+        t = stamp(ms, hostMs);
+        runUntil(t);
+    }
+    for (int k = 0; k < kLines; ++k) {
+        if (levels[k] == '-') continue;  // not wired
+        Level& l = lines_[k];
+        const bool active = levels[k] == '1';
+        l.raw = active;
+        l.since = t;
+        if (l.level == active) continue;
+        l.level = active;
+        // First contact: levels as they stand (a bonus already running gets no
+        // start code). Later: a level we missed is an edge now.
+        if (known) accept(k, active, t);
+    }
+    return true;
+}
+
+void EdgeDecoder::advance(std::int64_t hostMs) {
+    if (!started_) return;
+    runUntil(lastT_ + (hostMs - lastHost_) - kLinkSlackMs);
+}
+
+// Every settled level change and burst end due by t, in time order.
+void EdgeDecoder::runUntil(std::int64_t t) {
+    for (;;) {
+        int next = -1;
+        std::int64_t at = std::numeric_limits<std::int64_t>::max();
+        for (int k = 0; k < kLines; ++k) {
+            const Level& l = lines_[k];
+            if (l.raw != l.level && l.since + kDebounceMs < at) {
+                at = l.since + kDebounceMs;
+                next = k;
+            }
+        }
+        if (burst_ && burstDue_ <= at) {
+            if (burstDue_ > t) return;
+            closeBurst();
+            continue;
+        }
+        if (next < 0 || at > t) return;
+        lines_[next].level = lines_[next].raw;
+        accept(next, lines_[next].level, at);
+    }
+}
+
+void EdgeDecoder::accept(int line, bool active, std::int64_t t) {
+    switch (line) {
+        case In:
+            if (!active) return;
+            if (!burst_) {
+                burst_ = true;
+                bet_ = 0;
+                replay_ = lines_[Replay].level;
+            }
+            bet_ = std::min(bet_ + 1, 3);
+            burstDue_ = t + kBurstEndMs;
+            return;
+        case Out:
+            if (!active) return;
+            codes_.push_back(kPayout);
+            // The last game's payout still running into the next bet stays with that game.
+            if (burst_) burstDue_ = std::max(burstDue_, t + kBurstEndMs);
+            return;
+        case BB: codes_.push_back(active ? kBBStart : kBBEnd); return;
+        case RB: codes_.push_back(active ? kRBStart : kRBEnd); return;
+        case Replay:
+            if (!active) return;
+            if (!burst_) {
+                burst_ = true;
+                bet_ = 0;
+                burstDue_ = t + kBurstEndMs;
+            }
+            replay_ = true;
+            return;
+        default: return;
+    }
+}
+
+void EdgeDecoder::closeBurst() {
+    burst_ = false;
+    codes_.push_back(static_cast<std::uint8_t>((replay_ ? 0 : bet_) | (lines_[RB].level ? kRBLamp : 0) |
+                                               (lines_[BB].level ? kBBLamp : 0)));
+}
+
+EdgeBoard::EdgeBoard(LineSource& source, Clock clock) : source_(source), clock_(std::move(clock)) {
+    if (!clock_)
+        clock_ = [] {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::steady_clock::now().time_since_epoch())
+                .count();
+        };
+}
+
+std::int32_t EdgeBoard::uio_find() {
+    const bool now = source_.open();
+    if (now && !open_) {
+        source_.writeLine("?");  // the board answers with its levels
+        heard_ = false;
+        askedAt_ = clock_();
+    }
+    open_ = now;
+    return open_ ? 0 : -1;
+}
+
+std::int32_t EdgeBoard::uio_out(std::int32_t port, std::int32_t value, std::int32_t) {
+    if (port != 0) return -1;
+    if (value == 255 && lastOut_ == 127 && presenting_) presenting_ = false;  // acknowledged
+    lastOut_ = value;
+    return open_ ? 0 : -1;
+}
+
+std::int32_t EdgeBoard::uio_inp(std::uint8_t& value, std::int32_t port, std::int32_t) {
+    if (port != 0 || !open_) return -1;
+    const std::int64_t now = clock_();
+    std::string line;
+    for (;;) {
+        const LineSource::Read r = source_.readLine(line);
+        if (r == LineSource::Read::None) break;
+        if (r == LineSource::Read::Lost) {
+            open_ = false;
+            return -1;
+        }
+        heard_ = decoder_.feed(line, now) || heard_;
+    }
+    if (!heard_) {
+        if (now - askedAt_ >= kAskMs) {
+            source_.writeLine("?");
+            askedAt_ = now;
+        }
+        return -1;
+    }
+    decoder_.advance(now);
+    auto& codes = decoder_.codes();
+    if (!presenting_ && !codes.empty()) {
+        current_ = codes.front();
+        codes.pop_front();
+        presenting_ = true;
+    }
+    value = presenting_ ? static_cast<std::uint8_t>(0x20 | current_) : kIdle;  // bit 6 low: a code
+    return 0;
+}
+
+bool parsePortOption(std::string_view prefix, std::string_view option, std::string& path, std::int32_t& baud) {
+    if (option.size() <= prefix.size() || option.substr(0, prefix.size()) != prefix || option[prefix.size()] != ':')
+        return false;
+    std::string_view rest = option.substr(prefix.size() + 1);
+    baud = 115200;
+    const auto comma = rest.rfind(',');
+    if (comma != std::string_view::npos) {
+        const std::string_view b = rest.substr(comma + 1);
+        std::int32_t v = 0;
+        const auto [end, ec] = std::from_chars(b.data(), b.data() + b.size(), v);
+        if (ec != std::errc() || end != b.data() + b.size() || v <= 0) return false;
+        baud = v;
+        rest = rest.substr(0, comma);
+    }
+    path = std::string(rest);
+    return !path.empty();
+}
+
+}  // namespace tobrak

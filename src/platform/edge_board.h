@@ -1,0 +1,109 @@
+#pragma once
+// Edge boards (docs/edge-protocol.md): a small board beside the machine reports
+// every level change of the IN, OUT, BB, RB (and, where wired, replay) lines
+// with its own millisecond time stamp. EdgeDecoder turns those edges into the
+// board's event codes; EdgeBoard hands the codes to the poll exactly as the
+// I/O board does: one code at a time with bit 6 low, held until acknowledged.
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/board.h"
+
+namespace tobrak {
+
+class EdgeDecoder {
+public:
+    static constexpr std::int64_t kDebounceMs = 15;          // a level must hold this long
+    static constexpr std::int64_t kBurstEndMs = 400;         // IN pulses closer than this are one game
+    static constexpr std::int64_t kLinkSlackMs = 100;        // lines reach the computer this late at worst
+    static constexpr std::uint32_t kStampPeriod = 1u << 30;  // board time stamps wrap here
+
+    enum Line { In, Out, BB, RB, Replay, kLines };
+
+    // One line of the protocol, received at `hostMs` (the computer's steady clock).
+    // Returns false for a line that is not of the protocol; it is counted and ignored.
+    bool feed(std::string_view line, std::int64_t hostMs);
+    // Lets the computer's clock close what no further edge will: a game's IN burst
+    // after its quiet time, a level that has held past the debounce time.
+    void advance(std::int64_t hostMs);
+
+    std::deque<std::uint8_t>& codes() { return codes_; }
+    int resets() const { return resets_; }
+    int badLines() const { return badLines_; }
+    // What the last unusual line was, for the user ("" while all is well).
+    const std::string& note() const { return note_; }
+
+private:
+    struct Level {
+        bool raw = false, level = false;
+        std::int64_t since = 0;  // when raw last changed
+    };
+
+    bool hello(std::string_view rest, std::int64_t hostMs);
+    std::int64_t stamp(std::uint32_t boardMs, std::int64_t hostMs);
+    void runUntil(std::int64_t t);
+    void accept(int line, bool active, std::int64_t t);
+    void closeBurst();
+
+    std::array<Level, kLines> lines_{};
+    std::deque<std::uint8_t> codes_;
+    bool started_ = false;  // a time base exists
+    std::uint32_t lastStamp_ = 0;
+    std::int64_t lastT_ = 0, lastHost_ = 0;
+    bool burst_ = false, replay_ = false;
+    int bet_ = 0;
+    std::int64_t burstDue_ = 0;
+    int resets_ = 0, badLines_ = 0;
+    std::string note_;
+};
+
+// The link to an edge board: complete lines in, a request line out.
+class LineSource {
+public:
+    enum class Read { Line, None, Lost };
+    virtual ~LineSource() = default;
+    // Opens the link if it is closed (at most now and then); true while it is open.
+    virtual bool open() = 0;
+    virtual Read readLine(std::string& line) = 0;
+    virtual void writeLine(const std::string& line) = 0;
+    virtual std::string lastError() const = 0;
+};
+
+// The board counts as reachable once it has said something of the protocol
+// since the port was opened (it answers "?" at once), so a wrong port or a
+// board without the firmware shows as not reachable.
+class EdgeBoard final : public Board {
+public:
+    static constexpr std::int64_t kAskMs = 1000;  // "?" again while the board is silent
+
+    using Clock = std::function<std::int64_t()>;  // milliseconds, steady
+    explicit EdgeBoard(LineSource& source, Clock clock = {});
+
+    std::int32_t uio_find() override;
+    std::int32_t uio_out(std::int32_t port, std::int32_t value, std::int32_t flags) override;
+    std::int32_t uio_inp(std::uint8_t& value, std::int32_t port, std::int32_t flags) override;
+
+    const EdgeDecoder& decoder() const { return decoder_; }
+    std::string lastError() const { return source_.lastError(); }
+
+private:
+    LineSource& source_;
+    Clock clock_;
+    EdgeDecoder decoder_;
+    bool open_ = false;
+    bool heard_ = false;  // a line of the protocol came since the port was opened
+    std::int64_t askedAt_ = 0;
+    bool presenting_ = false;
+    std::uint8_t current_ = 0;
+    std::int32_t lastOut_ = 255;
+};
+
+// "PREFIX:PATH[,BAUD]" → path and baud (115200 when not given); false when the
+// option is not of that form.
+bool parsePortOption(std::string_view prefix, std::string_view option, std::string& path, std::int32_t& baud);
+
+}  // namespace tobrak

@@ -1,0 +1,34 @@
+#pragma once
+// The serial link to an edge board: text lines in, a request line out. A lost
+// port is opened again by its path about once a second.
+#include <QSerialPort>
+#include <QString>
+#include <chrono>
+
+#include "platform/edge_board.h"
+
+namespace tobrak::qt {
+
+class SerialLines final : public LineSource {
+public:
+    static constexpr int kReopenMs = 1000;
+    static constexpr qint64 kMaxLine = 256;  // longer is noise, not the protocol
+
+    SerialLines(QString path, qint32 baud = 115200);
+
+    bool open() override;
+    Read readLine(std::string& line) override;
+    void writeLine(const std::string& line) override;
+    std::string lastError() const override { return error_.toStdString(); }
+
+private:
+    void lose();
+
+    QSerialPort port_;
+    QString path_;
+    qint32 baud_;
+    QString error_;
+    std::chrono::steady_clock::time_point nextTry_{};
+};
+
+}  // namespace tobrak::qt

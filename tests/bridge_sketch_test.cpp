@@ -1,0 +1,137 @@
+// The serial bridge sketch itself, compiled for the PC against a stand-in for
+// the Arduino functions and driven line by line, millisecond by millisecond.
+#include <gtest/gtest.h>
+
+#include "arduino_standin.h"
+
+namespace sketch {
+#include "../firmware/tobrak_bridge/tobrak_bridge.ino"
+}
+
+namespace {
+
+using Codes = std::vector<int>;
+
+class BridgeSketch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        arduino::now = 1000;
+        arduino::levels.clear();
+        arduino::serial = {};
+        sketch::setup();
+    }
+    void run(int ms) {
+        for (int i = 0; i < ms; ++i) {
+            ++arduino::now;
+            sketch::loop();
+        }
+    }
+    static void set(std::uint8_t pin, bool active) { arduino::levels[pin] = active ? LOW : HIGH; }
+    void pulse(std::uint8_t pin, int n, int onMs = 50, int offMs = 50) {
+        for (int i = 0; i < n; ++i) {
+            set(pin, true);
+            run(onMs);
+            set(pin, false);
+            run(offMs);
+        }
+    }
+    void send(std::initializer_list<std::uint8_t> bytes) {
+        arduino::serial.rx.insert(arduino::serial.rx.end(), bytes);
+        run(1);
+    }
+    // One poll as the program makes it; returns the port byte (or -1 on a bad answer).
+    int read() {
+        arduino::serial.tx.clear();
+        send({'W', 127, 128, 'R'});
+        const auto& a = arduino::serial.tx;
+        if (a.size() != 3 || a[0] != 'A' || (a[1] ^ 0xFF) != a[2]) return -1;
+        return a[1];
+    }
+    // Polls and acknowledges until nothing is waiting.
+    Codes takeAll() {
+        Codes got;
+        for (int v = read(); v >= 0 && (v & 64) == 0; v = read()) {
+            got.push_back(v & 31);
+            send({'W', 255, 0});
+        }
+        return got;
+    }
+};
+
+TEST_F(BridgeSketch, InBurstsBecomeGamesAndOutPulsesPayouts) {
+    // Contact chatter on the first IN edge and a 5 ms glitch count for nothing extra.
+    for (int i = 0; i < 6; ++i) {
+        set(sketch::PIN_IN, i % 2 == 0);
+        run(1);
+    }
+    set(sketch::PIN_IN, true);
+    run(50);
+    set(sketch::PIN_IN, false);
+    run(50);
+    pulse(sketch::PIN_IN, 2);
+    EXPECT_EQ(takeAll(), Codes{}) << "the burst is still open";
+    run(400);
+    pulse(sketch::PIN_OUT, 8);
+    pulse(sketch::PIN_OUT, 1, 5, 100);  // a glitch, not a medal
+    EXPECT_EQ(takeAll(), (Codes{3, 16, 16, 16, 16, 16, 16, 16, 16}));
+    // A one-medal bet is a game of its own.
+    pulse(sketch::PIN_IN, 1);
+    run(450);
+    EXPECT_EQ(takeAll(), Codes{1});
+}
+
+TEST_F(BridgeSketch, BonusLevelsGiveStartEndCodesAndLampBits) {
+    set(sketch::PIN_BB, true);
+    run(100);
+    pulse(sketch::PIN_IN, 3);
+    run(450);
+    pulse(sketch::PIN_OUT, 2);
+    set(sketch::PIN_BB, false);
+    run(100);
+    set(sketch::PIN_RB, true);
+    run(100);
+    pulse(sketch::PIN_IN, 1);
+    run(450);
+    set(sketch::PIN_RB, false);
+    run(100);
+    pulse(sketch::PIN_IN, 3);
+    run(450);
+    EXPECT_EQ(takeAll(), (Codes{25, 8 | 3, 16, 16, 24, 21, 4 | 1, 20, 3}));
+}
+
+// The next game's bet while the last payout still runs: every medal paid goes
+// to the game that paid it, the game code follows the payout.
+TEST_F(BridgeSketch, PayoutOverlappingTheNextBetStaysWithItsGame) {
+    pulse(sketch::PIN_IN, 3);
+    run(450);
+    for (int i = 0; i < 12; ++i) {
+        set(sketch::PIN_OUT, true);
+        if (i >= 4 && i < 7) set(sketch::PIN_IN, true);
+        run(50);
+        set(sketch::PIN_OUT, false);
+        set(sketch::PIN_IN, false);
+        run(100);
+    }
+    run(450);
+    Codes want{3};
+    want.insert(want.end(), 12, 16);
+    want.push_back(3);
+    EXPECT_EQ(takeAll(), want);
+}
+
+TEST_F(BridgeSketch, CodeIsHeldUntilAcknowledgedAfterARead) {
+    pulse(sketch::PIN_IN, 2);
+    run(450);
+    pulse(sketch::PIN_OUT, 1);
+    EXPECT_EQ(read(), 0x20 | 2);
+    EXPECT_EQ(read(), 0x20 | 2) << "no acknowledge yet";
+    send({'W', 255, 1});  // bad check byte: ignored
+    EXPECT_EQ(read(), 0x20 | 2);
+    send({'W', 255, 0});
+    send({'W', 255, 0});  // a second 255 without a 127 between takes nothing more
+    EXPECT_EQ(read(), 0x20 | 16);
+    send({'x', 'W', 255, 0});  // noise before a message is skipped
+    EXPECT_EQ(read(), 0x7F);
+}
+
+}  // namespace

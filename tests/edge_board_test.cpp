@@ -1,0 +1,233 @@
+// The edge decoder on recorded edge streams, and the edge board as the poll sees it.
+#include <gtest/gtest.h>
+
+#include "platform/edge_board.h"
+#include "rig.h"
+
+namespace tobrak::test {
+namespace {
+
+using Codes = std::vector<int>;
+
+// An edge stream in the computer's time t (ms); the board's stamps are t + base,
+// wrapping as the board's do. Each line arrives at the moment it is stamped.
+struct Stream {
+    EdgeDecoder d;
+    std::uint32_t base = 1000;
+    std::int64_t t = 0;
+
+    std::uint32_t stamp(std::int64_t at) const {
+        return static_cast<std::uint32_t>((at + base) % EdgeDecoder::kStampPeriod);
+    }
+    void line(const std::string& l, std::int64_t at) { EXPECT_TRUE(d.feed(l, at)) << l; }
+    void edge(char l, int v, std::int64_t at) { line(l + std::to_string(v) + " " + std::to_string(stamp(at)), at); }
+    void pulses(char l, int n, int on = 50) {
+        for (int i = 0; i < n; ++i, t += 100) {
+            edge(l, 1, t);
+            edge(l, 0, t + on);
+        }
+    }
+    void game(int bets) {  // its bets, then quiet until its code is due
+        pulses('I', bets);
+        t += 500;
+    }
+    Codes take() {
+        d.advance(t);
+        Codes c(d.codes().begin(), d.codes().end());
+        d.codes().clear();
+        return c;
+    }
+};
+
+Codes operator+(Codes a, const Codes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+Codes times(int n, int code) { return Codes(static_cast<std::size_t>(n), code); }
+
+TEST(EdgeDecoder, BounceGlitchesAndAStuckLine) {
+    Stream s;
+    for (int i = 0; i < 4; ++i) s.edge('I', 1 - i % 2, i);  // contact chatter before the first bet
+    s.t = 5;
+    s.pulses('I', 3);
+    s.t += 300;
+    EXPECT_EQ(s.take(), Codes{}) << "still inside the bet burst";
+    s.t += 200;
+    s.pulses('O', 1, 3);  // a 3 ms glitch
+    s.edge('O', 1, s.t);
+    s.edge('O', 0, s.t + 48);
+    s.edge('O', 1, s.t + 50);  // bounce on release
+    s.edge('O', 0, s.t + 52);
+    s.t += 150;
+    s.edge('I', 0, s.t);  // a fall with no rise before it
+    EXPECT_EQ(s.take(), (Codes{3, 16}));
+    // IN stuck active: one bet, and with no further edge the computer's clock ends the game.
+    s.edge('I', 1, s.t);
+    s.t += 599;
+    EXPECT_EQ(s.take(), Codes{1});
+    s.t += 3'600'000;
+    s.edge('I', 0, s.t);
+    s.t += 100;
+    s.game(2);
+    EXPECT_EQ(s.take(), Codes{2});
+}
+
+TEST(EdgeDecoder, BonusStartInsideAPayoutTrainAndTheBonusGames) {
+    Stream s;
+    s.game(3);
+    s.pulses('O', 3);
+    s.edge('B', 1, s.t);
+    s.t += 30;
+    s.pulses('O', 3);
+    s.t += 2000;
+    s.game(3);
+    s.pulses('O', 15);
+    s.edge('B', 0, s.t += 1000);
+    s.game(2);
+    s.edge('R', 1, s.t);
+    s.game(1);
+    s.edge('R', 0, s.t);
+    s.game(3);
+    EXPECT_EQ(s.take(), (Codes{3, 16, 16, 16, 25, 16, 16, 16, 8 | 3} + times(15, 16) + Codes{24, 2, 21, 4 | 1, 20, 3}));
+}
+
+// The next bet while the last payout still runs: every medal paid stays with its game.
+TEST(EdgeDecoder, OverlappingInAndOut) {
+    Stream s;
+    s.game(3);
+    for (int i = 0; i < 14; ++i) {
+        s.edge('O', 1, s.t);
+        if (i >= 4 && i < 7) s.edge('I', 1, s.t + 10);
+        s.edge('O', 0, s.t + 50);
+        if (i >= 4 && i < 7) s.edge('I', 0, s.t + 60);
+        s.t += 100;
+    }
+    s.t += 500;
+    EXPECT_EQ(s.take(), (Codes{3} + times(14, 16) + Codes{3}));
+}
+
+TEST(EdgeDecoder, TimeStampsThatWrap) {
+    Stream s;
+    s.base = EdgeDecoder::kStampPeriod - 150;  // the board's count wraps inside the burst
+    s.game(3);
+    s.pulses('O', 2);
+    s.edge('O', 1, s.t += 100);
+    s.line("O0 " + std::to_string(s.stamp(s.t)) + "\r", s.t);  // CR LF line ends
+    s.t += 100;
+    s.game(1);
+    EXPECT_EQ(s.take(), (Codes{3, 16, 16, 1}));  // the 0 ms pulse is a glitch
+    // Two lines whose stamps came out of order (one 5 ms before the other) are
+    // not a trip round the whole count: the game stays one game.
+    s.pulses('I', 1);
+    s.edge('I', 1, s.t);
+    s.edge('O', 1, s.t - 5);
+    s.edge('O', 0, s.t + 45);
+    s.edge('I', 0, s.t + 50);
+    s.t += 100;
+    s.game(1);
+    EXPECT_EQ(s.take(), (Codes{16, 3}));
+}
+
+TEST(EdgeDecoder, BoardResetMidGameLosesNothingAndCountsNothingTwice) {
+    Stream s;
+    s.line("H 1 1000 00100 B", 0);  // BB already running when we connect: no start code
+    s.pulses('I', 1);
+    s.line("H 1 2 00100 B", s.t += 100);  // the board restarts between two bets of a game
+    s.base = static_cast<std::uint32_t>(2 - s.t);
+    s.pulses('I', 2);
+    s.t += 500;
+    EXPECT_EQ(s.take(), Codes{8 | 3});
+    EXPECT_EQ(s.d.resets(), 1);
+    EXPECT_NE(s.d.note().find("restarted"), std::string::npos);
+    s.pulses('O', 2);
+    s.line("H 1 5 01000 B", s.t);  // restarted again: BB fell and OUT rose meanwhile
+    s.base = static_cast<std::uint32_t>(5 - s.t);
+    s.edge('O', 0, s.t += 100);
+    s.line("H 1 " + std::to_string(s.stamp(s.t)) + " 00000 Q", s.t);  // an answer to "?": nothing new
+    s.game(3);
+    EXPECT_EQ(s.take(), (Codes{16, 16, 16, 24, 3}));  // the OUT pulse seen only by the restart counts once
+    EXPECT_EQ(s.d.resets(), 2);
+}
+
+TEST(EdgeDecoder, LinesNotOfTheProtocolAreCountedAndIgnored) {
+    EdgeDecoder d;
+    for (const char* bad : {"X1 100", "I2 100", "I1", "I1 12x", "H 2 0 00000 B", "H 1 0 0000 B", "H 1 0 00000 Z"})
+        EXPECT_FALSE(d.feed(bad, 0)) << bad;
+    EXPECT_TRUE(d.feed("", 0));
+    EXPECT_EQ(d.badLines(), 7);
+    EXPECT_FALSE(d.note().empty());
+    EXPECT_TRUE(d.codes().empty());
+}
+
+class FakeLink final : public LineSource {
+public:
+    bool open() override { return up; }
+    Read readLine(std::string& line) override {
+        if (lost) {
+            lost = false;
+            up = false;
+            return Read::Lost;
+        }
+        if (in.empty()) return Read::None;
+        line = in.front();
+        in.pop_front();
+        return Read::Line;
+    }
+    void writeLine(const std::string& line) override { out.push_back(line); }
+    std::string lastError() const override { return "gone"; }
+    bool up = true, lost = false;
+    std::deque<std::string> in;
+    std::vector<std::string> out;
+};
+
+TEST(EdgeBoard, ThePollTakesOneCodeAtATimeAndFollowsTheLink) {
+    FakeLink link;
+    std::int64_t now = 0;
+    EdgeBoard board(link, [&] { return now; });
+    headless::HeadlessApp app(&board);
+    Timer2_Timer(app.core);
+    EXPECT_EQ(link.out, std::vector<std::string>{"?"});
+    EXPECT_EQ(app.ui.Label1.caption(), " 　ゲーム不可") << "an open port alone is not a board";
+    now = 1000;
+    Timer2_Timer(app.core);
+    EXPECT_EQ(link.out, (std::vector<std::string>{"?", "?"})) << "asked again after a second of silence";
+    link.in = {"H 1 0 00000 Q"};
+    Timer2_Timer(app.core);
+    EXPECT_EQ(app.ui.Label1.caption(), " 　ゲームＯＫ");
+    link.in = {"I1 100", "I0 150", "O1 700", "O0 750", "O1 800", "O0 850"};
+    now = 1900;
+    std::uint8_t v = 0;
+    board.uio_out(0, 127, 0);
+    ASSERT_EQ(board.uio_inp(v, 0, 0), 0);
+    EXPECT_EQ(v, 0x21);
+    board.uio_out(0, 0, 0);
+    board.uio_out(0, 255, 0);  // not right after a 127: no acknowledge
+    ASSERT_EQ(board.uio_inp(v, 0, 0), 0);
+    EXPECT_EQ(v, 0x21) << "held until acknowledged";
+    for (int i = 0; i < 4; ++i) Timer2_Timer(app.core);
+    EXPECT_EQ(app.core.rec.games(), 1);
+    EXPECT_EQ(app.core.cnt.Tot_Out, 2);
+
+    link.lost = true;
+    Timer2_Timer(app.core);
+    EXPECT_EQ(app.ui.Label1.caption(), " 　ゲーム不可");
+    link.up = true;
+    link.in = {"H 1 2000 00000 Q"};
+    Timer2_Timer(app.core);
+    EXPECT_EQ(app.ui.Label1.caption(), " 　ゲームＯＫ");
+    EXPECT_EQ(link.out.size(), 3u) << "asked again after the link came back";
+}
+
+TEST(EdgeBoard, PortOption) {
+    std::string path;
+    std::int32_t baud = 0;
+    ASSERT_TRUE(parsePortOption("edges", "edges:/dev/ttyACM0", path, baud));
+    EXPECT_EQ(path + "," + std::to_string(baud), "/dev/ttyACM0,115200");
+    ASSERT_TRUE(parsePortOption("edges", "edges:COM4,9600", path, baud));
+    EXPECT_EQ(path + "," + std::to_string(baud), "COM4,9600");
+    for (const char* bad : {"edges:", "edges", "edgesX:/dev/a", "edges:/dev/a,", "edges:/dev/a,-5", "serial:/dev/a"})
+        EXPECT_FALSE(parsePortOption("edges", bad, path, baud)) << bad;
+}
+
+}  // namespace
+}  // namespace tobrak::test

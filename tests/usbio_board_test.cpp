@@ -1,0 +1,118 @@
+// The USB-IO board's command layer against a fake HID board.
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "platform/usbio_board.h"
+#include "rig.h"
+
+namespace tobrak::test {
+namespace {
+
+// Answers each 0x20 command as the board does: port 1's inputs, its sequence echoed.
+class FakeHid final : public HidLink {
+public:
+    bool open(const std::string& s) override {
+        serialAsked = s;
+        opened += present;
+        isOpen_ = present;
+        return present;
+    }
+    bool isOpen() const override { return isOpen_; }
+    void close() override { isOpen_ = false; }
+    bool write(const Report& r) override {
+        if (gone) return false;
+        sent.push_back(r);
+        if (r[1] == 1) port1Out = r[2];
+        if (silent) return true;
+        Report a{};
+        a[0] = r[0];
+        a[1] = static_cast<std::uint8_t>(inputs & port1Out);  // inputs read through the pulled-up outputs
+        a[63] = static_cast<std::uint8_t>(r[63] + seqSkew);
+        if (stale) answers.push_back(Report{0x20, 0x00, 0, 0});  // a late answer to an older command
+        answers.push_back(a);
+        return true;
+    }
+    int read(Report& r, int) override {
+        if (gone) return -1;
+        if (answers.empty()) return 0;
+        r = answers.front();
+        answers.pop_front();
+        return 1;
+    }
+    std::string lastError() const override { return "fake"; }
+
+    bool present = true, isOpen_ = false, gone = false, silent = false, stale = false;
+    int seqSkew = 0, opened = 0;
+    std::uint8_t inputs = 0x7F, port1Out = 0xFF;
+    std::string serialAsked;
+    std::vector<Report> sent;
+    std::deque<Report> answers;
+};
+
+TEST(UsbIoBoard, PortZeroIsPortOneOfTheDigitalIoCommand) {
+    FakeHid hid;
+    UsbIoBoard board(hid, "A1234");
+    ASSERT_EQ(board.uio_find(), 0);
+    EXPECT_EQ(hid.serialAsked, "A1234");
+    EXPECT_EQ(board.uio_out(0, 127, 0), 0);
+    hid.inputs = 0x0B;
+    hid.stale = true;  // skipped: the answer with this command's sequence is taken
+    std::uint8_t v = 0;
+    ASSERT_EQ(board.uio_inp(v, 0, 0), 0);
+    EXPECT_EQ(v, 0x0B);
+    ASSERT_EQ(hid.sent.size(), 2u);
+    EXPECT_EQ((std::vector<int>{hid.sent[0][0], hid.sent[0][1], hid.sent[0][2], hid.sent[1][1]}),
+              (std::vector<int>{0x20, 1, 127, 0}))
+        << "port 1 driven with 127, then a read that drives nothing";
+    EXPECT_NE(hid.sent[0][63], hid.sent[1][63]);
+    EXPECT_EQ(board.uio_out(1, 0, 0), -1);
+    // An answer to another command, or none at all, is a failed read.
+    hid.stale = false;
+    for (int skew : {1, 0}) {
+        hid.seqSkew = skew;
+        hid.silent = skew == 0;
+        v = 0x55;
+        EXPECT_NE(board.uio_inp(v, 0, 0), 0);
+        EXPECT_EQ(v, 0x55);
+    }
+    EXPECT_TRUE(hid.isOpen()) << "silence alone does not drop the board";
+}
+
+// The whole program on the board: a game code, the board unplugged, looked for
+// again once a second (not every poll), and back.
+TEST(UsbIoBoard, UnplugAndReturnDriveTheStatusLabel) {
+    FakeHid hid;
+    UsbIoBoard board(hid, "");
+    headless::HeadlessApp app(&board);
+    hid.inputs = 0x03;  // bit 6 low: a game with 3 medals bet
+    Timer2_Timer(app.core);
+    EXPECT_EQ(app.ui.Label1.caption(), " 　ゲームＯＫ");
+    EXPECT_EQ(app.core.rec.games(), 1);
+    EXPECT_EQ(hid.port1Out, 255) << "acknowledged";
+    hid.inputs = 0x7F;
+    hid.gone = true;
+    hid.present = false;
+    for (int i = 0; i < 5; ++i) Timer2_Timer(app.core);
+    EXPECT_EQ(app.ui.Label1.caption(), " 　ゲーム不可");
+    EXPECT_EQ(hid.opened, 1) << "not opened again on every poll";
+    hid.gone = false;
+    hid.present = true;
+    bool back = false;
+    for (int i = 0; i < 40 && !back; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        Timer2_Timer(app.core);
+        back = app.ui.Label1.caption() == " 　ゲームＯＫ";
+    }
+    EXPECT_TRUE(back);
+}
+
+TEST(UsbIoBoard, Option) {
+    std::string serial = "x";
+    EXPECT_TRUE(parseUsbIoOption("usbio", serial) && serial.empty());
+    EXPECT_TRUE(parseUsbIoOption("usbio:A1234", serial) && serial == "A1234");
+    EXPECT_FALSE(parseUsbIoOption("usbio:", serial) || parseUsbIoOption("usbiox", serial));
+}
+
+}  // namespace
+}  // namespace tobrak::test

@@ -1,0 +1,49 @@
+// `boards`: what could be recorded from on this computer, with the --board
+// option that would use it.
+#include <QCoreApplication>
+#include <QSerialPortInfo>
+#include <ostream>
+
+#include "commands.h"
+#include "platform/hid/hidapi_link.h"
+
+namespace tobrak::cli {
+
+int boards(Io& io) {
+    std::ostream& out = io.out;
+    static int argc = 1;
+    static char name[] = "tobrak-cli";
+    static char* argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance()) app = std::make_unique<QCoreApplication>(argc, argv);
+    const auto ports = QSerialPortInfo::availablePorts();
+    out << "serial ports: " << ports.size() << "\n";
+    for (const QSerialPortInfo& p : ports) {
+        const std::string path = p.systemLocation().toStdString();
+        out << "  " << path;
+        if (!p.description().isEmpty()) out << "  " << p.description().toStdString();
+        if (!p.manufacturer().isEmpty()) out << " (" << p.manufacturer().toStdString() << ")";
+        if (p.hasVendorIdentifier() && p.hasProductIdentifier()) {
+            char id[16];
+            std::snprintf(id, sizeof id, "%04x:%04x", p.vendorIdentifier(), p.productIdentifier());
+            out << "  " << id;
+        }
+        out << "\n    --board serial:" << path << " (a serial bridge) or --board edges:" << path
+            << " (an edge board)\n";
+    }
+    const auto hid = listHidBoards();
+    out << "USB HID I/O boards: " << hid.size() << "\n";
+    for (const HidBoardInfo& h : hid) {
+        char id[16];
+        std::snprintf(id, sizeof id, "%04x:%04x", h.vendor, h.product);
+        out << "  " << id << "  " << h.product_name << "  serial " << (h.serial.empty() ? "-" : h.serial) << "  "
+            << h.path << "\n";
+        if (h.known)
+            out << "    --board usbio" << (h.serial.empty() ? "" : ":" + h.serial) << "\n";
+        else
+            out << "    not a board this program knows\n";
+    }
+    return 0;
+}
+
+}  // namespace tobrak::cli
