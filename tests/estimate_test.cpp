@@ -77,12 +77,7 @@ TEST(Estimate, EqualSettingsGiveThePriorBackEvenOnAFullRecord) {
     n.smallWins[8] = 3800;
     n.smallWins[15] = 310;
     const SettingEstimate e = estimateSetting(p, n);
-    double sum = 0;
-    for (std::size_t k = 0; k < 6; ++k) {
-        EXPECT_NEAR(e.posterior[k], (k + 1) / 21.0, 1e-12);
-        sum += e.posterior[k];
-    }
-    EXPECT_NEAR(sum, 1.0, 1e-12);
+    for (std::size_t k = 0; k < 6; ++k) EXPECT_NEAR(e.posterior[k], (k + 1) / 21.0, 1e-12);
     EXPECT_EQ(e.likeliest, 5);
     EXPECT_TRUE(e.tooFew);  // 6/21 is no clear answer, however long the play
 }
@@ -137,7 +132,6 @@ TEST(Estimate, TheDataShortageRule) {
     EXPECT_TRUE(tooFewToTell(kMinEstimateGames - 1, 0.99));
     EXPECT_TRUE(tooFewToTell(kMinEstimateGames, kClearShare));
     EXPECT_FALSE(tooFewToTell(kMinEstimateGames, std::nextafter(kClearShare, 1.0)));
-    EXPECT_TRUE(tooFewToTell(31000, 1.0 / 6));
 
     PlayCounts n;
     SettingEstimate e;
@@ -171,7 +165,6 @@ TEST(Estimate, CountsOfARecordAndTexts) {
     EXPECT_EQ(n.normalGames, 6);
     EXPECT_EQ(n.bb, 1);
     EXPECT_EQ(n.rb, 1);
-    EXPECT_EQ(n.smallWinGames, smallWinCounts(r).normalGames);
     EXPECT_EQ(n.smallWinGames, 3);  // 8 and 0 before the hit, 2 before the newest game
     EXPECT_EQ(n.smallWins[8], 1);
     EXPECT_EQ(n.smallWins[15], 0);  // the game on which the BB was hit
@@ -183,7 +176,6 @@ TEST(Estimate, CountsOfARecordAndTexts) {
     EXPECT_EQ(usedDataLine(n, e), "使用データ　通常ゲーム 6Ｇ　ＢＢ 1回　ＲＢ 1回　小役 3Ｇ");
     e.smallWinsUsed = false;
     EXPECT_EQ(usedDataLine(n, e), "使用データ　通常ゲーム 6Ｇ　ＢＢ 1回　ＲＢ 1回　小役なし");
-    EXPECT_EQ(settingName(1), "設定１");
     EXPECT_EQ(percentText(0.0004), "0.0％");
     EXPECT_EQ(percentText(1.0), "100.0％");
 }

@@ -38,6 +38,12 @@ protected:
         EXPECT_TRUE(j->problem().empty()) << j->problem();
         return j;
     }
+    // The play-data image of what `r` holds, display options included.
+    static std::vector<std::uint8_t> imageOf(Rig& r) {
+        auto expect = encodeSlt(r.c.rec);
+        expect[43] = currentOptions(r.c);
+        return expect;
+    }
     // Files of the folder whose name starts with `stem`.
     std::vector<fs::path> kept(const std::string& stem) const {
         std::vector<fs::path> out;
@@ -72,11 +78,7 @@ TEST_F(JournalTest, EveryChangeOfTheRecordReachesTheFile) {
     r.pulses(5);  // the game in progress: its pulses are there too
     auto image = held();
     ASSERT_TRUE(image);
-    EXPECT_EQ(*image, [&] {
-        auto expect = encodeSlt(r.c.rec);
-        expect[43] = currentOptions(r.c);
-        return expect;
-    }());
+    EXPECT_EQ(*image, imageOf(r));
     // Comment and display options.
     r.ui.dialogs.inputAnswers.push_back(std::string("テスト"));
     menuClick(r.c, "Comment");
@@ -250,11 +252,7 @@ TEST_F(JournalTest, AFailedWriteIsToldAndRetried) {
     ASSERT_EQ(r.ui.dialogs.shown.size(), 2u);
     EXPECT_EQ(r.ui.dialogs.shown[0].text, journalLostText(*j));
     EXPECT_EQ(r.ui.dialogs.shown[1].text, kJournalBack);
-    EXPECT_EQ(*held(), [&] {
-        auto expect = encodeSlt(r.c.rec);
-        expect[43] = currentOptions(r.c);
-        return expect;
-    }());
+    EXPECT_EQ(*held(), imageOf(r));
     // Interrupted writes are retried, not failures.
     fileio::failNth(fileio::Op::Write, 1, EINTR);
     r.game(3);
@@ -301,11 +299,7 @@ TEST_F(JournalTest, LongSessionsAreCompacted) {
     EXPECT_LT(fs::file_size(dir / "session.journal"), 2000u + 400u);
     auto image = held();
     ASSERT_TRUE(image);
-    EXPECT_EQ(*image, [&] {
-        auto expect = encodeSlt(r.c.rec);
-        expect[43] = currentOptions(r.c);
-        return expect;
-    }());
+    EXPECT_EQ(*image, imageOf(r));
     // A compaction that fails keeps the old journal going.
     fileio::failNth(fileio::Op::Rename, 1, EIO);
     for (int i = 0; i < 150; ++i) r.game(3);

@@ -35,7 +35,6 @@ int main(int argc, char** argv) {
         }
     });
     accept.start(50);
-    tobrak.core.ui.menu("O_prin");  // the item exists
     tobrak::menuClick(tobrak.core, "O_prin");
     accept.stop();
     const bool wantPage = std::strcmp(argv[2], "--expect-page") == 0;
