@@ -69,6 +69,8 @@ TEST(Window, StartUpStateAsDesigned) {
     EXPECT_EQ(c.Combo1->currentText(), "30");
     EXPECT_FALSE(w.app.rs232->isVisible());
     EXPECT_FALSE(w.app.zoom->isVisible());
+    // Qt's own dialogs speak Japanese.
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
     // Value labels use the panel font, resolved to an installed Japanese gothic.
     const QFont f = static_cast<QtLabel*>(c.Label3[0])->widget()->font();
     EXPECT_EQ(f.pointSizeF(), 11.25);
