@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/filedisp.h"
+#include "platform/sim_board.h"
 #include "record/file_commands.h"
 #include "rig.h"
 
@@ -44,6 +45,22 @@ TEST(QuitQuestion, OffersToSaveOnlyAnUnsavedRecord) {
     Ghp_Cls_Click(r.c);
     EXPECT_TRUE(quit({MsgResult::Cancel}));  // cleared: nothing to lose
     EXPECT_EQ(d.shown.back().buttons, MsgButtons::OkCancel);
+}
+
+// The simulated player stands up at a full record instead of playing into the
+// "データＦＵＬＬ" message, and sits down again once there is room.
+TEST(SimulatedMachine, StopsAtAFullRecord) {
+    SimBoard sim({.seed = 3, .speed = 20});
+    headless::HeadlessApp app(&sim);
+    PlayRecord& rec = app.core.rec;
+    rec.Dat_Max = kHeaderLen + 40;
+    app.run(600000);
+    EXPECT_EQ(rec.games(), 40);
+    EXPECT_TRUE(app.ui.dialogs.shown.empty());
+    rec.Dat_Max = kHeaderLen + 60;
+    app.run(600000);
+    EXPECT_EQ(rec.games(), 60);
+    EXPECT_TRUE(app.ui.dialogs.shown.empty());
 }
 
 }  // namespace

@@ -107,6 +107,7 @@ void Timer2_Timer(Core& c) {
     Label* status = c.ui.main.Label1;
     b.uio_find();
     b.uio_out(0, kOutRead, 0);
+    b.setRecordFull(c.rec.Dat_Len >= c.rec.Dat_Max);
     std::uint8_t v = c.rs.Usb_Dat;
     const std::int32_t r = b.uio_inp(v, 0, 0);
     c.rs.Usb_Dat = v;
