@@ -1,5 +1,3 @@
-// POSIX file kinds (FIFOs, links, modes) are what these tests are about.
-#ifndef _WIN32
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -122,4 +120,3 @@ TEST_F(DurableFile, ReadsOnlyPlainFiles) {
 
 }  // namespace
 }  // namespace tobrak::fileio
-#endif

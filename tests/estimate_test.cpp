@@ -135,8 +135,8 @@ TEST(Estimate, AHugeSampleFindsTheTrueSetting) {
 
 TEST(Estimate, TheDataShortageRule) {
     EXPECT_TRUE(tooFewToTell(kMinEstimateGames - 1, 0.99));
-    EXPECT_FALSE(tooFewToTell(kMinEstimateGames, kClearShare));
-    EXPECT_TRUE(tooFewToTell(kMinEstimateGames, std::nextafter(kClearShare, 0.0)));
+    EXPECT_TRUE(tooFewToTell(kMinEstimateGames, kClearShare));
+    EXPECT_FALSE(tooFewToTell(kMinEstimateGames, std::nextafter(kClearShare, 1.0)));
     EXPECT_TRUE(tooFewToTell(31000, 1.0 / 6));
 
     PlayCounts n;
@@ -144,11 +144,23 @@ TEST(Estimate, TheDataShortageRule) {
     n.normalGames = 999;
     EXPECT_EQ(reliabilityLine(n, e), "データ不足　通常ゲームが1000Ｇに足りません");
     n.normalGames = 5000;
-    EXPECT_EQ(reliabilityLine(n, e), "データ不足　どの設定も50％に届きません");
+    EXPECT_EQ(reliabilityLine(n, e), "データ不足　どの設定も50％を超えません");
     e.tooFew = false;
     e.likeliest = 5;
     e.posterior[5] = 0.78349;
     EXPECT_EQ(reliabilityLine(n, e), "設定６が有力（78.3％）");
+}
+
+TEST(Estimate, TwoIdenticalSettingsNameNeither) {
+    const SettingFigures s{.bb = 280, .rb = 400, .payout = 100, .prior = 1, .smallWins = {}};
+    PlayCounts n;
+    n.normalGames = 31000;
+    n.bb = 110;
+    n.rb = 77;
+    const SettingEstimate e = estimateSetting(twoSettings(s, s), n);
+    EXPECT_EQ(e.posterior[0], 0.5);
+    EXPECT_TRUE(e.tooFew);
+    EXPECT_EQ(reliabilityLine(n, e), "データ不足　どの設定も50％を超えません");
 }
 
 TEST(Estimate, CountsOfARecordAndTexts) {

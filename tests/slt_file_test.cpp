@@ -2,8 +2,12 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
+#include "analysis/machine_profile.h"
+#include "record/journal.h"
 #include "record/slt_file.h"
+#include "util/paths.h"
 #include "util/text.h"
 
 namespace tobrak {
@@ -107,6 +111,33 @@ TEST(SltFile, WriteAndReadBack) {
     EXPECT_EQ(readFileBytes((dir / "missing.slt").string(), back), SltStatus::IoError);
     ASSERT_EQ(writeFileBytes(path, fileOf(31002)), SltStatus::Ok);
     EXPECT_EQ(readFileBytes(path, back), SltStatus::TooLarge);
+    fs::remove_all(dir);
+}
+
+// Names travel as UTF-8 and must reach the file system unchanged (as UTF-16 on
+// Windows, where the narrow code page cannot hold them).
+TEST(SltFile, JapaneseFileAndFolderNames) {
+    const fs::path dir = fs::temp_directory_path() / u8"tobrak_記録";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string folder = pathUtf8(dir);
+    const auto bytes = fileOf(5);
+    ASSERT_EQ(writeFileBytes(folder + "/スロット１.slt", bytes), SltStatus::Ok);
+    EXPECT_TRUE(fs::exists(dir / u8"スロット１.slt"));
+    std::vector<std::uint8_t> back;
+    ASSERT_EQ(readFileBytes(folder + "/スロット１.slt", back), SltStatus::Ok);
+    EXPECT_EQ(back, bytes);
+
+    {
+        auto j = Journal::open(folder + "/状態");
+        EXPECT_TRUE(j->begin(PlayRecord{}, 0)) << j->problem();
+        EXPECT_TRUE(fs::exists(dir / u8"状態" / "session.journal"));
+    }
+    std::ofstream(dir / u8"機種.json") << "{}";
+    const auto slots = listProfiles(folder);
+    ASSERT_EQ(slots.size(), 2u);
+    EXPECT_EQ(slots[1].label, "機種.json（エラー）");
+    EXPECT_EQ(fsPath(slots[1].path), dir / u8"機種.json");
     fs::remove_all(dir);
 }
 

@@ -2,22 +2,11 @@
 // The acquisition window: the 80 ms board poll, the event handlers and the
 // 300 ms bonus-indicator blink.
 #include "app/core.h"
+#include "platform/board_protocol.h"
 
 namespace tobrak {
 
-// Event codes of port 0 (after masking with 31).
-namespace code {
-constexpr int Payout = 16;
-constexpr int BBStart = 25;
-constexpr int BBEnd = 24;
-constexpr int RBStart = 21;
-constexpr int RBEnd = 20;
-}  // namespace code
-
-constexpr int kPollMs = 80;
 constexpr int kBlinkMs = 300;
-constexpr std::uint8_t kOutRead = 127;  // driven before each read
-constexpr std::uint8_t kOutAck = 255;   // acknowledge of a taken code
 
 extern const char* const kFullText;  // データＦＵＬＬ box text
 extern const char* const kFullTitle;

@@ -43,7 +43,7 @@ double logLikelihood(const SettingFigures& s, const PlayCounts& n, bool smallWin
 }  // namespace
 
 bool tooFewToTell(std::int64_t normalGames, double likeliestShare) {
-    return normalGames < kMinEstimateGames || likeliestShare < kClearShare;
+    return normalGames < kMinEstimateGames || likeliestShare <= kClearShare;
 }
 
 SettingEstimate estimateSetting(const MachineProfile& p, const PlayCounts& n) {
@@ -92,7 +92,7 @@ std::string reliabilityLine(const PlayCounts& n, const SettingEstimate& e) {
         return "データ不足　通常ゲームが" + captionNumber(kMinEstimateGames) + "Ｇに足りません";
     if (e.tooFew)
         return "データ不足　どの設定も" + captionNumber(static_cast<std::int64_t>(kClearShare * 100)) +
-               "％に届きません";
+               "％を超えません";
     const int k = e.likeliest;
     return settingName(k + 1) + "が有力（" + percentText(e.posterior[static_cast<std::size_t>(k)]) + "）";
 }

@@ -24,7 +24,8 @@ PlayCounts playCounts(const PlayRecord& rec, const BonusHistory& h);
 // handful of bonuses says little, and a profile that does not fit the machine
 // would otherwise look decisive.
 constexpr std::int64_t kMinEstimateGames = 1000;
-// Nor while no setting is more likely than all the others together.
+// Nor while no setting is more likely than all the others together: a tie at
+// exactly half names neither.
 constexpr double kClearShare = 0.5;
 
 struct SettingEstimate {

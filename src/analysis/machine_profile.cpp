@@ -29,9 +29,11 @@ struct Bad {
 [[noreturn]] void bad(const std::string& field, const std::string& what) { throw Bad{"項目「" + field + "」" + what}; }
 
 void onlyKnown(const Json& obj, const std::string& at, std::initializer_list<const char*> known) {
-    for (const auto& [key, value] : obj.items())
+    for (const auto& item : obj.items()) {
+        const std::string& key = item.key();
         if (std::find_if(known.begin(), known.end(), [&](const char* k) { return key == k; }) == known.end())
             bad(at.empty() ? key : at + "." + key, "は使えません（書き間違いではありませんか）");
+    }
 }
 
 // A finite number above `above` (or at least `above` when `orEqual`).
@@ -199,7 +201,7 @@ std::string profileDirFrom(const char* xdgConfigHome, const char* home, const ch
 
 std::string userProfileDir() {
 #ifdef _WIN32
-    return profileDirFrom(nullptr, nullptr, std::getenv("APPDATA"));
+    return profileDirFrom(nullptr, nullptr, envUtf8("APPDATA").c_str());
 #else
     return profileDirFrom(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"), nullptr);
 #endif

@@ -1,5 +1,7 @@
 #include "platform/edge_board.h"
 
+#include "platform/board_protocol.h"
+
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -9,8 +11,8 @@
 namespace tobrak {
 
 namespace {
-constexpr std::uint8_t kIdle = 0x7F;
-constexpr std::uint8_t kPayout = 16, kBBStart = 25, kBBEnd = 24, kRBStart = 21, kRBEnd = 20;
+constexpr std::uint8_t kPayout = code::Payout, kBBStart = code::BBStart, kBBEnd = code::BBEnd,
+                       kRBStart = code::RBStart, kRBEnd = code::RBEnd;
 constexpr std::uint8_t kRBLamp = 4, kBBLamp = 8;
 constexpr std::string_view kLineLetters = "IOBRA";  // in the order of EdgeDecoder::Line
 
@@ -213,7 +215,7 @@ std::int32_t EdgeBoard::uio_find() {
 
 std::int32_t EdgeBoard::uio_out(std::int32_t port, std::int32_t value, std::int32_t) {
     if (port != 0) return -1;
-    if (value == 255 && lastOut_ == 127 && presenting_) presenting_ = false;  // acknowledged
+    if (value == kOutAck && lastOut_ == kOutRead && presenting_) presenting_ = false;  // acknowledged
     lastOut_ = value;
     return open_ ? 0 : -1;
 }
@@ -245,7 +247,7 @@ std::int32_t EdgeBoard::uio_inp(std::uint8_t& value, std::int32_t port, std::int
         codes.pop_front();
         presenting_ = true;
     }
-    value = presenting_ ? static_cast<std::uint8_t>(0x20 | current_) : kIdle;  // bit 6 low: a code
+    value = presenting_ ? static_cast<std::uint8_t>(0x20 | current_) : kIdleValue;  // bit 6 low: a code
     return 0;
 }
 

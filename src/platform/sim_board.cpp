@@ -1,11 +1,12 @@
 #include "platform/sim_board.h"
 
+#include "platform/board_protocol.h"
+
 namespace tobrak {
 
 namespace {
-constexpr double kPollMs = 80.0;
-constexpr std::uint8_t kIdle = 0x7F;
-constexpr std::uint8_t kPayout = 16, kBBStart = 25, kBBEnd = 24, kRBStart = 21, kRBEnd = 20;
+constexpr std::uint8_t kPayout = code::Payout, kBBStart = code::BBStart, kBBEnd = code::BBEnd,
+                       kRBStart = code::RBStart, kRBEnd = code::RBEnd;
 constexpr std::uint8_t kBBLamp = 8, kRBLamp = 4;
 }  // namespace
 
@@ -78,7 +79,7 @@ void SimBoard::playGame() {
 
 std::int32_t SimBoard::uio_out(std::int32_t port, std::int32_t value, std::int32_t) {
     if (port != 0) return 0;
-    if (value == 255 && lastOut_ == 127 && presenting_ && seen_) {
+    if (value == kOutAck && lastOut_ == kOutRead && presenting_ && seen_) {
         presenting_ = false;
         if (opt_.keepLog) taken_.push_back(current_);
     }
@@ -104,7 +105,7 @@ std::int32_t SimBoard::uio_inp(std::uint8_t& value, std::int32_t port, std::int3
         value = static_cast<std::uint8_t>(0x20 | current_);  // bit 6 low: a code is present
         seen_ = true;
     } else {
-        value = kIdle;
+        value = kIdleValue;
     }
     return 0;
 }

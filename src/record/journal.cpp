@@ -148,13 +148,12 @@ std::vector<std::uint8_t> entry(char type, const std::vector<std::uint8_t>& payl
 
 std::string defaultJournalDir() {
 #ifdef _WIN32
-    if (const char* l = std::getenv("LOCALAPPDATA")) return (fs::path(l) / "tobrak").string();
-    return (fs::temp_directory_path() / "tobrak").string();
+    if (const std::string l = envUtf8("LOCALAPPDATA"); !l.empty()) return pathUtf8(fsPath(l) / "tobrak");
 #else
-    if (const char* x = std::getenv("XDG_STATE_HOME"); x && *x) return (fs::path(x) / "tobrak").string();
-    if (const char* h = std::getenv("HOME"); h && *h) return (fs::path(h) / ".local" / "state" / "tobrak").string();
-    return (fs::temp_directory_path() / "tobrak").string();
+    if (const std::string x = envUtf8("XDG_STATE_HOME"); !x.empty()) return pathUtf8(fsPath(x) / "tobrak");
+    if (const std::string h = envUtf8("HOME"); !h.empty()) return pathUtf8(fsPath(h) / ".local" / "state" / "tobrak");
 #endif
+    return pathUtf8(fs::temp_directory_path() / "tobrak");
 }
 
 std::optional<std::vector<std::uint8_t>> Journal::replay(const std::vector<std::uint8_t>& bytes) {
@@ -266,14 +265,19 @@ bool Journal::rewrite(const PlayRecord& rec, std::uint8_t options) {
     const std::vector<std::uint8_t> s = entry('S', image(rec, options));
     bytes.insert(bytes.end(), s.begin(), s.end());
     bytes.insert(bytes.end(), s.begin(), s.end());
-    fileio::Error e = fileio::writeDurably(path_, bytes);
-    fileio::AppendFile fresh;
-    if (!e) e = fresh.open(path_);
-    if (e) {
-        if (!out_.isOpen()) fail(e);
+    // Closed while it is replaced (Windows replaces no open file); a failed
+    // replace leaves the old journal, which goes on.
+    const bool going = out_.isOpen();
+    out_.close();
+    if (const fileio::Error e = fileio::writeDurably(path_, bytes); e) {
+        const fileio::Error again = going ? out_.open(path_) : e;
+        if (again) fail(again);
         return false;
     }
-    out_.swap(fresh);
+    if (const fileio::Error e = out_.open(path_); e) {
+        fail(e);
+        return false;
+    }
     size_ = static_cast<std::int64_t>(bytes.size());
     nextCompact_ = 0;
     problem_.clear();

@@ -1,0 +1,132 @@
+// Writes the fuzzers' seed corpus: play-data files short and full, journals
+// whole and damaged, and long poll streams of the simulated machine.
+//   fuzz_make_corpus OUTDIR      (OUTDIR/fuzz_load, OUTDIR/fuzz_acquisition)
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "acquisition/rs232.h"
+#include "platform/headless/memory_ui.h"
+#include "platform/sim_board.h"
+#include "record/journal.h"
+#include "record/slt_file.h"
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+void write(const fs::path& p, const Bytes& b) {
+    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), static_cast<long>(b.size()));
+    std::printf("%-40s %6zu bytes\n", p.string().c_str(), b.size());
+}
+
+// The simulated machine, with every read the program makes written down in the
+// fuzz_acquisition input language: the byte read, 0xF0 for a failed read, and a
+// blink tick (0xF8) after every fourth poll.
+class Recorder final : public tobrak::Board {
+public:
+    explicit Recorder(tobrak::SimOptions o) : sim_(o) {}
+    std::int32_t uio_find() override { return sim_.uio_find(); }
+    std::int32_t uio_out(std::int32_t port, std::int32_t value, std::int32_t flags) override {
+        return sim_.uio_out(port, value, flags);
+    }
+    std::int32_t uio_inp(std::uint8_t& value, std::int32_t port, std::int32_t flags) override {
+        const std::int32_t r = sim_.uio_inp(value, port, flags);
+        stream.push_back(r != 0 ? 0xF0 : value);
+        if (++reads_ % 4 == 0) stream.push_back(0xF8);
+        return r;
+    }
+    Bytes stream;
+
+private:
+    tobrak::SimBoard sim_;
+    long reads_ = 0;
+};
+
+struct Played {
+    tobrak::PlayRecord rec;
+    Bytes stream;
+};
+
+Played play(std::uint64_t seed, double speed, int polls) {
+    Recorder board({.seed = seed, .speed = speed});
+    tobrak::headless::HeadlessApp app(&board);
+    app.ui.Picture2s.logging = false;
+    app.ui.Zoom.logging = false;
+    for (int i = 0; i < polls; ++i) app.run(tobrak::kPollMs);
+    return {app.core.rec, board.stream};
+}
+
+Bytes journalOf(const tobrak::PlayRecord& rec, const fs::path& dir) {
+    auto j = tobrak::Journal::open(dir.string());
+    tobrak::PlayRecord r = rec;
+    const std::int32_t half = tobrak::kHeaderLen + rec.games() / 2;
+    r.Dat_Len = half;
+    r.Dat_Buf[half] = 0;
+    if (!j->begin(r, 0)) {
+        std::fprintf(stderr, "journal: %s\n", j->problem().c_str());
+        std::exit(1);
+    }
+    for (std::int32_t i = half; i < rec.Dat_Len; ++i) {
+        r.Dat_Buf[r.Dat_Len++] = rec.Dat_Buf[i];
+        r.Dat_Buf[r.Dat_Len] = 0;
+        j->byteSet(r, i, 0);
+    }
+    j->header(r, 1);
+    std::ifstream in(j->path(), std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
+        return 2;
+    }
+    const fs::path out = argv[1], load = out / "fuzz_load", acq = out / "fuzz_acquisition";
+    fs::create_directories(load);
+    fs::create_directories(acq);
+
+    // Play data: a few games, and a record filled to the end with real play.
+    const Played some = play(11, 1.0, 2500);
+    const Played busy = play(12, 50.0, 12000);
+    write(load / "short.slt", tobrak::encodeSlt(some.rec));
+    tobrak::PlayRecord full = busy.rec;
+    for (std::int32_t i = tobrak::kHeaderLen; full.Dat_Len < tobrak::kDatMax; ++i)
+        full.Dat_Buf[full.Dat_Len++] = busy.rec.Dat_Buf[i];
+    full.Dat_Buf[full.Dat_Len] = 0;
+    write(load / "full.slt", tobrak::encodeSlt(full));
+
+    // Journals: whole, cut inside an entry, and with one byte of an entry changed.
+    const fs::path tmp = fs::temp_directory_path() / ("tobrak-corpus-" + std::to_string(::getpid()));
+    const Bytes journal = journalOf(some.rec, tmp);
+    fs::remove_all(tmp);
+    write(load / "journal", journal);
+    write(load / "journal-cut", Bytes(journal.begin(), journal.begin() + static_cast<long>(journal.size() * 2 / 3)));
+    Bytes flipped = journal;
+    flipped[flipped.size() / 2] ^= 0x10;
+    write(load / "journal-flipped", flipped);
+
+    // Poll streams: idle polls between games at normal speed, thousands of
+    // games back to back, the end of a nearly full record, and a line that fails.
+    Bytes s = {0};
+    s.insert(s.end(), some.stream.begin(), some.stream.end());
+    write(acq / "slow-play", s);
+    s = {0};
+    s.insert(s.end(), busy.stream.begin(), busy.stream.end());
+    write(acq / "long-play", s);
+    s = {1};
+    s.insert(s.end(), busy.stream.begin(), busy.stream.begin() + 4000);
+    write(acq / "full-record", s);
+    for (std::size_t i = 1; i < s.size(); i += 37) s[i] = 0xF0;
+    write(acq / "failing-line", s);
+    return 0;
+}
