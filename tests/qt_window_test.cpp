@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <filesystem>
 #include <fstream>
 
@@ -68,6 +69,8 @@ TEST(Window, StartUpStateAsDesigned) {
     EXPECT_EQ(c.Combo1->currentText(), "30");
     EXPECT_FALSE(w.app.rs232->isVisible());
     EXPECT_FALSE(w.app.zoom->isVisible());
+    // Qt's own dialogs speak Japanese.
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
     // Value labels use the panel font, resolved to an installed Japanese gothic.
     const QFont f = static_cast<QtLabel*>(c.Label3[0])->widget()->font();
     EXPECT_EQ(f.pointSizeF(), 11.25);
@@ -85,6 +88,50 @@ TEST(Window, PageCommandCyclesThePanel) {
     page->trigger();
     page->trigger();
     EXPECT_EQ(page->text(), QStringLiteral("[ 一般 ] 項目 1/3"));
+}
+
+// Keys and the wheel run the menu items, so they keep the items' bounds and are
+// dead where the items are hidden.
+TEST(Window, KeysAndWheelRunTheMenuItems) {
+    Window w;
+    FileDispWindow& m = *w.app.main;
+    m.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&m));
+    EXPECT_EQ(w.action("menFile_open")->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    QTest::keyClick(&m, Qt::Key_PageUp);
+    EXPECT_EQ(w.action("menPage")->text(), QStringLiteral("［ ＲＢ ］ 項目 3/3"));
+    QTest::keyClick(&m, Qt::Key_PageDown);
+    EXPECT_EQ(w.action("menPage")->text(), QStringLiteral("[ 一般 ] 項目 1/3"));
+    const std::int32_t& scroll = w.app.core.graph.Ghp_Scroll;
+    QWidget* graph = static_cast<QtBox*>(w.app.core.ui.main.Picture2)->widget();
+    auto wheel = [&](int delta) {
+        QWheelEvent e(QPointF(50, 50), graph->mapToGlobal(QPointF(50, 50)), {}, QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(graph, &e);
+    };
+    QTest::keyClick(&m, Qt::Key_Right);
+    EXPECT_EQ(scroll, -1000);
+    wheel(-240);
+    EXPECT_EQ(scroll, -3000);
+    wheel(60);  // half a notch waits for the other half
+    EXPECT_EQ(scroll, -3000);
+    wheel(60);
+    EXPECT_EQ(scroll, -2000);
+    QTest::keyClick(&m, Qt::Key_Home);
+    EXPECT_EQ(scroll, 0);
+    QTest::keyClick(&m, Qt::Key_Left);
+    wheel(120);
+    EXPECT_EQ(scroll, 0);
+    w.action("Kaiseki", 0)->trigger();
+    ASSERT_TRUE(w.action("HistEnd")->isVisible());
+    wheel(-120);
+    EXPECT_EQ(scroll, 0);
+    QTest::keyClick(&m, Qt::Key_Escape);
+    EXPECT_FALSE(w.action("HistEnd")->isVisible());
+    w.dialogs.answers.push_back(MsgResult::Cancel);
+    QTest::keyClick(&m, Qt::Key_Q, Qt::ControlModifier);
+    ASSERT_EQ(w.dialogs.shown.size(), 1u);
+    EXPECT_EQ(w.dialogs.shown[0].text, "本当に終了しますか？");
 }
 
 TEST(Window, QuitWithCancelKeepsRunning) {

@@ -107,6 +107,7 @@ void Timer2_Timer(Core& c) {
     Label* status = c.ui.main.Label1;
     b.uio_find();
     b.uio_out(0, kOutRead, 0);
+    b.setRecordFull(c.rec.Dat_Len >= c.rec.Dat_Max);
     std::uint8_t v = c.rs.Usb_Dat;
     const std::int32_t r = b.uio_inp(v, 0, 0);
     c.rs.Usb_Dat = v;
@@ -163,6 +164,7 @@ void Game1Set(Core& c) {
     }
     rec.Dat_Len = L + 1;
     rec.Dat_Buf[L + 1] = 0;
+    c.fd.Unsaved = true;
     if (c.ui.journal) c.ui.journal->byteSet(rec, L, currentOptions(c));
     menPageDisp(c);
     c.ui.tell([](PlayListener& l) { l.gameStarted(); });
@@ -175,18 +177,15 @@ void Out1Add(Core& c) {
     std::uint8_t& newest = rec.Dat_Buf[rec.Dat_Len - 1];
     if (medalsOut(newest) == 15) return;  // the pulse is lost
     newest += 1;
+    c.fd.Unsaved = true;
     if (c.ui.journal) c.ui.journal->byteSet(rec, rec.Dat_Len - 1, currentOptions(c));
     payoutRule(c.cnt, 1, bonusState(newest));
     menPageDisp(c);
     c.ui.tell([](PlayListener& l) { l.payout(); });
 }
 
-void BB_Start(Core& c) {
-    bonusStart(c, Bonus::BB);
-}
-void RB_Start(Core& c) {
-    bonusStart(c, Bonus::RB);
-}
+void BB_Start(Core& c) { bonusStart(c, Bonus::BB); }
+void RB_Start(Core& c) { bonusStart(c, Bonus::RB); }
 
 void BB_EndMark(Core& c) {
     if (c.flags.BBGame_On) appendMonitor(c, "Bx");
@@ -195,12 +194,8 @@ void RB_EndMark(Core& c) {
     if (c.flags.RBGame_On) appendMonitor(c, "Rx");
 }
 
-void BB_End(Core& c) {
-    bonusEnd(c, Bonus::BB);
-}
-void RB_End(Core& c) {
-    bonusEnd(c, Bonus::RB);
-}
+void BB_End(Core& c) { bonusEnd(c, Bonus::BB); }
+void RB_End(Core& c) { bonusEnd(c, Bonus::RB); }
 
 void Timer8_Timer(Core& c) {
     MainControls& m = c.ui.main;

@@ -3,8 +3,8 @@
 // a fresh one per test. The platform members point at the controls, timers,
 // dialogs and board of whichever front end runs the logic.
 #include <array>
-#include <stdexcept>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -55,7 +55,7 @@ struct Rs232State {
     std::uint8_t InMai = 0;
     bool DaiBB_On = false;
     bool DaiRB_On = false;
-    bool inPoll = false;  // a poll is still running (a modal box is open inside it)
+    bool inPoll = false;          // a poll is still running (a modal box is open inside it)
     Rgb gainColour = rgb::Black;  // text colour of the running bonus's gain, as last shown
     std::string monitor = " ";    // the event monitor line, as last shown
 };
@@ -67,14 +67,16 @@ using PageTable = std::array<std::array<std::string, kRows>, kPages>;
 // Window-level values of the main window.
 struct FileDispState {
     std::int16_t MenuPage = -1;
+    // Games, payouts, a clear or a comment since the record was last loaded or saved.
+    bool Unsaved = false;
     std::int32_t G_In = 0;
     std::int32_t G_Ot = 0;
     std::u16string ComData;
-    std::int16_t ZoomSel = 3;     // checked item of the zoom menu; 3: none
-    bool JournalWarned = false;   // the user was told the record is not protected
-    bool JournalBoxOpen = false;  // that message box is open
-    PageTable Koumoku;            // row captions
-    PageTable Tani;               // row units
+    std::int16_t ZoomSel = 3;                          // checked item of the zoom menu; 3: none
+    bool JournalWarned = false;                        // the user was told the record is not protected
+    bool JournalBoxOpen = false;                       // that message box is open
+    PageTable Koumoku;                                 // row captions
+    PageTable Tani;                                    // row units
     std::array<Rgb, kRows> Label2Back = filledCyan();  // row captions' background, as last shown
 
 private:
@@ -247,7 +249,7 @@ struct Platform {
     std::string manual;  // address of the documentation the help menu opens
     AppWindows* windows = nullptr;
     Printer* printer = nullptr;
-    Journal* journal = nullptr;   // the session journal, when one is kept
+    Journal* journal = nullptr;  // the session journal, when one is kept
     std::vector<PlayListener*> listeners;
     template <class F>
     void tell(F f) const {

@@ -90,8 +90,10 @@ void recoverJournal(Core& c, Journal& journal) {
     if (journal.recovered() &&
         c.ui.dialogs->messageBox(kRecoverText, "復元", MsgIcon::Information, MsgButtons::OkCancelOkDefault) ==
             MsgResult::Ok &&
-        loadPlayImage(c, *journal.recovered()))
+        loadPlayImage(c, *journal.recovered())) {
         journal.restored();
+        c.fd.Unsaved = true;  // back from the journal, never from a file
+    }
     journal.begin(c.rec, currentOptions(c));
     c.ui.journal = &journal;
     tellJournalState(c);
@@ -167,9 +169,16 @@ void Form_Resize(Core& c) {
 
 bool Form_QueryUnload(Core& c, int closeReason) {
     if (closeReason != 0) return false;
-    if (c.ui.dialogs->messageBox("本当に終了しますか？", "終了", MsgIcon::Information, MsgButtons::OkCancel) !=
-        MsgResult::Ok)
+    if (c.fd.Unsaved && c.rec.games() > 0) {
+        const MsgResult r = c.ui.dialogs->messageBox("保存していないデータがあります。\n\n保存してから終了しますか？",
+                                                     "終了", MsgIcon::Exclamation, MsgButtons::SaveDiscardCancel);
+        if (r == MsgResult::Save) menFile_Save_Click(c);
+        // A save cancelled or failed keeps the program, and the record, running.
+        if (r == MsgResult::Save ? c.fd.Unsaved : r != MsgResult::Discard) return true;
+    } else if (c.ui.dialogs->messageBox("本当に終了しますか？", "終了", MsgIcon::Information, MsgButtons::OkCancel) !=
+               MsgResult::Ok) {
         return true;
+    }
     c.ui.windows->shutdown();
     return false;
 }

@@ -14,6 +14,9 @@ public:
     // Reads `port` into `value`; 0 means a valid read, anything else: board not reachable.
     // On a failed read `value` may be left as it was.
     virtual std::int32_t uio_inp(std::uint8_t& value, std::int32_t port, std::int32_t flags) = 0;
+    // Told before every read whether the record can take another game. A real
+    // machine plays on regardless; a simulated one stops starting games.
+    virtual void setRecordFull(bool) {}
 };
 
 // No board at all: every read fails.

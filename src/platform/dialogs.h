@@ -1,14 +1,15 @@
 #pragma once
 // Message boxes. Every confirmation uses OK/Cancel with Cancel as the default,
-// except the restore question: there Enter keeps the record.
+// except the restore question: there Enter keeps the record. The quit question
+// over an unsaved record has three: save and quit, quit without saving, cancel.
 #include <optional>
 #include <string>
 
 namespace tobrak {
 
 enum class MsgIcon { Information, Exclamation, Stop };
-enum class MsgButtons { Ok, OkCancel, OkCancelOkDefault };
-enum class MsgResult { Ok, Cancel };
+enum class MsgButtons { Ok, OkCancel, OkCancelOkDefault, SaveDiscardCancel };
+enum class MsgResult { Ok, Cancel, Save, Discard };
 
 class Dialogs {
 public:

@@ -91,8 +91,10 @@ std::int32_t SimBoard::uio_inp(std::uint8_t& value, std::int32_t port, std::int3
     if (port != 0) return 1;
     now_ += kPollMs * opt_.speed;
     if (!presenting_) {
-        if (queue_.empty() && now_ >= nextGame_) playGame();
-        if (!queue_.empty() && queue_.front().due <= now_) {
+        if (queue_.empty() && now_ >= nextGame_ && !full_) playGame();
+        // A game code is a code without the event bit; a full record takes none.
+        const bool held = full_ && !queue_.empty() && (queue_.front().code & 16) == 0;
+        if (!held && !queue_.empty() && queue_.front().due <= now_) {
             current_ = queue_.front().code;
             queue_.pop_front();
             presenting_ = true;

@@ -32,6 +32,9 @@ public:
     const std::vector<std::uint8_t>& generated() const { return generated_; }
     // Codes the program has acknowledged, in order (with keepLog).
     const std::vector<std::uint8_t>& taken() const { return taken_; }
+    // A full record: the player stands up. The last game's payouts still come;
+    // no new game starts until there is room again.
+    void setRecordFull(bool full) override { full_ = full; }
 
 private:
     enum class Mode { Normal, BB, RB };
@@ -55,6 +58,7 @@ private:
     int bonusLeft_ = 0;
     bool replay_ = false;
     bool presenting_ = false;
+    bool full_ = false;
     bool seen_ = false;  // the presented code has been read
     std::uint8_t current_ = 0;
     std::int32_t lastOut_ = 255;

@@ -88,6 +88,7 @@ bool loadPlayImage(Core& c, const std::vector<std::uint8_t>& bytes) {
     c.ui.main.form->setTitle(kTitleStart + std::string(kTwentyBlanks));
     c.fd.ComData = headerComment(rec);
     c.ui.main.form->setTitle(windowTitle(c.fd.ComData));
+    c.fd.Unsaved = false;
     if (c.ui.journal) c.ui.journal->snapshot(rec, currentOptions(c));
     c.ui.tell([](PlayListener& l) { l.recordReplaced(); });
     return true;
@@ -127,6 +128,7 @@ void Comment_Click(Core& c) {
     }
     c.fd.ComData = text;
     setHeaderComment(c.rec, text);
+    c.fd.Unsaved = true;
     c.ui.main.form->setTitle(windowTitle(text));
     if (c.ui.journal) c.ui.journal->header(c.rec, currentOptions(c));
     c.ui.tell([](PlayListener& l) { l.headerChanged(); });
@@ -139,6 +141,7 @@ bool savePlayData(Core& c, const std::string& path) {
         fileErrorBox(c);
         return false;
     }
+    c.fd.Unsaved = false;
     return true;
 }
 
@@ -153,6 +156,7 @@ void menFile_Save_Click(Core& c) {
 void Ghp_Cls_Click(Core& c) {
     if (!confirm(c, "本当にクリアしますか？", "クリア")) return;
     c.rec.clear();
+    c.fd.Unsaved = true;
     c.ui.main.form->setTitle(kTitleStart + std::string(kTwentyBlanks));
     ChrClrInit(c);
     c.fd.MenuPage = 4;

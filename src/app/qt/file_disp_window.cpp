@@ -1,5 +1,6 @@
 #include "app/qt/file_disp_window.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
@@ -44,6 +45,25 @@ protected:
         p.setPen(QPen(Qt::white, 1, Qt::DashLine));
         p.drawRect(rect().adjusted(0, 0, -1, -1));
     }
+};
+
+// Keys of the menu tree's items. Items on the bar itself show no shortcut text,
+// so their keys are the usual ones for the direction they move.
+struct Shortcut {
+    const char* key;
+    QKeyCombination keys;
+};
+const Shortcut kShortcuts[] = {
+    {"menFile_open", Qt::CTRL | Qt::Key_O},
+    {"menFile_Save", Qt::CTRL | Qt::Key_S},
+    {"O_prin", Qt::CTRL | Qt::Key_P},
+    {"Pgend", Qt::CTRL | Qt::Key_Q},
+    {"Hidari", QKeyCombination(Qt::Key_Left)},
+    {"Migi", QKeyCombination(Qt::Key_Right)},
+    {"Dhidari", QKeyCombination(Qt::Key_Home)},
+    {"Dmigi", QKeyCombination(Qt::Key_End)},
+    {"menPage", QKeyCombination(Qt::Key_PageDown)},
+    {"HistEnd", QKeyCombination(Qt::Key_Escape)},
 };
 
 }  // namespace
@@ -110,6 +130,27 @@ void FileDispWindow::buildMenus() {
             });
         }
     }
+    for (const Shortcut& s : kShortcuts) {
+        QAction* a = menus_.find(s.key)->action();
+        a->setShortcut(QKeySequence(s.keys));
+        // Arrow keys must reach the window even while the interval box has the focus.
+        a->setShortcutContext(Qt::WindowShortcut);
+    }
+    // The page cycles through three; back one is forward two. Hidden with the
+    // page command itself, like the other keys of bar items.
+    auto* pageBack = new QAction(this);
+    pageBack->setShortcut(Qt::Key_PageUp);
+    addAction(pageBack);
+    connect(pageBack, &QAction::triggered, this, [this] {
+        if (!menus_.find("menPage")->action()->isVisible()) return;
+        for (int i = 0; i < 2; ++i) menuClick(core_, "menPage");
+    });
+}
+
+void FileDispWindow::scrollByWheel(int notches) {
+    // The same commands as "<<<" / ">>>", so the same bounds; none in the analysis view.
+    QAction* a = menus_.find(notches > 0 ? "Hidari" : "Migi")->action();
+    for (int i = 0; i < std::abs(notches) && a->isVisible(); ++i) a->trigger();
 }
 
 void FileDispWindow::buildPanel(QWidget* client) {
@@ -153,6 +194,7 @@ void FileDispWindow::buildGraph(QWidget* client) {
             case SurfaceWidget::MouseKind::Up: Picture2_MouseUp(core_, button, shift, x, y); break;
         }
     };
+    graph->wheel = [this](int notches) { scrollByWheel(notches); };
 
     auto* strip = new SurfaceWidget(client, rgb::LightBlue);
     strip->setGeometry(pxRect(1575, Ghp_Top - 20, 600, 5090));

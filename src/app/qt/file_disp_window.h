@@ -44,6 +44,7 @@ protected:
 
 private:
     void buildMenus();
+    void scrollByWheel(int notches);
     void buildPanel(QWidget* client);
     void buildGraph(QWidget* client);
     void buildVersionBox(QWidget* client);

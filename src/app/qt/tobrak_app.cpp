@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QLayout>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <cstdio>
 
 #include "acquisition/rs232.h"
@@ -21,9 +23,22 @@ extern const char* const kBuildTreeManual;
 
 namespace {
 constexpr int kJournalRetryMs = 3000;
-// Fonts and the icon must be in place before the first widget is made.
+// Qt's own dialogs (file dialogs, input box buttons) speak the program's
+// language whatever the locale. Without the translation they stay in English.
+void installJapaneseDialogs() {
+    static QTranslator* installed = nullptr;
+    if (installed) return;
+    auto* t = new QTranslator(QCoreApplication::instance());
+    if (t->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        t->load(QStringLiteral("qtbase_ja"), QCoreApplication::applicationDirPath() + QStringLiteral("/translations")))
+        QCoreApplication::installTranslator(t);
+    installed = t;
+}
+
+// Fonts, translation and the icon must be in place before the first widget is made.
 FileDispWindow* makeMain(Core& core) {
     installFonts();
+    installJapaneseDialogs();
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/%1/tobrak.png").arg(size), QSize(size, size));

@@ -96,13 +96,9 @@ void QtMenuItem::setChecked(bool c) {
     a_->setChecked(c);
 }
 
-MenuItem* QtMenus::item(const std::string& name, int index) {
-    return find(menuKey(name, index));
-}
+MenuItem* QtMenus::item(const std::string& name, int index) { return find(menuKey(name, index)); }
 
-void QtMenus::add(const std::string& key, QAction* a) {
-    items_[key] = std::make_unique<QtMenuItem>(a);
-}
+void QtMenus::add(const std::string& key, QAction* a) { items_[key] = std::make_unique<QtMenuItem>(a); }
 
 QtMenuItem* QtMenus::find(const std::string& key) const {
     const auto it = items_.find(key);
@@ -128,6 +124,17 @@ MsgResult QtDialogs::messageBox(const std::string& text, const std::string& titl
     box.setIcon(icon == MsgIcon::Information   ? QMessageBox::Information
                 : icon == MsgIcon::Exclamation ? QMessageBox::Warning
                                                : QMessageBox::Critical);
+    if (buttons == MsgButtons::SaveDiscardCancel) {
+        QPushButton* save = box.addButton(QStringLiteral("保存して終了"), QMessageBox::AcceptRole);
+        QPushButton* discard = box.addButton(QStringLiteral("保存せずに終了"), QMessageBox::DestructiveRole);
+        QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+        box.setDefaultButton(cancel);
+        box.setEscapeButton(cancel);
+        box.exec();
+        return box.clickedButton() == save      ? MsgResult::Save
+               : box.clickedButton() == discard ? MsgResult::Discard
+                                                : MsgResult::Cancel;
+    }
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
     if (buttons != MsgButtons::Ok) {

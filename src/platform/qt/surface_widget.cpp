@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include "platform/qt/twips.h"
 
@@ -38,5 +39,14 @@ void SurfaceWidget::send(MouseKind kind, QMouseEvent* e, Qt::MouseButtons button
 void SurfaceWidget::mousePressEvent(QMouseEvent* e) { send(MouseKind::Down, e, e->button()); }
 void SurfaceWidget::mouseMoveEvent(QMouseEvent* e) { send(MouseKind::Move, e, e->buttons()); }
 void SurfaceWidget::mouseReleaseEvent(QMouseEvent* e) { send(MouseKind::Up, e, e->button()); }
+
+void SurfaceWidget::wheelEvent(QWheelEvent* e) {
+    if (!wheel) return QWidget::wheelEvent(e);
+    wheelRest_ += e->angleDelta().y();
+    const int notches = wheelRest_ / QWheelEvent::DefaultDeltasPerStep;
+    wheelRest_ -= notches * QWheelEvent::DefaultDeltasPerStep;
+    if (notches != 0) wheel(notches);
+    e->accept();
+}
 
 }  // namespace tobrak::qt

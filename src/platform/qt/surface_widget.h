@@ -18,6 +18,8 @@ public:
     // button that changed on Down and Up, those held on Move), shift 1 shift,
     // 2 ctrl, 4 alt, position in twips.
     std::function<void(MouseKind, int button, int shift, float x, float y)> mouse;
+    // Whole wheel notches: positive away from the user.
+    std::function<void(int notches)> wheel;
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -25,10 +27,12 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
 
 private:
     void send(MouseKind kind, QMouseEvent* e, Qt::MouseButtons buttons);
     ImageSurface surface_;
+    int wheelRest_ = 0;  // a touchpad's part-notches, until they make a whole one
 };
 
 }  // namespace tobrak::qt
