@@ -2,6 +2,18 @@
 
 namespace tobrak::qt {
 
+bool openSerial8N1(QSerialPort& port, const QString& path, qint32 baud, QString& error) {
+    port.setPortName(path);
+    port.setBaudRate(baud);
+    port.setDataBits(QSerialPort::Data8);
+    port.setParity(QSerialPort::NoParity);
+    port.setStopBits(QSerialPort::OneStop);
+    port.setFlowControl(QSerialPort::NoFlowControl);
+    if (port.open(QIODevice::ReadWrite)) return true;
+    error = port.errorString();
+    return false;
+}
+
 namespace {
 constexpr char kWrite = 'W';
 constexpr char kRead = 'R';
@@ -31,16 +43,7 @@ bool SerialBoard::ensureOpen() {
     const auto now = std::chrono::steady_clock::now();
     if (now < nextTry_) return false;  // not every poll: an absent device is tried once a second
     nextTry_ = now + std::chrono::milliseconds(kReopenMs);
-    port_.setPortName(path_);
-    port_.setBaudRate(baud_);
-    port_.setDataBits(QSerialPort::Data8);
-    port_.setParity(QSerialPort::NoParity);
-    port_.setStopBits(QSerialPort::OneStop);
-    port_.setFlowControl(QSerialPort::NoFlowControl);
-    if (!port_.open(QIODevice::ReadWrite)) {
-        error_ = port_.errorString();
-        return false;
-    }
+    if (!openSerial8N1(port_, path_, baud_, error_)) return false;
     port_.clear();
     return true;
 }

@@ -9,6 +9,10 @@
 
 namespace tobrak::qt {
 
+// Opens a port at 8 data bits, no parity, one stop bit, no flow control, as every
+// board of ours speaks; on failure `error` says why.
+bool openSerial8N1(QSerialPort& port, const QString& path, qint32 baud, QString& error);
+
 class SerialBoard final : public Board {
 public:
     static constexpr int kAnswerMs = 30;  // the bridge answers a read within this

@@ -1,5 +1,7 @@
 #include "platform/qt/serial_lines.h"
 
+#include "platform/qt/serial_board.h"
+
 namespace tobrak::qt {
 
 SerialLines::SerialLines(QString path, qint32 baud) : path_(std::move(path)), baud_(baud) {}
@@ -9,16 +11,7 @@ bool SerialLines::open() {
     const auto now = std::chrono::steady_clock::now();
     if (now < nextTry_) return false;
     nextTry_ = now + std::chrono::milliseconds(kReopenMs);
-    port_.setPortName(path_);
-    port_.setBaudRate(baud_);
-    port_.setDataBits(QSerialPort::Data8);
-    port_.setParity(QSerialPort::NoParity);
-    port_.setStopBits(QSerialPort::OneStop);
-    port_.setFlowControl(QSerialPort::NoFlowControl);
-    if (!port_.open(QIODevice::ReadWrite)) {
-        error_ = port_.errorString();
-        return false;
-    }
+    if (!openSerial8N1(port_, path_, baud_, error_)) return false;
     // USB CDC boards (Pico, ESP32-S2/S3) send only while the terminal is "ready".
     // A port without modem lines (a pseudo-terminal) refuses this; that is harmless.
     port_.setDataTerminalReady(true);
