@@ -1,5 +1,7 @@
 #include "platform/qt/serial_board.h"
 
+#include "platform/edge_board.h"
+
 namespace tobrak::qt {
 
 bool openSerial8N1(QSerialPort& port, const QString& path, qint32 baud, QString& error) {
@@ -21,19 +23,12 @@ constexpr char kAnswer = 'A';
 }  // namespace
 
 bool parseSerialBoard(const QString& option, QString& path, qint32& baud) {
-    if (!option.startsWith(QStringLiteral("serial:"))) return false;
-    QString rest = option.mid(7);
-    baud = 115200;
-    const qsizetype comma = rest.lastIndexOf(',');
-    if (comma >= 0) {
-        bool ok = false;
-        const int b = rest.mid(comma + 1).toInt(&ok);
-        if (!ok || b <= 0) return false;
-        baud = b;
-        rest = rest.left(comma);
-    }
-    path = rest;
-    return !path.isEmpty();
+    std::string p;
+    std::int32_t b = 0;
+    if (!parsePortOption("serial", option.toStdString(), p, b)) return false;
+    path = QString::fromStdString(p);
+    baud = b;
+    return true;
 }
 
 SerialBoard::SerialBoard(QString path, qint32 baud) : path_(std::move(path)), baud_(baud) {}
