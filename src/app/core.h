@@ -73,8 +73,7 @@ struct FileDispState {
     std::int32_t G_Ot = 0;
     std::u16string ComData;
     std::int16_t ZoomSel = 3;                          // checked item of the zoom menu; 3: none
-    bool JournalWarned = false;                        // the user was told the record is not protected
-    bool JournalBoxOpen = false;                       // that message box is open
+    bool JournalBoxOpen = false;                       // the journal's message box is open
     PageTable Koumoku;                                 // row captions
     PageTable Tani;                                    // row units
     std::array<Rgb, kRows> Label2Back = filledCyan();  // row captions' background, as last shown

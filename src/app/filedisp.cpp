@@ -71,12 +71,12 @@ std::string journalSetAsideText(const Journal& j) {
 
 namespace {
 // Tells the user once when the record stops being protected, once when it is again.
-void tellJournalState(Core& c) {
-    const Journal* j = c.ui.journal;
-    if (j->healthy() != c.fd.JournalWarned) return;
-    c.fd.JournalWarned = !j->healthy();
+void tellJournalState(Core& c, bool retry) {
+    Journal* j = c.ui.journal;
+    const Journal::Protection p = j->watch(c.rec, currentOptions(c), retry);
+    if (p == Journal::Protection::Unchanged) return;
     c.fd.JournalBoxOpen = true;
-    if (c.fd.JournalWarned)
+    if (p == Journal::Protection::Lost)
         c.ui.dialogs->messageBox(journalLostText(*j), kJournalTitle, MsgIcon::Exclamation, MsgButtons::Ok);
     else
         c.ui.dialogs->messageBox(kJournalBack, kJournalTitle, MsgIcon::Information, MsgButtons::Ok);
@@ -96,14 +96,12 @@ void recoverJournal(Core& c, Journal& journal) {
     }
     journal.begin(c.rec, currentOptions(c));
     c.ui.journal = &journal;
-    tellJournalState(c);
+    tellJournalState(c, /*retry=*/false);
 }
 
 void journalWatch(Core& c) {
-    Journal* j = c.ui.journal;
-    if (!j || c.fd.JournalBoxOpen) return;
-    if (!j->healthy()) j->begin(c.rec, currentOptions(c));
-    tellJournalState(c);
+    if (!c.ui.journal || c.fd.JournalBoxOpen) return;
+    tellJournalState(c, /*retry=*/true);
 }
 
 void Hyouji_Menu_Init(Core& c) { setMarkers(c, true); }

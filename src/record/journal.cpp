@@ -323,4 +323,11 @@ void Journal::closeNormally() {
     if (ours) fileio::removeFile(path_);
 }
 
+Journal::Protection Journal::watch(const PlayRecord& rec, std::uint8_t options, bool retry) {
+    if (retry && !healthy()) begin(rec, options);
+    if (healthy() != toldLost_) return Protection::Unchanged;
+    toldLost_ = !healthy();
+    return toldLost_ ? Protection::Lost : Protection::Back;
+}
+
 }  // namespace tobrak

@@ -51,6 +51,12 @@ public:
     // A normal end: this session's journal is removed.
     void closeNormally();
 
+    enum class Protection { Unchanged, Lost, Back };
+    // Tries a failed journal again (when `retry`) and says whether the record's
+    // protection was lost or came back since it was last asked, so each change
+    // is told once.
+    Protection watch(const PlayRecord& rec, std::uint8_t options, bool retry = true);
+
     // False before begin() and after a write failed; recording goes on, the
     // journal does not until begin() succeeds again.
     bool healthy() const { return out_.isOpen(); }
@@ -76,6 +82,7 @@ public:
 
 private:
     Journal() = default;
+    bool toldLost_ = false;
     bool acquire();
     void readLeft();
     bool rewrite(const PlayRecord& rec, std::uint8_t options);

@@ -119,20 +119,22 @@ int record(const RecordArgs& a, Io& io) {
     headless::HeadlessApp app(dev.board.get());
     Core& c = app.core;
     std::unique_ptr<Journal> journal;
-    bool unprotected = false, everUnprotected = false;
+    bool everUnprotected = false;
     auto lastWatch = std::chrono::steady_clock::now();
     // A failed journal is tried again every few seconds; each change is told once.
     auto watch = [&] {
         lastWatch = std::chrono::steady_clock::now();
         if (!journal) return;
-        if (!journal->healthy()) journal->begin(c.rec, currentOptions(c));
-        if (journal->healthy() != unprotected) return;
-        unprotected = !unprotected;
-        everUnprotected = everUnprotected || unprotected;
-        if (unprotected)
-            err << "tobrak-cli: the record is not protected: " << journal->problem() << "\n";
-        else
-            err << "tobrak-cli: the journal " << journal->path() << " protects the record again\n";
+        switch (journal->watch(c.rec, currentOptions(c))) {
+            case Journal::Protection::Unchanged: break;
+            case Journal::Protection::Lost:
+                everUnprotected = true;
+                err << "tobrak-cli: the record is not protected: " << journal->problem() << "\n";
+                break;
+            case Journal::Protection::Back:
+                err << "tobrak-cli: the journal " << journal->path() << " protects the record again\n";
+                break;
+        }
     };
     if (!journalDir.empty()) {
         journal = Journal::open(journalDir);
