@@ -47,7 +47,10 @@ const char* const kUsage =
     "                             record the built-in simulated machine, printing the live state\n"
     "  record --board none|sim|serial:PATH[,BAUD]|edges:PATH[,BAUD]|usbio[:SERIAL]\n"
     "         [--seed N] [--speed X] [--games N] [--journal DIR] [--save OUT.slt]\n"
+    "         [--listen [ADDR:]PORT [--token T]]\n"
     "                             record from a board as the window does, one line per game\n"
+    "  serve FILE.slt --listen [ADDR:]PORT [--token T]\n"
+    "                             the live view (a web page) of a saved record\n"
     "  boards                     the serial ports and USB HID I/O boards this computer sees\n"
     "  journal DIR|FILE.journal [--save OUT.slt]\n"
     "                             the record a session journal holds (after a crash), or a kept one\n"
@@ -103,7 +106,8 @@ int writeOutput(const std::string& path, std::string_view bytes, Io& io) {
         return io.out ? 0 : fileError(io.err, "cannot write to standard output");
     }
     // Written whole or not at all: a failed write never leaves a cut file.
-    if (const fileio::Error e = fileio::writeDurably(path, bytes.data(), bytes.size())) return fileError(io.err, e.message);
+    if (const fileio::Error e = fileio::writeDurably(path, bytes.data(), bytes.size()))
+        return fileError(io.err, e.message);
     return 0;
 }
 
@@ -266,6 +270,7 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
         cmd->add_option("--save", a.save, "write the record as a play-data file (- standard output)")
             ->type_name("OUT.slt");
         cmd->add_option("--journal", a.journal, "keep a session journal in this folder")->type_name("DIR");
+        listenOptions(cmd, a.live);
     };
     SimulateArgs sim;
     recordOptions(command(&app, "simulate",
@@ -291,6 +296,12 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
                      "usbio[:SERIAL] (USB HID I/O board); see docs/boards.md")
         ->type_name("BOARD");
     recordOptions(recordCmd, rec.sim);
+    ServeArgs serveArgs;
+    cmd = command(&app, "serve", "The live view of a saved record (read-only) until interrupted.",
+                  [&] { return serve(serveArgs, io); });
+    fileArg(cmd, serveArgs.file);
+    listenOptions(cmd, serveArgs.live);
+    cmd->get_option("--listen")->required();
     command(&app, "boards", "The serial ports and USB HID I/O boards this computer sees.", [&] { return boards(io); });
 
     JournalArgs journalArgs;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/core.h"
+#include "live.h"
 
 namespace tobrak::cli {
 
@@ -52,6 +53,7 @@ struct SimulateArgs {
     long games = 0;  // 0: until interrupted
     bool fast = false;
     std::string save, journal;
+    ListenArgs live;
 };
 struct JournalArgs {
     std::string dir, save;
@@ -77,6 +79,11 @@ struct RecordArgs {
 int simulate(const SimulateArgs& a, Io& io);
 int record(const RecordArgs& a, Io& io);
 int boards(Io& io);
+struct ServeArgs {
+    std::string file;
+    ListenArgs live;
+};
+int serve(const ServeArgs& a, Io& io);
 int journal(const JournalArgs& a, Io& io);
 
 // Shared by the commands.

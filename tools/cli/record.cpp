@@ -14,6 +14,8 @@
 
 #include "acquisition/rs232.h"
 #include "commands.h"
+#include "gui.h"
+#include "live.h"
 #include "platform/edge_board.h"
 #include "platform/headless/memory_ui.h"
 #include "platform/hid/hidapi_link.h"
@@ -111,6 +113,8 @@ int record(const RecordArgs& a, Io& io) {
     std::ostream& out = reportStream(savePath, io);
     std::ostream& err = io.err;
 
+    // Drawing the live view's graph needs a GUI application; the serial ports take it too.
+    const auto gui = a.sim.live.listen.empty() ? nullptr : guiApp();
     Device dev;
     if (const std::string why = openDevice(kind, opt, dev); !why.empty()) {
         err << "tobrak-cli: record: " << why << "\n";
@@ -147,6 +151,13 @@ int record(const RecordArgs& a, Io& io) {
         c.ui.journal = journal.get();
         watch();
     }
+    LiveView live;
+    if (!a.sim.live.listen.empty()) {
+        if (const std::string why = live.start(c, a.sim.live, err); !why.empty()) {
+            err << "tobrak-cli: record: " << why << "\n";
+            return 2;
+        }
+    }
     g_stop = 0;
     auto oldInt = std::signal(SIGINT, onSignal);
     auto oldTerm = std::signal(SIGTERM, onSignal);
@@ -159,6 +170,7 @@ int record(const RecordArgs& a, Io& io) {
     auto next = std::chrono::steady_clock::now();
     while (!g_stop && (games == 0 || c.rec.games() < games) && !c.rec.full()) {
         app.run(kPollMs);
+        live.tick();
         if (std::chrono::steady_clock::now() - lastWatch > std::chrono::seconds(3)) watch();
         if (c.rec.Dat_Len != shown) {
             shown = c.rec.Dat_Len;

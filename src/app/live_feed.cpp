@@ -1,0 +1,147 @@
+#include "app/live_feed.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+
+#include "record/slt_file.h"
+#include "stats/stats_engine.h"
+#include "util/text.h"
+
+namespace tobrak {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// A single-precision figure as the double whose shortest text reads back to it.
+double shortest(float f) {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf - 1, f);
+    *r.ptr = '\0';
+    return std::strtod(buf, nullptr);
+}
+
+const char* stateName(BonusState s) { return s == BonusState::BB ? "BB" : s == BonusState::RB ? "RB" : "normal"; }
+
+const char* const kRecordHead =
+    "{\"format\":1,\"columns\":[\"game\",\"state\",\"in\",\"out\",\"balance\",\"bonus\"],\"rows\":";
+
+}  // namespace
+
+LiveFeed::LiveFeed(Core& c, live::LiveHub& hub, GraphPainter painter) : c_(c), hub_(hub), painter_(std::move(painter)) {
+    c_.ui.listeners.push_back(this);
+    syncRows(true);
+    hub_.setState(stateJson());
+}
+
+LiveFeed::~LiveFeed() { std::erase(c_.ui.listeners, this); }
+
+std::string LiveFeed::stateJson() const {
+    const Counters& n = c_.cnt;
+    Json j = Json::object();
+    j["format"] = 1;
+    j["games"] = c_.rec.games();
+    j["balance"] = static_cast<std::int64_t>(n.Tot_Out) - n.Tot_In;
+    Json cnt = Json::object();
+#define TOBRAK_JSON(name) cnt[#name] = n.name;
+    TOBRAK_COUNTERS(TOBRAK_JSON)
+#undef TOBRAK_JSON
+    cnt["BBGame_On"] = c_.flags.BBGame_On;
+    cnt["RBGame_On"] = c_.flags.RBGame_On;
+    cnt["DaiBB_On"] = c_.rs.DaiBB_On;
+    cnt["DaiRB_On"] = c_.rs.DaiRB_On;
+    j["counters"] = std::move(cnt);
+    // Each page's figures as the panel would work them out, the window's own untouched.
+    Figures f = c_.fig;
+    Json pages = Json::array();
+    for (int p = 0; p < 3; ++p) {
+        PageTexts values;
+        pageTexts(n, f, p, values);
+        Json rows = Json::array();
+        for (std::size_t r = 0; r < kRows; ++r)
+            rows.push_back({{"caption", c_.fd.Koumoku[p][r]}, {"value", values[r]}, {"unit", c_.fd.Tani[p][r]}});
+        pages.push_back(std::move(rows));
+    }
+    j["figures"] = {{"Payout_Rate", shortest(f.Payout_Rate)}, {"Slump_Rate", shortest(f.Slump_Rate)},
+                    {"BB_IntvAvg", shortest(f.BB_IntvAvg)},   {"BB_GainAvg", shortest(f.BB_GainAvg)},
+                    {"BB_GameAvg", shortest(f.BB_GameAvg)},   {"RB_IntvAvg", shortest(f.RB_IntvAvg)},
+                    {"RB_GainAvg", shortest(f.RB_GainAvg)},   {"RB_GameAvg", shortest(f.RB_GameAvg)}};
+    j["pages"] = std::move(pages);
+    if (c_.rs.DaiBB_On)
+        j["bonus"] = {{"kind", "BB"}, {"gain", n.BB_Gain}};
+    else if (c_.rs.DaiRB_On)
+        j["bonus"] = {{"kind", "RB"}, {"gain", n.RB_Gain}};
+    else
+        j["bonus"] = nullptr;
+    const MainControls& m = c_.ui.main;
+    j["board"] = m.Label1 ? m.Label1->caption() : "";
+    j["monitor"] = m.Label12 ? m.Label12->caption() : "";
+    j["comment"] = utf16ToUtf8(c_.fd.ComData);
+    return j.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+std::string LiveFeed::row(std::size_t i) const {
+    const std::uint8_t b = c_.rec.game(static_cast<std::int32_t>(i));
+    const Tally& t = tallies_[i];
+    const auto s = static_cast<BonusState>(t.state);
+    std::string r = "[" + std::to_string(i + 1) + ",\"" + stateName(s) + "\"," + std::to_string(medalsIn(b)) + ',' +
+                    std::to_string(medalsOut(b)) + ',' + std::to_string(t.balance) + ',';
+    r += s == BonusState::Normal ? std::string("null") : std::to_string(t.bonuses);
+    return r + ']';
+}
+
+void LiveFeed::syncRows(bool whole) {
+    const auto games = static_cast<std::size_t>(std::max(0, c_.rec.games()));
+    if (games < tallies_.size()) whole = true;
+    // Only the newest game's byte changes while playing; a load or a clear replaces all.
+    const std::size_t from = whole ? 0 : tallies_.empty() ? 0 : tallies_.size() - 1;
+    tallies_.resize(games);
+    for (std::size_t i = from; i < games; ++i) {
+        const std::uint8_t b = c_.rec.game(static_cast<std::int32_t>(i));
+        const Tally before = i ? tallies_[i - 1] : Tally{};
+        const BonusState s = bonusState(b);
+        Tally& t = tallies_[i];
+        t.state = static_cast<std::uint8_t>(s);
+        t.balance = before.balance + medalsOut(b) - medalsIn(b);
+        // A run of one bonus kind is one bonus, as the bonus history counts them.
+        t.bonuses = before.bonuses + (s != BonusState::Normal && static_cast<std::uint8_t>(s) != before.state);
+    }
+    if (whole) {
+        std::vector<std::string> rows;
+        rows.reserve(games);
+        for (std::size_t i = 0; i < games; ++i) rows.push_back(row(i));
+        hub_.setRecord(kRecordHead, std::move(rows));
+    } else {
+        for (std::size_t i = from; i < games; ++i) hub_.putRow(i, row(i));
+    }
+}
+
+void LiveFeed::send(const char* event) {
+    syncRows(false);
+    graphStale_ = true;
+    std::string state = stateJson();
+    std::string e = std::string("{\"event\":\"") + event + "\",\"state\":" + state;
+    if (!tallies_.empty()) e += ",\"row\":" + row(tallies_.size() - 1);
+    hub_.setState(std::move(state));
+    hub_.publish(e + "}");
+}
+
+void LiveFeed::recordReplaced() {
+    syncRows(true);
+    send(c_.rec.games() == 0 ? "clear" : "load");
+}
+
+void LiveFeed::tick(std::chrono::steady_clock::time_point now) {
+    if (!painter_ || !graphStale_ || now - lastPaint_ < std::chrono::seconds(1)) return;
+    // The first picture is always made; later ones only while someone looks.
+    if (lastPaint_ != std::chrono::steady_clock::time_point{} && !hub_.graphWanted(now)) return;
+    lastPaint_ = now;
+    graphStale_ = false;
+    std::vector<std::uint8_t> slt = encodeSlt(c_.rec);
+    slt[43] = currentOptions(c_);
+    if (std::string png = painter_(slt); !png.empty()) hub_.setGraph(std::move(png));
+}
+
+}  // namespace tobrak

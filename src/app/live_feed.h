@@ -1,0 +1,59 @@
+#pragma once
+// The live view's one reader of the program's state: it hears every change of
+// the record and publishes the state, the rows and the graph to a LiveHub, on
+// the program's thread.
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/core.h"
+#include "live/live_hub.h"
+
+namespace tobrak {
+
+class LiveFeed : public PlayListener {
+public:
+    // Makes the graph's PNG from the record as a play-data file; empty when it cannot.
+    using GraphPainter = std::function<std::string(const std::vector<std::uint8_t>& slt)>;
+
+    // Listens to c from now on and publishes the state as it is.
+    LiveFeed(Core& c, live::LiveHub& hub, GraphPainter painter = {});
+    ~LiveFeed() override;
+    LiveFeed(const LiveFeed&) = delete;
+    LiveFeed& operator=(const LiveFeed&) = delete;
+
+    void gameStarted() override { send("game"); }
+    void payout() override { send("payout"); }
+    void bonusStarted(Bonus k) override { send(k == Bonus::BB ? "bb_start" : "rb_start"); }
+    void bonusEnded(Bonus k) override { send(k == Bonus::BB ? "bb_end" : "rb_end"); }
+    void recordReplaced() override;
+    void headerChanged() override { send("comment"); }
+
+    // From the program's loop: the graph picture is made again at most once a
+    // second, when the record changed and someone fetched it lately.
+    void tick(std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());
+    // The state as JSON, as /api/state serves it.
+    std::string stateJson() const;
+
+private:
+    struct Tally {
+        std::int64_t balance = 0;
+        std::int32_t bonuses = 0;  // bonuses begun up to this game
+        std::uint8_t state = 0;    // BonusState
+    };
+    void send(const char* event);
+    // Rows from the first that may have changed to the newest; true when the newest moved.
+    void syncRows(bool whole);
+    std::string row(std::size_t i) const;
+
+    Core& c_;
+    live::LiveHub& hub_;
+    GraphPainter painter_;
+    std::vector<Tally> tallies_;
+    bool graphStale_ = true;
+    std::chrono::steady_clock::time_point lastPaint_{};
+};
+
+}  // namespace tobrak

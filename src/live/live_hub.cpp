@@ -1,0 +1,145 @@
+#include "live/live_hub.h"
+
+#include <algorithm>
+
+namespace tobrak::live {
+
+std::shared_ptr<const LiveEvent> LiveHub::Watcher::next(std::chrono::milliseconds wait) {
+    std::unique_lock lock(hub_.m_);
+    hub_.cv_.wait_for(lock, wait, [&] { return gone_ || head_ < queue_.size(); });
+    if (gone_ || head_ >= queue_.size()) return nullptr;
+    auto e = std::move(queue_[head_++]);
+    if (head_ == queue_.size()) {
+        queue_.clear();
+        head_ = 0;
+    }
+    return e;
+}
+
+bool LiveHub::Watcher::gone() const {
+    std::lock_guard lock(hub_.m_);
+    return gone_;
+}
+
+std::shared_ptr<LiveHub::Watcher> LiveHub::watch() {
+    std::lock_guard lock(m_);
+    if (closed_ || watchers_.size() >= kMaxWatchers) return nullptr;
+    auto w = std::shared_ptr<Watcher>(new Watcher(*this));
+    watchers_.push_back(w);
+    return w;
+}
+
+void LiveHub::leave(const std::shared_ptr<Watcher>& w) {
+    std::lock_guard lock(m_);
+    w->gone_ = true;
+    w->queue_.clear();
+    std::erase(watchers_, w);
+}
+
+std::size_t LiveHub::watchers() const {
+    std::lock_guard lock(m_);
+    return watchers_.size();
+}
+
+void LiveHub::setState(std::string json) {
+    std::lock_guard lock(m_);
+    state_ = std::move(json);
+}
+
+void LiveHub::publish(std::string eventJson) {
+    {
+        std::lock_guard lock(m_);
+        auto e = std::make_shared<LiveEvent>(LiveEvent{++seq_, std::move(eventJson)});
+        for (auto it = watchers_.begin(); it != watchers_.end();) {
+            Watcher& w = **it;
+            if (w.queue_.size() - w.head_ >= kQueueLimit) {
+                // It stopped reading: let it go rather than keep its backlog.
+                w.gone_ = true;
+                w.queue_.clear();
+                it = watchers_.erase(it);
+                continue;
+            }
+            w.queue_.push_back(e);
+            ++it;
+        }
+    }
+    cv_.notify_all();
+}
+
+void LiveHub::setRecord(std::string head, std::vector<std::string> rows) {
+    std::lock_guard lock(m_);
+    recordHead_ = std::move(head);
+    rows_ = std::move(rows);
+    recordText_.reset();
+}
+
+void LiveHub::putRow(std::size_t i, std::string row) {
+    std::lock_guard lock(m_);
+    if (i < rows_.size())
+        rows_[i] = std::move(row);
+    else if (i == rows_.size())
+        rows_.push_back(std::move(row));
+    recordText_.reset();
+}
+
+void LiveHub::setGraph(std::string png) {
+    std::lock_guard lock(m_);
+    graph_ = std::make_shared<const std::string>(std::move(png));
+}
+
+bool LiveHub::graphWanted(std::chrono::steady_clock::time_point now) const {
+    std::lock_guard lock(m_);
+    return graphAsked_ != std::chrono::steady_clock::time_point{} && now - graphAsked_ < std::chrono::minutes(1);
+}
+
+void LiveHub::close() {
+    {
+        std::lock_guard lock(m_);
+        closed_ = true;
+        for (auto& w : watchers_) w->gone_ = true;
+        watchers_.clear();
+    }
+    cv_.notify_all();
+}
+
+bool LiveHub::closed() const {
+    std::lock_guard lock(m_);
+    return closed_;
+}
+
+std::string LiveHub::state() const {
+    std::lock_guard lock(m_);
+    return state_;
+}
+
+std::string LiveHub::record() const {
+    std::lock_guard lock(m_);
+    if (!recordText_) {
+        std::size_t size = recordHead_.size() + 3;
+        for (const auto& r : rows_) size += r.size() + 1;
+        std::string s;
+        s.reserve(size);
+        s += recordHead_;
+        s += '[';
+        for (std::size_t i = 0; i < rows_.size(); ++i) {
+            if (i) s += ',';
+            s += rows_[i];
+        }
+        s += "]}";
+        recordText_ = std::make_shared<const std::string>(std::move(s));
+    }
+    return *recordText_;
+}
+
+std::shared_ptr<const std::string> LiveHub::graph() {
+    std::lock_guard lock(m_);
+    graphAsked_ = std::chrono::steady_clock::now();
+    return graph_;
+}
+
+std::uint64_t LiveHub::sequence() const {
+    std::lock_guard lock(m_);
+    return seq_;
+}
+
+}  // namespace tobrak::live
