@@ -14,7 +14,7 @@ namespace {
 // A connection per event client plus a few for the other routes.
 constexpr std::size_t kThreads = LiveHub::kMaxWatchers + 8;
 constexpr auto kEventWait = std::chrono::milliseconds(500);
-constexpr auto kKeepAlive = std::chrono::seconds(5);  // a comment line: a closed client is noticed
+constexpr auto kKeepAlive = std::chrono::seconds(2);  // a comment line: a closed client is noticed
 
 bool tokenMatches(const std::string& given, const std::string& token) {
     // The same time whatever the first difference.

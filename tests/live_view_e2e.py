@@ -1,0 +1,142 @@
+#!/usr/bin/env python3
+"""The live view end to end: tobrak-cli serve and record --listen on loopback, the
+page in headless Chromium, the token, the event stream and many watchers at once.
+usage: live_view_e2e.py CLI_BINARY WORKDIR      (exit 77: skipped)"""
+import http.client
+import json
+import os
+import re
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import time
+import urllib.error
+import urllib.request
+
+cli, work = sys.argv[1], sys.argv[2]
+os.makedirs(work, exist_ok=True)
+chromium = shutil.which("chromium")
+if not chromium:
+    print("SKIP: chromium is not installed")
+    sys.exit(1 if os.environ.get("CI") == "true" else 77)
+
+failures = []
+
+
+def check(ok, what):
+    if not ok:
+        failures.append(what)
+        print("FAIL:", what)
+
+
+def start(*args):
+    """Starts the tool, returns it with the page's address it prints."""
+    p = subprocess.Popen([cli, *args], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    for line in p.stderr:
+        m = re.search(r"live view: (http://\S+)", line)
+        if m:
+            return p, m.group(1)
+    raise SystemExit(f"FAIL: {' '.join(args)} printed no address (exit {p.wait()})")
+
+
+def stop(p):
+    p.send_signal(signal.SIGTERM)
+    try:
+        check(p.wait(timeout=10) == 0, "the tool ends cleanly on SIGTERM with streams open")
+    except subprocess.TimeoutExpired:
+        p.kill()
+        check(False, "the tool ends within 10 s of SIGTERM with streams open")
+
+
+def get(url):
+    try:
+        with urllib.request.urlopen(url, timeout=10) as r:
+            return r.status, r.read()
+    except urllib.error.HTTPError as e:
+        return e.code, b""
+
+
+def events(port, query, timeout=10):
+    """An event stream: yields each event's JSON as it arrives."""
+    c = http.client.HTTPConnection("127.0.0.1", port, timeout=timeout)
+    c.request("GET", "/api/events" + query)
+    r = c.getresponse()
+    if r.status != 200:
+        yield r.status
+        return
+    for line in r:
+        if line.startswith(b"data: "):
+            yield json.loads(line[6:])
+
+
+def dom(url):
+    return subprocess.run([chromium, "--headless=new", "--no-sandbox", "--disable-gpu", "--dump-dom", url],
+                          capture_output=True, text=True, timeout=60).stdout
+
+
+# A saved record, served read-only behind a token.
+saved = os.path.join(work, "saved.slt")
+subprocess.run([cli, "simulate", "--fast", "--games", "200", "--save", saved], check=True, stdout=subprocess.DEVNULL)
+serve, url = start("serve", saved, "--listen", "127.0.0.1:0", "--token", "sesame")
+port = int(re.search(r":(\d+)/", url).group(1))
+base = f"http://127.0.0.1:{port}"
+try:
+    check(get(base + "/api/state")[0] == 401, "a request without the token gets 401")
+    check(get(base + "/?token=sesamf")[0] == 401, "a wrong token gets 401")
+    check(get(base + "/../saved.slt?token=sesame")[0] == 404, "no other path is served")
+    status, body = get(base + "/api/state?token=sesame")
+    check(status == 200 and json.loads(body)["games"] == 200, "/api/state has the file's games")
+    record = json.loads(get(base + "/api/record?token=sesame")[1])
+    check(len(record["rows"]) == 200 and record["rows"][-1][0] == 200, "/api/record has a row per game")
+    status, png = get(base + "/graph.png?token=sesame")
+    check(status == 200 and png.startswith(b"\x89PNG"), "/graph.png is a PNG")
+
+    # 64 watchers at once: each gets the state, the next is turned away, the state still answers.
+    streams = [events(port, "?token=sesame") for _ in range(64)]
+    hellos = [next(s) for s in streams]
+    check(all(isinstance(h, dict) and h["state"]["games"] == 200 for h in hellos), "every watcher gets the state")
+    check(next(events(port, "?token=sesame")) == 503, "a 65th watcher is turned away")
+    t = time.monotonic()
+    status, _ = get(base + "/api/state?token=sesame")
+    check(status == 200 and time.monotonic() - t < 2, "/api/state answers with 64 watchers connected")
+    for st in streams:
+        st.close()
+    check('id="games">200<' in dom(url), "the page in Chromium shows the game count")
+finally:
+    stop(serve)
+
+# Beyond this machine only with a token.
+refused = subprocess.run([cli, "serve", saved, "--listen", "0.0.0.0:0"], capture_output=True, text=True, timeout=30)
+check(refused.returncode == 2 and "--token" in refused.stderr, "0.0.0.0 without --token is refused")
+wide, url = start("serve", saved, "--listen", "0.0.0.0:0", "--token", "sesame")
+try:
+    wport = int(re.search(r":(\d+)/", url).group(1))
+    check(get(f"http://127.0.0.1:{wport}/api/state")[0] == 401, "on 0.0.0.0 a tokenless request gets 401")
+finally:
+    stop(wide)
+
+# A live record: games stream as events and the state grows.
+live, url = start("record", "--board", "sim", "--speed", "20", "--listen", "127.0.0.1:0")
+lport = int(re.search(r":(\d+)/", url).group(1))
+try:
+    stream = events(lport, "")
+    first = next(stream)["state"]["games"]
+    seen = None
+    deadline = time.monotonic() + 20
+    for e in stream:
+        if e["event"] == "game" and e["state"]["games"] > first:
+            seen = e
+            break
+        if time.monotonic() > deadline:
+            break
+    check(seen is not None and seen["row"][0] == seen["state"]["games"], "a live game arrives as an event with its row")
+    if seen:
+        games = json.loads(get(f"http://127.0.0.1:{lport}/api/state")[1])["games"]
+        check(games >= seen["state"]["games"] > first, "/api/state's games grow while recording")
+finally:
+    stop(live)
+
+print("FAIL" if failures else "OK", f"({len(failures)} failed)")
+sys.exit(1 if failures else 0)
