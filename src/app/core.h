@@ -12,6 +12,7 @@
 #include "platform/board.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
+#include "platform/live_view.h"
 #include "platform/menu_tree.h"
 #include "platform/printer.h"
 #include "platform/shell.h"
@@ -250,6 +251,7 @@ struct Platform {
     Printer* printer = nullptr;
     Journal* journal = nullptr;  // the session journal, when one is kept
     std::vector<PlayListener*> listeners;
+    LiveViewHost* liveView = nullptr;  // the live view, when the front end has one
     template <class F>
     void tell(F f) const {
         for (PlayListener* l : listeners) f(*l);

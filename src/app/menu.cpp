@@ -38,6 +38,9 @@ void runMenuCommand(Core& c, const MenuEntry& e) {
         case MenuCommand::ChartRB: return Kaiseki_Click(c, 6 + i);
         case MenuCommand::Version: return HelpVer_Click(c);
         case MenuCommand::HomePage: return kovhp_Click(c);
+        case MenuCommand::LiveView:
+            if (c.ui.liveView) c.ui.liveView->showLiveView();
+            return;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <atomic>
 #include <cstdio>
 #include <random>
 
@@ -170,7 +171,13 @@ std::string LiveServer::start(const ListenAddress& at) {
         port_ = 0;
         return "cannot listen on " + at.host + ":" + std::to_string(at.port) + " (in use, or not an address here)";
     }
-    thread_ = std::thread([&s] { s.listen_after_bind(); });
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    thread_ = std::thread([&s, ended] {
+        s.listen_after_bind();
+        *ended = true;
+    });
+    // A stop before the loop runs would not reach it: start returns once it runs.
+    while (!s.is_running() && !*ended) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return {};
 }
 

@@ -28,6 +28,7 @@ enum class MenuCommand {
     ChartRB,
     Version,
     HomePage,
+    LiveView,
 };
 
 struct MenuEntry {
@@ -82,6 +83,8 @@ inline constexpr MenuEntry kMenuTree[] = {
     {"Kaiseki", 10, "小役出現確率", "SyuKei", true, MenuCommand::Chart},
     {"Kaiseki", 11, "-", "SyuKei", true, MenuCommand::None},
     {"Kaiseki", 12, "ボーナス履歴・設定推測", "SyuKei", true, MenuCommand::Chart},
+    {"menLive0", -1, "-", "SyuKei", true, MenuCommand::None},
+    {"menLive", -1, "ライブ表示", "SyuKei", true, MenuCommand::LiveView},
     {"HistEnd", -1, "戻る", nullptr, false, MenuCommand::ChartEnd},
     {"YB_Hist", -1, "ボーナス間隔グラフ", nullptr, false, MenuCommand::ChartBonus},
     {"BB_Hist", -1, "ＢＢ解析", nullptr, false, MenuCommand::None},

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/qt/live_window.h"
 #include "app/qt/tobrak_app.h"
 #include "app/version.h"
 #include "platform/edge_board.h"
@@ -82,7 +83,15 @@ int main(int argc, char** argv) {
     const QCommandLineOption speed(QStringLiteral("speed"),
                                    QStringLiteral("Speed of the simulated machine (1 = real time, up to 100)."),
                                    QStringLiteral("x"), QStringLiteral("1"));
-    args.addOptions({board, seed, speed});
+    const QCommandLineOption listen(QStringLiteral("listen"),
+                                    QStringLiteral("Serve the live view (a web page for phones and stream overlays) "
+                                                   "on this port, on 127.0.0.1 unless an address is given."),
+                                    QStringLiteral("[addr:]port"));
+    const QCommandLineOption token(QStringLiteral("token"),
+                                   QStringLiteral("The live view answers only requests with ?token=T (needed "
+                                                  "beyond 127.0.0.1)."),
+                                   QStringLiteral("t"));
+    args.addOptions({board, seed, speed, listen, token});
     args.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A play-data file (*.slt) to open at start."),
                                QStringLiteral("[file.slt]"));
     args.process(app);
@@ -131,5 +140,13 @@ int main(int argc, char** argv) {
     }
     const QStringList files = args.positionalArguments();
     tobrakApp.start(tobrak::defaultJournalDir(), files.isEmpty() ? std::string() : files.first().toStdString());
+    tobrak::qt::LiveViewWindow live(tobrakApp.core, tobrakApp.main.get());
+    if (args.isSet(listen)) {
+        tobrak::live::ListenAddress at;
+        std::string why = tobrak::live::parseListen(args.value(listen).toStdString(), at);
+        if (why.empty()) why = live.start(at, args.value(token).toStdString());
+        if (!why.empty()) return fail(QString::fromStdString(why));
+        QTextStream(stderr) << "live view: " << live.phoneUrl() << "\n";
+    }
     return QApplication::exec();
 }

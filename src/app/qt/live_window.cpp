@@ -1,0 +1,126 @@
+#include "app/qt/live_window.h"
+
+#include <qrencode.h>
+
+#include <QHostAddress>
+#include <QImage>
+#include <QLabel>
+#include <QMessageBox>
+#include <QNetworkInterface>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSettings>
+#include <QVBoxLayout>
+
+#include "app/live_feed.h"
+#include "app/qt/live_graph.h"
+
+namespace tobrak::qt {
+
+namespace {
+
+constexpr int kDefaultPort = 8765;
+
+// The QR code of `text`, each module `scale` pixels, with the quiet zone.
+QPixmap qrCode(const QString& text, int scale) {
+    const QByteArray utf8 = text.toUtf8();
+    QRcode* code = QRcode_encodeString(utf8.constData(), 0, QR_ECLEVEL_M, QR_MODE_8, 1);
+    if (!code) return {};
+    const int n = code->width, quiet = 4;
+    QImage img(n + 2 * quiet, n + 2 * quiet, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x)
+            if (code->data[y * n + x] & 1) img.setPixel(x + quiet, y + quiet, qRgb(0, 0, 0));
+    QRcode_free(code);
+    return QPixmap::fromImage(img.scaled(img.size() * scale, Qt::KeepAspectRatio, Qt::FastTransformation));
+}
+
+// This computer's address on the local network, for a phone beside it.
+QString lanAddress() {
+    for (const QHostAddress& a : QNetworkInterface::allAddresses())
+        if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback() && !a.isLinkLocal()) return a.toString();
+    return QStringLiteral("127.0.0.1");
+}
+
+}  // namespace
+
+LiveViewWindow::LiveViewWindow(Core& core, QWidget* parent)
+    : QDialog(parent), core_(core), qr_(new QLabel(this)), address_(new QLabel(this)), overlay_(new QLabel(this)) {
+    setWindowTitle(QStringLiteral("ライブ表示"));
+    auto* layout = new QVBoxLayout(this);
+    auto* hint = new QLabel(QStringLiteral("スマートフォンで読み取ると、カウンターとグラフが見られます。\n"
+                                           "（このパソコンと同じネットワークにつないでください）"),
+                            this);
+    layout->addWidget(hint);
+    qr_->setAlignment(Qt::AlignCenter);
+    layout->addWidget(qr_);
+    for (QLabel* l : {address_, overlay_}) {
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        l->setWordWrap(true);
+        layout->addWidget(l);
+    }
+    auto* close = new QPushButton(QStringLiteral("閉じる"), this);
+    connect(close, &QPushButton::clicked, this, &QDialog::hide);
+    layout->addWidget(close, 0, Qt::AlignRight);
+    tick_.setInterval(250);
+    connect(&tick_, &QTimer::timeout, this, [this] {
+        if (feed_) feed_->tick();
+    });
+    core_.ui.liveView = this;
+}
+
+LiveViewWindow::~LiveViewWindow() {
+    if (core_.ui.liveView == this) core_.ui.liveView = nullptr;
+    if (server_) server_->stop();  // no server thread reads the hub after this
+    feed_.reset();
+}
+
+std::string LiveViewWindow::start(const live::ListenAddress& at, const std::string& token) {
+    if (server_) return {};
+    feed_ = std::make_unique<LiveFeed>(core_, hub_, graphPng);
+    feed_->tick();
+    auto server = std::make_unique<live::LiveServer>(hub_, token);
+    if (std::string why = server->start(at); !why.empty()) {
+        feed_.reset();
+        return why;
+    }
+    server_ = std::move(server);
+    tick_.start();
+    const bool everywhere = at.host == "0.0.0.0" || at.host == "::";
+    phoneUrl_ = QString::fromStdString(server_->url(everywhere ? lanAddress().toStdString() : std::string()));
+    return {};
+}
+
+void LiveViewWindow::showLiveView() {
+    if (!server_) {
+        QSettings settings;
+        std::string token = settings.value(QStringLiteral("live/token")).toString().toStdString();
+        if (token.empty()) {
+            token = live::randomToken();
+            settings.setValue(QStringLiteral("live/token"), QString::fromStdString(token));
+        }
+        // The same port as last time when it is free, so that an open page reconnects.
+        std::string why = start({"0.0.0.0", kDefaultPort}, token);
+        if (!why.empty()) why = start({"0.0.0.0", 0}, token);
+        if (!why.empty()) {
+            QMessageBox::warning(parentWidget(), QStringLiteral("ライブ表示"),
+                                 QStringLiteral("ライブ表示を始められません。\n") + QString::fromStdString(why));
+            return;
+        }
+    }
+    showAddress();
+    show();
+    raise();
+    activateWindow();
+}
+
+void LiveViewWindow::showAddress() {
+    qr_->setPixmap(qrCode(phoneUrl_, 5));
+    address_->setText(QStringLiteral("アドレス：") + phoneUrl_);
+    QString overlay = QString::fromStdString(server_->url("127.0.0.1"));
+    overlay += overlay.contains(QLatin1Char('?')) ? QStringLiteral("&overlay=1") : QStringLiteral("?overlay=1");
+    overlay_->setText(QStringLiteral("配信のオーバーレイ用（このパソコンで）：") + overlay);
+}
+
+}  // namespace tobrak::qt

@@ -1,0 +1,49 @@
+#pragma once
+// The live view in the window program: the server fed from the record, and a
+// small window with the page's address and a QR code of it for a phone.
+#include <QDialog>
+#include <QTimer>
+#include <memory>
+#include <string>
+
+#include "app/core.h"
+#include "live/live_hub.h"
+#include "live/live_server.h"
+
+class QLabel;
+
+namespace tobrak {
+class LiveFeed;
+}
+
+namespace tobrak::qt {
+
+class LiveViewWindow final : public QDialog, public LiveViewHost {
+public:
+    LiveViewWindow(Core& core, QWidget* parent);
+    ~LiveViewWindow() override;
+
+    // Serves at `at`; empty on success, otherwise why not.
+    std::string start(const live::ListenAddress& at, const std::string& token);
+    bool running() const { return server_ != nullptr; }
+    // On every address of this computer with a token kept between runs (a
+    // phone's page finds the program again after a restart), then this window.
+    void showLiveView() override;
+    // The address a phone opens, as in the QR code.
+    QString phoneUrl() const { return phoneUrl_; }
+
+private:
+    void showAddress();
+
+    Core& core_;
+    live::LiveHub hub_;
+    std::unique_ptr<LiveFeed> feed_;
+    std::unique_ptr<live::LiveServer> server_;
+    QTimer tick_;
+    QString phoneUrl_;
+    QLabel* qr_;
+    QLabel* address_;
+    QLabel* overlay_;
+};
+
+}  // namespace tobrak::qt
