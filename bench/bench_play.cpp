@@ -65,8 +65,10 @@ double seconds(F&& f) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
-void BM_LiveGame(benchmark::State& st) {
+// With `watchers` > 0 the live view serves that many event clients meanwhile.
+void liveGames(benchmark::State& st, int watchers) {
     LivePlay live(st);
+    const auto served = watchers ? watchLive(st, live.p.core(), watchers) : nullptr;
     for (auto _ : st) {
         if (!live.ok) return;
         live.keepRoom(st);
@@ -74,9 +76,16 @@ void BM_LiveGame(benchmark::State& st) {
         // The game code: medals in and bonus state, as the board presents them.
         st.SetIterationTime(seconds([&] { live.poll(static_cast<std::uint8_t>(b >> 4)); }));
         for (int i = 0; i < medalsOut(b); ++i) live.poll(code::Payout);
+        if (served) settle(*served);
     }
+    if (served) st.counters["events"] = benchmark::Counter(static_cast<double>(liveEvents(*served)));
 }
+void BM_LiveGame(benchmark::State& st) { liveGames(st, 0); }
 BENCHMARK(BM_LiveGame)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// The same with the live view serving 50 watchers: each game and pulse is an event to them.
+void BM_LiveGameWatched(benchmark::State& st) { liveGames(st, 50); }
+BENCHMARK(BM_LiveGameWatched)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 void BM_PayoutPulse(benchmark::State& st) {
     LivePlay live(st);

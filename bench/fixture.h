@@ -52,4 +52,13 @@ struct MiddleOfRecord {
 };
 MiddleOfRecord middleOfRecord(const Core& c);
 
+// The live view's server on c with `clients` event clients reading over loopback
+// (skips the benchmark when they cannot connect); served while it is held.
+struct LiveWatchers;
+std::shared_ptr<LiveWatchers> watchLive(benchmark::State& st, Core& c, int clients);
+std::uint64_t liveEvents(const LiveWatchers& w);  // published so far
+// Waits (at most a poll's 80 ms) until the watchers have sent what they were given,
+// as they do between two polls.
+void settle(const LiveWatchers& w);
+
 }  // namespace tobrak::bench

@@ -69,6 +69,9 @@ def main():
     for g in (0, 3000, 31000):
         ratio(f"zoom x10 / redraw (Qt), {g} games", f"BM_Zoom/{g}/10/1", f"BM_Redraw/{g}/1", 2.0)
     absolute("one live game (1% of 80 ms)", "BM_LiveGame", 800, "0.80 ms")
+    absolute("one live game, 50 live-view watchers", "BM_LiveGameWatched", 800, "0.80 ms")
+    absolute("live-view event to a loopback client", "BM_EventLatency/0", 100000, "100 ms")
+    absolute("the same, 50 other watchers", "BM_EventLatency/50", 100000, "100 ms")
     absolute("load 31000 games, zoom off", "BM_Load/31000/0", 50000, "50 ms")
     absolute("load 31000 games, zoom x10", "BM_Load/31000/1", 50000, "50 ms")
     if startup:

@@ -41,6 +41,11 @@ std::size_t LiveHub::watchers() const {
     return watchers_.size();
 }
 
+bool LiveHub::drained() const {
+    std::lock_guard lock(m_);
+    return std::all_of(watchers_.begin(), watchers_.end(), [](const auto& w) { return w->head_ >= w->queue_.size(); });
+}
+
 void LiveHub::setState(std::string json) {
     std::lock_guard lock(m_);
     state_ = std::move(json);

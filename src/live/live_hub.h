@@ -47,6 +47,8 @@ public:
     std::shared_ptr<Watcher> watch();
     void leave(const std::shared_ptr<Watcher>& w);
     std::size_t watchers() const;
+    // Every watcher has taken every event.
+    bool drained() const;
 
     // The program's side.
     void setState(std::string json);
