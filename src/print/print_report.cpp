@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "graph/zoom.h"
-#include "stats/panel.h"
 #include "util/format.h"
 #include "util/text.h"
 
@@ -174,33 +173,31 @@ void P_GhpLine(Surface& s, const PlayRecord& rec, float scale, std::int32_t x, s
     }
 }
 
-void printReport(Core& c, Surface& page) {
-    std::array<std::string, kRows> captions, values;
-    panelTexts(c, captions, values);
-    P_Koumoku(page, captions, values);
-    const PrintLayout l = printLayout(c.cnt.Tot_In);
+void printReport(Surface& page, const PrintSource& src) {
+    P_Koumoku(page, src.captions, src.values);
+    const PrintLayout l = printLayout(src.totIn);
     for (int i = 0; i < l.bands; ++i) {
         const auto yi = static_cast<std::int32_t>(std::lround(Gtop + i * 5490.0 * l.scale));
         P_MemoriGhp(page, l.W, l.scale, Px, yi);
         P_MemoriChr(page, i * l.W, (i + 1) * l.W, l.scale, Px, yi);
         P_MekakusiChr(page, l.scale, Px, yi);
     }
-    P_GhpLine(page, c.rec, l.scale, Px, Gtop, l.W);
+    P_GhpLine(page, src.rec, l.scale, Px, Gtop, l.W);
 }
 
-void P_Out_Sub(Core& c, Printer& printer) {
+void P_Out_Sub(Printer& printer, Dialogs& dialogs, const PrintSource& src) {
     switch (printer.begin()) {
         case Printer::Start::Cancelled: return;
         case Printer::Start::Failed:
             printer.abort();
-            c.ui.dialogs->messageBox(kPrinterError, "プリンタ", MsgIcon::Stop, MsgButtons::Ok);
+            dialogs.messageBox(kPrinterError, "プリンタ", MsgIcon::Stop, MsgButtons::Ok);
             return;
         case Printer::Start::Ready: break;
     }
-    printReport(c, printer.page());
+    printReport(printer.page(), src);
     if (!printer.end()) {
         printer.abort();
-        c.ui.dialogs->messageBox(kPrinterError, "プリンタ", MsgIcon::Stop, MsgButtons::Ok);
+        dialogs.messageBox(kPrinterError, "プリンタ", MsgIcon::Stop, MsgButtons::Ok);
     }
 }
 

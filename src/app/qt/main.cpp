@@ -14,7 +14,7 @@
 #include "platform/qt/serial_board.h"
 #include "platform/qt/serial_lines.h"
 #include "platform/sim_board.h"
-#include "record/file_commands.h"
+#include "app/file_commands.h"
 #include "record/journal.h"
 
 namespace {
