@@ -5,6 +5,8 @@
 #include <cmath>
 #include <vector>
 
+#include "graph/line_pen.h"
+
 
 namespace tobrak {
 
@@ -78,32 +80,15 @@ void SlumpGraph::Ghp1Disp(std::uint8_t b) {
 
     const float scroll = static_cast<float>(g.Ghp_Scroll);
     const float xN = Ghp_Left + g.con_BitBai * static_cast<float>(g.Ghp_In);
-    auto yNow = [&] {
-        const std::int32_t d = g.Ghp_In - g.Ghp_Out - 2500 * g.Ghp_Band;
-        return std::pair{d, g.P2y + g.con_BitBai * static_cast<float>(d)};
-    };
-    // Leaving the band at the bottom: to the edge, then on from the zero line.
-    if (auto [d, yN] = yNow(); d > 2500) {
-        const float yE = static_cast<float>(Ghp_Top) + 5000.0f * g.con_BitBai;
-        const float xC = g.Ghp_LastX + (yE - g.Ghp_LastY) * (xN - g.Ghp_LastX) / (yN - g.Ghp_LastY);
-        s.line(g.Ghp_LastX + scroll, g.Ghp_LastY, xC + scroll, yE, g.Ghp_Color);
-        g.Ghp_LastX = xC;
-        g.Ghp_LastY = g.P2y;
-        g.Ghp_Band += 1;
-    }
-    // Leaving it at the top.
-    if (auto [d, yN] = yNow(); d < -2500) {
-        const float top = static_cast<float>(Ghp_Top);
-        const float xC = g.Ghp_LastX + (xN - g.Ghp_LastX) * (g.Ghp_LastY - top) / (g.Ghp_LastY - yN);
-        s.line(g.Ghp_LastX + scroll, g.Ghp_LastY, xC + scroll, top, g.Ghp_Color);
-        g.Ghp_LastX = xC;
-        g.Ghp_LastY = g.P2y;
-        g.Ghp_Band -= 1;
-    }
-    const float yN = yNow().second;
-    s.line(g.Ghp_LastX + scroll, g.Ghp_LastY, xN + scroll, yN, g.Ghp_Color);
-    g.Ghp_LastX = xN;
-    g.Ghp_LastY = yN;
+    stepLine(
+        g.Ghp_LastX, g.Ghp_LastY, g.P2y, static_cast<float>(Ghp_Top),
+        static_cast<float>(Ghp_Top) + 5000.0f * g.con_BitBai,
+        [&] {
+            const std::int32_t d = g.Ghp_In - g.Ghp_Out - 2500 * g.Ghp_Band;
+            return LinePoint<float>{d, xN, g.P2y + g.con_BitBai * static_cast<float>(d)};
+        },
+        [&](int dir) { g.Ghp_Band += dir; },
+        [&](float x, float y) { s.line(g.Ghp_LastX + scroll, g.Ghp_LastY, x + scroll, y, g.Ghp_Color); });
     g.Ghp_PlotNo += 1;
     // The colour changes one segment late: the first segment after a bonus keeps its colour.
     if (!g.Ghp_BB_On && !g.Ghp_RB_On) g.Ghp_Color = rgb::White;
@@ -158,7 +143,8 @@ void SlumpGraph::GhpStandardRedraw(bool originDot) {
     GhpDispAll();
 }
 
-void MemoriGhp(Surface& s, std::int32_t inmax, float scl, float x, std::int32_t y, std::int32_t ox, std::int32_t oy) {
+void MemoriGhp(Surface& s, std::int32_t inmax, float scl, float x, std::int32_t y, std::int32_t ox, std::int32_t oy,
+               const GridStyle& style) {
     const double X = x, Y = y, S = scl;
     // A surface x depends on the medals in alone, a surface y on the balance alone:
     // the dashes repeat the same few of them thousands of times, worked out once.
@@ -170,36 +156,37 @@ void MemoriGhp(Surface& s, std::int32_t inmax, float scl, float x, std::int32_t 
     s.setDrawWidth(1);
     for (long k = 1; k <= thousands - 1; ++k) {
         const float xk = atX(1000.0 * k);
-        s.line(xk, top, xk, bottom, k % 5 == 0 ? graphcolor::Blue : graphcolor::Grid);
+        s.line(xk, top, xk, bottom, k % 5 == 0 ? style.blue : style.grid);
     }
     std::array<std::pair<float, float>, 50> dashY;
     for (int j = 0; j < 50; ++j) dashY[j] = {atY(100.0 * j + 25), atY(100.0 * j + 75)};
     for (long k = 1; k <= thousands; ++k) {
         const float xk = atX(1000.0 * k - 500);
-        for (const auto& [y1, y2] : dashY) s.line(xk, y1, xk, y2, graphcolor::Grid);
+        for (const auto& [y1, y2] : dashY) s.line(xk, y1, xk, y2, style.grid);
     }
     const float left = atX(0), right = atX(inmax);
     for (int k = 1; k <= 5; ++k) {
         const float yk = atY(1000.0 * k - 500);
-        s.line(left, yk, right, yk, k == 3 ? graphcolor::Blue : graphcolor::Grid);
+        s.line(left, yk, right, yk, k == 3 ? style.blue : style.grid);
     }
     std::vector<std::pair<float, float>> dotX(static_cast<std::size_t>(std::max(hundreds, 0L)));
     for (std::size_t j = 0; j < dotX.size(); ++j) dotX[j] = {atX(100.0 * j + 25), atX(100.0 * j + 75)};
     for (int v = 1000; v <= 4000; v += 1000) {
         const float yv = atY(v);
-        for (const auto& [x1, x2] : dotX) s.line(x1, yv, x2, yv, graphcolor::Grid);
+        for (const auto& [x1, x2] : dotX) s.line(x1, yv, x2, yv, style.grid);
     }
     // The frame; its small offsets are surface units, not scaled.
     const float L = static_cast<float>(X - S * ox);
     const float R = static_cast<float>(X + S * (inmax - ox) + 1);
     const float T = static_cast<float>(Y - S * oy);
     const float B = static_cast<float>(Y + S * (5000 - oy));
-    s.setDrawWidth(2);
-    s.line(L - 15, T, R, T, graphcolor::Blue);
-    s.line(L - 15, B + 15, R, B + 15, graphcolor::Blue);
-    s.line(L, T - 15, L, B, graphcolor::Blue);
-    s.line(R, T - 1, R, B + 1, graphcolor::Blue);
-    s.setDrawWidth(1);
+    const float reach = style.frameReach;
+    s.setDrawWidth(style.frameWidth);
+    s.line(L - reach, T, R, T, style.blue);
+    s.line(L - reach, B + reach, R, B + reach, style.blue);
+    s.line(L, T - reach, L, B, style.blue);
+    s.line(R, T - 1, R, B + 1, style.blue);
+    if (style.resetWidth) s.setDrawWidth(1);
 }
 
 void MemoriChr(Surface& s, std::int32_t inmax, std::int32_t scroll, float scl, float x, std::int32_t y) {

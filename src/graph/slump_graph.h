@@ -89,9 +89,19 @@ private:
     } nextPlot_;
 };
 
+// How a grid is drawn: its colours and its frame, on screen and on paper.
+struct GridStyle {
+    Rgb grid, blue;
+    int frameWidth;     // pen width of the frame
+    float frameReach;   // how far the frame's left and bottom sides reach out
+    bool resetWidth;    // the pen back to width 1 after the frame
+};
+constexpr GridStyle kScreenGrid{graphcolor::Grid, graphcolor::Blue, 2, 15.0f, true};
+
 // The grid of a graph of `inmax` medals on any surface, scaled by `scl` from (x, y),
 // viewed from (ox, oy).
-void MemoriGhp(Surface& s, std::int32_t inmax, float scl, float x, std::int32_t y, std::int32_t ox, std::int32_t oy);
+void MemoriGhp(Surface& s, std::int32_t inmax, float scl, float x, std::int32_t y, std::int32_t ox, std::int32_t oy,
+               const GridStyle& style = kScreenGrid);
 // The x-axis labels of the main graph.
 void MemoriChr(Surface& s, std::int32_t inmax, std::int32_t scroll, float scl, float x, std::int32_t y);
 // The y-axis labels on the label strip.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "graph/line_pen.h"
+
 
 namespace tobrak {
 
@@ -181,30 +183,16 @@ void ZoomView::Zoom1sub(std::uint8_t b) {
     const float scl = g.Zoom_Scl;
     const float p2y = static_cast<float>(g.Zoom_P2y);
     const float xN = scl * static_cast<float>(g.Zoom_In) + g.Zoom_Left;
-    auto yNow = [&] {
-        const std::int32_t d = g.Zoom_In - g.Zoom_Out - g.Zoom_BandOff;
-        return std::pair{d, scl * static_cast<float>(d) + p2y};
-    };
-    if (auto [d, yN] = yNow(); d > 2500) {
-        const float yE = scl * 5000.0f + static_cast<float>(g.Zoom_Top);
-        const float xC = g.Zoom_LastX + (yE - g.Zoom_LastY) * (xN - g.Zoom_LastX) / (yN - g.Zoom_LastY);
-        s.line(shiftX(g.Zoom_LastX), shiftY(g.Zoom_LastY), shiftX(xC), shiftY(yE), g.Zoom_Color);
-        g.Zoom_LastX = xC;
-        g.Zoom_LastY = p2y;
-        g.Zoom_BandOff += 2500;
-    }
-    if (auto [d, yN] = yNow(); d < -2500) {
-        const float top = static_cast<float>(g.Zoom_Top);
-        const float xC = g.Zoom_LastX + (xN - g.Zoom_LastX) * (g.Zoom_LastY - top) / (g.Zoom_LastY - yN);
-        s.line(shiftX(g.Zoom_LastX), shiftY(g.Zoom_LastY), shiftX(xC), shiftY(top), g.Zoom_Color);
-        g.Zoom_LastX = xC;
-        g.Zoom_LastY = p2y;
-        g.Zoom_BandOff -= 2500;
-    }
-    const float yN = yNow().second;
-    s.line(shiftX(g.Zoom_LastX), shiftY(g.Zoom_LastY), shiftX(xN), shiftY(yN), g.Zoom_Color);
-    g.Zoom_LastX = xN;
-    g.Zoom_LastY = yN;
+    stepLine(
+        g.Zoom_LastX, g.Zoom_LastY, p2y, static_cast<float>(g.Zoom_Top), scl * 5000.0f + static_cast<float>(g.Zoom_Top),
+        [&] {
+            const std::int32_t d = g.Zoom_In - g.Zoom_Out - g.Zoom_BandOff;
+            return LinePoint<float>{d, xN, scl * static_cast<float>(d) + p2y};
+        },
+        [&](int dir) { g.Zoom_BandOff += 2500 * dir; },
+        [&](float x, float y) {
+            s.line(shiftX(g.Zoom_LastX), shiftY(g.Zoom_LastY), shiftX(x), shiftY(y), g.Zoom_Color);
+        });
     g.Zoom_Next = roundEven(static_cast<double>(graph_.Ghp_Step) / g.Zoom_Scl + g.Zoom_Next);
     if (!g.Zoom_BB_On && !g.Zoom_RB_On) g.Zoom_Color = rgb::White;
 }
