@@ -86,7 +86,7 @@ private:
 
 // The live view on a program, with `clients` event clients connected.
 struct LiveWatchers {
-    LiveWatchers(Core& c, int clients) : feed(c, hub), server(hub, "") {
+    LiveWatchers(Program& c, int clients) : feed(c, hub), server(hub, "") {
         if (!server.start({"127.0.0.1", 0}).empty()) return;
         for (int i = 0; i < clients; ++i) this->clients.push_back(std::make_unique<EventClient>(server.port()));
         const auto deadline = Clock::now() + std::chrono::seconds(10);
@@ -102,7 +102,7 @@ struct LiveWatchers {
     bool ok = false;
 };
 
-std::shared_ptr<LiveWatchers> watchLive(benchmark::State& st, Core& c, int clients) {
+std::shared_ptr<LiveWatchers> watchLive(benchmark::State& st, Program& c, int clients) {
     auto w = std::make_shared<LiveWatchers>(c, clients);
     if (!w->ok) st.SkipWithError("the event clients did not connect");
     return w;
@@ -121,9 +121,9 @@ namespace {
 // A game polled with one watcher reading plus `range(0)` others; the time is
 // from before the poll to the reading client holding the game's event.
 void BM_EventLatency(benchmark::State& st) {
-    Program p(Surfaces::Recording);
+    Started p(Surfaces::Recording);
     if (!p.load(st, 3000)) return;
-    Core& c = p.core();
+    Program& c = p.program();
     const auto w = watchLive(st, c, 1 + static_cast<int>(st.range(0)));
     if (!w->ok) return;
     const auto& games = longRecordGames();
@@ -138,7 +138,7 @@ void BM_EventLatency(benchmark::State& st) {
         const std::uint64_t before = w->hub.sequence();
         const auto t0 = Clock::now();
         p.board.pushByte(static_cast<std::uint8_t>(b >> 4));
-        Timer2_Timer(c);
+        c.acq.Timer2_Timer();
         if (w->hub.sequence() == before) {
             st.SkipWithError("the poll took no game");
             return;

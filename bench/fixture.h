@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/core.h"
-#include "platform/headless/memory_ui.h"
+#include "app/headless/headless_app.h"
+#include "app/program.h"
 #include "platform/headless/scripted_board.h"
 #include "platform/qt/image_surface.h"
 
@@ -30,15 +30,15 @@ const char* name(Surfaces s);
 
 // A started program (Form_Load done) on a scripted board, with a file loaded as
 // the window loads it.
-class Program {
+class Started {
 public:
-    explicit Program(Surfaces s);
+    explicit Started(Surfaces s);
     // Loads the file of `games` games; false (and the benchmark skipped) when it fails.
     bool load(benchmark::State& st, int games);
     // The images as the window shows them: drawing finished.
     void finish();
 
-    Core& core() { return app.core; }
+    tobrak::Program& program() { return app.program; }
     headless::ScriptedBoard board;
     headless::HeadlessApp app{&board};
     std::unique_ptr<qt::ImageSurface> graph, strip, zoom;
@@ -50,12 +50,14 @@ struct MiddleOfRecord {
     std::int32_t scroll;  // Ghp_Scroll
     float x;              // frame centre on the graph, twips
 };
-MiddleOfRecord middleOfRecord(const Core& c);
+MiddleOfRecord middleOfRecord(const Program& c);
+// The scroll that shows the record's last part (its end near the right side).
+std::int32_t lastPartOfRecord(const Program& c);
 
 // The live view's server on c with `clients` event clients reading over loopback
 // (skips the benchmark when they cannot connect); served while it is held.
 struct LiveWatchers;
-std::shared_ptr<LiveWatchers> watchLive(benchmark::State& st, Core& c, int clients);
+std::shared_ptr<LiveWatchers> watchLive(benchmark::State& st, Program& c, int clients);
 std::uint64_t liveEvents(const LiveWatchers& w);  // published so far
 // Waits (at most a poll's 80 ms) until the watchers have sent what they were given,
 // as they do between two polls.

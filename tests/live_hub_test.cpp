@@ -6,10 +6,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "analysis/history.h"
+#include "app/headless/headless_app.h"
 #include "app/live_feed.h"
+#include "counts/bonus_history.h"
 #include "live/live_hub.h"
-#include "platform/headless/memory_ui.h"
 #include "platform/sim_board.h"
 
 namespace tobrak::live {
@@ -64,10 +64,10 @@ TEST(LiveFeed, RowsKeptDuringPlayMatchTheExport) {
     headless::HeadlessApp app(&sim);
     app.ui.Picture2s.logging = false;
     LiveHub hub;
-    LiveFeed feed(app.core, hub);
+    LiveFeed feed(app.program, hub);
     auto w = hub.watch();
     std::size_t games = 0, payouts = 0;
-    while (app.core.rec.games() < 1500 || app.core.cnt.RB_Cnt < 2) {
+    while (app.program.rec.games() < 1500 || app.program.cnt.RB_Cnt < 2) {
         app.run(80);
         while (auto e = w->next(0ms)) {
             const auto j = nlohmann::json::parse(e->json);
@@ -75,8 +75,8 @@ TEST(LiveFeed, RowsKeptDuringPlayMatchTheExport) {
             payouts += j["event"] == "payout";
         }
     }
-    EXPECT_EQ(static_cast<std::int32_t>(games), app.core.rec.games());
-    EXPECT_EQ(static_cast<std::int32_t>(payouts), app.core.cnt.Tot_Out);
+    EXPECT_EQ(static_cast<std::int32_t>(games), app.program.rec.games());
+    EXPECT_EQ(static_cast<std::int32_t>(payouts), app.program.cnt.Tot_Out);
     std::string csv;
     const auto record = nlohmann::json::parse(hub.record());
     for (const auto& r : record["rows"]) {
@@ -84,9 +84,9 @@ TEST(LiveFeed, RowsKeptDuringPlayMatchTheExport) {
                ',' + std::to_string(r[3].get<int>()) + ',' + std::to_string(r[4].get<int>()) + ',' +
                (r[5].is_null() ? std::string() : std::to_string(r[5].get<int>())) + '\n';
     }
-    const std::string expected = gamesCsv(app.core.rec, bonusHistory(app.core.rec));
+    const std::string expected = gamesCsv(app.program.rec, bonusHistory(app.program.rec));
     EXPECT_TRUE(csv == expected.substr(expected.find('\n') + 1));
-    EXPECT_EQ(nlohmann::json::parse(hub.state())["games"], app.core.rec.games());
+    EXPECT_EQ(nlohmann::json::parse(hub.state())["games"], app.program.rec.games());
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ TEST(LiveWindow, MenuItemServesWithAKeptTokenAndShowsTheQrCode) {
     const QRegularExpression address(QStringLiteral("^http://[0-9.]+:[0-9]+/\\?token=([0-9a-f]{32})$"));
     QString token;
     for (int run = 0; run < 2; ++run) {
-        LiveViewWindow live(app.core, app.main.get());
+        LiveViewWindow live(app.program, app.main.get());
         app.main->menus().find("menLive")->action()->trigger();
         ASSERT_TRUE(live.running());
         EXPECT_TRUE(live.isVisible());

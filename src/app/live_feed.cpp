@@ -30,7 +30,8 @@ const char* const kRecordHead =
 
 }  // namespace
 
-LiveFeed::LiveFeed(Core& c, live::LiveHub& hub, GraphPainter painter) : c_(c), hub_(hub), painter_(std::move(painter)) {
+LiveFeed::LiveFeed(Program& c, live::LiveHub& hub, GraphPainter painter)
+    : c_(c), hub_(hub), painter_(std::move(painter)) {
     c_.ui.listeners.push_back(this);
     syncRows(true);
     hub_.setState(stateJson());
@@ -48,20 +49,20 @@ std::string LiveFeed::stateJson() const {
 #define TOBRAK_JSON(name) cnt[#name] = n.name;
     TOBRAK_COUNTERS(TOBRAK_JSON)
 #undef TOBRAK_JSON
-    cnt["BBGame_On"] = c_.flags.BBGame_On;
-    cnt["RBGame_On"] = c_.flags.RBGame_On;
-    cnt["DaiBB_On"] = c_.rs.DaiBB_On;
-    cnt["DaiRB_On"] = c_.rs.DaiRB_On;
+    cnt["BBGame_On"] = c_.acq.BBGame_On;
+    cnt["RBGame_On"] = c_.acq.RBGame_On;
+    cnt["DaiBB_On"] = c_.acq.DaiBB_On;
+    cnt["DaiRB_On"] = c_.acq.DaiRB_On;
     j["counters"] = std::move(cnt);
     // Each page's figures as the panel would work them out, the window's own untouched.
-    Figures f = c_.fig;
+    Figures f = c_.panel.fig;
     Json pages = Json::array();
     for (int p = 0; p < 3; ++p) {
         PageTexts values;
         pageTexts(n, f, p, values);
         Json rows = Json::array();
         for (std::size_t r = 0; r < kRows; ++r)
-            rows.push_back({{"caption", c_.fd.Koumoku[p][r]}, {"value", values[r]}, {"unit", c_.fd.Tani[p][r]}});
+            rows.push_back({{"caption", c_.panel.Koumoku[p][r]}, {"value", values[r]}, {"unit", c_.panel.Tani[p][r]}});
         pages.push_back(std::move(rows));
     }
     j["figures"] = {{"Payout_Rate", shortest(f.Payout_Rate)}, {"Slump_Rate", shortest(f.Slump_Rate)},
@@ -69,16 +70,16 @@ std::string LiveFeed::stateJson() const {
                     {"BB_GameAvg", shortest(f.BB_GameAvg)},   {"RB_IntvAvg", shortest(f.RB_IntvAvg)},
                     {"RB_GainAvg", shortest(f.RB_GainAvg)},   {"RB_GameAvg", shortest(f.RB_GameAvg)}};
     j["pages"] = std::move(pages);
-    if (c_.rs.DaiBB_On)
+    if (c_.acq.DaiBB_On)
         j["bonus"] = {{"kind", "BB"}, {"gain", n.BB_Gain}};
-    else if (c_.rs.DaiRB_On)
+    else if (c_.acq.DaiRB_On)
         j["bonus"] = {{"kind", "RB"}, {"gain", n.RB_Gain}};
     else
         j["bonus"] = nullptr;
     const MainControls& m = c_.ui.main;
     j["board"] = m.Label1 ? m.Label1->caption() : "";
     j["monitor"] = m.Label12 ? m.Label12->caption() : "";
-    j["comment"] = utf16ToUtf8(c_.fd.ComData);
+    j["comment"] = utf16ToUtf8(c_.ComData);
     return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
@@ -140,7 +141,7 @@ void LiveFeed::tick(std::chrono::steady_clock::time_point now) {
     lastPaint_ = now;
     graphStale_ = false;
     std::vector<std::uint8_t> slt = encodeSlt(c_.rec);
-    slt[43] = currentOptions(c_);
+    slt[43] = c_.options();
     if (std::string png = painter_(slt); !png.empty()) hub_.setGraph(std::move(png));
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core.h"
+#include "app/program.h"
 #include "live/live_hub.h"
 
 namespace tobrak {
@@ -19,7 +19,7 @@ public:
     using GraphPainter = std::function<std::string(const std::vector<std::uint8_t>& slt)>;
 
     // Listens to c from now on and publishes the state as it is.
-    LiveFeed(Core& c, live::LiveHub& hub, GraphPainter painter = {});
+    LiveFeed(Program& c, live::LiveHub& hub, GraphPainter painter = {});
     ~LiveFeed() override;
     LiveFeed(const LiveFeed&) = delete;
     LiveFeed& operator=(const LiveFeed&) = delete;
@@ -48,7 +48,7 @@ private:
     void syncRows(bool whole);
     std::string row(std::size_t i) const;
 
-    Core& c_;
+    Program& c_;
     live::LiveHub& hub_;
     GraphPainter painter_;
     std::vector<Tally> tallies_;

@@ -7,12 +7,12 @@
 #include <csignal>
 #include <thread>
 
+#include "app/headless/headless_app.h"
 #include "app/live_feed.h"
 #include "app/qt/live_graph.h"
 #include "commands.h"
 #include "gui.h"
 #include "live/live_server.h"
-#include "platform/headless/memory_ui.h"
 
 namespace tobrak::cli {
 
@@ -43,7 +43,7 @@ LiveView::~LiveView() {
     parts_->feed.reset();
 }
 
-std::string LiveView::start(Core& c, const ListenArgs& a, std::ostream& err) {
+std::string LiveView::start(Program& c, const ListenArgs& a, std::ostream& err) {
     live::ListenAddress at;
     if (std::string why = live::parseListen(a.listen, at); !why.empty()) return why;
     parts_ = std::make_unique<Parts>();
@@ -70,9 +70,9 @@ void onServeSignal(int) { g_stopServe = 1; }
 int serve(const ServeArgs& a, Io& io) {
     const auto app = guiApp();
     headless::HeadlessApp headless(nullptr);
-    if (const int st = loadForCli(headless.core, a.file, io)) return st;
+    if (const int st = loadForCli(headless.program, a.file, io)) return st;
     LiveView view;
-    if (std::string why = view.start(headless.core, a.live, io.err); !why.empty()) {
+    if (std::string why = view.start(headless.program, a.live, io.err); !why.empty()) {
         io.err << "tobrak-cli: serve: " << why << "\n";
         return 2;
     }

@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/core.h"
+#include "app/program.h"
 
 namespace CLI {
 class App;
@@ -25,7 +25,7 @@ public:
     ~LiveView();
     // Starts serving c; empty on success (the page's address is then on `err`),
     // otherwise what is wrong.
-    std::string start(Core& c, const ListenArgs& a, std::ostream& err);
+    std::string start(Program& c, const ListenArgs& a, std::ostream& err);
     // From the command's loop: the graph's picture when it is due.
     void tick();
 

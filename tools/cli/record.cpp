@@ -17,12 +17,12 @@
 #include "gui.h"
 #include "live.h"
 #include "platform/edge_board.h"
-#include "platform/headless/memory_ui.h"
+#include "app/headless/headless_app.h"
 #include "platform/hid/hidapi_link.h"
 #include "platform/qt/serial_board.h"
 #include "platform/qt/serial_lines.h"
 #include "platform/sim_board.h"
-#include "record/file_commands.h"
+#include "app/file_commands.h"
 #include "record/journal.h"
 #include "report.h"
 
@@ -33,15 +33,15 @@ namespace {
 volatile std::sig_atomic_t g_stop = 0;
 void onSignal(int) { g_stop = 1; }
 
-std::string stateLine(const Core& c, const headless::HeadlessUi& ui) {
+std::string stateLine(const Program& c) {
     const Counters& n = c.cnt;
     std::string s = std::to_string(c.rec.games()) + "G  IN " + std::to_string(n.Tot_In) + "  OUT " +
                     std::to_string(n.Tot_Out) + "  差枚 " + std::to_string(n.Tot_Out - n.Tot_In) + "  BB " +
                     std::to_string(n.BB_Cnt) + "  RB " + std::to_string(n.RB_Cnt) + "  ボーナス間隔 " +
                     std::to_string(n.Bonus_Intv) + "G";
-    if (c.rs.DaiBB_On) s += "  [ＢＢ中 " + std::to_string(n.BB_Gain) + "枚]";
-    if (c.rs.DaiRB_On) s += "  [ＲＢ中 " + std::to_string(n.RB_Gain) + "枚]";
-    return s + "  |" + ui.Label1.caption() + " |" + ui.Label12.caption();
+    if (c.acq.DaiBB_On) s += "  [ＢＢ中 " + std::to_string(n.BB_Gain) + "枚]";
+    if (c.acq.DaiRB_On) s += "  [ＲＢ中 " + std::to_string(n.RB_Gain) + "枚]";
+    return s + "  |" + (c.acq.Usb_On ? kBoardOk : kBoardNg) + " |" + c.acq.monitor;
 }
 
 // The board chosen by --board, with what it needs kept alive beside it.
@@ -121,7 +121,7 @@ int record(const RecordArgs& a, Io& io) {
         return 2;
     }
     headless::HeadlessApp app(dev.board.get());
-    Core& c = app.core;
+    Program& c = app.program;
     std::unique_ptr<Journal> journal;
     bool everUnprotected = false;
     auto lastWatch = std::chrono::steady_clock::now();
@@ -129,7 +129,7 @@ int record(const RecordArgs& a, Io& io) {
     auto watch = [&] {
         lastWatch = std::chrono::steady_clock::now();
         if (!journal) return;
-        switch (journal->watch(c.rec, currentOptions(c))) {
+        switch (journal->watch(c.rec, c.options())) {
             case Journal::Protection::Unchanged: break;
             case Journal::Protection::Lost:
                 everUnprotected = true;
@@ -145,7 +145,7 @@ int record(const RecordArgs& a, Io& io) {
         if (!journal->setAside().empty())
             err << "tobrak-cli: the journal left in " << journalDir << " could not be read whole; it was kept as "
                 << journal->setAside() << "\n";
-        journal->begin(c.rec, currentOptions(c));  // a left journal is kept, never replaced
+        journal->begin(c.rec, c.options());  // a left journal is kept, never replaced
         if (!journal->keptAs().empty())
             err << "tobrak-cli: the journal left in " << journalDir << " was kept as " << journal->keptAs() << "\n";
         c.ui.journal = journal.get();
@@ -166,7 +166,8 @@ int record(const RecordArgs& a, Io& io) {
     std::int32_t shown = c.rec.Dat_Len;
     // The simulated machine is always there; for a real board the first poll's
     // status is shown too, so that a set-up can be checked.
-    std::string note, status = kind == "sim" ? app.ui.Label1.caption() : "";
+    auto boardStatus = [&] { return std::string(c.acq.Usb_On ? kBoardOk : kBoardNg); };
+    std::string note, status = kind == "sim" ? boardStatus() : "";
     auto next = std::chrono::steady_clock::now();
     while (!g_stop && (games == 0 || c.rec.games() < games) && !c.rec.full()) {
         app.run(kPollMs);
@@ -174,12 +175,12 @@ int record(const RecordArgs& a, Io& io) {
         if (std::chrono::steady_clock::now() - lastWatch > std::chrono::seconds(3)) watch();
         if (c.rec.Dat_Len != shown) {
             shown = c.rec.Dat_Len;
-            out << stateLine(c, app.ui) << "\n" << std::flush;
+            out << stateLine(c) << "\n" << std::flush;
         }
-        if (kind != "sim" && app.ui.Label1.caption() != status) {
+        if (kind != "sim" && boardStatus() != status) {
             // The board came or went: say so, with the reason when there is one.
-            status = app.ui.Label1.caption();
-            const std::string why = c.rs.Usb_On ? std::string() : dev.error();
+            status = boardStatus();
+            const std::string why = c.acq.Usb_On ? std::string() : dev.error();
             err << "board:" << status << (why.empty() ? "" : " (" + why + ")") << "\n" << std::flush;
         }
         if (dev.decoder && dev.decoder->note() != note) {

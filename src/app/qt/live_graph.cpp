@@ -4,12 +4,12 @@
 #include <QImage>
 #include <QPainter>
 
+#include "app/file_commands.h"
 #include "app/filedisp.h"
+#include "app/headless/headless_app.h"
 #include "graph/slump_graph.h"
-#include "platform/headless/memory_ui.h"
 #include "platform/qt/image_surface.h"
 #include "platform/qt/twips.h"
-#include "record/file_commands.h"
 
 namespace tobrak::qt {
 
@@ -18,10 +18,11 @@ std::string graphPng(const std::vector<std::uint8_t>& slt) {
     ImageSurface strip(rgb::LightBlue, QSize(px(600), px(5090)));
     // A program of its own replays the record, so the window's graph is left as it is.
     headless::HeadlessApp replay(nullptr);
-    replay.core.ui.Picture2 = &graph;
-    replay.core.ui.Picture3 = &strip;
+    replay.program.ui.Picture2 = &graph;
+    replay.program.ui.Picture3 = &strip;
+    replay.program.attach();
     MekakusiChr(strip, 1.0f, Ghp_Left, 30);
-    if (!loadPlayImage(replay.core, slt)) return {};
+    if (!loadPlayImage(replay.program, slt)) return {};
     QImage out = graph.image().copy();
     {
         // The label strip lies over the graph's left end, as in the window.

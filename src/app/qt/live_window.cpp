@@ -45,7 +45,7 @@ QString lanAddress() {
 
 }  // namespace
 
-LiveViewWindow::LiveViewWindow(Core& core, QWidget* parent)
+LiveViewWindow::LiveViewWindow(Program& core, QWidget* parent)
     : QDialog(parent), core_(core), qr_(new QLabel(this)), address_(new QLabel(this)), overlay_(new QLabel(this)) {
     setWindowTitle(QStringLiteral("ライブ表示"));
     auto* layout = new QVBoxLayout(this);

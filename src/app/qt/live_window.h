@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/core.h"
+#include "app/program.h"
 #include "live/live_hub.h"
 #include "live/live_server.h"
 
@@ -20,7 +20,7 @@ namespace tobrak::qt {
 
 class LiveViewWindow final : public QDialog, public LiveViewHost {
 public:
-    LiveViewWindow(Core& core, QWidget* parent);
+    LiveViewWindow(Program& core, QWidget* parent);
     ~LiveViewWindow() override;
 
     // Serves at `at`; empty on success, otherwise why not.
@@ -35,7 +35,7 @@ public:
 private:
     void showAddress();
 
-    Core& core_;
+    Program& core_;
     live::LiveHub hub_;
     std::unique_ptr<LiveFeed> feed_;
     std::unique_ptr<live::LiveServer> server_;

@@ -15,7 +15,7 @@
 #include "platform/qt/serial_board.h"
 #include "platform/qt/serial_lines.h"
 #include "platform/sim_board.h"
-#include "record/file_commands.h"
+#include "app/file_commands.h"
 #include "record/journal.h"
 
 namespace {
@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
     }
     const QStringList files = args.positionalArguments();
     tobrakApp.start(tobrak::defaultJournalDir(), files.isEmpty() ? std::string() : files.first().toStdString());
-    tobrak::qt::LiveViewWindow live(tobrakApp.core, tobrakApp.main.get());
+    tobrak::qt::LiveViewWindow live(tobrakApp.program, tobrakApp.main.get());
     if (args.isSet(listen)) {
         tobrak::live::ListenAddress at;
         std::string why = tobrak::live::parseListen(args.value(listen).toStdString(), at);
