@@ -194,6 +194,13 @@ TEST(Redraw, OptionsOffAndOnAgainRedrawIdentically) {
         after.erase(dot + 1);
         EXPECT_EQ(after, before) << "option " << i;
     }
+    // Each toggle rebuilds the graph once and the counters without counting twice; a separator does nothing.
+    r.ui.Picture2s.ops.clear();
+    GhpHyo_Click(r.c, 0);
+    GhpHyo_Click(r.c, 1);
+    EXPECT_EQ(countOps(r.ui.Picture2s, "cls"), 1);
+    EXPECT_FALSE(r.c.mark.Mark_BBs || r.c.mark.Mark_RBs);
+    EXPECT_EQ(r.c.cnt.Tot_Out, 4 * 15);
 }
 
 TEST(Redraw, EmptyRecordAndScrolledOrigin) {
