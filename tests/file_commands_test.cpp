@@ -267,12 +267,8 @@ TEST(MainWindow, ResizeKeepsTheZoomFrameOnTheGraph) {
     EXPECT_EQ(r.ui.Image1.left(), 630);
 }
 
-TEST(MainWindow, VersionBoxAndHomePage) {
+TEST(MainWindow, HomePage) {
     Rig r;
-    menuClick(r.c, "HelpVer");
-    EXPECT_TRUE(r.ui.Picture10.visible());
-    Command2_Click(r.c);
-    EXPECT_FALSE(r.ui.Picture10.visible());
     menuClick(r.c, "kovhp");  // no documentation found: nothing to open
     EXPECT_TRUE(r.ui.shell.opened.empty());
     r.c.ui.manual = "file:///usr/share/tobrak/doc/README.html";
