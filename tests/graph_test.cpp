@@ -194,6 +194,13 @@ TEST(Redraw, OptionsOffAndOnAgainRedrawIdentically) {
         after.erase(dot + 1);
         EXPECT_EQ(after, before) << "option " << i;
     }
+    // Each toggle rebuilds the graph once and the counters without counting twice; a separator does nothing.
+    r.ui.Picture2s.ops.clear();
+    GhpHyo_Click(r.c, 0);
+    GhpHyo_Click(r.c, 1);
+    EXPECT_EQ(countOps(r.ui.Picture2s, "cls"), 1);
+    EXPECT_FALSE(r.c.mark.Mark_BBs || r.c.mark.Mark_RBs);
+    EXPECT_EQ(r.c.cnt.Tot_Out, 4 * 15);
 }
 
 TEST(Redraw, EmptyRecordAndScrolledOrigin) {
@@ -224,6 +231,12 @@ TEST(Redraw, RebuildDuringLivePlayDoesNotCountTheOpenGameTwice) {
     EXPECT_EQ(r.c.graph.Ghp_Out, 10);
     menuClick(r.c, "GhpHyo", 2);
     EXPECT_EQ(r.c.graph.Ghp_In, 30);
+}
+
+// Where a line stands after a replay: what the next game and the next redraw go on from.
+auto lineState(const SlumpGraphState& g) {
+    return std::tuple(g.Ghp_In, g.Ghp_Out, g.Ghp_PlotNo, g.Ghp_IntvCnt, g.Ghp_LastX, g.Ghp_LastY, g.Ghp_Band,
+                      g.Ghp_Color, g.Ghp_BB_On, g.Ghp_RB_On, g.G_In, g.G_Ot);
 }
 
 // A long replay takes the games that only count in a loop of its own: it must
@@ -259,12 +272,7 @@ TEST(Redraw, WholeReplayEqualsOneGameAtATime) {
     EXPECT_EQ(whole.ui.Picture2s.ops, one.ui.Picture2s.ops);
     EXPECT_GT(whole.lines().size(), 1000u);
     EXPECT_GT(whole.texts().size(), 100u);
-    auto state = [](const Program& c) {
-        const SlumpGraph& g = c.graph;
-        return std::tuple(g.Ghp_In, g.Ghp_Out, g.Ghp_PlotNo, g.Ghp_IntvCnt, g.Ghp_LastX, g.Ghp_LastY, g.Ghp_Band,
-                          g.Ghp_Color, c.graph.G_In, c.graph.G_Ot);
-    };
-    EXPECT_EQ(state(whole.c), state(one.c));
+    EXPECT_EQ(lineState(whole.c.graph), lineState(one.c.graph));
 }
 
 // A surface showing part of the axis gets from a replay what it can show, from
@@ -300,11 +308,7 @@ TEST(Redraw, PartOfTheAxisFromTheMemo) {
         part.GhpDispAll();
         EXPECT_EQ(seen(window), seen(all)) << scroll;
         EXPECT_LT(window.ops.size(), all.ops.size() / 2) << scroll;
-        EXPECT_EQ(std::tuple(part.Ghp_In, part.Ghp_Out, part.Ghp_PlotNo, part.Ghp_LastX, part.Ghp_LastY, part.Ghp_Band,
-                             part.Ghp_Color, part.Ghp_BB_On, part.Ghp_IntvCnt),
-                  std::tuple(whole.Ghp_In, whole.Ghp_Out, whole.Ghp_PlotNo, whole.Ghp_LastX, whole.Ghp_LastY,
-                             whole.Ghp_Band, whole.Ghp_Color, whole.Ghp_BB_On, whole.Ghp_IntvCnt))
-            << scroll;
+        EXPECT_EQ(lineState(part), lineState(whole)) << scroll;
     }
 }
 
