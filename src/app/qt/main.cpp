@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/qt/settings.h"
+#include "app/qt/settings_keeper.h"
 #include "app/qt/tobrak_app.h"
 #include "app/version.h"
 #include "boards/board_factory.h"
@@ -89,9 +91,15 @@ int main(int argc, char** argv) {
     if (!ok) return fail(QStringLiteral("--seed takes a whole number"));
     sim.speed = args.value(speed).toDouble(&ok);
     if (!ok || sim.speed <= 0 || sim.speed > 100) return fail(QStringLiteral("--speed takes a number from 0 to 100"));
+    // --board wins for this run; otherwise the board of the last run, if it can still be made.
+    tobrak::qt::Settings settings;
     tobrak::OpenedBoard device;
-    if (const std::string why = tobrak::makeBoard(args.value(board).toStdString(), sim, device); !why.empty())
-        return fail(QString::fromStdString(why));
+    if (args.isSet(board)) {
+        if (const std::string why = tobrak::makeBoard(args.value(board).toStdString(), sim, device); !why.empty())
+            return fail(QString::fromStdString(why));
+    } else if (!settings.board().isEmpty() && !tobrak::makeBoard(settings.board().toStdString(), sim, device).empty()) {
+        device = {};
+    }
 
     tobrak::qt::TobrakApp tobrakApp(device.board.get());
     std::unique_ptr<FirstPaintReport> firstPaint;
@@ -100,7 +108,9 @@ int main(int argc, char** argv) {
                                                         qEnvironmentVariable("TOBRAK_FIRST_PAINT") == "quit");
         app.installEventFilter(firstPaint.get());
     }
+    tobrak::qt::SettingsKeeper keeper(tobrakApp, settings);
     const QStringList files = args.positionalArguments();
     tobrakApp.start(tobrak::defaultJournalDir(), files.isEmpty() ? std::string() : files.first().toStdString());
+    keeper.restoreAfterStart();
     return QApplication::exec();
 }

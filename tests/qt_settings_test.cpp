@@ -1,0 +1,141 @@
+// What the window program keeps between runs, and where its side windows open.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFile>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/qt/settings.h"
+#include "app/qt/settings_keeper.h"
+#include "app/qt/tobrak_app.h"
+#include "platform/headless/memory_ui.h"
+#include "platform/sim_board.h"
+
+namespace tobrak::qt {
+namespace {
+
+TEST(Settings, KeptAcrossRunsAndUnreadableValuesReadAsUnset) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("tobrak.ini");
+    {
+        Settings s(file);
+        EXPECT_EQ(s.viewScale(), 100);
+        EXPECT_FALSE(s.zoom());
+        s.setBoard("serial:/dev/ttyUSB0,9600");
+        s.setViewScale(150);
+        s.setZoom(1);
+        s.setPlace("zoom", {-10, 20});
+        s.setFolder("open", "/data/スロット");
+        for (int i = 0; i < 7; ++i) s.addRecentFile(QStringLiteral("/d/%1.slt").arg(i));
+        s.addRecentFile("/d/4.slt");
+    }
+    Settings s(file);  // written as they changed: no sync at the end is needed
+    EXPECT_EQ(s.board(), "serial:/dev/ttyUSB0,9600");
+    EXPECT_EQ(s.viewScale(), 150);
+    EXPECT_EQ(s.zoom(), 1);
+    EXPECT_EQ(s.place("zoom"), QPoint(-10, 20));
+    EXPECT_EQ(s.folder("open"), "/data/スロット");
+    EXPECT_EQ(s.recentFiles(), (QStringList{"/d/4.slt", "/d/6.slt", "/d/5.slt", "/d/3.slt", "/d/2.slt"}));
+
+    // A foreign file: values of other kinds and out of range.
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("[General]\nviewScale=130\nzoom=7\nboard=a, b\nrecentFiles=@Invalid()\n[places]\nzoom=1\nmain=x,2\n");
+    f.close();
+    Settings foreign(file);
+    EXPECT_EQ(foreign.viewScale(), 100);
+    EXPECT_FALSE(foreign.zoom());
+    EXPECT_EQ(foreign.board(), "");
+    EXPECT_TRUE(foreign.recentFiles().isEmpty());
+    EXPECT_FALSE(foreign.place("zoom"));
+    EXPECT_FALSE(foreign.place("main"));
+
+    // A damaged one: binary garbage. Writing replaces it.
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(QByteArray("\xff\xfe[\x00\x01=\n\x80[[[]=\xc3\n", 16).repeated(50));
+    f.close();
+    {
+        Settings damaged(file);
+        EXPECT_EQ(damaged.viewScale(), 100);
+        damaged.setViewScale(200);
+    }
+    EXPECT_EQ(Settings(file).viewScale(), 200);
+}
+
+struct KeptWindow {
+    explicit KeptWindow(const QString& file, Board* board = nullptr) : settings(file), app(board, &dialogs) {
+        keeper = std::make_unique<SettingsKeeper>(app, settings);
+        app.start();
+        keeper->restoreAfterStart();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(app.main.get()));
+    }
+    QAction* action(const std::string& key) { return app.main->menus().find(key)->action(); }
+    headless::ScriptedDialogs dialogs;
+    Settings settings;
+    TobrakApp app;
+    std::unique_ptr<SettingsKeeper> keeper;
+};
+
+TEST(Settings, ZoomFolderRecentFileAndPlacesComeBack) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("tobrak.ini");
+    const std::string play = dir.filePath("night").toStdString();
+    {
+        SimBoard sim({.seed = 3, .speed = 50});
+        KeptWindow w(file, &sim);
+        QTest::qWait(800);
+        w.app.core.ui.Timer2->setEnabled(false);
+        w.action("G_zoom(1)")->trigger();
+        w.dialogs.saveAnswers.push_back(play);
+        w.action("menFile_Save")->trigger();
+        w.dialogs.saveAnswers.push_back(std::nullopt);  // cancelled: nothing changes
+        w.action("menFile_Save")->trigger();
+        w.app.history->remembered = QPoint(-4000, -4000);  // off every screen now
+        w.app.history->setVisible(true);
+        EXPECT_TRUE(w.app.main->screen()->availableGeometry().contains(w.app.history->pos()));
+        w.app.zoom->move(30, 40);
+    }
+    KeptWindow w(file);
+    EXPECT_EQ(w.app.core.fd.ZoomSel, 1);
+    EXPECT_TRUE(w.app.zoom->isVisible());
+    EXPECT_EQ(w.app.zoom->pos(), QPoint(30, 40));
+    EXPECT_EQ(w.settings.folder("save"), dir.path());
+    ASSERT_EQ(w.settings.recentFiles(), QStringList{dir.filePath("night.slt")});
+    EXPECT_TRUE(w.keeper->openRecent(dir.filePath("night.slt")));
+    EXPECT_GT(w.app.core.rec.games(), 3);
+    EXPECT_FALSE(w.keeper->openRecent(dir.filePath("gone.slt")));  // its message box, no crash
+    EXPECT_EQ(w.dialogs.shown.size(), 2u);
+}
+
+TEST(SideWindows, OpenBesideTheMainWindowWithinTheScreen) {
+    const QRect screen(0, 0, 1920, 1040);
+    const QSize zoom(360, 400), table(290, 310);
+    // Room on the right: beside, top-aligned; a second one goes below the first.
+    const QRect main(100, 100, 820, 420);
+    const QRect first = placeBeside(main, zoom, screen, {});
+    EXPECT_EQ(first, QRect(QPoint(main.right() + 9, 100), zoom));
+    const QRect second = placeBeside(main, table, screen, {first});
+    EXPECT_EQ(second.left(), first.left());
+    EXPECT_GT(second.top(), first.bottom());
+    // The right is full: the left side.
+    const QRect atRight(1000, 50, 900, 420);
+    EXPECT_EQ(placeBeside(atRight, zoom, screen, {}), QRect(QPoint(1000 - 8 - 360, 50), zoom));
+    // Maximised on a full-HD screen (three windows), on the same screen at scale 2 (two):
+    // inside the screen, never over each other.
+    const QRect half(0, 0, 960, 520);
+    for (const auto& [avail, sizes] : {std::pair{screen, std::vector{zoom, table, QSize(480, 560)}},
+                                       std::pair{half, std::vector{QSize(354, 380), QSize(276, 282)}}}) {
+        std::vector<QRect> taken;
+        for (QSize s : sizes) {
+            const QRect r = placeBeside(avail, s, avail, taken);
+            EXPECT_TRUE(avail.contains(r)) << r.x() << "," << r.y();
+            for (const QRect& t : taken) EXPECT_FALSE(t.intersects(r));
+            taken.push_back(r);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tobrak::qt
