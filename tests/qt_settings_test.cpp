@@ -3,10 +3,13 @@
 
 #include <QAction>
 #include <QFile>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/qt/connect_menu.h"
 #include "app/qt/settings.h"
 #include "app/qt/settings_keeper.h"
 #include "app/qt/tobrak_app.h"
@@ -107,6 +110,38 @@ TEST(Settings, ZoomFolderRecentFileAndPlacesComeBack) {
     EXPECT_GT(w.app.core.rec.games(), 3);
     EXPECT_FALSE(w.keeper->openRecent(dir.filePath("gone.slt")));  // its message box, no crash
     EXPECT_EQ(w.dialogs.shown.size(), 2u);
+}
+
+TEST(ConnectMenu, SwitchesTheBoardUnderTheRunningPollAndTellsAFailureOnce) {
+    QTemporaryDir dir;
+    KeptWindow w(dir.filePath("tobrak.ini"));
+    ConnectMenu menu(w.app, {.seed = 5, .speed = 50}, &w.settings);
+    QStringList captions;
+    for (QAction* a : menu.menu()->actions()) captions << a->text();
+    ASSERT_GE(captions.size(), 6);
+    EXPECT_EQ(captions.mid(0, 2), (QStringList{"なし", "シミュレーター"}));
+    EXPECT_EQ(captions.mid(captions.size() - 4), (QStringList{"", "通信速度", "", "再検索"}));
+    EXPECT_EQ(w.app.main->menuBar()->actions().last()->text(), "接続");
+
+    menu.menu()->actions()[1]->trigger();
+    QTest::qWait(1000);
+    EXPECT_EQ(w.settings.board(), "sim");
+    EXPECT_GT(w.app.core.rec.games(), 2);
+    const QString ok = static_cast<QtLabel*>(w.app.core.ui.main.Label1)->widget()->text();
+
+    const std::string missing = dir.filePath("no-port").toStdString();
+    ASSERT_TRUE(menu.connectTo("serial:" + missing + ",9600"));
+    QTest::qWait(3 * ConnectMenu::kCheckMs);
+    EXPECT_NE(static_cast<QtLabel*>(w.app.core.ui.main.Label1)->widget()->text(), ok);
+    ASSERT_EQ(w.dialogs.shown.size(), 1u);
+    EXPECT_NE(w.dialogs.shown[0].text.find(missing), std::string::npos);
+    EXPECT_EQ(w.settings.board().toStdString(), "serial:" + missing + ",9600");
+    EXPECT_FALSE(menu.connectTo("bogus"));
+    EXPECT_EQ(menu.option(), "serial:" + missing + ",9600");
+
+    EXPECT_NE(boardFailureText("x", "Permission denied").find("dialout"), std::string::npos);
+    EXPECT_EQ(boardFailureText("x", "cannot open /dev/hidraw3 (no permission for /dev/hidraw*?)").find("dialout"),
+              std::string::npos);
 }
 
 TEST(SideWindows, OpenBesideTheMainWindowWithinTheScreen) {

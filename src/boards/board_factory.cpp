@@ -63,12 +63,23 @@ std::vector<SerialPortFound> findSerialPorts() {
     return found;
 }
 
+std::string boardCaption(const std::string& option) {
+    std::string path, serial;
+    std::int32_t baud = 0;
+    if (option == "none") return "なし";
+    if (option == "sim") return "シミュレーター";
+    if (parsePortOption("serial", option, path, baud)) return "シリアルブリッジ  " + path;
+    if (parsePortOption("edges", option, path, baud)) return "エッジボード  " + path;
+    if (parseUsbIoOption(option, serial)) return serial.empty() ? "USB-IO" : "USB-IO  " + serial;
+    return option;
+}
+
 std::vector<BoardChoice> boardChoices() {
-    std::vector<BoardChoice> c{{"none", "なし"}, {"sim", "シミュレーター"}};
+    std::vector<BoardChoice> c{{"none", boardCaption("none")}, {"sim", boardCaption("sim")}};
     for (const SerialPortFound& p : findSerialPorts()) {
-        const std::string about = p.description.empty() ? p.path : p.path + "  " + p.description;
-        c.push_back({"serial:" + p.path, "シリアルブリッジ  " + about, true});
-        c.push_back({"edges:" + p.path, "エッジボード  " + about, true});
+        const std::string about = p.description.empty() ? "" : "  " + p.description;
+        for (const char* kind : {"serial:", "edges:"})
+            c.push_back({kind + p.path, boardCaption(kind + p.path) + about, true});
     }
     for (const HidBoardInfo& h : listHidBoards())
         if (h.known)

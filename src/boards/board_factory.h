@@ -46,6 +46,8 @@ struct BoardChoice {
     std::string option, caption;
     bool serial = false;  // takes ",BAUD"
 };
+// What a person calls the board of an option: "シリアルブリッジ  /dev/ttyUSB0".
+std::string boardCaption(const std::string& option);
 // なし, the simulator, each serial port as a bridge and as an edge board, each
 // known USB-IO board.
 std::vector<BoardChoice> boardChoices();

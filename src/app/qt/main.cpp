@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/qt/connect_menu.h"
 #include "app/qt/settings.h"
 #include "app/qt/settings_keeper.h"
 #include "app/qt/tobrak_app.h"
@@ -69,7 +70,8 @@ int main(int argc, char** argv) {
     args.addHelpOption();
     args.addVersionOption();
     const QCommandLineOption board({"b", "board"},
-                                   QStringLiteral("I/O board: none (no board, the default), sim (the built-in "
+                                   QStringLiteral("I/O board for this run (otherwise the one chosen last in the 接続 "
+                                                  "menu): none (no board), sim (the built-in "
                                                   "simulated machine), serial:PATH[,BAUD] (a serial bridge, "
                                                   "docs/serial-protocol.md), edges:PATH[,BAUD] (an edge board "
                                                   "such as a Pico or ESP32, docs/edge-protocol.md) or "
@@ -91,17 +93,16 @@ int main(int argc, char** argv) {
     if (!ok) return fail(QStringLiteral("--seed takes a whole number"));
     sim.speed = args.value(speed).toDouble(&ok);
     if (!ok || sim.speed <= 0 || sim.speed > 100) return fail(QStringLiteral("--speed takes a number from 0 to 100"));
-    // --board wins for this run; otherwise the board of the last run, if it can still be made.
+    // --board wins for this run; otherwise the board of the last run.
     tobrak::qt::Settings settings;
-    tobrak::OpenedBoard device;
+    const std::string option = args.isSet(board) ? args.value(board).toStdString() : settings.board().toStdString();
     if (args.isSet(board)) {
-        if (const std::string why = tobrak::makeBoard(args.value(board).toStdString(), sim, device); !why.empty())
+        tobrak::OpenedBoard tried;
+        if (const std::string why = tobrak::makeBoard(option, sim, tried); !why.empty())
             return fail(QString::fromStdString(why));
-    } else if (!settings.board().isEmpty() && !tobrak::makeBoard(settings.board().toStdString(), sim, device).empty()) {
-        device = {};
     }
 
-    tobrak::qt::TobrakApp tobrakApp(device.board.get());
+    tobrak::qt::TobrakApp tobrakApp(nullptr);
     std::unique_ptr<FirstPaintReport> firstPaint;
     if (qEnvironmentVariableIsSet("TOBRAK_FIRST_PAINT")) {
         firstPaint = std::make_unique<FirstPaintReport>(tobrakApp.main.get(),
@@ -109,6 +110,9 @@ int main(int argc, char** argv) {
         app.installEventFilter(firstPaint.get());
     }
     tobrak::qt::SettingsKeeper keeper(tobrakApp, settings);
+    tobrak::qt::ConnectMenu connect(tobrakApp, sim, nullptr);
+    if (!option.empty()) connect.connectTo(option, false);
+    connect.keepIn(&settings);  // a board given on the command line is not kept
     const QStringList files = args.positionalArguments();
     tobrakApp.start(tobrak::defaultJournalDir(), files.isEmpty() ? std::string() : files.first().toStdString());
     keeper.restoreAfterStart();
