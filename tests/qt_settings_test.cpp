@@ -9,11 +9,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/filedisp.h"
 #include "app/qt/connect_menu.h"
 #include "app/qt/settings.h"
 #include "app/qt/settings_keeper.h"
 #include "app/qt/tobrak_app.h"
+#include "app/qt/view_scale_menu.h"
 #include "platform/headless/memory_ui.h"
+#include "platform/qt/image_surface.h"
 #include "platform/sim_board.h"
 
 namespace tobrak::qt {
@@ -142,6 +145,42 @@ TEST(ConnectMenu, SwitchesTheBoardUnderTheRunningPollAndTellsAFailureOnce) {
     EXPECT_NE(boardFailureText("x", "Permission denied").find("dialout"), std::string::npos);
     EXPECT_EQ(boardFailureText("x", "cannot open /dev/hidraw3 (no permission for /dev/hidraw*?)").find("dialout"),
               std::string::npos);
+}
+
+TEST(ViewScale, EveryWindowGrowsTheLogicKeepsItsTwipsAndBackIsExact) {
+    QTemporaryDir dir;
+    KeptWindow w(dir.filePath("tobrak.ini"));
+    ViewScaleMenu menu(w.app, &w.settings);
+    FileDispWindow& m = *w.app.main;
+    auto* value = static_cast<QtLabel*>(w.app.core.ui.main.Label3[0])->widget();
+    const QRect valueAt = value->geometry();
+    const double valuePt = value->font().pointSizeF();
+    const int twipsWide = m.clientWidth(), menuPt = m.menuBar()->font().pointSizeF();
+    const QSize history = w.app.history->size();
+
+    menu.setPercent(150);
+    QTest::qWait(50);
+    EXPECT_EQ(w.settings.viewScale(), 150);
+    EXPECT_EQ(value->geometry(), QRect(valueAt.topLeft() * 1.5, valueAt.size() * 1.5));
+    EXPECT_DOUBLE_EQ(value->font().pointSizeF(), valuePt * 1.5);
+    EXPECT_GT(m.menuBar()->font().pointSizeF(), menuPt);
+    EXPECT_EQ(w.app.history->size(), history * 1.5);
+    EXPECT_NEAR(m.clientWidth(), twipsWide, 15);
+    EXPECT_EQ(m.centralWidget()->height(), px(5520));  // the layout rule still holds, in twips
+    // The graph is drawn at the designed size, enlarged by its pixel ratio.
+    const QImage& graph = static_cast<ImageSurface&>(*w.app.core.ui.Picture2).image();
+    EXPECT_DOUBLE_EQ(graph.devicePixelRatio(), 1.5 * m.devicePixelRatioF());
+    EXPECT_NEAR(graph.width() / graph.devicePixelRatio() * 15, m.clientWidth() - con_P2left, 15);
+
+    for (QAction* a : menu.menu()->actions())  // Ctrl+- from 150 % is 125 %
+        if (a->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_Minus)) a->trigger();
+    EXPECT_EQ(menu.percent(), 125);
+    menu.setPercent(100);
+    QTest::qWait(50);
+    EXPECT_EQ(m.centralWidget()->height(), px(5520));
+    EXPECT_EQ(value->geometry(), valueAt);
+    EXPECT_EQ(value->font().pointSizeF(), valuePt);
+    EXPECT_EQ(w.app.history->size(), history);
 }
 
 TEST(SideWindows, OpenBesideTheMainWindowWithinTheScreen) {

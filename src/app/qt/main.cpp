@@ -11,6 +11,7 @@
 #include "app/qt/settings.h"
 #include "app/qt/settings_keeper.h"
 #include "app/qt/tobrak_app.h"
+#include "app/qt/view_scale_menu.h"
 #include "app/version.h"
 #include "boards/board_factory.h"
 #include "record/file_commands.h"
@@ -109,10 +110,11 @@ int main(int argc, char** argv) {
                                                         qEnvironmentVariable("TOBRAK_FIRST_PAINT") == "quit");
         app.installEventFilter(firstPaint.get());
     }
-    tobrak::qt::SettingsKeeper keeper(tobrakApp, settings);
     tobrak::qt::ConnectMenu connect(tobrakApp, sim, nullptr);
     if (!option.empty()) connect.connectTo(option, false);
     connect.keepIn(&settings);  // a board given on the command line is not kept
+    tobrak::qt::ViewScaleMenu scale(tobrakApp, &settings);
+    tobrak::qt::SettingsKeeper keeper(tobrakApp, settings);  // places at the scale now in force
     const QStringList files = args.positionalArguments();
     tobrakApp.start(tobrak::defaultJournalDir(), files.isEmpty() ? std::string() : files.first().toStdString());
     keeper.restoreAfterStart();

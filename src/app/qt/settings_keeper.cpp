@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <algorithm>
 
 #include "app/qt/tobrak_app.h"
@@ -68,11 +70,19 @@ SettingsKeeper::SettingsKeeper(TobrakApp& app, Settings& settings) : app_(app), 
     for (const Named& n : windowsOf(app_)) {
         n.w->installEventFilter(this);
         const auto at = settings_.place(n.name);
-        if (!at) continue;
-        if (auto* side = dynamic_cast<SideWindow*>(n.w))
+        if (auto* side = dynamic_cast<SideWindow*>(n.w)) {
             side->remembered = at;
-        else if (onAScreen(QRect(*at, n.w->size())))
+        } else if (at && onAScreen(QRect(*at, n.w->size()))) {
             n.w->move(*at);
+        } else if (const QScreen* s = QGuiApplication::primaryScreen()) {
+            // Placed by the program, not the window manager, so that the side
+            // windows know where it is before it is first shown.
+            n.w->move(clampInto(QRect(QPoint(), n.w->size())
+                                    .translated(s->availableGeometry().center() -
+                                                QPoint(n.w->width() / 2, n.w->height() / 2)),
+                                s->availableGeometry())
+                          .topLeft());
+        }
     }
     if (auto* combo = app_.history->findChild<QComboBox*>())
         connect(combo, &QComboBox::activated, this,

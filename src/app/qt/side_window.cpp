@@ -7,14 +7,21 @@
 
 namespace tobrak::qt {
 
-namespace {
-constexpr int kGap = 8;
-
 QRect clampInto(QRect r, const QRect& avail) {
     r.moveLeft(std::max(avail.left(), std::min(r.left(), avail.right() + 1 - r.width())));
     r.moveTop(std::max(avail.top(), std::min(r.top(), avail.bottom() + 1 - r.height())));
     return r;
 }
+
+void keepOnItsScreen(QWidget* w) {
+    if (!w->isVisible() || !w->screen() || w->isMaximized()) return;
+    const QRect frame = w->frameGeometry();
+    const QRect in = clampInto(frame, w->screen()->availableGeometry());
+    if (in != frame) w->move(w->pos() + (in.topLeft() - frame.topLeft()));
+}
+
+namespace {
+constexpr int kGap = 8;
 
 bool coversAny(const QRect& r, const std::vector<QRect>& taken) {
     return std::ranges::any_of(taken, [&](const QRect& t) { return t.intersects(r); });
@@ -68,6 +75,15 @@ QPoint SideWindow::firstPlace() const {
                           mainFrame.bottom() - main_->geometry().bottom());
     const QSize frame = size().grownBy(border);
     if (remembered && onAScreen(QRect(*remembered, frame))) return *remembered;
+    return freePlace();
+}
+
+QPoint SideWindow::freePlace() const {
+    const QRect mainFrame = main_->frameGeometry();
+    const QMargins border(main_->geometry().left() - mainFrame.left(), main_->geometry().top() - mainFrame.top(),
+                          mainFrame.right() - main_->geometry().right(),
+                          mainFrame.bottom() - main_->geometry().bottom());
+    const QSize frame = size().grownBy(border);
     const QScreen* screen = main_->screen();
     const QRect avail = screen ? screen->availableGeometry() : QRect(mainFrame.topLeft(), frame);
     std::vector<QRect> taken;

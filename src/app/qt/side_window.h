@@ -20,6 +20,11 @@ namespace tobrak::qt {
 // side it lies over the main window's edge, still inside `avail`, cascaded.
 QRect placeBeside(const QRect& main, QSize frame, const QRect& avail, const std::vector<QRect>& taken);
 
+// `r` moved into `avail` as far as it fits (its top left first when it does not).
+QRect clampInto(QRect r, const QRect& avail);
+// Moves a shown window that reaches off its screen back onto it (after it grew).
+void keepOnItsScreen(QWidget* w);
+
 // Whether a window's frame at `frame` can be seen and moved: its top left and
 // centre on the available area of a screen now.
 bool onAScreen(const QRect& frame);
@@ -48,12 +53,17 @@ public:
 
     // The frame's top left of an earlier run; used when it is on a screen now.
     std::optional<QPoint> remembered;
+    // Shown over the main window (it grew): beside it again, where there is room.
+    void moveOffTheMainWindow() {
+        if (isVisible() && main_ && frameGeometry().intersects(main_->frameGeometry())) move(freePlace());
+    }
 
 protected:
     QWidget* mainWindow() const { return main_; }
 
 private:
     QPoint firstPlace() const;
+    QPoint freePlace() const;
     QWidget* main_;
     bool placed_ = false;
 };
