@@ -109,7 +109,11 @@ TEST(Settings, ZoomFolderRecentFileAndPlacesComeBack) {
     EXPECT_EQ(w.app.zoom->pos(), QPoint(30, 40));
     EXPECT_EQ(w.settings.folder("save"), dir.path());
     ASSERT_EQ(w.settings.recentFiles(), QStringList{dir.filePath("night.slt")});
-    EXPECT_TRUE(w.keeper->openRecent(dir.filePath("night.slt")));
+    QMenu* fileMenu = w.action("menFile")->menu();
+    EXPECT_EQ(fileMenu->actions().last()->menu(), w.keeper->recentMenu());
+    EXPECT_EQ(fileMenu->actions().last()->text(), "最近使ったファイル");
+    ASSERT_EQ(w.keeper->recentMenu()->actions().size(), 1);
+    w.keeper->recentMenu()->actions()[0]->trigger();
     EXPECT_GT(w.app.core.rec.games(), 3);
     EXPECT_FALSE(w.keeper->openRecent(dir.filePath("gone.slt")));  // its message box, no crash
     EXPECT_EQ(w.dialogs.shown.size(), 2u);

@@ -2,9 +2,11 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QScreen>
 #include <algorithm>
 
@@ -91,6 +93,10 @@ SettingsKeeper::SettingsKeeper(TobrakApp& app, Settings& settings) : app_(app), 
     // Connected after the window's own handlers, so these run once the command is done.
     connect(m.find("menFile_open")->action(), &QAction::triggered, this, [this] { afterFileCommand(false); });
     connect(m.find("menFile_Save")->action(), &QAction::triggered, this, [this] { afterFileCommand(true); });
+    QMenu* file = m.find("menFile")->action()->menu();
+    file->addSeparator();
+    recent_ = file->addMenu(QStringLiteral("最近使ったファイル"));
+    fillRecentMenu();
     for (int i = 0; i <= kZoomNone; ++i)
         connect(m.find("G_zoom(" + std::to_string(i) + ")")->action(), &QAction::triggered, this,
                 [this] { settings_.setZoom(app_.core.fd.ZoomSel); });
@@ -114,18 +120,28 @@ void SettingsKeeper::afterFileCommand(bool save) {
     const bool done = save ? !app_.core.fd.Unsaved && QFileInfo::exists(path) : replaced_;
     replaced_ = false;
     if (path.isEmpty() || !done) return;
-    settings_.addRecentFile(QFileInfo(path).absoluteFilePath());
-    if (recentChanged) recentChanged();
+    addRecent(QFileInfo(path).absoluteFilePath());
+}
+
+void SettingsKeeper::addRecent(const QString& path) {
+    settings_.addRecentFile(path);
+    fillRecentMenu();
+}
+
+void SettingsKeeper::fillRecentMenu() {
+    recent_->clear();
+    const QStringList files = settings_.recentFiles();
+    for (int i = 0; i < files.size(); ++i)
+        connect(recent_->addAction(QStringLiteral("&%1  %2").arg(i + 1).arg(QDir::toNativeSeparators(files[i]))),
+                &QAction::triggered, this, [this, path = files[i]] { openRecent(path); });
+    recent_->setEnabled(!files.isEmpty());
 }
 
 bool SettingsKeeper::openRecent(const QString& path) {
     replaced_ = false;
     openPlayData(app_.core, path.toStdString());
     const bool done = std::exchange(replaced_, false);
-    if (done) {
-        settings_.addRecentFile(path);
-        if (recentChanged) recentChanged();
-    }
+    if (done) addRecent(path);
     return done;
 }
 

@@ -3,10 +3,13 @@
 // start, and each change is written as it happens.
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "app/qt/settings.h"
 #include "record/play_events.h"
+
+class QMenu;
 
 namespace tobrak {
 class Dialogs;
@@ -27,8 +30,8 @@ public:
     Settings& settings() { return settings_; }
     // Opens a recent file as the file menu does; false when it was not opened.
     bool openRecent(const QString& path);
-    // Told after each file the program loaded or saved (the recent-files menu).
-    std::function<void()> recentChanged;
+    // "最近使ったファイル" at the end of the file menu.
+    QMenu* recentMenu() const { return recent_; }
 
 protected:
     bool eventFilter(QObject* o, QEvent* e) override;
@@ -37,12 +40,15 @@ protected:
 private:
     class Remembering;
     void afterFileCommand(bool save);
+    void fillRecentMenu();
+    void addRecent(const QString& path);
 
     TobrakApp& app_;
     Settings& settings_;
     std::unique_ptr<Remembering> dialogs_;
     Dialogs* inner_;
     bool replaced_ = false;
+    QMenu* recent_ = nullptr;
 };
 
 }  // namespace tobrak::qt
