@@ -29,7 +29,11 @@ std::string withoutBaud(const std::string& option, int* baud = nullptr) {
 
 std::string boardFailureText(const std::string& what, const std::string& reason) {
     std::string text = what + " に接続できません。";
-    if (!reason.empty()) text += "\n\n" + reason;
+    if (reason.empty())
+        return text +
+               "\n\nボードが応答しません。ケーブル、通信速度、ボードの種類（シリアルブリッジか"
+               "エッジボードか）を確かめてください。";
+    text += "\n\n" + reason;
     if (has(reason, "ermission") && has(reason, "hidraw"))
         text += "\n\n/dev/hidraw* に読み書きの権限が要ります（docs/boards.md の udev 規則）。";
     else if (has(reason, "ermission"))
@@ -107,12 +111,16 @@ bool ConnectMenu::connectTo(const std::string& option, bool tellFailure) {
     withoutBaud(option, &baud_);
     if (settings_) settings_->setBoard(QString::fromStdString(option));
     rebuild();
-    const int generation = ++generation_;
-    if (tellFailure && board_.board && option != "sim")
-        QTimer::singleShot(kCheckMs, this, [this, generation] {
-            if (generation == generation_) checkReached();
-        });
+    ++generation_;
+    if (tellFailure) tellIfUnreached();
     return true;
+}
+
+void ConnectMenu::tellIfUnreached() {
+    if (!board_.board || option_ == "sim") return;
+    QTimer::singleShot(kCheckMs, this, [this, generation = generation_] {
+        if (generation == generation_) checkReached();
+    });
 }
 
 void ConnectMenu::checkReached() {

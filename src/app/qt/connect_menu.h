@@ -26,6 +26,8 @@ public:
     // Puts the board of `option` under the poll; a failure to reach it is told
     // once, in a message box, shortly after. False when the option is not one.
     bool connectTo(const std::string& option, bool tellFailure = true);
+    // Tells, shortly, when the board now in use cannot be reached (after the start-up).
+    void tellIfUnreached();
     const std::string& option() const { return option_; }
     QMenu* menu() const { return menu_; }
     void rebuild();

@@ -118,5 +118,6 @@ int main(int argc, char** argv) {
     const QStringList files = args.positionalArguments();
     tobrakApp.start(tobrak::defaultJournalDir(), files.isEmpty() ? std::string() : files.first().toStdString());
     keeper.restoreAfterStart();
+    connect.tellIfUnreached();
     return QApplication::exec();
 }
