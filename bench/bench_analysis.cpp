@@ -16,11 +16,11 @@ namespace {
 
 // One chart command (0, 2, 3, 4, 6, 7, 8) on the Qt surface.
 void BM_Chart(benchmark::State& st) {
-    Program p(Surfaces::Qt);
+    Started p(Surfaces::Qt);
     if (!p.load(st, static_cast<int>(st.range(0)))) return;
     const int command = static_cast<int>(st.range(1));
     for (auto _ : st) {
-        Kaiseki_Click(p.core(), command);
+        Kaiseki_Click(p.program(), command);
         p.finish();
     }
 }
@@ -28,15 +28,15 @@ BENCHMARK(BM_Chart)->ArgsProduct({kGames, {0, 2, 3, 4, 6, 7, 8}})->Unit(benchmar
 
 // The small-win table (command 10): both columns recomputed and written.
 void BM_SmallWinTable(benchmark::State& st) {
-    Program p(Surfaces::Qt);
+    Started p(Surfaces::Qt);
     if (!p.load(st, static_cast<int>(st.range(0)))) return;
-    for (auto _ : st) Kaiseki_Click(p.core(), 10);
+    for (auto _ : st) Kaiseki_Click(p.program(), 10);
 }
 BENCHMARK(BM_SmallWinTable)->ArgsProduct({kGames})->Unit(benchmark::kMicrosecond);
 
 // The printed report as a one-page A4 landscape PDF at 1200 dpi, written to memory.
 void BM_PrintPdf(benchmark::State& st) {
-    Program p(Surfaces::Recording);
+    Started p(Surfaces::Recording);
     if (!p.load(st, static_cast<int>(st.range(0)))) return;
     std::int64_t bytes = 0;
     for (auto _ : st) {
@@ -48,7 +48,7 @@ void BM_PrintPdf(benchmark::State& st) {
                                       QPageLayout::Millimeter));
         QPainter painter(&pdf);
         qt::PageSurface page(painter, 1200);
-        printReport(p.core(), page);
+        printReport(page, p.program().printSource());
         painter.end();
         bytes = out.size();
     }

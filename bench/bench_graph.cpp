@@ -18,19 +18,19 @@ namespace tobrak::bench {
 namespace {
 
 // The timed steps are out of line, so that a profiler can count them alone.
-[[gnu::noinline]] void standardRedraw(Program& p) {
-    GhpStandardRedraw(p.core());
+[[gnu::noinline]] void standardRedraw(Started& p) {
+    p.program().graph.GhpStandardRedraw();
     p.finish();
 }
 
-[[gnu::noinline]] void zoomRelease(Program& p, float x, float y) {
-    Picture2_MouseUp(p.core(), mouse::Left, 0, x, y);
+[[gnu::noinline]] void zoomRelease(Started& p, float x, float y) {
+    p.program().zoom.Picture2_MouseUp(mouse::Left, 0, x, y);
     p.finish();
 }
 
 void BM_Redraw(benchmark::State& st) {
     const auto surfaces = static_cast<Surfaces>(st.range(1));
-    Program p(surfaces);
+    Started p(surfaces);
     if (!p.load(st, static_cast<int>(st.range(0)))) return;
     for (auto _ : st) standardRedraw(p);
     st.SetLabel(name(surfaces));
@@ -176,14 +176,16 @@ private:
 };
 
 void BM_RedrawFloor(benchmark::State& st) {
-    Program p(Surfaces::Qt);
+    Started p(Surfaces::Qt);
     if (!p.load(st, static_cast<int>(st.range(0)))) return;
     Capture cap;
-    Core& c = p.core();
+    Program& c = p.program();
     c.ui.Picture2 = &cap;
-    GhpStandardRedraw(c);
+    c.attach();
+    c.graph.GhpStandardRedraw();
     c.ui.Picture2 = p.graph.get();
-    GhpStandardRedraw(c);
+    c.attach();
+    c.graph.GhpStandardRedraw();
     Floor floor(cap, p.graph->image().size(), rgb::LightBlue);
     floor.draw();
     // The floor must be the redraw's picture, or it is no floor.
@@ -203,16 +205,16 @@ BENCHMARK(BM_RedrawFloor)->ArgsProduct({kGames})->Unit(benchmark::kMicrosecond);
 // The zoom window's rebuild on a mouse release, the frame in the middle of the record.
 void BM_Zoom(benchmark::State& st) {
     const auto surfaces = static_cast<Surfaces>(st.range(2));
-    Program p(surfaces);
+    Started p(surfaces);
     if (!p.load(st, static_cast<int>(st.range(0)))) return;
-    Core& c = p.core();
+    Program& c = p.program();
     const MiddleOfRecord m = middleOfRecord(c);
     c.graph.Ghp_Scroll = m.scroll;
-    GhpStandardRedraw(c);
+    c.graph.GhpStandardRedraw();
     const int factor = static_cast<int>(st.range(1));
-    G_zoom_Click(c, factor == 3 ? 0 : factor == 5 ? 1 : 2);
+    c.zoom.G_zoom_Click(factor == 3 ? 0 : factor == 5 ? 1 : 2);
     const float y = c.graph.P2y;
-    Picture2_MouseDown(c, mouse::Left, 0, m.x, y);
+    c.zoom.Picture2_MouseDown(mouse::Left, 0, m.x, y);
     for (auto _ : st) zoomRelease(p, m.x, y);
     std::string label = std::to_string(factor);
     label.insert(0, 1, 'x');

@@ -5,7 +5,7 @@
 #include "acquisition/rs232.h"
 #include "fixture.h"
 #include "graph/zoom.h"
-#include "record/file_commands.h"
+#include "app/file_commands.h"
 #include "stats/stats_engine.h"
 
 namespace tobrak::bench {
@@ -14,10 +14,10 @@ namespace {
 
 // The window's load path on the Qt surfaces, with the zoom window closed or at x10.
 void BM_Load(benchmark::State& st) {
-    Program p(Surfaces::Qt);
-    Core& c = p.core();
+    Started p(Surfaces::Qt);
+    Program& c = p.program();
     const bool zoomed = st.range(1) != 0;
-    if (zoomed) G_zoom_Click(c, 2);
+    if (zoomed) c.zoom.G_zoom_Click(2);
     const std::string& path = recordFile(static_cast<int>(st.range(0)));
     for (auto _ : st) {
         if (!loadPlayData(c, path)) {
@@ -35,17 +35,17 @@ BENCHMARK(BM_Load)->ArgsProduct({kGames, {0, 1}})->Unit(benchmark::kMillisecond)
 struct LivePlay {
     explicit LivePlay(benchmark::State& st) : p(Surfaces::Qt) {
         ok = p.load(st, 3000);
-        G_zoom_Click(p.core(), 2);
+        p.program().zoom.G_zoom_Click(2);
     }
     // Back to the loaded record when the record is nearly full.
     void keepRoom(benchmark::State& st) {
-        if (p.core().rec.Dat_Len < kDatMax - 10) return;
+        if (p.program().rec.Dat_Len < kDatMax - 10) return;
         ok = p.load(st, 3000);
         next = 3000;
     }
     void poll(std::uint8_t code) {
         p.board.pushByte(code);
-        Timer2_Timer(p.core());
+        p.program().acq.Timer2_Timer();
     }
     std::uint8_t nextGame() {
         const auto& games = longRecordGames();
@@ -53,7 +53,7 @@ struct LivePlay {
         next = (next + 1) % games.size();
         return b;
     }
-    Program p;
+    Started p;
     bool ok = false;
     std::size_t next = 3000;
 };
@@ -84,7 +84,7 @@ void BM_PayoutPulse(benchmark::State& st) {
         if (!live.ok) return;
         live.keepRoom(st);
         // A pulse is counted only below 15 medals: start a new game before that.
-        const Core& c = live.p.core();
+        const Program& c = live.p.program();
         if (medalsOut(c.rec.Dat_Buf[static_cast<std::size_t>(c.rec.Dat_Len - 1)]) >= 14)
             live.poll(static_cast<std::uint8_t>(live.nextGame() >> 4));
         st.SetIterationTime(seconds([&] { live.poll(code::Payout); }));
@@ -94,9 +94,9 @@ BENCHMARK(BM_PayoutPulse)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // The statistics rebuild alone (part of every load and of "戻る").
 void BM_RebuildCounters(benchmark::State& st) {
-    Program p(Surfaces::Recording);
+    Started p(Surfaces::Recording);
     if (!p.load(st, static_cast<int>(st.range(0)))) return;
-    Core& c = p.core();
+    Program& c = p.program();
     for (auto _ : st) {
         ChrClrInit(c);
         ChrDispAll(c);

@@ -12,7 +12,7 @@
 #include "graph/zoom.h"
 #include "platform/qt/twips.h"
 #include "platform/sim_board.h"
-#include "record/file_commands.h"
+#include "app/file_commands.h"
 
 namespace tobrak::bench {
 
@@ -45,8 +45,8 @@ const PlayRecord& simulated() {
         app.ui.Picture2s.logging = false;
         app.ui.Picture3s.logging = false;
         app.ui.Zoom.logging = false;
-        while (app.core.rec.games() < kMaxFileGames) app.run(kPollMs);
-        return app.core.rec;
+        while (app.program.rec.games() < kMaxFileGames) app.run(kPollMs);
+        return app.program.rec;
     }();
     return rec;
 }
@@ -67,17 +67,17 @@ const std::string& recordFile(int games) {
     auto it = files.find(games);
     if (it != files.end()) return it->second;
     headless::HeadlessApp app(nullptr);
-    app.core.rec = simulated();
-    app.core.rec.Dat_Len = kHeaderLen + std::min(games, kMaxFileGames);
+    app.program.rec = simulated();
+    app.program.rec.Dat_Len = kHeaderLen + std::min(games, kMaxFileGames);
     std::string& path = files[games];
     const std::string file = (folder().path / ("games-" + std::to_string(games) + ".slt")).string();
-    if (savePlayData(app.core, file)) path = file;  // else empty: load() reports it
+    if (savePlayData(app.program, file)) path = file;  // else empty: load() reports it
     return path;
 }
 
 const char* name(Surfaces s) { return s == Surfaces::Qt ? "qt" : "recording"; }
 
-Program::Program(Surfaces s) {
+Started::Started(Surfaces s) {
     app.ui.Picture2s.logging = false;
     app.ui.Picture3s.logging = false;
     app.ui.Zoom.logging = false;
@@ -87,21 +87,22 @@ Program::Program(Surfaces s) {
     graph = std::make_unique<qt::ImageSurface>(rgb::LightBlue, QSize(px(kClientWidth - con_P2left), px(kPanelHeight)));
     strip = std::make_unique<qt::ImageSurface>(rgb::LightBlue, QSize(px(600), px(5090)));
     zoom = std::make_unique<qt::ImageSurface>(0x008000, QSize(px(5200), px(5200)));
-    Core& c = app.core;
+    Program& c = app.program;
     c.ui.Picture2 = graph.get();
     c.ui.Picture3 = strip.get();
     c.ui.Zoom = zoom.get();
+    c.attach();
     // What Form_Load drew on the recording surfaces, again on these.
     zoom->setForeColor(rgb::White);
     MekakusiChr(*strip, 1.0f, Ghp_Left, 30);
     GhpClrInit(c);
-    X4GhpInit(c);
+    c.zoom.X4GhpInit();
     finish();
 }
 
-bool Program::load(benchmark::State& st, int games) {
+bool Started::load(benchmark::State& st, int games) {
     const std::string& path = recordFile(games);
-    if (path.empty() || !loadPlayData(app.core, path)) {
+    if (path.empty() || !loadPlayData(app.program, path)) {
         st.SkipWithError("the record file could not be written or loaded");
         return false;
     }
@@ -109,12 +110,12 @@ bool Program::load(benchmark::State& st, int games) {
     return true;
 }
 
-void Program::finish() {
+void Started::finish() {
     for (qt::ImageSurface* s : {graph.get(), strip.get(), zoom.get()})
         if (s) benchmark::DoNotOptimize(s->image().constBits());
 }
 
-MiddleOfRecord middleOfRecord(const Core& c) {
+MiddleOfRecord middleOfRecord(const Program& c) {
     const std::int32_t mid = c.cnt.Tot_In / 2;
     const std::int32_t shown = std::max(0, (mid - 5000) / 1000 * 1000);
     return {-shown, Ghp_Left + static_cast<float>(mid - shown)};

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/core.h"
-#include "platform/headless/memory_ui.h"
+#include "app/program.h"
+#include "app/headless/headless_app.h"
 #include "platform/headless/scripted_board.h"
 #include "platform/qt/image_surface.h"
 
@@ -30,15 +30,15 @@ const char* name(Surfaces s);
 
 // A started program (Form_Load done) on a scripted board, with a file loaded as
 // the window loads it.
-class Program {
+class Started {
 public:
-    explicit Program(Surfaces s);
+    explicit Started(Surfaces s);
     // Loads the file of `games` games; false (and the benchmark skipped) when it fails.
     bool load(benchmark::State& st, int games);
     // The images as the window shows them: drawing finished.
     void finish();
 
-    Core& core() { return app.core; }
+    tobrak::Program& program() { return app.program; }
     headless::ScriptedBoard board;
     headless::HeadlessApp app{&board};
     std::unique_ptr<qt::ImageSurface> graph, strip, zoom;
@@ -50,6 +50,6 @@ struct MiddleOfRecord {
     std::int32_t scroll;  // Ghp_Scroll
     float x;              // frame centre on the graph, twips
 };
-MiddleOfRecord middleOfRecord(const Core& c);
+MiddleOfRecord middleOfRecord(const Program& c);
 
 }  // namespace tobrak::bench

@@ -16,12 +16,12 @@
 #include "app/filedisp.h"
 #include "graph/slump_graph.h"
 #include "graph/zoom.h"
-#include "platform/headless/memory_ui.h"
+#include "app/headless/headless_app.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/image_surface.h"
 #include "platform/qt/twips.h"
 #include "platform/sim_board.h"
-#include "record/file_commands.h"
+#include "app/file_commands.h"
 
 namespace {
 
@@ -33,12 +33,13 @@ struct Window {
         : app(board),
           graph(rgb::LightBlue, QSize(qt::px(kClientWidth - con_P2left), qt::px(kPanelHeight)), ratio),
           zoom(0x008000, QSize(qt::px(5200), qt::px(5200)), ratio) {
-        Core& c = app.core;
+        Program& c = app.program;
         c.ui.Picture2 = &graph;
         c.ui.Zoom = &zoom;
+        c.attach();
         zoom.setForeColor(rgb::White);
         GhpClrInit(c);
-        X4GhpInit(c);
+        c.zoom.X4GhpInit();
     }
     headless::HeadlessApp app;
     qt::ImageSurface graph, zoom;
@@ -55,7 +56,7 @@ int run(const std::string& file, const QString& dir) {
     bool ok = true;
     for (const qreal ratio : {1.0, 2.0}) {
         Window w(nullptr, ratio);
-        Core& c = w.app.core;
+        Program& c = w.app.program;
         if (!loadPlayData(c, file)) {
             std::fprintf(stderr, "tobrak_pictures: cannot load %s\n", file.c_str());
             return 1;
@@ -64,24 +65,24 @@ int run(const std::string& file, const QString& dir) {
         ok &= save(w.graph, dir, "graph-load" + r);
         for (const int scroll : {5000, 40000, 80000}) {
             c.graph.Ghp_Scroll = -scroll;
-            GhpStandardRedraw(c);
+            c.graph.GhpStandardRedraw();
             ok &= save(w.graph, dir, "graph-scroll" + std::to_string(scroll) + r);
         }
         if (ratio != 1.0) continue;
         c.graph.Ghp_Scroll = -40000;
-        GhpStandardRedraw(c);
+        c.graph.GhpStandardRedraw();
         for (const int factor : {0, 1, 2}) {
-            G_zoom_Click(c, factor);
+            c.zoom.G_zoom_Click(factor);
             for (const auto& [x, y] :
                  {std::pair{700.0f, 300.0f}, std::pair{5000.0f, 2720.0f}, std::pair{9800.0f, 5000.0f}}) {
-                Picture2_MouseDown(c, mouse::Left, 0, x, y);
-                Picture2_MouseUp(c, mouse::Left, 0, x, y);
+                c.zoom.Picture2_MouseDown(mouse::Left, 0, x, y);
+                c.zoom.Picture2_MouseUp(mouse::Left, 0, x, y);
                 ok &= save(w.zoom, dir,
                            "zoom" + std::to_string(factor) + "-" + std::to_string(static_cast<int>(x)) + "-" +
                                std::to_string(static_cast<int>(y)));
             }
         }
-        G_zoom_Click(c, 3);
+        c.zoom.G_zoom_Click(3);
         for (const int n : {0, 2, 3, 4, 6, 7, 8}) {
             Kaiseki_Click(c, n);
             ok &= save(w.graph, dir, "chart" + std::to_string(n));
@@ -92,8 +93,8 @@ int run(const std::string& file, const QString& dir) {
     // Live play: every game drawn as it comes, the bonus marks written as they happen.
     SimBoard sim({.seed = 3, .speed = 100.0});
     Window live(&sim);
-    G_zoom_Click(live.app.core, 1);
-    while (live.app.core.rec.games() < 2500) live.app.run(kPollMs);
+    live.app.program.zoom.G_zoom_Click(1);
+    while (live.app.program.rec.games() < 2500) live.app.run(kPollMs);
     ok &= save(live.graph, dir, "live-graph");
     ok &= save(live.zoom, dir, "live-zoom");
     return ok ? 0 : 1;

@@ -5,13 +5,13 @@
 
 #include "acquisition/rs232.h"
 #include "app/menu.h"
-#include "platform/headless/memory_ui.h"
+#include "app/headless/headless_app.h"
 #include "platform/headless/scripted_board.h"
 #include "stats/stats_engine.h"
 
 namespace {
 
-void check(const tobrak::Core& c) {
+void check(const tobrak::Program& c) {
     const tobrak::PlayRecord& r = c.rec;
     if (r.Dat_Len < tobrak::kHeaderLen || r.Dat_Len > tobrak::kDatMax) __builtin_trap();
     if (r.Dat_Buf[r.Dat_Len] != 0) __builtin_trap();
@@ -24,7 +24,7 @@ void check(const tobrak::Core& c) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static tobrak::headless::ScriptedBoard board;
     static tobrak::headless::HeadlessApp app(&board);
-    tobrak::Core& c = app.core;
+    tobrak::Program& c = app.program;
     app.ui.Picture2s.logging = false;
     app.ui.Zoom.logging = false;
     app.ui.dialogs.answers.clear();

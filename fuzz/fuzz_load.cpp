@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/headless/memory_ui.h"
-#include "record/file_commands.h"
+#include "app/headless/headless_app.h"
+#include "app/file_commands.h"
 #include "record/journal.h"
 #include "record/slt_file.h"
 
@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     app.ui.Zoom.logging = false;
     app.ui.dialogs.shown.clear();  // nothing may grow from input to input
     const std::vector<std::uint8_t> bytes(data, data + size);
-    tobrak::Core& c = app.core;
+    tobrak::Program& c = app.program;
     if (tobrak::loadPlayImage(c, bytes)) {
         // A loaded record saves back to the same game bytes.
         const auto again = tobrak::encodeSlt(c.rec);

@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 #include "acquisition/rs232.h"
-#include "platform/headless/memory_ui.h"
+#include "app/headless/headless_app.h"
 #include "platform/sim_board.h"
 #include "record/journal.h"
 #include "record/slt_file.h"
@@ -61,7 +61,7 @@ Played play(std::uint64_t seed, double speed, int polls) {
     app.ui.Picture2s.logging = false;
     app.ui.Zoom.logging = false;
     for (int i = 0; i < polls; ++i) app.run(tobrak::kPollMs);
-    return {app.core.rec, board.stream};
+    return {app.program.rec, board.stream};
 }
 
 Bytes journalOf(const tobrak::PlayRecord& rec, const fs::path& dir) {

@@ -11,7 +11,7 @@ namespace {
 TEST(Poll, IdleValueThenAGameCodeWithTheBBLamp) {
     Rig r;
     r.poll(0x47);
-    EXPECT_EQ(r.c.rs.Usb_Dat, 0x47);
+    EXPECT_EQ(r.c.acq.Usb_Dat, 0x47);
     EXPECT_EQ(r.c.rec.Dat_Len, 48);
     EXPECT_EQ(r.ui.Label1.caption(), " 　ゲームＯＫ");
     EXPECT_EQ(r.ui.Label1.backColor(), rgb::Green);
@@ -24,10 +24,10 @@ TEST(Poll, IdleValueThenAGameCodeWithTheBBLamp) {
     EXPECT_EQ(r.c.rec.Dat_Len, 49);
     EXPECT_EQ(r.c.rec.Dat_Buf[48], 0xB0);
     EXPECT_EQ(r.c.rec.Dat_Buf[49], 0);
-    EXPECT_TRUE(r.c.flags.BBGame_On);
+    EXPECT_TRUE(r.c.acq.BBGame_On);
     EXPECT_COUNTERS(r.c.cnt, "BB_GameCnt=1 BB_Gain=-3");
     EXPECT_EQ(r.ui.Label12.caption(), " III");
-    EXPECT_EQ(r.c.rs.Usb_Dat, 11);
+    EXPECT_EQ(r.c.acq.Usb_Dat, 11);
 }
 
 TEST(Poll, BitFiveIsMaskedAndUnknownCodesAreOnlyAcknowledged) {
@@ -51,36 +51,36 @@ TEST(Poll, BoardLostAndFoundAgainChangesCaptionOnlyOnTransitions) {
     EXPECT_EQ(r.ui.Label1.backColor(), rgb::Yellow);
     r.poll(0x7F);
     EXPECT_EQ(r.ui.Label1.caption(), " 　ゲームＯＫ");
-    EXPECT_TRUE(r.c.rs.Usb_On);
+    EXPECT_TRUE(r.c.acq.Usb_On);
     r.ui.Label1.setCaption("x");  // a steady state does not rewrite the caption
     r.poll(0x7F);
     EXPECT_EQ(r.ui.Label1.caption(), "x");
     r.failedPoll();
     EXPECT_EQ(r.ui.Label1.caption(), " 　ゲーム不可");
-    EXPECT_FALSE(r.c.rs.Usb_On);
+    EXPECT_FALSE(r.c.acq.Usb_On);
     EXPECT_EQ(r.c.rec.Dat_Len, 48);
 }
 
 TEST(Game1Set, PayoutIsDrawnWhenTheNextGameStarts) {
     Rig r;
     r.game(3);
-    EXPECT_EQ(r.c.graph.Zoom_In, 0);  // the first game of an empty record draws nothing
+    EXPECT_EQ(r.c.zoom.Zoom_In, 0);  // the first game of an empty record draws nothing
     EXPECT_EQ(r.c.graph.Ghp_In, 0);
     r.pulses(8);
     r.game(2);
     EXPECT_EQ(r.c.rec.Dat_Buf[48], 0x38);
     EXPECT_COUNTERS(r.c.cnt, "Tot_In=5 Tot_Out=8 Nor_Out=8");
-    EXPECT_EQ(r.c.graph.Zoom_In, 3);  // fed to the zoom window too, also while it is hidden
-    EXPECT_EQ(r.c.graph.Zoom_Out, 8);
+    EXPECT_EQ(r.c.zoom.Zoom_In, 3);  // fed to the zoom window too, also while it is hidden
+    EXPECT_EQ(r.c.zoom.Zoom_Out, 8);
     EXPECT_EQ(r.c.graph.Ghp_In, 3);  // the open game is not fed yet
     EXPECT_EQ(r.c.graph.Ghp_Out, 8);
     EXPECT_EQ(r.c.rec.Ghp_Pos, 50);
     EXPECT_EQ(r.ui.Label12.caption(), " II");
     // The analysis view skips the main graph but not the zoom.
-    r.c.flags.Kaiseki_On = 3;
+    r.c.analysis.Kaiseki_On = 3;
     r.game(3);
     EXPECT_EQ(r.c.graph.Ghp_In, 3);
-    EXPECT_EQ(r.c.graph.Zoom_In, 5);
+    EXPECT_EQ(r.c.zoom.Zoom_In, 5);
     EXPECT_EQ(r.c.rec.Ghp_Pos, 51);
 }
 
@@ -106,7 +106,7 @@ TEST(BonusCodes, BBRunFromStartToClose) {
     r.ui.Picture2s.ops.clear();
     r.poll(code::BBStart);
     EXPECT_COUNTERS(r.c.cnt, "BB_Cnt=1 BB_IntvMin=5 Bonus_IntvCnt=0 Bonus_Intv=5");
-    EXPECT_TRUE(r.c.rs.DaiBB_On);
+    EXPECT_TRUE(r.c.acq.DaiBB_On);
     EXPECT_TRUE(r.ui.Timer8.enabled());
     EXPECT_EQ(r.ui.Label12.caption(), " IIIBo");
     // The interval is written at the end of the line on both graphs.
@@ -115,15 +115,15 @@ TEST(BonusCodes, BBRunFromStartToClose) {
     EXPECT_EQ(textsOf(r.ui.Zoom)[0].text, " 5 ");
 
     r.games(8 | 3, 3, 15);
-    EXPECT_TRUE(r.c.flags.BBGame_On);
+    EXPECT_TRUE(r.c.acq.BBGame_On);
     EXPECT_EQ(r.c.cnt.BB_Gain, 36);
     r.poll(code::BBEnd);
     EXPECT_EQ(r.ui.Label12.caption().substr(r.ui.Label12.caption().size() - 2), "Bx");
-    EXPECT_TRUE(r.c.flags.BBGame_On);  // the end code closes nothing
+    EXPECT_TRUE(r.c.acq.BBGame_On);  // the end code closes nothing
 
     r.game(3);
-    EXPECT_FALSE(r.c.flags.BBGame_On);
-    EXPECT_FALSE(r.c.rs.DaiBB_On);
+    EXPECT_FALSE(r.c.acq.BBGame_On);
+    EXPECT_FALSE(r.c.acq.DaiBB_On);
     EXPECT_COUNTERS(r.c.cnt, "BB_EndCnt=1 BB_GainSum=36 BB_GameSum=3");
     ASSERT_EQ(textsOf(r.ui.Picture2s).size(), 2u);
     EXPECT_EQ(textsOf(r.ui.Picture2s)[1].text, " 36 ");
@@ -140,7 +140,7 @@ TEST(BonusCodes, StartCodeWhileItsGamesRunIsIgnoredEntirely) {
     r.poll(code::BBStart);
     EXPECT_EQ(r.c.cnt.BB_Cnt, 0);
     EXPECT_EQ(r.ui.Label12.caption(), line);
-    EXPECT_FALSE(r.c.rs.DaiBB_On);
+    EXPECT_FALSE(r.c.acq.DaiBB_On);
     r.poll(code::RBEnd);  // no RB running: nothing
     EXPECT_EQ(r.ui.Label12.caption(), line);
 }
@@ -148,16 +148,17 @@ TEST(BonusCodes, StartCodeWhileItsGamesRunIsIgnoredEntirely) {
 TEST(BonusCodes, MarkersFollowTheOptionsAndThePenAnchors) {
     Rig r;
     // Too few medals for a plotted point, so the pen stays where it is put.
-    GraphState& g = r.c.graph;
+    SlumpGraph& g = r.c.graph;
     g.Ghp_Scroll = -1000;
     g.Ghp_LastX = 2000.0f;
     g.Ghp_LastY = 2500.0f;
-    g.Zoom_Scl = 5.0f;
-    g.Zoom_LastX = 9000.0f;
-    g.Zoom_LastY = 7000.0f;
-    g.Ox = 100;
-    g.Oy = 50;
-    g.Zoom_Next = 1000;
+    ZoomView& z = r.c.zoom;
+    z.Zoom_Scl = 5.0f;
+    z.Zoom_LastX = 9000.0f;
+    z.Zoom_LastY = 7000.0f;
+    z.Ox = 100;
+    z.Oy = 50;
+    z.Zoom_Next = 1000;
     r.ui.Picture2s.ops.clear();
     r.ui.Zoom.ops.clear();
     r.games(3, 2);
@@ -188,12 +189,12 @@ TEST(BonusCodes, RBDirectlyFollowedByBBClosesBothAtTheNextNormalGame) {
     r.poll(code::BBStart);
     EXPECT_EQ(r.c.cnt.BB_Cnt, 1);
     r.games(8 | 3, 2, 15);
-    EXPECT_TRUE(r.c.flags.RBGame_On);
-    EXPECT_TRUE(r.c.flags.BBGame_On);
+    EXPECT_TRUE(r.c.acq.RBGame_On);
+    EXPECT_TRUE(r.c.acq.BBGame_On);
     r.game(3);
     EXPECT_COUNTERS(r.c.cnt, "RB_EndCnt=1 BB_EndCnt=1 RB_GainSum=28 BB_GainSum=24 RB_GameSum=2 BB_GameSum=2");
-    EXPECT_FALSE(r.c.rs.DaiRB_On);
-    EXPECT_FALSE(r.c.rs.DaiBB_On);
+    EXPECT_FALSE(r.c.acq.DaiRB_On);
+    EXPECT_FALSE(r.c.acq.DaiBB_On);
     // The BB gain is written before the RB gain.
     const auto main = textsOf(r.ui.Picture2s);
     ASSERT_GE(main.size(), 4u);
@@ -222,16 +223,16 @@ TEST(Blink, IndicatorLabelsAlternateAndStop) {
     EXPECT_EQ(r.ui.Label15.foreColor(), rgb::Yellow);
     EXPECT_EQ(r.ui.Label2[2].backColor(), rgb::Cyan);
     // On the BB page the count label is row 0.
-    menPage_Click(r.c);
+    r.c.panel.menPage_Click();
     r.tick();
     EXPECT_EQ(r.ui.Label2[0].backColor(), rgb::Red);
     // The analysis view hides the gain but the panel keeps blinking.
-    r.c.flags.Kaiseki_On = 1;
+    r.c.analysis.Kaiseki_On = 1;
     r.tick();
     EXPECT_FALSE(r.ui.Label14.visible());
     EXPECT_EQ(r.ui.Label2[0].backColor(), rgb::Cyan);
-    r.c.flags.Kaiseki_On = 0;
-    r.c.fd.MenuPage = 0;
+    r.c.analysis.Kaiseki_On = 0;
+    r.c.panel.MenuPage = 0;
     r.game(3);
     r.tick();
     EXPECT_FALSE(r.ui.Timer8.enabled());
@@ -278,7 +279,7 @@ TEST(FullRecord, The31002ndGameIsRefusedWithOneBoxEachAndNoPollWhileItIsOpen) {
     EXPECT_EQ(r.board.reads, readsBefore + 1);  // the nested tick did not read the board
     // The byte left in the board is read by the next poll once the box is closed.
     r.ui.dialogs.whileOpen = nullptr;
-    Timer2_Timer(r.c);
+    r.c.acq.Timer2_Timer();
     EXPECT_EQ(r.ui.dialogs.shown.size(), 2u);
     r.pulses(3);  // dropped silently
     EXPECT_EQ(r.ui.dialogs.shown.size(), 2u);
@@ -292,10 +293,10 @@ TEST(FullRecord, The31002ndGameIsRefusedWithOneBoxEachAndNoPollWhileItIsOpen) {
 TEST(LiveAgainstRebuild, SimulatedPlayGivesTheSameCounters) {
     SimBoard sim({.seed = 7, .speed = 50.0});
     headless::HeadlessApp app(&sim);
-    Core& c = app.core;
+    Program& c = app.program;
     app.ui.Picture2s.logging = false;
     while (c.rec.games() < 4000 || bonusState(c.rec.Dat_Buf[c.rec.Dat_Len - 1]) != BonusState::Normal ||
-           c.rs.Usb_Dat != 3)
+           c.acq.Usb_Dat != 3)
         app.run(80);
     ASSERT_GT(c.cnt.BB_Cnt, 5);
     ASSERT_GT(c.cnt.RB_Cnt, 3);
@@ -311,8 +312,8 @@ TEST(LiveAgainstRebuild, SimulatedPlayGivesTheSameCounters) {
     }
     EXPECT_EQ(c.graph.Ghp_In, in);
     EXPECT_EQ(c.graph.Ghp_Out, out);
-    EXPECT_EQ(c.graph.Zoom_In, in);
-    EXPECT_EQ(c.graph.Zoom_Out, out);
+    EXPECT_EQ(c.zoom.Zoom_In, in);
+    EXPECT_EQ(c.zoom.Zoom_Out, out);
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ TEST(Collectors, LosingRunningAndHugeBonuses) {
 struct ChartRig : Rig {
     ChartRig() {
         ui.Picture2s.ops.clear();
-        c.hist.Hist_Cnt.fill(0);
+        c.analysis.Hist_Cnt.fill(0);
     }
     std::vector<std::string> boxes() const {
         std::vector<std::string> out;
@@ -49,13 +49,13 @@ struct ChartRig : Rig {
 
 TEST(Chart, BarsLabelsAndScale) {
     ChartRig t;
-    t.c.hist.Hist_Cnt[3] = 1;
-    t.c.hist.Hist_Cnt[7] = 9;
+    t.c.analysis.Hist_Cnt[3] = 1;
+    t.c.analysis.Hist_Cnt[7] = 9;
     t.ui.Picture2s.setFillColor(rgb::Red);
-    HistDisp(t.c, 99, " （ゲーム）", 5.0f, rgb::Black);
-    EXPECT_EQ(t.c.hist.chart.W, 1.0f);
-    EXPECT_EQ(t.c.hist.chart.S, 500.0f);
-    EXPECT_EQ(t.c.hist.chart.bins.size(), 100u);
+    t.c.analysis.HistDisp(99, " （ゲーム）", 5.0f, rgb::Black);
+    EXPECT_EQ(t.c.analysis.chart.W, 1.0f);
+    EXPECT_EQ(t.c.analysis.chart.S, 500.0f);
+    EXPECT_EQ(t.c.analysis.chart.bins.size(), 100u);
     EXPECT_EQ(t.boxes(), (std::vector<std::string>{"box 931.00 5219.00 1031.00 4720.00 000000 FF0000",
                                                    "box 1331.00 5219.00 1431.00 720.00 000000 FF0000"}));
     EXPECT_EQ(captionsOf(t.ui.Label9), "2|4|6|8|10|（回）");
@@ -64,16 +64,16 @@ TEST(Chart, BarsLabelsAndScale) {
     EXPECT_EQ(texts[0], (Text{430.0f, 5295.0f, " 0 （ゲーム）"}));
     EXPECT_EQ(texts[1], (Text{1430.0f, 5295.0f, " 10 "}));
     EXPECT_EQ(texts[10].text, " 100 ");
-    EXPECT_FALSE(t.c.hist.chart.marker);
+    EXPECT_FALSE(t.c.analysis.chart.marker);
 }
 
 TEST(Chart, GridColoursMarkerAndLargeCounts) {
     ChartRig t;
     t.c.cnt.BB_EndCnt = 1;  // any ended BB shows the marker, on any chart
-    t.c.hist.Hist_Cnt[990] = 1000;
-    HistDisp(t.c, 1000, " （枚）", 123.456f, rgb::Red);
-    EXPECT_EQ(t.c.hist.chart.W, 20.0f);
-    EXPECT_EQ(t.c.hist.chart.S, 0.1f);
+    t.c.analysis.Hist_Cnt[990] = 1000;
+    t.c.analysis.HistDisp(1000, " （枚）", 123.456f, rgb::Red);
+    EXPECT_EQ(t.c.analysis.chart.W, 20.0f);
+    EXPECT_EQ(t.c.analysis.chart.S, 0.1f);
     const auto lines = linesOf(t.ui.Picture2s);
     ASSERT_GE(lines.size(), 20u);
     EXPECT_EQ(lines[4], "line 3130.00 220.00 3130.00 5220.00 0000FF");  // k = 5 blue at W 20
@@ -84,10 +84,10 @@ TEST(Chart, GridColoursMarkerAndLargeCounts) {
     EXPECT_EQ(coloursOf(lines).back(), "FFFF00");
     EXPECT_EQ(t.ui.Label9[4].caption(), "50000");
     // Bins past the array read as zero.
-    t.c.hist.Hist_Cnt[31005] = 3;
-    HistDisp(t.c, 31400, " （ゲーム）", 0.0f, rgb::Black);
-    ASSERT_EQ(t.c.hist.chart.bins.size(), 31400u / 500 + 1);
-    EXPECT_EQ(t.c.hist.chart.bins.back(), 3);
+    t.c.analysis.Hist_Cnt[31005] = 3;
+    t.c.analysis.HistDisp(31400, " （ゲーム）", 0.0f, rgb::Black);
+    ASSERT_EQ(t.c.analysis.chart.bins.size(), 31400u / 500 + 1);
+    EXPECT_EQ(t.c.analysis.chart.bins.back(), 3);
 }
 
 TEST(Chart, FrameLines) {
@@ -119,7 +119,7 @@ TEST(AnalysisView, ChartCommandSwitchesTheViewAndBackRebuilds) {
     Rig r;
     playSome(r);
     menuClick(r.c, "Kaiseki", 0);
-    EXPECT_EQ(r.c.flags.Kaiseki_On, 1);
+    EXPECT_EQ(r.c.analysis.Kaiseki_On, 1);
     EXPECT_FALSE(r.ui.menus("Migi").visible());
     EXPECT_TRUE(r.ui.menus("HistEnd").visible());
     EXPECT_TRUE(r.ui.menus("menPage").visible());
@@ -129,13 +129,13 @@ TEST(AnalysisView, ChartCommandSwitchesTheViewAndBackRebuilds) {
     EXPECT_EQ(r.ui.Label11.caption(), "ボーナス間隔");
     // Intervals 10, 5, 17, 5, 24, 5: within 30 games all six, of six bonuses.
     EXPECT_EQ(captionsOf(r.ui.Label16), " 6回|100.00％");
-    Combo1_Click(r.c, 9);  // "10"
+    r.c.analysis.Combo1_Click(9);  // "10"
     EXPECT_EQ(captionsOf(r.ui.Label16), " 4回|66.67％");
     menuClick(r.c, "BB_Hist1", 0);  // BB intervals, relative to the BB count
     EXPECT_EQ(r.ui.Label11.caption(), "ＢＢ間隔");
     EXPECT_EQ(captionsOf(r.ui.Label16), " 1回|33.33％");
     menuClick(r.c, "RB_Hist1", 1);
-    EXPECT_EQ(r.c.flags.Kaiseki_On, 8);
+    EXPECT_EQ(r.c.analysis.Kaiseki_On, 8);
     EXPECT_FALSE(r.ui.Frame1.visible());
 
     // Live play goes on while the chart shows: counted, not drawn.
@@ -145,7 +145,7 @@ TEST(AnalysisView, ChartCommandSwitchesTheViewAndBackRebuilds) {
     EXPECT_EQ(r.c.cnt.Game_Cnt, 3 * (3 + 5 + 2) + 10 + 17 + 24 + 4 + 3);
 
     menuClick(r.c, "HistEnd");
-    EXPECT_EQ(r.c.flags.Kaiseki_On, 0);
+    EXPECT_EQ(r.c.analysis.Kaiseki_On, 0);
     EXPECT_TRUE(r.ui.menus("Migi").visible());
     EXPECT_FALSE(r.ui.menus("HistEnd").visible());
     EXPECT_TRUE(r.ui.Picture3.visible());
@@ -161,15 +161,15 @@ TEST(AnalysisView, ResizeRedrawsTheChartWithNewGames) {
     Rig r;
     playSome(r);
     menuClick(r.c, "Kaiseki", 4);
-    const auto before = r.c.hist.chart.bins;
+    const auto before = r.c.analysis.chart.bins;
     r.poll(code::BBStart);
     r.games(8 | 3, 4, 15);
     r.games(3, 2);
-    EXPECT_EQ(r.c.hist.chart.bins, before);  // a snapshot
+    EXPECT_EQ(r.c.analysis.chart.bins, before);  // a snapshot
     r.ui.form.clientW = 13000;
     Form_Resize(r.c);
     EXPECT_EQ(r.ui.Picture2.width(), 13000 - 1560);
-    EXPECT_EQ(r.c.hist.chart.bins[4], 1);  // the new 4-game BB
+    EXPECT_EQ(r.c.analysis.chart.bins[4], 1);  // the new 4-game BB
 }
 
 TEST(Koyaku, ExamplesOfTheTable) {
@@ -193,7 +193,7 @@ TEST(Koyaku, ExamplesOfTheTable) {
     load({0x7F, 0x7F, 0xCF, 0xCF, 0xCF, 0x30});
     EXPECT_EQ(captionsOf(r.ui.Text2), none);
     EXPECT_EQ(captionsOf(r.ui.Text4), none);
-    EXPECT_EQ(r.c.flags.Kaiseki_On, 0);  // not an analysis view
+    EXPECT_EQ(r.c.analysis.Kaiseki_On, 0);  // not an analysis view
     // The graph reset hides the window.
     menuClick(r.c, "Ghp_Cls");
     EXPECT_FALSE(r.ui.koyakuForm.visible());

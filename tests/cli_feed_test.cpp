@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "analysis/machine_profile.h"
+#include "counts/machine_profile.h"
 #include "app/version.h"
 #include "cli.h"
 #include "record/slt_file.h"

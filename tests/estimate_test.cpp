@@ -3,7 +3,7 @@
 #include <cmath>
 #include <random>
 
-#include "analysis/estimate.h"
+#include "counts/estimate.h"
 #include "analysis/koyaku.h"
 
 namespace tobrak {

@@ -5,7 +5,7 @@
 
 #include "app/filedisp.h"
 #include "app/menu.h"
-#include "record/file_commands.h"
+#include "app/file_commands.h"
 #include "record/slt_file.h"
 #include "rig.h"
 #include "stats/panel.h"
@@ -50,22 +50,22 @@ TEST_F(FileCommands, LoadReplacesTheRecordAndRebuildsEverything) {
     EXPECT_EQ(r.c.rec.Ghp_Pos, 54);
     EXPECT_EQ(r.c.rec.Dat_Buf[53], 0);
     EXPECT_EQ(r.c.cnt.Tot_In, 13);
-    EXPECT_TRUE(r.c.rs.DaiBB_On);  // the record ends inside a BB
+    EXPECT_TRUE(r.c.acq.DaiBB_On);  // the record ends inside a BB
     EXPECT_TRUE(r.ui.Timer8.enabled());
-    EXPECT_EQ(r.c.fd.MenuPage, 0);
+    EXPECT_EQ(r.c.panel.MenuPage, 0);
     EXPECT_EQ(r.ui.Label3[7].caption(), "20");
     EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　ABC");
     EXPECT_FALSE(r.ui.menus("GhpHyo", 0).checked());  // no option bits in byte 43: all off
     // The views are rebuilt from the record: the whole record on the main graph.
     EXPECT_EQ(r.c.graph.Ghp_In, 13);
     EXPECT_EQ(r.c.graph.Ghp_Out, 3 + 30);
-    EXPECT_EQ(r.c.fd.ZoomSel, 3);
+    EXPECT_EQ(r.c.zoom.ZoomSel, 3);
     // Recording goes on inside the loaded bonus, drawing one game behind.
     r.game(8 | 3);
     EXPECT_EQ(r.c.graph.Ghp_In, 13);
     r.game(3);
     EXPECT_EQ(r.c.graph.Ghp_In, 16);
-    EXPECT_EQ(r.c.graph.Zoom_In, 3);  // the zoom line was reset by the load, then fed live
+    EXPECT_EQ(r.c.zoom.Zoom_In, 3);  // the zoom line was reset by the load, then fed live
     EXPECT_EQ(r.c.cnt.BB_GameSum, 3);
 }
 
@@ -88,7 +88,7 @@ TEST_F(FileCommands, HeaderOnlyFileAndCommentLengthAbove40) {
     EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　北斗");
     load(write("n.slt", {41, 'A', 0}, {0x30}));
     EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　");
-    EXPECT_TRUE(r.c.fd.ComData.empty());
+    EXPECT_TRUE(r.c.ComData.empty());
 }
 
 TEST_F(FileCommands, LoadConfirmationAndDialogOutcomes) {
@@ -161,18 +161,18 @@ TEST_F(FileCommands, CommentIsCutToTwentyUnitsAndShownInTheTitle) {
               "機種名や条件等を入力して下さい。\n\nデータの保存時に添付されます。\n\n倍角・半角合わせて２０文字まで保存"
               "できます。");
     EXPECT_EQ(r.c.rec.Dat_Buf[0], 40);
-    EXPECT_EQ(r.c.fd.ComData, u"ABCDEFGHIJKLMNOPQRST");
+    EXPECT_EQ(r.c.ComData, u"ABCDEFGHIJKLMNOPQRST");
     EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　ABCDEFGHIJKLMNOPQRST");
 
     // Cancel or an empty entry keeps it; the dialog offers the current comment.
     menuClick(r.c, "Comment");
     EXPECT_EQ(r.ui.dialogs.inputs.at(1).defaultText, "ABCDEFGHIJKLMNOPQRST");
-    EXPECT_EQ(r.c.fd.ComData, u"ABCDEFGHIJKLMNOPQRST");
+    EXPECT_EQ(r.c.ComData, u"ABCDEFGHIJKLMNOPQRST");
 
     // Full-width text; a pair that would be split at unit 20 is dropped whole.
     r.ui.dialogs.inputAnswers.push_back(std::string("スロット　設定６　１９文字目までです！😀"));
     menuClick(r.c, "Comment");
-    EXPECT_EQ(r.c.fd.ComData.size(), 19u);
+    EXPECT_EQ(r.c.ComData.size(), 19u);
     EXPECT_EQ(r.c.rec.Dat_Buf[0], 38);
     EXPECT_EQ(utf16ToUtf8(headerComment(r.c.rec)), "スロット　設定６　１９文字目までです！");
 }
@@ -194,7 +194,7 @@ TEST_F(FileCommands, ClearAsksThenEmptiesTheRecordKeepingTheCommentText) {
     EXPECT_EQ(r.c.rec.Dat_Len, 48);
     EXPECT_EQ(r.c.rec.Dat_Buf[0], 0);
     EXPECT_EQ(r.c.cnt.Tot_In, 0);
-    EXPECT_EQ(r.c.fd.MenuPage, 0);
+    EXPECT_EQ(r.c.panel.MenuPage, 0);
     EXPECT_TRUE(r.ui.menus("GhpHyo", 2).checked());
     EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　　　　　　　　　　　　　　　　　　　　　");
     menuClick(r.c, "Comment");
@@ -300,21 +300,21 @@ TEST(MainWindow, ResizeFitsTheHeightAndFollowsTheWidth) {
 
 TEST(MainWindow, ResizeKeepsTheZoomFrameOnTheGraph) {
     Rig r;
-    r.c.graph.Frame = {9000, 500, 1200, 1000};
+    r.c.zoom.Frame = {9000, 500, 1200, 1000};
     r.ui.form.clientW = 8000;
     Form_Resize(r.c);
     EXPECT_EQ(r.ui.Image1.left(), 8000 - 1560 - 1200);
-    EXPECT_EQ(r.c.graph.Ox, (8000 - 1560 - 1200 - 630) * 10);  // the zoom window follows the frame
-    r.c.graph.Frame.Left = 100;
+    EXPECT_EQ(r.c.zoom.Ox, (8000 - 1560 - 1200 - 630) * 10);  // the zoom window follows the frame
+    r.c.zoom.Frame.Left = 100;
     Form_Resize(r.c);
     EXPECT_EQ(r.ui.Image1.left(), 630);
     // The analysis view redraws its chart instead.
-    r.c.flags.Kaiseki_On = 3;
+    r.c.analysis.Kaiseki_On = 3;
     r.ui.form.clientW = 10000;
     Form_Resize(r.c);
     EXPECT_EQ(r.ui.Picture2.width(), 10000 - 1560);
     EXPECT_EQ(r.ui.Label11.caption(), "ＢＢ間隔");  // the chart in view, redrawn
-    EXPECT_EQ(r.c.flags.Kaiseki_On, 3);
+    EXPECT_EQ(r.c.analysis.Kaiseki_On, 3);
 }
 
 TEST(MainWindow, VersionBoxAndHomePage) {

@@ -4,7 +4,7 @@
 
 #include "app/filedisp.h"
 #include "app/menu.h"
-#include "graph/display_options.h"
+#include "app/views.h"
 #include "graph/slump_graph.h"
 #include "rig.h"
 
@@ -22,8 +22,8 @@ struct Replay : Rig {
     }
     void redraw() {
         ui.Picture2s.ops.clear();
-        GhpLineInit(c);
-        GhpDispAll(c);
+        c.graph.GhpLineInit();
+        c.graph.GhpDispAll();
     }
     Strings lines() const { return linesOf(ui.Picture2s); }
     std::vector<Text> texts() const { return textsOf(ui.Picture2s); }
@@ -31,8 +31,7 @@ struct Replay : Rig {
 
 TEST(Grid, EightThousandLinesWithFrameAndColours) {
     RecordingSurface s;
-    GraphState g;
-    MemoriGhp(s, g, 1.0f, 630.0f, 220, 0, 0);
+    MemoriGhp(s, 90000, 1.0f, 630.0f, 220, 0, 0);
     const auto lines = linesOf(s);
     ASSERT_EQ(lines.size(), kGridLines);
     EXPECT_EQ(s.ops.front(), "width 1");
@@ -51,7 +50,7 @@ TEST(Grid, EightThousandLinesWithFrameAndColours) {
     // Scaled and offset for the zoom window: u = 1000 lies 1000 medals left of
     // the view's origin, x = 60 + 5 x (1000 - 2000).
     RecordingSurface z;
-    MemoriGhp(z, g, 5.0f, 60.0f, 60, 2000, 1000);
+    MemoriGhp(z, 90000, 5.0f, 60.0f, 60, 2000, 1000);
     const auto zoomed = linesOf(z);
     ASSERT_EQ(zoomed.size(), kGridLines);
     EXPECT_EQ(zoomed[0], "line -4940.00 -4940.00 -4940.00 20060.00 707070");
@@ -60,8 +59,7 @@ TEST(Grid, EightThousandLinesWithFrameAndColours) {
 
 TEST(Labels, XAxisWithAndWithoutScrollAndTheYStrip) {
     RecordingSurface s;
-    GraphState g;
-    MemoriChr(s, g, 1.0f, 630.0f, 220);
+    MemoriChr(s, 90000, 0, 1.0f, 630.0f, 220);
     EXPECT_EQ(s.ops[0], "font 8.00 000000");
     EXPECT_EQ(s.ops[1], "font 8.00 FFFFFF");
     auto texts = textsOf(s);
@@ -71,8 +69,7 @@ TEST(Labels, XAxisWithAndWithoutScrollAndTheYStrip) {
     EXPECT_EQ(texts.back(), (Text{90390.0f, 5295.0f, " 90000 "}));
 
     RecordingSurface scrolled;
-    g.Ghp_Scroll = -3000;
-    MemoriChr(scrolled, g, 1.0f, 630.0f, 220);
+    MemoriChr(scrolled, 90000, -3000, 1.0f, 630.0f, 220);
     texts = textsOf(scrolled);
     ASSERT_EQ(texts.size(), 180u);  // no "0" labels
     EXPECT_EQ(texts[0], (Text{-1610.0f, 30.0f, " 1000 "}));
@@ -107,14 +104,14 @@ TEST(LineStep, ReplayGameStillUpdatesBonusState) {
 
 // One game of byte `b` from a state just short of the band edge, so that it decides the wrap.
 Strings stepNearTheEdge(Rig& r, std::int32_t in, std::int32_t out, std::uint8_t b) {
-    GraphState& g = r.c.graph;
-    GhpLineInit(r.c);
+    SlumpGraph& g = r.c.graph;
+    r.c.graph.GhpLineInit();
     g.Ghp_In = in;
     g.Ghp_Out = out;
     g.Ghp_LastX = 630.0f + in - 15;
     g.Ghp_LastY = 2720.0f + (in - out) - 15;
     r.ui.Picture2s.ops.clear();
-    Ghp1Disp(r.c, b);
+    r.c.graph.Ghp1Disp(b);
     return linesOf(r.ui.Picture2s);
 }
 
@@ -164,7 +161,7 @@ TEST(Annotations, OnlyWhileReplayingAndAsTheOptionsSay) {
     Rig r;
     r.ui.Picture2s.ops.clear();
     // Fed live, without a bonus start code: no annotation from the graph itself.
-    for (std::uint8_t b : {0x30, 0x30, 0xB0, 0xB0, 0x30}) Ghp1Disp(r.c, b);
+    for (std::uint8_t b : {0x30, 0x30, 0xB0, 0xB0, 0x30}) r.c.graph.Ghp1Disp(b);
     EXPECT_TRUE(textsOf(r.ui.Picture2s).empty());
 
     auto textsOfReplay = [](const Replay& p) {
@@ -182,7 +179,7 @@ TEST(Annotations, OnlyWhileReplayingAndAsTheOptionsSay) {
 TEST(Redraw, OptionsOffAndOnAgainRedrawIdentically) {
     Replay r({0x30, 0x30, 0xBF, 0xBF, 0x30, 0x7F, 0x7F, 0x30, 0x30, 0x30});
     r.ui.Picture2s.ops.clear();
-    GhpStandardRedraw(r.c);
+    r.c.graph.GhpStandardRedraw();
     const auto before = r.ui.Picture2s.ops;
     for (int i : {0, 2, 4}) {
         GhpHyo_Click(r.c, i);
@@ -203,7 +200,7 @@ TEST(Redraw, EmptyRecordAndScrolledOrigin) {
     Rig r;
     r.ui.Picture2s.ops.clear();
     r.c.graph.Ghp_Scroll = -2000;
-    GhpStandardRedraw(r.c);
+    r.c.graph.GhpStandardRedraw();
     const auto& ops = r.ui.Picture2s.ops;
     EXPECT_EQ(ops.front(), "cls");
     EXPECT_EQ(ops.back(), "pset 630.00 2720.00 FFFFFF");  // the origin dot does not scroll
@@ -249,18 +246,18 @@ TEST(Redraw, WholeReplayEqualsOneGameAtATime) {
     Replay whole(bytes);
     Rig one;
     one.ui.Picture2s.ops.clear();
-    GhpLineInit(one.c);
+    one.c.graph.GhpLineInit();
     one.c.graph.Ghp_Redraw = true;
-    for (auto b : bytes) Ghp1Disp(one.c, b);
+    for (auto b : bytes) one.c.graph.Ghp1Disp(b);
     one.c.graph.Ghp_Redraw = false;
 
     EXPECT_EQ(whole.ui.Picture2s.ops, one.ui.Picture2s.ops);
     EXPECT_GT(whole.lines().size(), 1000u);
     EXPECT_GT(whole.texts().size(), 100u);
-    auto state = [](const Core& c) {
-        const GraphState& g = c.graph;
+    auto state = [](const Program& c) {
+        const SlumpGraph& g = c.graph;
         return std::tuple(g.Ghp_In, g.Ghp_Out, g.Ghp_PlotNo, g.Ghp_IntvCnt, g.Ghp_LastX, g.Ghp_LastY, g.Ghp_Band,
-                          g.Ghp_Color, c.fd.G_In, c.fd.G_Ot);
+                          g.Ghp_Color, c.graph.G_In, c.graph.G_Ot);
     };
     EXPECT_EQ(state(whole.c), state(one.c));
 }

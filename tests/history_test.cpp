@@ -4,7 +4,7 @@
 #include <random>
 
 #include "analysis/histogram.h"
-#include "analysis/history.h"
+#include "counts/bonus_history.h"
 #include "rig.h"
 #include "stats/stats_engine.h"
 

@@ -43,7 +43,7 @@ TEST(HistoryWindow, OpensOnTheRecordAsASnapshot) {
     EXPECT_FALSE(r.ui.historyForm.visible());
     menuClick(r.c, "Kaiseki", 12);
     EXPECT_TRUE(r.ui.historyForm.visible());
-    EXPECT_EQ(r.c.flags.Kaiseki_On, 0);  // the graph stays in view
+    EXPECT_EQ(r.c.analysis.Kaiseki_On, 0);  // the graph stays in view
     EXPECT_EQ(r.ui.probNormal.caption(), "通常ゲーム 24Ｇ中　ＢＢ 1/8.0　ＲＢ 1/24.0　合成 1/6.0");
     using Row = std::vector<std::string>;
     ASSERT_EQ(r.ui.historyTable.rows.size(), 4u);
@@ -58,7 +58,7 @@ TEST(HistoryWindow, OpensOnTheRecordAsASnapshot) {
     // Play goes on; the window keeps what it showed until refreshed.
     r.games(3, 4);
     EXPECT_EQ(r.ui.historyTable.rows[3].back(), "継続中");
-    HistoryRefresh_Click(r.c);
+    r.c.history.HistoryRefresh_Click();
     EXPECT_EQ(r.ui.historyTable.rows[3].back(), "");
     EXPECT_EQ(r.ui.probNormal.caption(), "通常ゲーム 28Ｇ中　ＢＢ 1/9.3　ＲＢ 1/28.0　合成 1/7.0");
 
@@ -88,7 +88,7 @@ TEST(HistoryWindow, ProfileChoiceAndABadProfile) {
     EXPECT_EQ(r.ui.profileCombo.current, 0);
 
     r.ui.profileCombo.setCurrentIndex(2);
-    HistoryProfile_Click(r.c);
+    r.c.history.HistoryProfile_Click(2);
     ASSERT_EQ(r.ui.dialogs.shown.size(), 1u);
     EXPECT_EQ(r.ui.dialogs.shown[0].text, "機種データ・エラーです！\nb.json\n項目「settings.1.bb」は数値にして下さい");
     EXPECT_EQ(r.ui.dialogs.shown[0].icon, MsgIcon::Stop);
@@ -97,25 +97,25 @@ TEST(HistoryWindow, ProfileChoiceAndABadProfile) {
     EXPECT_EQ(r.ui.payout.caption(), "期待機械割 -");
     EXPECT_EQ(textsOf(shown(r.ui.historyBars)).at(0).text, "機種データ・エラーです！");
     // A refresh keeps the choice and explains it again, without a box.
-    HistoryRefresh_Click(r.c);
+    r.c.history.HistoryRefresh_Click();
     EXPECT_EQ(r.ui.profileCombo.current, 2);
     EXPECT_EQ(r.ui.dialogs.shown.size(), 1u);
 
     // Fixed on disk: the same choice now estimates; settings alike give the prior back.
     dir.write("b.json", flatProfile("直した機種"));
     r.ui.profileCombo.setCurrentIndex(1);
-    HistoryProfile_Click(r.c);
+    r.c.history.HistoryProfile_Click(1);
     EXPECT_EQ(r.ui.payout.caption(), "期待機械割 100.00％");
     const auto texts = textsOf(shown(r.ui.historyBars));
     ASSERT_EQ(texts.size(), 12u);
     EXPECT_EQ(texts[10].text, "設定６");
     EXPECT_EQ(texts[11].text, "16.7％");
-    HistoryRefresh_Click(r.c);
+    r.c.history.HistoryRefresh_Click();
     EXPECT_EQ(r.ui.profileCombo.items[2], "直した機種");
     EXPECT_EQ(r.ui.profileCombo.current, 1);
     // A chosen profile that has gone falls back to the example.
     std::filesystem::remove(dir.path / "a.json");
-    HistoryRefresh_Click(r.c);
+    r.c.history.HistoryRefresh_Click();
     EXPECT_EQ(r.ui.profileCombo.current, 0);
 }
 

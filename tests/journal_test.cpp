@@ -8,7 +8,7 @@
 
 #include "app/filedisp.h"
 #include "app/menu.h"
-#include "record/file_commands.h"
+#include "app/file_commands.h"
 #include "record/journal.h"
 #include "record/slt_file.h"
 #include "rig.h"
@@ -41,7 +41,7 @@ protected:
     // The play-data image of what `r` holds, display options included.
     static std::vector<std::uint8_t> imageOf(Rig& r) {
         auto expect = encodeSlt(r.c.rec);
-        expect[43] = currentOptions(r.c);
+        expect[43] = r.c.options();
         return expect;
     }
     // Files of the folder whose name starts with `stem`.
@@ -118,8 +118,8 @@ TEST_F(JournalTest, LeftOverRecordIsOfferedAndRestoredAsALoad) {
     EXPECT_EQ(r.ui.dialogs.shown[0].buttons, MsgButtons::OkCancelOkDefault);
     EXPECT_EQ(r.c.rec.games(), 12);
     EXPECT_EQ(r.c.cnt.Tot_Out, 10 + 30);
-    EXPECT_TRUE(r.c.flags.RBGame_On);  // ends inside the RB, as a load does
-    EXPECT_EQ(r.c.fd.ComData, u"前回");
+    EXPECT_TRUE(r.c.acq.RBGame_On);  // ends inside the RB, as a load does
+    EXPECT_EQ(r.c.ComData, u"前回");
     EXPECT_FALSE(r.c.mark.Mark_BBs);
     EXPECT_TRUE(r.c.mark.Mark_BBe);
     // Recording goes on into the new session's journal.

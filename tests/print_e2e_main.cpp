@@ -9,8 +9,8 @@
 
 #include "app/menu.h"
 #include "app/qt/tobrak_app.h"
-#include "platform/headless/memory_ui.h"
-#include "record/file_commands.h"
+#include "app/headless/headless_app.h"
+#include "app/file_commands.h"
 
 int main(int argc, char** argv) {
     if (argc != 3 || (std::strcmp(argv[2], "--expect-page") != 0 && std::strcmp(argv[2], "--expect-no-printer") != 0)) {
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     tobrak::headless::ScriptedDialogs dialogs;
     tobrak::qt::TobrakApp tobrak(nullptr, &dialogs);
     tobrak.start();
-    if (!tobrak::loadPlayData(tobrak.core, argv[1])) {
+    if (!tobrak::loadPlayData(tobrak.program, argv[1])) {
         std::fprintf(stderr, "cannot load %s\n", argv[1]);
         return 1;
     }
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
         }
     });
     accept.start(50);
-    tobrak::menuClick(tobrak.core, "O_prin");
+    tobrak::menuClick(tobrak.program, "O_prin");
     accept.stop();
     const bool wantPage = std::strcmp(argv[2], "--expect-page") == 0;
     if (wantPage) {

@@ -22,7 +22,7 @@ void fill(Rig& r, int games, std::uint8_t b = 0x30) {
 
 RecordingSurface printed(Rig& r) {
     RecordingSurface page;
-    printReport(r.c, page);
+    printReport(page, r.c.printSource());
     return page;
 }
 

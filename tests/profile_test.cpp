@@ -3,7 +3,7 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 
-#include "analysis/machine_profile.h"
+#include "counts/machine_profile.h"
 #include "rig.h"
 
 namespace tobrak::test {

@@ -92,7 +92,7 @@ TEST(Settings, ZoomFolderRecentFileAndPlacesComeBack) {
         SimBoard sim({.seed = 3, .speed = 50});
         KeptWindow w(file, &sim);
         QTest::qWait(800);
-        w.app.core.ui.Timer2->setEnabled(false);
+        w.app.program.ui.Timer2->setEnabled(false);
         w.action("G_zoom(1)")->trigger();
         w.dialogs.saveAnswers.push_back(play);
         w.action("menFile_Save")->trigger();
@@ -104,7 +104,7 @@ TEST(Settings, ZoomFolderRecentFileAndPlacesComeBack) {
         w.app.zoom->move(30, 40);
     }
     KeptWindow w(file);
-    EXPECT_EQ(w.app.core.fd.ZoomSel, 1);
+    EXPECT_EQ(w.app.program.zoom.ZoomSel, 1);
     EXPECT_TRUE(w.app.zoom->isVisible());
     EXPECT_EQ(w.app.zoom->pos(), QPoint(30, 40));
     EXPECT_EQ(w.settings.folder("save"), dir.path());
@@ -114,7 +114,7 @@ TEST(Settings, ZoomFolderRecentFileAndPlacesComeBack) {
     EXPECT_EQ(fileMenu->actions().last()->text(), "最近使ったファイル");
     ASSERT_EQ(w.keeper->recentMenu()->actions().size(), 1);
     w.keeper->recentMenu()->actions()[0]->trigger();
-    EXPECT_GT(w.app.core.rec.games(), 3);
+    EXPECT_GT(w.app.program.rec.games(), 3);
     EXPECT_FALSE(w.keeper->openRecent(dir.filePath("gone.slt")));  // its message box, no crash
     EXPECT_EQ(w.dialogs.shown.size(), 2u);
 }
@@ -133,13 +133,13 @@ TEST(ConnectMenu, SwitchesTheBoardUnderTheRunningPollAndTellsAFailureOnce) {
     menu.menu()->actions()[1]->trigger();
     QTest::qWait(1000);
     EXPECT_EQ(w.settings.board(), "sim");
-    EXPECT_GT(w.app.core.rec.games(), 2);
-    const QString ok = static_cast<QtLabel*>(w.app.core.ui.main.Label1)->widget()->text();
+    EXPECT_GT(w.app.program.rec.games(), 2);
+    const QString ok = static_cast<QtLabel*>(w.app.program.ui.main.Label1)->widget()->text();
 
     const std::string missing = dir.filePath("no-port").toStdString();
     ASSERT_TRUE(menu.connectTo("serial:" + missing + ",9600"));
     QTest::qWait(3 * ConnectMenu::kCheckMs);
-    EXPECT_NE(static_cast<QtLabel*>(w.app.core.ui.main.Label1)->widget()->text(), ok);
+    EXPECT_NE(static_cast<QtLabel*>(w.app.program.ui.main.Label1)->widget()->text(), ok);
     ASSERT_EQ(w.dialogs.shown.size(), 1u);
     EXPECT_NE(w.dialogs.shown[0].text.find(missing), std::string::npos);
     EXPECT_EQ(w.settings.board().toStdString(), "serial:" + missing + ",9600");
@@ -156,7 +156,7 @@ TEST(ViewScale, EveryWindowGrowsTheLogicKeepsItsTwipsAndBackIsExact) {
     KeptWindow w(dir.filePath("tobrak.ini"));
     ViewScaleMenu menu(w.app, &w.settings);
     FileDispWindow& m = *w.app.main;
-    auto* value = static_cast<QtLabel*>(w.app.core.ui.main.Label3[0])->widget();
+    auto* value = static_cast<QtLabel*>(w.app.program.ui.main.Label3[0])->widget();
     const QRect valueAt = value->geometry();
     const double valuePt = value->font().pointSizeF();
     const int twipsWide = m.clientWidth(), menuPt = m.menuBar()->font().pointSizeF();
@@ -172,7 +172,7 @@ TEST(ViewScale, EveryWindowGrowsTheLogicKeepsItsTwipsAndBackIsExact) {
     EXPECT_NEAR(m.clientWidth(), twipsWide, 15);
     EXPECT_EQ(m.centralWidget()->height(), px(5520));  // the layout rule still holds, in twips
     // The graph is drawn at the designed size, enlarged by its pixel ratio.
-    const QImage& graph = static_cast<ImageSurface&>(*w.app.core.ui.Picture2).image();
+    const QImage& graph = static_cast<ImageSurface&>(*w.app.program.ui.Picture2).image();
     EXPECT_DOUBLE_EQ(graph.devicePixelRatio(), 1.5 * m.devicePixelRatioF());
     EXPECT_NEAR(graph.width() / graph.devicePixelRatio() * 15, m.clientWidth() - con_P2left, 15);
 

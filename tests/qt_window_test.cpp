@@ -19,7 +19,7 @@
 #include "app/qt/tobrak_app.h"
 #include "app/version.h"
 #include "graph/slump_graph.h"
-#include "platform/headless/memory_ui.h"
+#include "app/headless/headless_app.h"
 #include "platform/qt/twips.h"
 #include "platform/sim_board.h"
 #include "record/journal.h"
@@ -61,7 +61,7 @@ TEST(Window, StartUpStateAsDesigned) {
     EXPECT_FALSE(w.action("G_zoom", 0)->isChecked());
     EXPECT_TRUE(w.action("men0")->isSeparator());
     EXPECT_EQ(w.action("BB_Hist1", 0)->text(), QStringLiteral("ＢＢ間隔グラフ　　　"));
-    const MainControls& c = w.app.core.ui.main;
+    const MainControls& c = w.app.program.ui.main;
     EXPECT_EQ(w.text(c.Label2[0]), QStringLiteral(" 総ゲーム数"));
     EXPECT_EQ(w.text(c.Label3[6]), QStringLiteral("0.00"));
     EXPECT_EQ(w.text(c.Label4[7]), QStringLiteral("枚"));
@@ -84,7 +84,7 @@ TEST(Window, PageCommandCyclesThePanel) {
     QAction* page = w.action("menPage");
     page->trigger();
     EXPECT_EQ(page->text(), QStringLiteral("［ ＢＢ ］ 項目 2/3"));
-    EXPECT_EQ(w.text(w.app.core.ui.main.Label2[1]), QStringLiteral(" 平均ＢＢ間隔"));
+    EXPECT_EQ(w.text(w.app.program.ui.main.Label2[1]), QStringLiteral(" 平均ＢＢ間隔"));
     page->trigger();
     page->trigger();
     EXPECT_EQ(page->text(), QStringLiteral("[ 一般 ] 項目 1/3"));
@@ -102,8 +102,8 @@ TEST(Window, KeysAndWheelRunTheMenuItems) {
     EXPECT_EQ(w.action("menPage")->text(), QStringLiteral("［ ＲＢ ］ 項目 3/3"));
     QTest::keyClick(&m, Qt::Key_PageDown);
     EXPECT_EQ(w.action("menPage")->text(), QStringLiteral("[ 一般 ] 項目 1/3"));
-    const std::int32_t& scroll = w.app.core.graph.Ghp_Scroll;
-    QWidget* graph = static_cast<QtBox*>(w.app.core.ui.main.Picture2)->widget();
+    const std::int32_t& scroll = w.app.program.graph.Ghp_Scroll;
+    QWidget* graph = static_cast<QtBox*>(w.app.program.ui.main.Picture2)->widget();
     auto wheel = [&](int delta) {
         QWheelEvent e(QPointF(50, 50), graph->mapToGlobal(QPointF(50, 50)), {}, QPoint(0, delta), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -149,7 +149,7 @@ TEST(Window, QuitWithCancelKeepsRunning) {
     // OK closes every window.
     w.action("Pgend")->trigger();
     EXPECT_FALSE(w.app.main->isVisible());
-    EXPECT_FALSE(w.app.core.ui.Timer2->enabled());
+    EXPECT_FALSE(w.app.program.ui.Timer2->enabled());
 }
 
 TEST(Window, HeightSnapsBackWidthFollows) {
@@ -158,9 +158,9 @@ TEST(Window, HeightSnapsBackWidthFollows) {
     m.resize(1000, m.height() + 120);
     QApplication::processEvents();
     EXPECT_EQ(m.centralWidget()->height(), px(5520));
-    EXPECT_EQ(w.app.core.ui.main.Picture2->width(), twips(m.centralWidget()->width()) - 1560);
-    EXPECT_EQ(static_cast<QtBox*>(w.app.core.ui.main.Picture2)->widget()->width(), 1000 - px(1560));
-    EXPECT_EQ(static_cast<QtBox*>(w.app.core.ui.main.Picture1)->widget()->width(), px(1575));
+    EXPECT_EQ(w.app.program.ui.main.Picture2->width(), twips(m.centralWidget()->width()) - 1560);
+    EXPECT_EQ(static_cast<QtBox*>(w.app.program.ui.main.Picture2)->widget()->width(), 1000 - px(1560));
+    EXPECT_EQ(static_cast<QtBox*>(w.app.program.ui.main.Picture1)->widget()->width(), px(1575));
     m.resize(700, 200);  // lower than the graph is allowed
     QApplication::processEvents();
     EXPECT_EQ(m.centralWidget()->height() + m.menuBar()->height(), 200);
@@ -174,26 +174,26 @@ TEST(Window, SaveAndLoadThroughTheFileMenu) {
         SimBoard sim({.seed = 2, .speed = 50});
         Window w(&sim);
         QTest::qWait(1500);  // the real 80 ms timer polls the simulated machine
-        const int games = w.app.core.rec.games();
+        const int games = w.app.program.rec.games();
         EXPECT_GT(games, 3);
-        EXPECT_EQ(w.text(w.app.core.ui.main.Label1), QStringLiteral(" 　ゲームＯＫ"));
-        EXPECT_NE(w.text(w.app.core.ui.main.Label3[8]), QStringLiteral("0"));
+        EXPECT_EQ(w.text(w.app.program.ui.main.Label1), QStringLiteral(" 　ゲームＯＫ"));
+        EXPECT_NE(w.text(w.app.program.ui.main.Label3[8]), QStringLiteral("0"));
         w.dialogs.inputAnswers.push_back(std::string("テスト台"));
         w.action("Comment")->trigger();
         EXPECT_EQ(w.app.main->windowTitle(), QStringLiteral("ＴＯＢＲＡＫ　　テスト台"));
-        w.app.core.ui.Timer2->setEnabled(false);
+        w.app.program.ui.Timer2->setEnabled(false);
         w.dialogs.saveAnswers.push_back(file);
         w.action("menFile_Save")->trigger();
         std::vector<std::uint8_t> bytes;
         ASSERT_EQ(readFileBytes(file + ".slt", bytes), SltStatus::Ok);
-        EXPECT_EQ(static_cast<int>(bytes.size()), 48 + w.app.core.rec.games());
+        EXPECT_EQ(static_cast<int>(bytes.size()), 48 + w.app.program.rec.games());
     }
     Window w;
     w.dialogs.openAnswers.push_back(file + ".slt");
     w.action("menFile_open")->trigger();
-    EXPECT_GT(w.app.core.rec.games(), 3);
+    EXPECT_GT(w.app.program.rec.games(), 3);
     EXPECT_EQ(w.app.main->windowTitle(), QStringLiteral("ＴＯＢＲＡＫ　　テスト台"));
-    EXPECT_EQ(w.text(w.app.core.ui.main.Label3[8]).toInt(), w.app.core.cnt.Tot_In);
+    EXPECT_EQ(w.text(w.app.program.ui.main.Label3[8]).toInt(), w.app.program.cnt.Tot_In);
     std::filesystem::remove_all(dir);
 }
 
@@ -212,20 +212,20 @@ TEST(Window, RestoreFlowsAtStartUp) {
         headless::ScriptedDialogs dialogs;
         TobrakApp app(nullptr, &dialogs);
         bool polling = true;
-        dialogs.whileOpen = [&] { polling = polling && app.core.ui.Timer2->enabled(); };
+        dialogs.whileOpen = [&] { polling = polling && app.program.ui.Timer2->enabled(); };
         dialogs.answers = {restore, MsgResult::Cancel};  // then keep the restored record
         app.start(dir.string(), file);
         EXPECT_FALSE(polling);
-        EXPECT_TRUE(app.core.ui.Timer2->enabled());
+        EXPECT_TRUE(app.program.ui.Timer2->enabled());
         ASSERT_GE(dialogs.shown.size(), 1u);
         EXPECT_EQ(dialogs.shown[0].buttons, MsgButtons::OkCancelOkDefault);
         if (restore == MsgResult::Ok) {
             ASSERT_EQ(dialogs.shown.size(), 2u);
             EXPECT_EQ(dialogs.shown[1].title, "読込確認");
-            EXPECT_EQ(app.core.rec.games(), 7);
+            EXPECT_EQ(app.program.rec.games(), 7);
         } else {
             EXPECT_EQ(dialogs.shown.size(), 1u);  // an empty record loads without asking
-            EXPECT_EQ(app.core.rec.games(), 3);
+            EXPECT_EQ(app.program.rec.games(), 3);
             const auto kept = Journal::read(app.journal()->keptAs());
             ASSERT_TRUE(kept.image);
             EXPECT_EQ(kept.image->size(), 48u + 7u);
@@ -236,7 +236,7 @@ TEST(Window, RestoreFlowsAtStartUp) {
 
 TEST(Window, VersionBoxOpensAndCloses) {
     Window w;
-    QWidget* box = static_cast<QtBox*>(w.app.core.ui.main.Picture10)->widget();
+    QWidget* box = static_cast<QtBox*>(w.app.program.ui.main.Picture10)->widget();
     EXPECT_FALSE(box->isVisible());
     w.action("HelpVer")->trigger();
     EXPECT_TRUE(box->isVisible());
@@ -253,9 +253,9 @@ TEST(Window, VersionBoxOpensAndCloses) {
 
 TEST(Window, HelpOpensTheBuiltDocumentationAndEveryWindowHasTheIcon) {
     Window w;
-    const QUrl manual(QString::fromStdString(w.app.core.ui.manual));
-    ASSERT_TRUE(manual.isLocalFile()) << w.app.core.ui.manual;
-    EXPECT_TRUE(QFileInfo::exists(manual.toLocalFile())) << w.app.core.ui.manual;
+    const QUrl manual(QString::fromStdString(w.app.program.ui.manual));
+    ASSERT_TRUE(manual.isLocalFile()) << w.app.program.ui.manual;
+    EXPECT_TRUE(QFileInfo::exists(manual.toLocalFile())) << w.app.program.ui.manual;
     for (QWidget* window : {static_cast<QWidget*>(w.app.main.get()), static_cast<QWidget*>(w.app.zoom.get()),
                             static_cast<QWidget*>(w.app.history.get()), static_cast<QWidget*>(w.app.rs232.get())})
         EXPECT_EQ(window->windowIcon().availableSizes().size(), 8u);
@@ -276,7 +276,7 @@ TEST(Window, HistoryWindowFromTheAnalysisMenu) {
     std::ofstream(dir / "profiles" / "broken.json") << "{\"name\": 1}";
 
     Window w;
-    w.app.core.history.profileDir = (dir / "profiles").string();
+    w.app.program.history.profileDir = (dir / "profiles").string();
     w.dialogs.openAnswers.push_back((dir / "h.slt").string());
     w.action("menFile_open")->trigger();
     QAction* item = w.action("Kaiseki", 12);
@@ -291,7 +291,7 @@ TEST(Window, HistoryWindowFromTheAnalysisMenu) {
     EXPECT_EQ(h.table()->item(3, 1)->text(), QStringLiteral("ＢＢ"));
     EXPECT_EQ(h.table()->item(3, 6)->text(), QStringLiteral("継続中"));
     EXPECT_EQ(h.table()->item(3, 3)->textAlignment() & Qt::AlignRight, Qt::AlignRight);
-    const HistoryControls& c = w.app.core.ui.history;
+    const HistoryView& c = w.app.program.history;
     EXPECT_EQ(w.text(c.probNormal), QStringLiteral("通常ゲーム 160Ｇ中　ＢＢ 1/40.0　ＲＢ -　合成 1/40.0"));
     ASSERT_EQ(h.profileBox()->count(), 2);
     EXPECT_EQ(h.profileBox()->itemText(1), QStringLiteral("broken.json（エラー）"));
@@ -368,12 +368,13 @@ namespace {
 TEST(ImageSurfacePixels, GraphLandsOnItsPixels) {
     ImageSurface img(rgb::LightBlue, QSize(703, 368));
     headless::HeadlessApp app(nullptr);
-    Core& c = app.core;
+    Program& c = app.program;
     c.ui.Picture2 = &img;
+    c.attach();
     for (int i = 0; i < 30; ++i) c.rec.Dat_Buf[c.rec.Dat_Len++] = 0x30;  // 3 in, 0 out: straight down
     for (int i = 0; i < 25; ++i) c.rec.Dat_Buf[c.rec.Dat_Len++] = 0xBF;  // a BB paying 12 a game: up, red
     c.rec.Ghp_Pos = c.rec.Dat_Len + 1;
-    GhpStandardRedraw(c);
+    c.graph.GhpStandardRedraw();
     const QImage& pic = img.image();
     auto at = [&](int x, int y) { return rgbOf(pic.pixelColor(x, y)); };
     EXPECT_EQ(at(5, 5), rgb::LightBlue);

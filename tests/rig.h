@@ -13,7 +13,7 @@
 
 #include "acquisition/rs232.h"
 #include "analysis/histogram.h"
-#include "platform/headless/memory_ui.h"
+#include "app/headless/headless_app.h"
 #include "platform/headless/recording_surface.h"
 #include "platform/headless/scripted_board.h"
 
@@ -90,12 +90,12 @@ inline PlayRecord recordOf(const Bytes& bytes) {
 }
 
 // The non-zero counts a chart collector takes from `r`.
-inline std::map<int, int> countsOf(void (*collect)(const PlayRecord&, AnalysisState&), const PlayRecord& r) {
-    AnalysisState h;
+inline std::map<int, int> countsOf(void (*collect)(const PlayRecord&, HistCounts&), const PlayRecord& r) {
+    HistCounts h{};
     collect(r, h);
     std::map<int, int> m;
     for (int v = 0; v < kHistLen; ++v)
-        if (h.Hist_Cnt[static_cast<std::size_t>(v)]) m[v] = h.Hist_Cnt[static_cast<std::size_t>(v)];
+        if (h[static_cast<std::size_t>(v)]) m[v] = h[static_cast<std::size_t>(v)];
     return m;
 }
 
@@ -137,17 +137,17 @@ struct TempDir {
 struct Rig {
     headless::ScriptedBoard board;
     headless::HeadlessApp app{&board};
-    Core& c = app.core;
+    Program& c = app.program;
     headless::HeadlessUi& ui = app.ui;
 
     // One poll reading `v` from the board.
     void poll(std::uint8_t v) {
         board.pushByte(v);
-        Timer2_Timer(c);
+        c.acq.Timer2_Timer();
     }
     void failedPoll() {
         board.pushFailure();
-        Timer2_Timer(c);
+        c.acq.Timer2_Timer();
     }
     // A game code (0..15) as the board presents it: bit 6 low.
     void game(int code) { poll(static_cast<std::uint8_t>(code & 15)); }

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "acquisition/rs232.h"
-#include "platform/headless/memory_ui.h"
+#include "app/headless/headless_app.h"
 #include "platform/qt/serial_board.h"
 #include "platform/qt/serial_lines.h"
 
@@ -171,29 +171,29 @@ TEST_F(SerialBoardTest, SilenceAndGarbageAreFailedReads) {
 // back, without a restart.
 TEST_F(SerialBoardTest, HangUpAndReturnDriveTheStatusLabel) {
     headless::HeadlessApp app(board.get());
-    Core& c = app.core;
+    Program& c = app.program;
     bridge->value = 0x03;  // a game with 3 medals bet, held until acknowledged
-    Timer2_Timer(c);
+    c.acq.Timer2_Timer();
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲームＯＫ");
     EXPECT_EQ(c.rec.games(), 1);
     bridge->value = 0x7F;
     bridge->unplug();
-    Timer2_Timer(c);
+    c.acq.Timer2_Timer();
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲーム不可");
     EXPECT_FALSE(board->isOpen());
-    Timer2_Timer(c);  // still gone
+    c.acq.Timer2_Timer();  // still gone
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲーム不可");
 
     bridge->plugIn();
     bool back = false;
     for (int i = 0; i < 40 && !back; ++i) {  // the port is tried again about once a second
         std::this_thread::sleep_for(std::chrono::milliseconds(80));
-        Timer2_Timer(c);
+        c.acq.Timer2_Timer();
         back = app.ui.Label1.caption() == " 　ゲームＯＫ";
     }
     EXPECT_TRUE(back);
     bridge->value = 0x02;
-    Timer2_Timer(c);
+    c.acq.Timer2_Timer();
     EXPECT_EQ(c.rec.games(), 2);
 }
 

@@ -64,7 +64,7 @@ TEST(SimBoard, SameSeedSameStreamOtherSeedOtherStream) {
 TEST(SimBoard, PlaysLikeTheMachine) {
     SimBoard sim({.seed = 9, .speed = 100.0});
     headless::HeadlessApp app(&sim);
-    Core& c = app.core;
+    Program& c = app.program;
     while (c.rec.games() < 30000) app.run(80);
     const Counters& n = c.cnt;
     const int normal = n.BB_IntvCnt + n.BB_IntvSum;
@@ -78,7 +78,7 @@ TEST(SimBoard, PlaysLikeTheMachine) {
     EXPECT_LE(n.BB_GameMax, 30);
     EXPECT_GE(n.RB_GameMin, 8);
     EXPECT_LE(n.RB_GameMax, 12);
-    EXPECT_EQ(n.BB_Cnt - n.BB_EndCnt, c.flags.BBGame_On ? 1 : 0);
+    EXPECT_EQ(n.BB_Cnt - n.BB_EndCnt, c.acq.BBGame_On ? 1 : 0);
     // Mostly 3-medal games with replays between; normal games pay back part of the bet.
     int replays = 0, smallWins = 0, bigPayouts = 0;
     for (int i = 0; i < c.rec.games(); ++i) {

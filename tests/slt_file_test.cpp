@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "analysis/machine_profile.h"
+#include "counts/machine_profile.h"
 #include "record/journal.h"
 #include "record/slt_file.h"
 #include "util/paths.h"

@@ -43,7 +43,7 @@ TEST(Soak, MoreThanAFullRecordWithDropouts) {
     SimBoard sim({.seed = 21, .speed = 100.0, .keepLog = true});
     FlakyBoard flaky(sim);
     headless::HeadlessApp app(&flaky);
-    Core& c = app.core;
+    Program& c = app.program;
     app.ui.Picture2s.logging = false;
     app.ui.Zoom.logging = false;
     while (!c.rec.full()) app.run(kPollMs);

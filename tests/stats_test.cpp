@@ -15,9 +15,9 @@ void rebuild(Rig& r, const Bytes& bytes) {
 }
 
 // The texts of page `p`, rows joined by '|'.
-std::string page(Core& c, int p) {
+std::string page(Program& c, int p) {
     PageTexts t;
-    EXPECT_TRUE(pageTexts(c.cnt, c.fig, p, t));
+    EXPECT_TRUE(pageTexts(c.cnt, c.panel.fig, p, t));
     std::string out;
     for (int row = 0; row < kRows; ++row) {
         if (row) out += '|';
@@ -40,8 +40,8 @@ TEST(StatsEngine, ARecordEndingInsideABBKeepsItOpenUntilANormalGame) {
     Rig r;
     rebuild(r, runs({{0x30, 10}, {0xBF, 5}}));
     EXPECT_COUNTERS(r.c.cnt, "BB_Cnt=1 BB_EndCnt=0");
-    EXPECT_TRUE(r.c.flags.BBGame_On);
-    EXPECT_TRUE(r.c.rs.DaiBB_On);
+    EXPECT_TRUE(r.c.acq.BBGame_On);
+    EXPECT_TRUE(r.c.acq.DaiBB_On);
     EXPECT_TRUE(r.ui.Timer8.enabled());
     EXPECT_EQ(page(r.c, 0).substr(0, 3), "10|");
     // The maximum interval shows from the start, the minimum only after the end, the
@@ -50,14 +50,14 @@ TEST(StatsEngine, ARecordEndingInsideABBKeepsItOpenUntilANormalGame) {
 
     // Another record loaded starts from nothing.
     rebuild(r, {0x30});
-    EXPECT_FALSE(r.c.flags.BBGame_On);
-    EXPECT_FALSE(r.c.rs.DaiBB_On);
+    EXPECT_FALSE(r.c.acq.BBGame_On);
+    EXPECT_FALSE(r.c.acq.DaiBB_On);
 
     Rig closed;
     rebuild(closed, runs({{0x30, 10}, {0xBF, 5}, {0x30, 1}}));
     EXPECT_EQ(page(closed.c, 1), "1|11.00|10|10|60.00|60|60|60|15|75|5.00|5|5");
     EXPECT_COUNTERS(closed.c.cnt, "Bonus_Intv=1 BB_Intv=1 RB_Intv=11");
-    EXPECT_FALSE(closed.c.rs.DaiBB_On);
+    EXPECT_FALSE(closed.c.acq.DaiBB_On);
     EXPECT_FALSE(closed.ui.Timer8.enabled());
 }
 
@@ -67,8 +67,8 @@ TEST(StatsEngine, BBThenRBThenNormalEndsBoth) {
     rebuild(r, runs({{0x30, 3}, {0xB0, 2}, {0x50, 2}, {0x30, 1}}));
     // The BB games do not count towards the RB interval.
     EXPECT_COUNTERS(r.c.cnt, "BB_Cnt=1 RB_Cnt=1 BB_EndCnt=1 RB_EndCnt=1 BB_GameSum=2 RB_GameSum=2 RB_IntvMin=3");
-    EXPECT_FALSE(r.c.flags.BBGame_On);
-    EXPECT_FALSE(r.c.flags.RBGame_On);
+    EXPECT_FALSE(r.c.acq.BBGame_On);
+    EXPECT_FALSE(r.c.acq.RBGame_On);
     EXPECT_EQ(r.ui.Label12.caption(), " ");  // the monitor line starts again
 }
 
@@ -80,10 +80,10 @@ TEST(StatsEngine, GuardedFiguresKeepTheirStoredValue) {
     rebuild(r, {0x05});
     EXPECT_EQ(page(r.c, 0), "1|1|0|1|0|1|0.00|5|0|5|0.00|0|5");
     // Without a reset, a zero divisor leaves the old figure in place.
-    r.c.fig.Payout_Rate = 55.5f;
+    r.c.panel.fig.Payout_Rate = 55.5f;
     EXPECT_EQ(page(r.c, 0), "1|1|0|1|0|1|55.50|5|0|5|0.00|0|5");
     PageTexts none;
-    EXPECT_FALSE(pageTexts(r.c.cnt, r.c.fig, 3, none));
+    EXPECT_FALSE(pageTexts(r.c.cnt, r.c.panel.fig, 3, none));
 }
 
 TEST(StatsEngine, AverageIntervalCountsTheRunningStartAndNegativeGains) {
@@ -99,22 +99,22 @@ TEST(StatsPanel, PagesCycleWithCaptionsAndUnits) {
     EXPECT_EQ(r.ui.menus("menPage").caption(), "[ 一般 ] 項目 1/3");
     EXPECT_EQ(r.ui.Label2[0].caption(), " 総ゲーム数");
     EXPECT_EQ(r.ui.Label4[6].caption(), "％");
-    menPage_Click(r.c);
+    r.c.panel.menPage_Click();
     EXPECT_EQ(r.ui.menus("menPage").caption(), "［ ＢＢ ］ 項目 2/3");
     EXPECT_EQ(r.ui.Label2[10].caption(), " 平均ＢＢ中ゲーム数");
     EXPECT_EQ(r.ui.Label4[0].caption(), "回");
-    menPage_Click(r.c);
+    r.c.panel.menPage_Click();
     EXPECT_EQ(r.ui.menus("menPage").caption(), "［ ＲＢ ］ 項目 3/3");
     EXPECT_EQ(r.ui.Label2[12].caption(), " 最小ＲＢ中ゲーム数");
     r.ui.Label2[0].setBackColor(rgb::Red);
-    menPage_Click(r.c);
-    EXPECT_EQ(r.c.fd.MenuPage, 0);
+    r.c.panel.menPage_Click();
+    EXPECT_EQ(r.c.panel.MenuPage, 0);
     EXPECT_EQ(r.ui.Label2[0].backColor(), rgb::Cyan);
     // A caller asking for page 0 from any page sets 4 first.
-    menPage_Click(r.c);
-    r.c.fd.MenuPage = 4;
-    menPage_Click(r.c);
-    EXPECT_EQ(r.c.fd.MenuPage, 0);
+    r.c.panel.menPage_Click();
+    r.c.panel.MenuPage = 4;
+    r.c.panel.menPage_Click();
+    EXPECT_EQ(r.c.panel.MenuPage, 0);
 }
 
 }  // namespace

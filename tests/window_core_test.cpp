@@ -2,7 +2,7 @@
 
 #include "app/filedisp.h"
 #include "platform/sim_board.h"
-#include "record/file_commands.h"
+#include "app/file_commands.h"
 #include "rig.h"
 
 namespace tobrak::test {
@@ -52,7 +52,7 @@ TEST(QuitQuestion, OffersToSaveOnlyAnUnsavedRecord) {
 TEST(SimulatedMachine, StopsAtAFullRecord) {
     SimBoard sim({.seed = 3, .speed = 20});
     headless::HeadlessApp app(&sim);
-    PlayRecord& rec = app.core.rec;
+    PlayRecord& rec = app.program.rec;
     rec.Dat_Max = kHeaderLen + 40;
     app.run(600000);
     EXPECT_EQ(rec.games(), 40);

@@ -32,23 +32,23 @@ TEST(ZoomMenu, FrameSizeFollowsTheFactorAndKeepsItsCentre) {
     EXPECT_TRUE(r.ui.zoomForm.visible());
     EXPECT_TRUE(r.ui.menus("G_zoom", 2).checked());
     EXPECT_FALSE(r.ui.menus("G_zoom", 3).checked());
-    EXPECT_EQ(r.c.graph.Zoom_P2y, 25060);
+    EXPECT_EQ(r.c.zoom.Zoom_P2y, 25060);
 
-    Sub_Sub1(r.c, 3000, 2000);
+    r.c.zoom.Sub_Sub1(3000, 2000);
     menuClick(r.c, "G_zoom", 1);
     EXPECT_EQ(frameOf(r), (Frame{2500, 1500, 1000, 1000}));
-    EXPECT_EQ(r.c.graph.Zoom_P2y, 12560);
+    EXPECT_EQ(r.c.zoom.Zoom_P2y, 12560);
     menuClick(r.c, "G_zoom", 0);
     EXPECT_EQ(frameOf(r), (Frame{2167, 1167, 1667, 1667}));  // 5000 / 3 square
     // The offsets come from the frame's exact place (2166.67), not from the shown one.
-    EXPECT_EQ(r.c.graph.Ox, 4610);
-    EXPECT_EQ(r.c.graph.Zoom_P2y, 7560);
-    EXPECT_EQ(r.c.graph.Zoom_Scl, 3.0f);
+    EXPECT_EQ(r.c.zoom.Ox, 4610);
+    EXPECT_EQ(r.c.zoom.Zoom_P2y, 7560);
+    EXPECT_EQ(r.c.zoom.Zoom_Scl, 3.0f);
     // The same factor again gives the same result.
     menuClick(r.c, "G_zoom", 0);
     EXPECT_EQ(frameOf(r), (Frame{2167, 1167, 1667, 1667}));
     // Near the bottom the new size is clamped instead.
-    Sub_Sub1(r.c, 3000, 5000);
+    r.c.zoom.Sub_Sub1(3000, 5000);
     EXPECT_EQ(frameOf(r).top, 5220 - 1667);
     menuClick(r.c, "G_zoom", 3);
     EXPECT_FALSE(r.ui.Image1.visible());
@@ -60,43 +60,43 @@ TEST(ZoomMenu, FrameSizeFollowsTheFactorAndKeepsItsCentre) {
 TEST(ZoomFrame, ClampedToTheVisibleGraphInOrder) {
     Rig r;
     menuClick(r.c, "G_zoom", 2);
-    Sub_Sub1(r.c, 0, 0);
+    r.c.zoom.Sub_Sub1(0, 0);
     EXPECT_EQ(frameOf(r), (Frame{630, 220, 500, 500}));
-    Sub_Sub1(r.c, 99999, 99999);
+    r.c.zoom.Sub_Sub1(99999, 99999);
     EXPECT_EQ(frameOf(r), (Frame{12105 - 1560 - 500, 5220 - 500, 500, 500}));
     // Scrolled to the end of the axis, the end wins over the window's width.
     r.c.graph.Ghp_Scroll = -85000;
-    Sub_Sub1(r.c, 99999, 2000);
+    r.c.zoom.Sub_Sub1(99999, 2000);
     EXPECT_EQ(frameOf(r).left, 630 + 90000 - 500 - 85000);
     // A window so narrow that both bounds conflict: the origin column is checked first, the axis end last.
     r.c.graph.Ghp_Scroll = 0;
     r.ui.form.clientW = 2000;
-    Sub_Sub1(r.c, 5000, 2000);
+    r.c.zoom.Sub_Sub1(5000, 2000);
     EXPECT_EQ(frameOf(r).left, 630);
 }
 
 TEST(ZoomFrame, MouseButtons) {
     Rig r;
-    Picture2_MouseDown(r.c, mouse::Left, 0, 4000, 3000);  // zoom off: nothing
-    Picture2_MouseUp(r.c, mouse::Left, 0, 4000, 3000);
+    r.c.zoom.Picture2_MouseDown(mouse::Left, 0, 4000, 3000);  // zoom off: nothing
+    r.c.zoom.Picture2_MouseUp(mouse::Left, 0, 4000, 3000);
     EXPECT_EQ(frameOf(r).width, 10);
     EXPECT_NE(frameOf(r).left, 3995);
 
     menuClick(r.c, "G_zoom", 2);
     const long redraws = countOps(r.ui.Zoom, "cls");
-    Picture2_MouseDown(r.c, mouse::Right, 0, 4000, 3000);
+    r.c.zoom.Picture2_MouseDown(mouse::Right, 0, 4000, 3000);
     EXPECT_EQ(frameOf(r), (Frame{3750, 2750, 500, 500}));
-    Picture2_MouseMove(r.c, mouse::Right, 0, 5000, 3000);
-    Picture2_MouseMove(r.c, mouse::Left | mouse::Right, 0, 5000, 3000);
+    r.c.zoom.Picture2_MouseMove(mouse::Right, 0, 5000, 3000);
+    r.c.zoom.Picture2_MouseMove(mouse::Left | mouse::Right, 0, 5000, 3000);
     EXPECT_EQ(frameOf(r).left, 3750);
-    Picture2_MouseMove(r.c, mouse::Left, 0, 6000, 2000);
+    r.c.zoom.Picture2_MouseMove(mouse::Left, 0, 6000, 2000);
     EXPECT_EQ(frameOf(r), (Frame{5750, 1750, 500, 500}));
     EXPECT_EQ(countOps(r.ui.Zoom, "cls"), redraws);  // no redraw while dragging
-    Picture2_MouseUp(r.c, mouse::Middle, 0, 7000, 2500);
+    r.c.zoom.Picture2_MouseUp(mouse::Middle, 0, 7000, 2500);
     EXPECT_EQ(frameOf(r), (Frame{6750, 2250, 500, 500}));
     EXPECT_EQ(countOps(r.ui.Zoom, "cls"), redraws + 1);
-    EXPECT_EQ(r.c.graph.Ox, (6750 - 630) * 10);
-    EXPECT_EQ(r.c.graph.Oy, (2250 - 220) * 10);
+    EXPECT_EQ(r.c.zoom.Ox, (6750 - 630) * 10);
+    EXPECT_EQ(r.c.zoom.Oy, (2250 - 220) * 10);
 }
 
 TEST(ZoomLine, ThresholdsAtEachFactor) {
@@ -108,7 +108,7 @@ TEST(ZoomLine, ThresholdsAtEachFactor) {
         std::vector<int> plotted;
         for (int m = 1; m <= 10; ++m) {
             const long before = r.ui.Zoom.lines;
-            Zoom1sub(r.c, 0x10);  // one medal in
+            r.c.zoom.Zoom1sub(0x10);  // one medal in
             if (r.ui.Zoom.lines > before) plotted.push_back(m);
         }
         plotted.resize(points.size());
@@ -122,21 +122,21 @@ TEST(ZoomLine, WrapsAtTheSameMedalsAsTheMainGraph) {
     // 3 medals a game: both lines plot at 2490 and 2505 medals in; the band
     // changes between them, where D passes 2500, on both.
     for (int n = 1; n <= 835; ++n) {
-        Ghp1Disp(r.c, 0x30);
-        Zoom1sub(r.c, 0x30);
+        r.c.graph.Ghp1Disp(0x30);
+        r.c.zoom.Zoom1sub(0x30);
         if (n == 830) {
             ASSERT_EQ(r.c.graph.Ghp_Band, 0);
-            ASSERT_EQ(r.c.graph.Zoom_BandOff, 0);
+            ASSERT_EQ(r.c.zoom.Zoom_BandOff, 0);
         }
     }
     EXPECT_EQ(r.c.graph.Ghp_Band, 1);
-    EXPECT_EQ(r.c.graph.Zoom_BandOff, 2500);
+    EXPECT_EQ(r.c.zoom.Zoom_BandOff, 2500);
     // And back up: the top exit at D below -2500 of the band.
     for (int n = 0; n < 600; ++n) {
-        Ghp1Disp(r.c, 0x3F);
-        Zoom1sub(r.c, 0x3F);
+        r.c.graph.Ghp1Disp(0x3F);
+        r.c.zoom.Zoom1sub(0x3F);
     }
-    EXPECT_EQ(r.c.graph.Zoom_BandOff, 2500 * r.c.graph.Ghp_Band);
+    EXPECT_EQ(r.c.zoom.Zoom_BandOff, 2500 * r.c.graph.Ghp_Band);
     EXPECT_LT(r.c.graph.Ghp_Band, 1);
 }
 
@@ -154,7 +154,7 @@ TEST(ZoomLine, AnnotationsAtTheirAnchorsOnReplay) {
     menuClick(r.c, "G_zoom", 2);
     const auto texts = textsOf(r.ui.Zoom);
     ASSERT_EQ(texts.size(), 2u);
-    const GraphState& g = r.c.graph;
+    const ZoomView& g = r.c.zoom;
     // Interval at the end of the line after four games (12 medals, plotted), gain 400 left and 200 up.
     EXPECT_EQ(texts[0].text, " 4 ");
     EXPECT_EQ(texts[0].x, 60.0f + 10.0f * 12 - static_cast<float>(g.Ox));
@@ -170,23 +170,23 @@ TEST(ZoomWindow, ClosingAndResizing) {
     Rig r;
     menuClick(r.c, "G_zoom", 1);
     r.ui.zoomForm.clientH = 1000 - headless::MemForm::kFrame;  // far too low
-    ZoomDisp_Form_Resize(r.c);
+    r.c.zoom.ZoomDisp_Form_Resize();
     EXPECT_EQ(r.ui.zoomForm.outerHeight(), 2000);
     EXPECT_EQ(frameOf(r).height, (2000 - 700) / 5);
     EXPECT_EQ(r.ui.ZoomPicture1.height(), 1500);
     r.ui.zoomForm.clientW = 8310;
-    ZoomDisp_Form_Resize(r.c);
+    r.c.zoom.ZoomDisp_Form_Resize();
     EXPECT_EQ(frameOf(r).width, 1600);
     EXPECT_EQ(r.ui.ZoomPicture1.width(), 8200);
-    ZoomDisp_Form_QueryUnload(r.c);
+    r.c.zoom.ZoomDisp_Form_QueryUnload();
     EXPECT_FALSE(r.ui.Image1.visible());
     EXPECT_FALSE(r.ui.zoomForm.visible());
     EXPECT_TRUE(r.ui.menus("G_zoom", 3).checked());
     EXPECT_FALSE(r.ui.menus("G_zoom", 1).checked());
-    EXPECT_EQ(r.c.fd.ZoomSel, 3);
+    EXPECT_EQ(r.c.zoom.ZoomSel, 3);
     // Zoom off: the replay draws no line, live games still feed the hidden window.
     r.ui.Zoom.lines = 0;
-    X4_Line(r.c);
+    r.c.zoom.X4_Line();
     EXPECT_EQ(r.ui.Zoom.lines, 0);
 }
 
@@ -247,11 +247,11 @@ TEST(Scroll, FrameKeptOnTheAxisAfterAForwardScroll) {
     Rig r;
     graphWidth(r, 9000);
     menuClick(r.c, "G_zoom", 2);
-    Sub_Sub1(r.c, 9000, 2720);
+    r.c.zoom.Sub_Sub1(9000, 2720);
     const int left = frameOf(r).left;
     menuClick(r.c, "Migi");
     EXPECT_EQ(frameOf(r).left, left);  // stays where it is on the screen
-    EXPECT_EQ(r.c.graph.Ox, (left - 630) * 10);
+    EXPECT_EQ(r.c.zoom.Ox, (left - 630) * 10);
     r.c.graph.Ghp_Scroll = -81000;
     menuClick(r.c, "Dmigi");  // to 85000: the axis ends at x = 630 + 5000
     EXPECT_EQ(r.c.graph.Ghp_Scroll, -85000);

@@ -1,9 +1,5 @@
 #include "acquisition/rs232.h"
 
-#include "graph/slump_graph.h"
-#include "graph/zoom.h"
-#include "stats/panel.h"
-#include "stats/stats_engine.h"
 #include "util/format.h"
 
 namespace tobrak {
@@ -13,213 +9,182 @@ const char* const kFullTitle = "データＦＵＬＬ";
 const char* const kBoardOk = " 　ゲームＯＫ";
 const char* const kBoardNg = " 　ゲーム不可";
 
-namespace {
-
-void appendMonitor(Core& c, const char* s) {
-    c.rs.monitor += s;
-    c.ui.main.Label12->setCaption(c.rs.monitor);
+void Acquisition::appendMonitor(const char* s) {
+    monitor += s;
+    Label12->setCaption(monitor);
 }
 
-void dispatch(Core& c) {
-    const int v = c.rs.Usb_Dat;
+void Acquisition::dispatch() {
+    const int v = Usb_Dat;
     if ((v & 16) == 0)
-        Game1Set(c);
+        Game1Set();
     else if (v == code::Payout)
-        Out1Add(c);
+        Out1Add();
     else if (v == code::BBStart)
-        BB_Start(c);
+        BB_Start();
     else if (v == code::BBEnd)
-        BB_EndMark(c);
+        BB_EndMark();
     else if (v == code::RBStart)
-        RB_Start(c);
+        RB_Start();
     else if (v == code::RBEnd)
-        RB_EndMark(c);
+        RB_EndMark();
     // Other codes are taken, acknowledged and ignored.
 }
 
-void bonusStart(Core& c, Bonus k) {
+void Acquisition::bonusStart(Bonus k) {
     const bool bb = k == Bonus::BB;
-    if (bb ? c.flags.BBGame_On : c.flags.RBGame_On) return;  // its games are already being recorded
-    appendMonitor(c, bb ? "Bo" : "Ro");
-    if (bb ? c.mark.Mark_BBs : c.mark.Mark_RBs) {
-        const GraphState& p = c.graph;
-        const std::int32_t v = c.cnt.Bonus_IntvCnt;
-        printNumberAt(*c.ui.Picture2, static_cast<float>(p.Ghp_Scroll) + p.Ghp_LastX, p.Ghp_LastY, v);
-        printNumberAt(*c.ui.Zoom,
-                      p.Zoom_Scl * static_cast<float>(p.Ghp_Scroll) + (p.Zoom_LastX - static_cast<float>(p.Ox)),
-                      p.Zoom_LastY - static_cast<float>(p.Oy), v);
-    }
-    bonusStartRule(c.cnt, k, /*showInterval=*/true);
-    (bb ? c.rs.DaiBB_On : c.rs.DaiRB_On) = true;
-    c.ui.Timer8->setEnabled(true);
-    menPageDisp(c);
-    c.ui.tell([k](PlayListener& l) { l.bonusStarted(k); });
+    if (bb ? BBGame_On : RBGame_On) return;  // its games are already being recorded
+    appendMonitor(bb ? "Bo" : "Ro");
+    const std::int32_t interval = cnt_.Bonus_IntvCnt;
+    bonusStartRule(cnt_, k, /*showInterval=*/true);
+    (bb ? DaiBB_On : DaiRB_On) = true;
+    Timer8->setEnabled(true);
+    events_.bonusStarted(k, interval);
 }
 
-void bonusEnd(Core& c, Bonus k) {
+void Acquisition::bonusEnd(Bonus k) {
     const bool bb = k == Bonus::BB;
-    if (bb ? c.mark.Mark_BBe : c.mark.Mark_RBe) {
-        const GraphState& p = c.graph;
-        const std::int32_t v = bb ? c.cnt.BB_Gain : c.cnt.RB_Gain;
-        printNumberAt(*c.ui.Picture2, static_cast<float>(p.Ghp_Scroll) + p.Ghp_LastX - 330.0f, p.Ghp_LastY - 150.0f, v);
-        printNumberAt(
-            *c.ui.Zoom,
-            p.Zoom_Scl * static_cast<float>(p.Ghp_Scroll) + (p.Zoom_LastX - static_cast<float>(p.Ox)) - 400.0f,
-            p.Zoom_LastY - static_cast<float>(p.Oy) - 200.0f, v);
-    }
-    bonusEndRule(c.cnt, k);
-    menPageDisp(c);
-    (bb ? c.flags.BBGame_On : c.flags.RBGame_On) = false;
-    (bb ? c.rs.DaiBB_On : c.rs.DaiRB_On) = false;
-    c.ui.tell([k](PlayListener& l) { l.bonusEnded(k); });
+    const std::int32_t gain = bb ? cnt_.BB_Gain : cnt_.RB_Gain;
+    bonusEndRule(cnt_, k);
+    (bb ? BBGame_On : RBGame_On) = false;
+    (bb ? DaiBB_On : DaiRB_On) = false;
+    events_.bonusEnded(k, gain);
 }
 
-void blink(Core& c, int row, bool active) {
-    const Rgb now = c.fd.Label2Back[static_cast<std::size_t>(row)];
-    setCaptionBack(c, row, active && now != rgb::Red ? rgb::Red : rgb::Cyan);
+void Acquisition::showGain(std::int32_t gain, Rgb phase) {
+    Label14->setCaption(captionNumber(gain) + " ");
+    Label14->setVisible(true);
+    Label15->setVisible(true);
+    const Rgb next = gainColour == phase ? rgb::Yellow : phase;
+    gainColour = next;
+    Label14->setForeColor(next);
+    Label15->setForeColor(next);
 }
 
-void showGain(Core& c, std::int32_t gain, Rgb phase) {
-    Label* g = c.ui.main.Label14;
-    Label* u = c.ui.main.Label15;
-    g->setCaption(captionNumber(gain) + " ");
-    g->setVisible(true);
-    u->setVisible(true);
-    const Rgb next = c.rs.gainColour == phase ? rgb::Yellow : phase;
-    c.rs.gainColour = next;
-    g->setForeColor(next);
-    u->setForeColor(next);
+void Acquisition::hideGain() {
+    Label14->setVisible(false);
+    Label15->setVisible(false);
 }
 
-}  // namespace
+void Acquisition::clearFlags() {
+    BBGame_On = RBGame_On = false;
+    DaiBB_On = DaiRB_On = false;
+    monitor = " ";
+    Label12->setCaption(monitor);
+}
 
-void Timer2_Timer(Core& c) {
+void Acquisition::resumeBonus() {
+    if (BBGame_On) DaiBB_On = true;
+    if (RBGame_On) DaiRB_On = true;
+    if (BBGame_On || RBGame_On) Timer8->setEnabled(true);
+}
+
+void Acquisition::Timer2_Timer() {
     // A modal box opened inside a poll lets the timer fire again; those ticks are
     // skipped so that boxes never stack and events are never handled out of order.
-    if (c.rs.inPoll) return;
-    c.rs.inPoll = true;
+    if (inPoll) return;
+    inPoll = true;
     struct Leave {
         bool& f;
         ~Leave() { f = false; }
-    } leave{c.rs.inPoll};
+    } leave{inPoll};
 
-    Board& b = *c.ui.board;
-    Label* status = c.ui.main.Label1;
+    Board& b = *board;
     b.uio_find();
     b.uio_out(0, kOutRead, 0);
-    b.setRecordFull(c.rec.Dat_Len >= c.rec.Dat_Max);
-    std::uint8_t v = c.rs.Usb_Dat;
+    b.setRecordFull(rec_.Dat_Len >= rec_.Dat_Max);
+    std::uint8_t v = Usb_Dat;
     const std::int32_t r = b.uio_inp(v, 0, 0);
-    c.rs.Usb_Dat = v;
+    Usb_Dat = v;
     if (r != 0) {
-        status->setBackColor(rgb::Yellow);
-        if (c.rs.Usb_On) {
-            status->setCaption(kBoardNg);
-            c.rs.Usb_On = false;
+        Label1->setBackColor(rgb::Yellow);
+        if (Usb_On) {
+            Label1->setCaption(kBoardNg);
+            Usb_On = false;
         }
         return;
     }
-    status->setBackColor(rgb::Green);
-    if (!c.rs.Usb_On) {
-        status->setCaption(kBoardOk);
-        c.rs.Usb_On = true;
+    Label1->setBackColor(rgb::Green);
+    if (!Usb_On) {
+        Label1->setCaption(kBoardOk);
+        Usb_On = true;
     }
-    if ((c.rs.Usb_Dat & 64) == 64) return;  // nothing new
+    if ((Usb_Dat & 64) == 64) return;  // nothing new
     b.uio_out(0, kOutAck, 0);
-    c.rs.Usb_Dat &= 31;
-    dispatch(c);
+    Usb_Dat &= 31;
+    dispatch();
 }
 
-void Game1Set(Core& c) {
-    PlayRecord& rec = c.rec;
+void Acquisition::Game1Set() {
+    PlayRecord& rec = rec_;
     const std::int32_t L = rec.Dat_Len;
     if (L >= rec.Dat_Max) {
-        c.ui.dialogs->messageBox(kFullText, kFullTitle, MsgIcon::Exclamation, MsgButtons::Ok);
+        dialogs->messageBox(kFullText, kFullTitle, MsgIcon::Exclamation, MsgButtons::Ok);
         return;
     }
-    c.rs.InMai = c.rs.Usb_Dat & 3;
-    const std::uint8_t byte = static_cast<std::uint8_t>(c.rs.Usb_Dat * 16);
+    InMai = Usb_Dat & 3;
+    const std::uint8_t byte = static_cast<std::uint8_t>(Usb_Dat * 16);
     rec.Dat_Buf[L] = byte;
     const BonusState s = bonusState(byte);
     if (s == BonusState::Normal) {
-        if (c.flags.BBGame_On) BB_End(c);
-        if (c.flags.RBGame_On) RB_End(c);
+        if (BBGame_On) BB_End();
+        if (RBGame_On) RB_End();
     }
     // Only the byte's own kind is flagged: a bonus of the other kind still open is
     // closed, and summed, by the next normal game.
-    if (s == BonusState::BB) c.flags.BBGame_On = true;
-    if (s == BonusState::RB) c.flags.RBGame_On = true;
+    if (s == BonusState::BB) BBGame_On = true;
+    if (s == BonusState::RB) RBGame_On = true;
 
-    c.rs.monitor = " ";
-    c.rs.monitor.append(c.rs.InMai, 'I');
-    c.ui.main.Label12->setCaption(c.rs.monitor);
-    gameRule(c.cnt, c.rs.InMai, s);
+    monitor = " ";
+    monitor.append(InMai, 'I');
+    Label12->setCaption(monitor);
+    gameRule(cnt_, InMai, s);
 
-    // The previous game's payout is final now: draw it.
+    // The previous game's payout is final now: it is drawn.
     if (rec.Ghp_Pos == L) {
-        const std::uint8_t prev = rec.Dat_Buf[L - 1];
-        if (c.flags.Kaiseki_On == 0) Ghp1Disp(c, prev);
-        Zoom1sub(c, prev);
+        events_.gameClosed(rec.Dat_Buf[L - 1]);
         rec.Ghp_Pos += 1;
     }
     rec.Dat_Len = L + 1;
     rec.Dat_Buf[L + 1] = 0;
-    c.fd.Unsaved = true;
-    if (c.ui.journal) c.ui.journal->byteSet(rec, L, currentOptions(c));
-    menPageDisp(c);
-    c.ui.tell([](PlayListener& l) { l.gameStarted(); });
+    events_.gameRecorded(L);
 }
 
-void Out1Add(Core& c) {
-    appendMonitor(c, "･");
-    PlayRecord& rec = c.rec;
+void Acquisition::Out1Add() {
+    appendMonitor("･");
+    PlayRecord& rec = rec_;
     if (rec.Dat_Len >= rec.Dat_Max || rec.Dat_Len < kHeaderLen + 1) return;
     std::uint8_t& newest = rec.Dat_Buf[rec.Dat_Len - 1];
     if (medalsOut(newest) == 15) return;  // the pulse is lost
     newest += 1;
-    c.fd.Unsaved = true;
-    if (c.ui.journal) c.ui.journal->byteSet(rec, rec.Dat_Len - 1, currentOptions(c));
-    payoutRule(c.cnt, 1, bonusState(newest));
-    menPageDisp(c);
-    c.ui.tell([](PlayListener& l) { l.payout(); });
+    payoutRule(cnt_, 1, bonusState(newest));
+    events_.payoutRecorded(rec.Dat_Len - 1);
 }
 
-void BB_Start(Core& c) { bonusStart(c, Bonus::BB); }
-void RB_Start(Core& c) { bonusStart(c, Bonus::RB); }
+void Acquisition::BB_Start() { bonusStart(Bonus::BB); }
+void Acquisition::RB_Start() { bonusStart(Bonus::RB); }
 
-void BB_EndMark(Core& c) {
-    if (c.flags.BBGame_On) appendMonitor(c, "Bx");
+void Acquisition::BB_EndMark() {
+    if (BBGame_On) appendMonitor("Bx");
 }
-void RB_EndMark(Core& c) {
-    if (c.flags.RBGame_On) appendMonitor(c, "Rx");
+void Acquisition::RB_EndMark() {
+    if (RBGame_On) appendMonitor("Rx");
 }
 
-void BB_End(Core& c) { bonusEnd(c, Bonus::BB); }
-void RB_End(Core& c) { bonusEnd(c, Bonus::RB); }
+void Acquisition::BB_End() { bonusEnd(Bonus::BB); }
+void Acquisition::RB_End() { bonusEnd(Bonus::RB); }
 
-void Timer8_Timer(Core& c) {
-    MainControls& m = c.ui.main;
-    if (c.flags.Kaiseki_On != 0) {
-        m.Label14->setVisible(false);
-        m.Label15->setVisible(false);
+void Acquisition::Timer8_Timer() {
+    if (!events_.graphShown()) {
+        hideGain();
     } else {
-        if (c.rs.DaiBB_On) showGain(c, c.cnt.BB_Gain, rgb::Red);
-        if (c.rs.DaiRB_On) showGain(c, c.cnt.RB_Gain, rgb::Black);
+        if (DaiBB_On) showGain(cnt_.BB_Gain, rgb::Red);
+        if (DaiRB_On) showGain(cnt_.RB_Gain, rgb::Black);
     }
-    switch (c.fd.MenuPage) {
-        case 0:
-            blink(c, 2, c.rs.DaiBB_On);
-            blink(c, 4, c.rs.DaiRB_On);
-            break;
-        case 1: blink(c, 0, c.rs.DaiBB_On); break;
-        case 2: blink(c, 0, c.rs.DaiRB_On); break;
-        default: break;
-    }
-    if (!c.rs.DaiBB_On && !c.rs.DaiRB_On) {
-        c.ui.Timer8->setEnabled(false);
-        for (int i : {0, 2, 4}) setCaptionBack(c, i, rgb::Cyan);
-        m.Label14->setVisible(false);
-        m.Label15->setVisible(false);
+    panel_.blinkBonus(DaiBB_On, DaiRB_On);
+    if (!DaiBB_On && !DaiRB_On) {
+        Timer8->setEnabled(false);
+        hideGain();
     }
 }
 

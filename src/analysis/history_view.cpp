@@ -27,10 +27,11 @@ std::string fileName(const std::string& path) {
     return std::string(name.begin(), name.end());
 }
 
-void EstimateDisp(Core& c, bool tellError) {
-    HistoryControls& w = c.ui.history;
-    HistoryViewState& v = c.history;
-    const int i = w.profile->currentIndex();
+}  // namespace
+
+void HistoryView::EstimateDisp(int i, bool tellError) {
+    HistoryView& w = *this;
+    HistoryView& v = *this;
     const ProfileSlot& slot = v.profiles[i >= 0 && i < static_cast<int>(v.profiles.size()) ? i : 0];
     v.chosen = slot.label;
     Surface& s = *w.bars;
@@ -47,7 +48,7 @@ void EstimateDisp(Core& c, bool tellError) {
         caption(w.used, "");
         caption(w.reliability, slot.error, rgb::Red);
         if (tellError)
-            c.ui.dialogs->messageBox(std::string(kProfileErrorTitle) + "\n" + fileName(slot.path) + "\n" + slot.error,
+            dialogs->messageBox(std::string(kProfileErrorTitle) + "\n" + fileName(slot.path) + "\n" + slot.error,
                                      "機種データ", MsgIcon::Stop, MsgButtons::Ok);
         return;
     }
@@ -57,8 +58,6 @@ void EstimateDisp(Core& c, bool tellError) {
     caption(w.used, usedDataLine(v.counts, e));
     caption(w.reliability, reliabilityLine(v.counts, e), e.tooFew ? rgb::Red : rgb::Black);
 }
-
-}  // namespace
 
 void PosteriorDisp(Surface& s, const SettingEstimate& e) {
     s.cls();
@@ -86,11 +85,11 @@ void PosteriorDisp(Surface& s, const SettingEstimate& e) {
     }
 }
 
-void HistoryDisp(Core& c) {
-    HistoryControls& w = c.ui.history;
-    HistoryViewState& v = c.history;
-    const BonusHistory h = bonusHistory(c.rec);
-    v.counts = playCounts(c.rec, h);
+void HistoryView::HistoryDisp() {
+    HistoryView& w = *this;
+    HistoryView& v = *this;
+    const BonusHistory h = bonusHistory(rec_);
+    v.counts = playCounts(rec_, h);
     caption(w.probAll, probabilityLine(h, false));
     caption(w.probNormal, probabilityLine(h, true));
     w.table->setHeader(historyHeader());
@@ -107,11 +106,11 @@ void HistoryDisp(Core& c) {
         if (v.profiles[i].label == v.chosen) chosen = static_cast<int>(i);
     }
     w.profile->setCurrentIndex(chosen);
-    EstimateDisp(c, false);
+    EstimateDisp(chosen, false);
 }
 
-void HistoryRefresh_Click(Core& c) { HistoryDisp(c); }
+void HistoryView::HistoryRefresh_Click() { HistoryDisp(); }
 
-void HistoryProfile_Click(Core& c) { EstimateDisp(c, true); }
+void HistoryView::HistoryProfile_Click(int index) { EstimateDisp(index, true); }
 
 }  // namespace tobrak

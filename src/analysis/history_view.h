@@ -1,7 +1,13 @@
 #pragma once
 // The bonus history and setting estimate window: a snapshot of the record,
 // recomputed when the window is opened and on its refresh button.
-#include "app/core.h"
+#include <string>
+#include <vector>
+
+#include "counts/estimate.h"
+#include "platform/controls.h"
+#include "platform/dialogs.h"
+#include "platform/surface.h"
 
 namespace tobrak {
 
@@ -11,13 +17,39 @@ extern const char* const kHistoryTitle;  // "ボーナス履歴・設定推測"
 constexpr float kBarsWidth = 5400.0f;
 constexpr float kBarsHeight = 2640.0f;
 
-// Everything again from the record: the probability lines, the table, the
-// profiles (read again from the folder) and the estimate.
-void HistoryDisp(Core& c);
-void HistoryRefresh_Click(Core& c);
-// Another profile chosen: the estimate of the same snapshot; a bad profile is
-// explained in a box.
-void HistoryProfile_Click(Core& c);
+class HistoryView {
+public:
+    explicit HistoryView(const PlayRecord& rec) : rec_(rec) {}
+
+    std::string profileDir;             // the user's profile folder; empty: the built-in example only
+    std::vector<ProfileSlot> profiles;  // as last listed
+    std::string chosen;                 // label of the chosen profile, kept over refreshes
+    PlayCounts counts;                  // of the record as the window last showed it
+
+    FormWindow* form = nullptr;
+    Label* probAll = nullptr;     // probabilities over every game
+    Label* probNormal = nullptr;  // over normal games
+    TextTable* table = nullptr;   // one row per bonus
+    ComboBox* profile = nullptr;  // machine profile choice
+    Surface* bars = nullptr;      // posterior of each setting
+    Label* payout = nullptr;      // expected payout rate
+    Label* used = nullptr;        // what the estimate used
+    Label* reliability = nullptr;
+    Dialogs* dialogs = nullptr;
+
+    // Everything again from the record: the probability lines, the table, the
+    // profiles (read again from the folder) and the estimate.
+    void HistoryDisp();
+    void HistoryRefresh_Click();
+    // Profile `index` of the list chosen: the estimate of the same snapshot; a bad
+    // profile is explained in a box.
+    void HistoryProfile_Click(int index);
+
+private:
+    void EstimateDisp(int index, bool tellError);
+
+    const PlayRecord& rec_;
+};
 
 // One bar per setting with its share; the likeliest in red once it is clear.
 void PosteriorDisp(Surface& s, const SettingEstimate& e);

@@ -12,32 +12,15 @@ std::string koyakuRowCaption(int k) {
     return n + "枚  ";
 }
 
-SmallWinCounts smallWinCounts(const PlayRecord& rec) {
-    SmallWinCounts n;
-    // A game counts only when the next one is of the same kind.
-    for (std::int32_t p = kHeaderLen; p <= rec.Dat_Len - 2; ++p) {
-        const std::uint8_t g = rec.Dat_Buf[p], next = rec.Dat_Buf[p + 1];
-        const int sg = g & 0xC0, sn = next & 0xC0;
-        if (sg == 0 && sn == 0) {
-            ++n.normal[medalsOut(g)];
-            ++n.normalGames;
-        } else if (sg == 0x80 && sn == 0x80) {
-            ++n.bb[medalsOut(g)];
-            ++n.bbGames;
-        }
-    }
-    return n;
-}
-
-void KoyakuDisp(Core& c) {
-    MainControls& m = c.ui.main;
+void SmallWinTable::KoyakuDisp() {
+    SmallWinTable& m = *this;
     for (int k = 0; k < 16; ++k) {
         m.Text2[static_cast<std::size_t>(k)]->setCaption("");
         m.Text4[static_cast<std::size_t>(k)]->setCaption("");
     }
-    const PlayRecord& rec = c.rec;
+    const PlayRecord& rec = rec_;
     if (rec.Dat_Len < kHeaderLen + 2) return;
-    AnalysisState& h = c.hist;
+    SmallWinTable& h = *this;
     const SmallWinCounts n = smallWinCounts(rec);
     h.Koyaku_Nor = n.normal;
     h.Koyaku_BB = n.bb;

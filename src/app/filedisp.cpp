@@ -4,10 +4,8 @@
 #include "analysis/histogram.h"
 #include "app/version.h"
 #include "graph/slump_graph.h"
-#include "graph/zoom.h"
-#include "record/file_commands.h"
-#include "stats/panel.h"
-#include "stats/stats_engine.h"
+#include "app/file_commands.h"
+#include "app/views.h"
 
 namespace tobrak {
 
@@ -17,18 +15,8 @@ const char* const kVersionText2 = "パチスロ実戦データの記録と解析
 
 namespace {
 
-void setMarkers(Core& c, bool on) {
-    c.ui.menu("GhpHyo", 0)->setChecked(on);
-    c.mark.Mark_BBs = on;
-    c.mark.Mark_RBs = on;
-    c.ui.menu("GhpHyo", 2)->setChecked(on);
-    c.mark.Mark_BBe = on;
-    c.ui.menu("GhpHyo", 4)->setChecked(on);
-    c.mark.Mark_RBe = on;
-}
-
 // Values the window has by design, before any code runs.
-void applyDesign(Core& c) {
+void applyDesign(Program& c) {
     MainControls& m = c.ui.main;
     m.form->setTitle("ＴＯＢＲＡＫ");
     m.Label1->setCaption(kBoardNg);
@@ -48,11 +36,6 @@ void applyDesign(Core& c) {
     c.ui.Timer8->setEnabled(false);
 }
 
-void moveImage(Core& c, float left) {
-    c.graph.Frame.Left = left;
-    showFrame(c);
-    Sub_ZoomMove(c);
-}
 
 }  // namespace
 
@@ -71,20 +54,20 @@ std::string journalSetAsideText(const Journal& j) {
 
 namespace {
 // Tells the user once when the record stops being protected, once when it is again.
-void tellJournalState(Core& c, bool retry) {
+void tellJournalState(Program& c, bool retry) {
     Journal* j = c.ui.journal;
-    const Journal::Protection p = j->watch(c.rec, currentOptions(c), retry);
+    const Journal::Protection p = j->watch(c.rec, c.options(), retry);
     if (p == Journal::Protection::Unchanged) return;
-    c.fd.JournalBoxOpen = true;
+    c.JournalBoxOpen = true;
     if (p == Journal::Protection::Lost)
         c.ui.dialogs->messageBox(journalLostText(*j), kJournalTitle, MsgIcon::Exclamation, MsgButtons::Ok);
     else
         c.ui.dialogs->messageBox(kJournalBack, kJournalTitle, MsgIcon::Information, MsgButtons::Ok);
-    c.fd.JournalBoxOpen = false;
+    c.JournalBoxOpen = false;
 }
 }  // namespace
 
-void recoverJournal(Core& c, Journal& journal) {
+void recoverJournal(Program& c, Journal& journal) {
     if (!journal.setAside().empty())
         c.ui.dialogs->messageBox(journalSetAsideText(journal), "復元", MsgIcon::Exclamation, MsgButtons::Ok);
     if (journal.recovered() &&
@@ -92,87 +75,86 @@ void recoverJournal(Core& c, Journal& journal) {
             MsgResult::Ok &&
         loadPlayImage(c, *journal.recovered())) {
         journal.restored();
-        c.fd.Unsaved = true;  // back from the journal, never from a file
+        c.Unsaved = true;  // back from the journal, never from a file
     }
-    journal.begin(c.rec, currentOptions(c));
+    journal.begin(c.rec, c.options());
     c.ui.journal = &journal;
     tellJournalState(c, /*retry=*/false);
 }
 
-void journalWatch(Core& c) {
-    if (!c.ui.journal || c.fd.JournalBoxOpen) return;
+void journalWatch(Program& c) {
+    if (!c.ui.journal || c.JournalBoxOpen) return;
     tellJournalState(c, /*retry=*/true);
 }
 
-void Hyouji_Menu_Init(Core& c) { setMarkers(c, true); }
-void Hyouji_Menu_Cls(Core& c) { setMarkers(c, false); }
 
-void Form_Load(Core& c) {
+void Form_Load(Program& c) {
     MainControls& m = c.ui.main;
     applyDesign(c);
-    KoumokuInit(c);
+    c.panel.KoumokuInit();
     c.rec.Dat_Max = kDatMax;
-    c.graph = GraphState{};  // the graph's fixed values; Zoom_Scl 10
+    c.graph.reset();  // the graph's fixed values
+    c.zoom.reset();   // Zoom_Scl 10
     m.Picture1->setHeight(kPanelHeight);
     m.Picture2->setGeometry(con_P2left, 0, m.form->clientWidth() - con_P2left, kPanelHeight);
     m.Picture3->setGeometry(1575, Ghp_Top - 20, 600, 5090);
     m.Picture9->move(0, 160);
     m.Picture10->move(3360, 2000);
     m.Label11->setVisible(false);
-    c.graph.Frame.Width = c.graph.Frame.Height = 10.0f;
-    showFrame(c);
+    c.zoom.Frame.Width = c.zoom.Frame.Height = 10.0f;
+    c.zoom.showFrame();
     for (MenuName name : {MenuName("HistEnd"), MenuName("YB_Hist"), MenuName("BB_Hist"), MenuName("RB_Hist")})
         c.ui.menu(name)->setVisible(false);
-    c.flags.Kaiseki_On = 0;
+    c.analysis.Kaiseki_On = 0;
     c.graph.Ghp_Redraw = false;
     MekakusiChr(*c.ui.Picture3, 1.0f, Ghp_Left, 30);
-    c.fd.ZoomSel = 3;
+    c.zoom.ZoomSel = 3;
     c.ui.menu("G_zoom", 3)->setChecked(true);
     c.rec.Dat_Len = kHeaderLen;
     c.rec.Ghp_Pos = kHeaderLen + 1;
     c.rec.Dat_Buf[kHeaderLen] = 0;
-    c.fd.MenuPage = -1;
-    menPage_Click(c);
+    c.panel.MenuPage = -1;
+    c.panel.menPage_Click();
     Hyouji_Menu_Init(c);
     ChrClrInit(c);
     GhpClrInit(c);
-    X4GhpInit(c);
+    c.zoom.X4GhpInit();
     m.Combo1->clear();
     for (int i = 1; i <= 100; ++i) m.Combo1->addItem(std::to_string(i));
-    c.hist.Combo_Index = 29;
-    m.Combo1->setCurrentIndex(c.hist.Combo_Index);
+    c.analysis.Combo_Index = 29;
+    m.Combo1->setCurrentIndex(c.analysis.Combo_Index);
     c.ui.Timer2->setEnabled(true);
 }
 
-void Form_Resize(Core& c) {
+void Form_Resize(Program& c) {
     MainControls& m = c.ui.main;
     FormWindow& f = *m.form;
     if (f.minimized()) return;
     const int excess = f.clientHeight() - m.Picture2->height();
     if (excess > 0) f.setOuterHeight(f.outerHeight() - excess);
-    if (c.flags.Kaiseki_On > 0) {
+    if (c.analysis.Kaiseki_On > 0) {
         m.Picture2->setWidth(f.clientWidth() - con_P2left);
-        Kaiseki_Click(c, c.flags.Kaiseki_On - 1);
+        Kaiseki_Click(c, c.analysis.Kaiseki_On - 1);
         return;
     }
     // Keep the zoom frame on the visible part of the graph.
-    const auto& frame = c.graph.Frame;
+    const auto& frame = c.zoom.Frame;
     const float right =
         static_cast<float>(static_cast<double>(f.clientWidth()) + c.graph.Ghp_Scroll - con_P2left - frame.Width);
-    if (frame.Left > right) moveImage(c, right);
-    if (frame.Left < Ghp_Left) moveImage(c, Ghp_Left);
+    if (frame.Left > right) c.zoom.moveFrame(right);
+    if (frame.Left < Ghp_Left) c.zoom.moveFrame(Ghp_Left);
     m.Picture2->setWidth(f.clientWidth() - con_P2left);
-    GhpStandardRedraw(c);
+    c.graph.GhpStandardRedraw();
 }
 
-bool Form_QueryUnload(Core& c, int closeReason) {
+bool Form_QueryUnload(Program& c, int closeReason) {
     if (closeReason != 0) return false;
-    if (c.fd.Unsaved && c.rec.games() > 0) {
+    if (c.Unsaved && c.rec.games() > 0) {
         const MsgResult r = c.ui.dialogs->messageBox("保存していないデータがあります。\n\n保存してから終了しますか？",
                                                      "終了", MsgIcon::Exclamation, MsgButtons::SaveDiscardCancel);
         if (r == MsgResult::Save) menFile_Save_Click(c);
         // A save cancelled or failed keeps the program, and the record, running.
-        if (r == MsgResult::Save ? c.fd.Unsaved : r != MsgResult::Discard) return true;
+        if (r == MsgResult::Save ? c.Unsaved : r != MsgResult::Discard) return true;
     } else if (c.ui.dialogs->messageBox("本当に終了しますか？", "終了", MsgIcon::Information, MsgButtons::OkCancel) !=
                MsgResult::Ok) {
         return true;
@@ -181,10 +163,10 @@ bool Form_QueryUnload(Core& c, int closeReason) {
     return false;
 }
 
-void Pgend_Click(Core& c) { Form_QueryUnload(c, 0); }
-void HelpVer_Click(Core& c) { c.ui.main.Picture10->setVisible(true); }
-void Command2_Click(Core& c) { c.ui.main.Picture10->setVisible(false); }
-void kovhp_Click(Core& c) {
+void Pgend_Click(Program& c) { Form_QueryUnload(c, 0); }
+void HelpVer_Click(Program& c) { c.ui.main.Picture10->setVisible(true); }
+void Command2_Click(Program& c) { c.ui.main.Picture10->setVisible(false); }
+void kovhp_Click(Program& c) {
     if (!c.ui.manual.empty()) c.ui.shell->openUrl(c.ui.manual);
 }
 

@@ -4,32 +4,32 @@
 
 #include "analysis/histogram.h"
 #include "app/filedisp.h"
-#include "graph/display_options.h"
+#include "app/views.h"
 #include "graph/scroll.h"
 #include "graph/zoom.h"
 #include "print/print_report.h"
-#include "record/file_commands.h"
+#include "app/file_commands.h"
 #include "stats/panel.h"
 
 namespace tobrak {
 
-void runMenuCommand(Core& c, const MenuEntry& e) {
+void runMenuCommand(Program& c, const MenuEntry& e) {
     const int i = e.index;
     switch (e.command) {
         case MenuCommand::None: return;
-        case MenuCommand::Page: return menPage_Click(c);
+        case MenuCommand::Page: return c.panel.menPage_Click();
         case MenuCommand::Open: return menFile_open_Click(c);
         case MenuCommand::Comment: return Comment_Click(c);
         case MenuCommand::Save: return menFile_Save_Click(c);
         case MenuCommand::Clear: return Ghp_Cls_Click(c);
-        case MenuCommand::Print: return P_Out_Sub(c, *c.ui.printer);
+        case MenuCommand::Print: return P_Out_Sub(*c.ui.printer, *c.ui.dialogs, c.printSource());
         case MenuCommand::Quit: return Pgend_Click(c);
         case MenuCommand::Marker: return GhpHyo_Click(c, i);
-        case MenuCommand::Zoom: return G_zoom_Click(c, i);
-        case MenuCommand::BackFar: return Dhidari_Click(c);
-        case MenuCommand::Back: return Hidari_Click(c);
-        case MenuCommand::Forward: return Migi_Click(c);
-        case MenuCommand::ForwardFar: return Dmigi_Click(c);
+        case MenuCommand::Zoom: return c.zoom.G_zoom_Click(i);
+        case MenuCommand::BackFar: return c.scroll.Dhidari_Click();
+        case MenuCommand::Back: return c.scroll.Hidari_Click();
+        case MenuCommand::Forward: return c.scroll.Migi_Click();
+        case MenuCommand::ForwardFar: return c.scroll.Dmigi_Click();
         case MenuCommand::Chart: return Kaiseki_Click(c, i);
         case MenuCommand::ChartEnd: return HistEnd_Click(c);
         // The analysis view's own bar items lead to the same chart commands.
@@ -41,7 +41,7 @@ void runMenuCommand(Core& c, const MenuEntry& e) {
     }
 }
 
-void menuClick(Core& c, MenuName name, int index) {
+void menuClick(Program& c, MenuName name, int index) {
     const MenuEntry* e = findMenuEntry(name.name, index);
     if (!e) throw std::logic_error("no menu item " + menuKey(name.name, index));
     runMenuCommand(c, *e);

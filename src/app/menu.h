@@ -1,15 +1,15 @@
 #pragma once
 // The commands behind the menu tree's items.
-#include "app/core.h"
+#include "app/program.h"
 #include "platform/menu_tree.h"
 
 namespace tobrak {
 
 // Runs the command of a table entry (a click on its item).
-void runMenuCommand(Core& c, const MenuEntry& e);
+void runMenuCommand(Program& c, const MenuEntry& e);
 
 // A click on an item named in code; an index the table does not hold is a
 // programming error (std::logic_error).
-void menuClick(Core& c, MenuName name, int index = -1);
+void menuClick(Program& c, MenuName name, int index = -1);
 
 }  // namespace tobrak

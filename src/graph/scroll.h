@@ -1,16 +1,33 @@
 #pragma once
-// Sideways scrolling of the slump graph along its 90000-medal axis.
+// Sideways scrolling of the slump graph along its 90000-medal axis; the zoom
+// frame and window follow.
 #include <cstdint>
 
-#include "app/core.h"
+#include "graph/zoom.h"
 
 namespace tobrak {
 
-void GhpScrollBack(Core& c, std::int32_t step);
-void GhpScrollFwd(Core& c, std::int32_t step);
-void Hidari_Click(Core& c);   // "<<<"
-void Dhidari_Click(Core& c);  // "≪≪"
-void Migi_Click(Core& c);     // ">>>"
-void Dmigi_Click(Core& c);    // "≫≫"
+class GraphScroll {
+public:
+    GraphScroll(SlumpGraph& graph, ZoomView& zoom) : graph_(graph), zoom_(zoom) {}
+
+    // The main window's boxes whose widths bound the forward steps.
+    const Box* Picture1 = nullptr;
+    const Box* Picture2 = nullptr;
+    const FormWindow* form = nullptr;
+
+    void GhpScrollBack(std::int32_t step);
+    void GhpScrollFwd(std::int32_t step);
+    void Hidari_Click();   // "<<<"
+    void Dhidari_Click();  // "≪≪"
+    void Migi_Click();     // ">>>"
+    void Dmigi_Click();    // "≫≫"
+
+private:
+    void rebuild(std::int32_t scrollDelta);
+
+    SlumpGraph& graph_;
+    ZoomView& zoom_;
+};
 
 }  // namespace tobrak

@@ -5,13 +5,13 @@
 #include <cmath>
 #include <vector>
 
-#include "app/filedisp.h"
-#include "graph/zoom.h"
+#include "graph/line_pen.h"
+
 
 namespace tobrak {
 
-void GhpLineInit(Core& c) {
-    GraphState& g = c.graph;
+void SlumpGraph::GhpLineInit() {
+    SlumpGraph& g = *this;
     g.Ghp_Color = rgb::White;
     g.Ghp_LastX = Ghp_Left;
     g.Ghp_LastY = g.P2y;
@@ -22,105 +22,87 @@ void GhpLineInit(Core& c) {
     g.Ghp_IntvCnt = g.Ghp_BBGain = g.Ghp_RBGain = 0;
 }
 
-namespace {
-
 // A bonus game: its first game writes the interval that led to it (on replay).
-void bonusGame(Core& c, bool& on, bool mark, std::int32_t& gain, Rgb colour) {
-    GraphState& g = c.graph;
+void SlumpGraph::bonusGame(bool& on, bool mark, std::int32_t& gain, Rgb colour) {
+    SlumpGraph& g = *this;
     if (!on) {
-        if (mark && g.Ghp_Redraw)
-            printNumberAt(*c.ui.Picture2, g.Ghp_LastX + static_cast<float>(g.Ghp_Scroll), g.Ghp_LastY, g.Ghp_IntvCnt);
+        if (mark && g.Ghp_Redraw) markInterval(g.Ghp_IntvCnt);
         on = true;
         g.Ghp_IntvCnt = 0;
     }
     g.Ghp_Color = colour;
-    gain += c.fd.G_Ot - c.fd.G_In;
+    gain += G_Ot - G_In;
 }
 
 // The first normal game after a bonus writes its gain (on replay).
-void closeBonus(Core& c, bool& on, bool mark, std::int32_t& gain) {
-    GraphState& g = c.graph;
+void SlumpGraph::closeBonus(bool& on, bool mark, std::int32_t& gain) {
     if (!on) return;
-    if (mark && g.Ghp_Redraw)
-        printNumberAt(*c.ui.Picture2, g.Ghp_LastX + static_cast<float>(g.Ghp_Scroll) - 330.0f, g.Ghp_LastY - 150.0f,
-                      gain);
+    if (mark && Ghp_Redraw) markGain(gain);
     on = false;
     gain = 0;
 }
 
+void SlumpGraph::markInterval(std::int32_t games) {
+    printNumberAt(*Picture2, Ghp_LastX + static_cast<float>(Ghp_Scroll), Ghp_LastY, games);
+}
+
+void SlumpGraph::markGain(std::int32_t medals) {
+    printNumberAt(*Picture2, Ghp_LastX + static_cast<float>(Ghp_Scroll) - 330.0f, Ghp_LastY - 150.0f, medals);
+}
+
 // The medals in at which point number Ghp_PlotNo is plotted.
-double nextPlotAt(GraphState& g) {
-    auto& m = g.Ghp_NextPlot;
+double SlumpGraph::nextPlotAt() {
+    SlumpGraph& g = *this;
+    auto& m = nextPlot_;
     if (m.plotNo != g.Ghp_PlotNo || m.step != g.Ghp_Step || m.bitBai != g.con_BitBai)
         m = {g.Ghp_Step, g.Ghp_PlotNo, g.con_BitBai, static_cast<double>(g.Ghp_Step) * g.Ghp_PlotNo / g.con_BitBai};
     return m.medalsIn;
 }
 
-}  // namespace
-
-void Ghp1Disp(Core& c, std::uint8_t b) {
-    GraphState& g = c.graph;
-    Surface& s = *c.ui.Picture2;
-    c.fd.G_Ot = medalsOut(b);
-    c.fd.G_In = medalsIn(b);
-    g.Ghp_Out += c.fd.G_Ot;
-    g.Ghp_In += c.fd.G_In;
+void SlumpGraph::Ghp1Disp(std::uint8_t b) {
+    SlumpGraph& g = *this;
+    Surface& s = *Picture2;
+    G_Ot = medalsOut(b);
+    G_In = medalsIn(b);
+    g.Ghp_Out += G_Ot;
+    g.Ghp_In += G_In;
     switch (bonusState(b)) {
-        case BonusState::BB: bonusGame(c, g.Ghp_BB_On, c.mark.Mark_BBs, g.Ghp_BBGain, rgb::Red); break;
-        case BonusState::RB: bonusGame(c, g.Ghp_RB_On, c.mark.Mark_RBs, g.Ghp_RBGain, rgb::Black); break;
+        case BonusState::BB: bonusGame(g.Ghp_BB_On, mark_.Mark_BBs, g.Ghp_BBGain, rgb::Red); break;
+        case BonusState::RB: bonusGame(g.Ghp_RB_On, mark_.Mark_RBs, g.Ghp_RBGain, rgb::Black); break;
         case BonusState::Normal:
             g.Ghp_IntvCnt += 1;
-            closeBonus(c, g.Ghp_BB_On, c.mark.Mark_BBe, g.Ghp_BBGain);
-            closeBonus(c, g.Ghp_RB_On, c.mark.Mark_RBe, g.Ghp_RBGain);
+            closeBonus(g.Ghp_BB_On, mark_.Mark_BBe, g.Ghp_BBGain);
+            closeBonus(g.Ghp_RB_On, mark_.Mark_RBe, g.Ghp_RBGain);
             break;
     }
     // One plotted point per Ghp_Step medals in.
-    if (nextPlotAt(g) > g.Ghp_In) return;
+    if (nextPlotAt() > g.Ghp_In) return;
 
     const float scroll = static_cast<float>(g.Ghp_Scroll);
     const float xN = Ghp_Left + g.con_BitBai * static_cast<float>(g.Ghp_In);
-    auto yNow = [&] {
-        const std::int32_t d = g.Ghp_In - g.Ghp_Out - 2500 * g.Ghp_Band;
-        return std::pair{d, g.P2y + g.con_BitBai * static_cast<float>(d)};
-    };
-    // Leaving the band at the bottom: to the edge, then on from the zero line.
-    if (auto [d, yN] = yNow(); d > 2500) {
-        const float yE = static_cast<float>(Ghp_Top) + 5000.0f * g.con_BitBai;
-        const float xC = g.Ghp_LastX + (yE - g.Ghp_LastY) * (xN - g.Ghp_LastX) / (yN - g.Ghp_LastY);
-        s.line(g.Ghp_LastX + scroll, g.Ghp_LastY, xC + scroll, yE, g.Ghp_Color);
-        g.Ghp_LastX = xC;
-        g.Ghp_LastY = g.P2y;
-        g.Ghp_Band += 1;
-    }
-    // Leaving it at the top.
-    if (auto [d, yN] = yNow(); d < -2500) {
-        const float top = static_cast<float>(Ghp_Top);
-        const float xC = g.Ghp_LastX + (xN - g.Ghp_LastX) * (g.Ghp_LastY - top) / (g.Ghp_LastY - yN);
-        s.line(g.Ghp_LastX + scroll, g.Ghp_LastY, xC + scroll, top, g.Ghp_Color);
-        g.Ghp_LastX = xC;
-        g.Ghp_LastY = g.P2y;
-        g.Ghp_Band -= 1;
-    }
-    const float yN = yNow().second;
-    s.line(g.Ghp_LastX + scroll, g.Ghp_LastY, xN + scroll, yN, g.Ghp_Color);
-    g.Ghp_LastX = xN;
-    g.Ghp_LastY = yN;
+    stepLine(
+        g.Ghp_LastX, g.Ghp_LastY, g.P2y, static_cast<float>(Ghp_Top),
+        static_cast<float>(Ghp_Top) + 5000.0f * g.con_BitBai,
+        [&] {
+            const std::int32_t d = g.Ghp_In - g.Ghp_Out - 2500 * g.Ghp_Band;
+            return LinePoint<float>{d, xN, g.P2y + g.con_BitBai * static_cast<float>(d)};
+        },
+        [&](int dir) { g.Ghp_Band += dir; },
+        [&](float x, float y) { s.line(g.Ghp_LastX + scroll, g.Ghp_LastY, x + scroll, y, g.Ghp_Color); });
     g.Ghp_PlotNo += 1;
     // The colour changes one segment late: the first segment after a bonus keeps its colour.
     if (!g.Ghp_BB_On && !g.Ghp_RB_On) g.Ghp_Color = rgb::White;
 }
 
-namespace {
-
 // From game i on, the games that only count: normal games while no bonus is open,
 // up to the one that makes a point due. Ghp1Disp does no more for such a game;
 // run here in a tight loop, they make a long replay cost little beyond its points.
 // Returns the first game that is not one of them.
-std::int32_t countOnlyGames(Core& c, std::int32_t i, std::int32_t end) {
-    GraphState& g = c.graph;
+std::int32_t SlumpGraph::countOnlyGames(std::int32_t i, std::int32_t end) {
+    SlumpGraph& g = *this;
     if (g.Ghp_BB_On || g.Ghp_RB_On) return i;
-    const double due = nextPlotAt(g);
-    const std::uint8_t* buf = c.rec.Dat_Buf.data();
+    const double due = nextPlotAt();
+    const std::uint8_t* buf = rec_.Dat_Buf.data();
     std::int32_t in = g.Ghp_In, out = g.Ghp_Out, j = i;
     for (; j < end; ++j) {
         const std::uint8_t b = buf[j];
@@ -132,108 +114,92 @@ std::int32_t countOnlyGames(Core& c, std::int32_t i, std::int32_t end) {
     g.Ghp_In = in;
     g.Ghp_Out = out;
     g.Ghp_IntvCnt += j - i;
-    c.fd.G_Ot = medalsOut(buf[j - 1]);
-    c.fd.G_In = medalsIn(buf[j - 1]);
+    G_Ot = medalsOut(buf[j - 1]);
+    G_In = medalsIn(buf[j - 1]);
     return j;
 }
 
-}  // namespace
-
-void GhpDispAll(Core& c) {
-    const std::int32_t end = std::min(c.rec.Dat_Len, c.rec.Ghp_Pos - 1);
-    c.graph.Ghp_Redraw = true;
+void SlumpGraph::GhpDispAll() {
+    const std::int32_t end = std::min(rec_.Dat_Len, rec_.Ghp_Pos - 1);
+    Ghp_Redraw = true;
     for (std::int32_t i = kHeaderLen; i < end;) {
-        i = countOnlyGames(c, i, end);
-        if (i < end) Ghp1Disp(c, c.rec.Dat_Buf[i++]);
+        i = countOnlyGames(i, end);
+        if (i < end) Ghp1Disp(rec_.Dat_Buf[i++]);
     }
-    c.graph.Ghp_Redraw = false;
+    Ghp_Redraw = false;
 }
 
-void GhpClrInit(Core& c) {
-    c.ui.main.koyakuForm->setVisible(false);
-    if (c.ui.history.form) c.ui.history.form->setVisible(false);  // its snapshot is of the old record
-    c.ui.Timer8->setEnabled(false);
-    c.ui.main.Label14->setVisible(false);
-    c.ui.main.Label15->setVisible(false);
-    c.graph.Ghp_Scroll = 0;
-    c.ui.Zoom->cls();
-    Surface& s = *c.ui.Picture2;
+void SlumpGraph::gridAndLabels() {
+    Surface& s = *Picture2;
     s.cls();
-    Sub_Sub1(c, Ghp_Left, c.graph.P2y);
-    Sub_ZoomMove(c);
-    MemoriGhp(s, c.graph, 1.0f, Ghp_Left, Ghp_Top, 0, 0);
-    MemoriChr(s, c.graph, 1.0f, Ghp_Left, Ghp_Top);
-    s.pset(Ghp_Left, c.graph.P2y, rgb::White);
-    s.setDrawWidth(1);
-    c.ui.Zoom->setDrawWidth(1);
-    GhpLineInit(c);
+    MemoriGhp(s, con_Inmax, 1.0f, Ghp_Left, Ghp_Top, -Ghp_Scroll, 0);
+    MemoriChr(s, con_Inmax, Ghp_Scroll, 1.0f, Ghp_Left, Ghp_Top);
 }
 
-void GhpStandardRedraw(Core& c, bool originDot) {
-    Surface& s = *c.ui.Picture2;
-    s.cls();
-    MemoriGhp(s, c.graph, 1.0f, Ghp_Left, Ghp_Top, -c.graph.Ghp_Scroll, 0);
-    MemoriChr(s, c.graph, 1.0f, Ghp_Left, Ghp_Top);
-    if (originDot) s.pset(Ghp_Left, c.graph.P2y, rgb::White);
-    GhpLineInit(c);
-    GhpDispAll(c);
+void SlumpGraph::GhpStandardRedraw(bool originDot) {
+    gridAndLabels();
+    if (originDot) Picture2->pset(Ghp_Left, P2y, rgb::White);
+    GhpLineInit();
+    GhpDispAll();
 }
 
-void MemoriGhp(Surface& s, const GraphState& g, float scl, float x, std::int32_t y, std::int32_t ox, std::int32_t oy) {
+void MemoriGhp(Surface& s, std::int32_t inmax, float scl, float x, std::int32_t y, std::int32_t ox, std::int32_t oy,
+               const GridStyle& style) {
     const double X = x, Y = y, S = scl;
     // A surface x depends on the medals in alone, a surface y on the balance alone:
     // the dashes repeat the same few of them thousands of times, worked out once.
     auto atX = [&](double u) { return static_cast<float>(X + S * (u - ox)); };
     auto atY = [&](double v) { return static_cast<float>(Y + S * (v - oy)); };
-    const long thousands = std::lround(g.con_Inmax / 1000.0);
-    const long hundreds = std::lround(g.con_Inmax / 100.0);
+    const long thousands = std::lround(inmax / 1000.0);
+    const long hundreds = std::lround(inmax / 100.0);
     const float top = atY(0), bottom = atY(5000);
     s.setDrawWidth(1);
     for (long k = 1; k <= thousands - 1; ++k) {
         const float xk = atX(1000.0 * k);
-        s.line(xk, top, xk, bottom, k % 5 == 0 ? graphcolor::Blue : graphcolor::Grid);
+        s.line(xk, top, xk, bottom, k % 5 == 0 ? style.blue : style.grid);
     }
     std::array<std::pair<float, float>, 50> dashY;
     for (int j = 0; j < 50; ++j) dashY[j] = {atY(100.0 * j + 25), atY(100.0 * j + 75)};
     for (long k = 1; k <= thousands; ++k) {
         const float xk = atX(1000.0 * k - 500);
-        for (const auto& [y1, y2] : dashY) s.line(xk, y1, xk, y2, graphcolor::Grid);
+        for (const auto& [y1, y2] : dashY) s.line(xk, y1, xk, y2, style.grid);
     }
-    const float left = atX(0), right = atX(g.con_Inmax);
+    const float left = atX(0), right = atX(inmax);
     for (int k = 1; k <= 5; ++k) {
         const float yk = atY(1000.0 * k - 500);
-        s.line(left, yk, right, yk, k == 3 ? graphcolor::Blue : graphcolor::Grid);
+        s.line(left, yk, right, yk, k == 3 ? style.blue : style.grid);
     }
     std::vector<std::pair<float, float>> dotX(static_cast<std::size_t>(std::max(hundreds, 0L)));
     for (std::size_t j = 0; j < dotX.size(); ++j) dotX[j] = {atX(100.0 * j + 25), atX(100.0 * j + 75)};
     for (int v = 1000; v <= 4000; v += 1000) {
         const float yv = atY(v);
-        for (const auto& [x1, x2] : dotX) s.line(x1, yv, x2, yv, graphcolor::Grid);
+        for (const auto& [x1, x2] : dotX) s.line(x1, yv, x2, yv, style.grid);
     }
     // The frame; its small offsets are surface units, not scaled.
     const float L = static_cast<float>(X - S * ox);
-    const float R = static_cast<float>(X + S * (g.con_Inmax - ox) + 1);
+    const float R = static_cast<float>(X + S * (inmax - ox) + 1);
     const float T = static_cast<float>(Y - S * oy);
     const float B = static_cast<float>(Y + S * (5000 - oy));
-    s.setDrawWidth(2);
-    s.line(L - 15, T, R, T, graphcolor::Blue);
-    s.line(L - 15, B + 15, R, B + 15, graphcolor::Blue);
-    s.line(L, T - 15, L, B, graphcolor::Blue);
-    s.line(R, T - 1, R, B + 1, graphcolor::Blue);
-    s.setDrawWidth(1);
+    const float reach = style.frameReach;
+    s.setDrawWidth(style.frameWidth);
+    s.line(L - reach, T, R, T, style.blue);
+    s.line(L - reach, B + reach, R, B + reach, style.blue);
+    s.line(L, T - reach, L, B, style.blue);
+    s.line(R, T - 1, R, B + 1, style.blue);
+    if (style.resetWidth) s.setDrawWidth(1);
 }
 
-void MemoriChr(Surface& s, const GraphState& g, float scl, float x, std::int32_t y) {
+void MemoriChr(Surface& s, std::int32_t inmax, std::int32_t scroll, float scl, float x, std::int32_t y) {
     s.setFontSize(kLabelFontSize);
     s.setForeColor(rgb::White);
     const float below = static_cast<float>(y) + 5000.0f * scl + 75.0f;
-    if (g.Ghp_Scroll == 0) {
+    if (scroll == 0) {
         printNumberAt(s, x - 80.0f * scl, 30.0f, 0);
         printNumberAt(s, x - 80.0f * scl, below, 0);
     }
-    const long thousands = std::lround(g.con_Inmax / 1000.0);
+    const long thousands = std::lround(inmax / 1000.0);
     for (long k = 1; k <= thousands; ++k) {
-        const float xk = static_cast<float>(x + 1000.0 * k * scl - 240.0 + g.Ghp_Scroll);
+        const float xk = static_cast<float>(x + 1000.0 * k * scl - 240.0 + scroll);
         printNumberAt(s, xk, 30.0f, 1000 * k);
         printNumberAt(s, xk, below, 1000 * k);
     }

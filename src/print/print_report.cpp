@@ -2,8 +2,9 @@
 
 #include <cmath>
 
+#include "graph/line_pen.h"
+#include "graph/slump_graph.h"
 #include "graph/zoom.h"
-#include "stats/panel.h"
 #include "util/format.h"
 #include "util/text.h"
 
@@ -49,29 +50,9 @@ void P_Koumoku(Surface& s, const std::array<std::string, kRows>& captions,
 }
 
 void P_MemoriGhp(Surface& s, std::int32_t W, float scale, std::int32_t x, std::int32_t y) {
-    const double X = x, Y = y, S = scale;
-    auto seg = [&](double u1, double v1, double u2, double v2, Rgb c) {
-        s.line(static_cast<float>(X + S * u1), static_cast<float>(Y + S * v1), static_cast<float>(X + S * u2),
-               static_cast<float>(Y + S * v2), c);
-    };
-    s.setDrawWidth(1);
-    for (int k = 1; k <= W / 1000 - 1; ++k)
-        seg(1000.0 * k, 0, 1000.0 * k, 5000, k % 5 == 0 ? papercolor::Blue : papercolor::Grey);
-    for (int k = 1; k <= W / 1000; ++k)
-        for (int j = 0; j < 50; ++j)
-            seg(1000.0 * k - 500, 100.0 * j + 25, 1000.0 * k - 500, 100.0 * j + 75, papercolor::Grey);
-    for (int k = 1; k <= 5; ++k)
-        seg(0, 1000.0 * k - 500, W, 1000.0 * k - 500, k == 3 ? papercolor::Blue : papercolor::Grey);
-    for (int v = 1000; v <= 4000; v += 1000)
-        for (int j = 0; j <= W / 100 - 1; ++j) seg(100.0 * j + 25, v, 100.0 * j + 75, v, papercolor::Grey);
-    const float R = static_cast<float>(X + S * W + 1);
-    const float B = static_cast<float>(Y + S * 5000);
-    const float L = static_cast<float>(x), T = static_cast<float>(y);
-    s.setDrawWidth(4);
-    s.line(L - 4, T, R, T, papercolor::Blue);
-    s.line(L - 4, B + 4, R, B + 4, papercolor::Blue);
-    s.line(L, T - 4, L, B, papercolor::Blue);
-    s.line(R, T - 1, R, B + 1, papercolor::Blue);
+    // The screen's grid in the paper's colours and a heavier frame.
+    static constexpr GridStyle paper{papercolor::Grey, papercolor::Blue, 4, 4.0f, false};
+    MemoriGhp(s, W, scale, static_cast<float>(x), y, 0, 0, paper);
 }
 
 void P_MemoriChr(Surface& s, std::int32_t from, std::int32_t to, float scale, std::int32_t x, std::int32_t y) {
@@ -111,11 +92,7 @@ void P_GhpLine(Surface& s, const PlayRecord& rec, float scale, std::int32_t x, s
     s.setDrawWidth(2);
     s.pset(static_cast<float>(x), static_cast<float>(Py), rgb::Black);
     float penX = static_cast<float>(x), penY = static_cast<float>(Py);
-    auto drawTo = [&](double px, double py) {
-        s.line(penX, penY, static_cast<float>(px), static_cast<float>(py), colour);
-        penX = static_cast<float>(px);
-        penY = static_cast<float>(py);
-    };
+    auto draw = [&](double px, double py) { s.line(penX, penY, static_cast<float>(px), static_cast<float>(py), colour); };
     for (std::int32_t i = kHeaderLen; i < rec.Dat_Len; ++i) {
         const std::uint8_t b = rec.Dat_Buf[i];
         out += medalsOut(b);
@@ -129,43 +106,27 @@ void P_GhpLine(Surface& s, const PlayRecord& rec, float scale, std::int32_t x, s
             if (!bbSeen) colour = papercolor::Cyan;
         }
         if (in < T) continue;
-        struct Point {
-            std::int32_t d;
-            double x, y;
-        };
         auto point = [&] {
             const std::int32_t d = in - out - 2500 * n;
-            return Point{d, x + S * in, Py + S * d};
+            return LinePoint<double>{d, x + S * in, Py + S * d};
         };
-        if (const Point p = point(); p.d > 2500) {
-            const double yE = top + 5000.0 * S;
-            const double xC = penX + (yE - penY) * (p.x - penX) / (p.y - penY);
-            drawTo(xC, yE);
-            penY = static_cast<float>(Py);
-            n += 1;
-        }
-        if (const Point p = point(); p.d < -2500) {
-            const double xC = penX + (p.x - penX) * (penY - top) / (penY - p.y);
-            drawTo(xC, top);
-            penY = static_cast<float>(Py);
-            n -= 1;
-        }
-        Point p = point();
-        if (in > W) {
-            // Out at the band's right edge, in again at the left edge of the band below.
-            const double xR = x + S * W;
-            const double yR = penY + (p.y - penY) * (xR - penX) / (p.x - penX);
-            drawTo(xR, yR);
-            penX = static_cast<float>(x);
-            penY = static_cast<float>(yR + 5490.0 * S);
-            in -= W;
-            out -= W;
-            T -= W;
-            top = static_cast<double>(std::lround(top + 5490.0 * S));
-            Py = static_cast<std::int32_t>(std::lround(top + 2500.0 * S));
-            p = point();
-        }
-        drawTo(p.x, p.y);
+        stepLine(
+            penX, penY, static_cast<float>(Py), top, top + 5000.0 * S, point, [&](int dir) { n += dir; }, draw,
+            [&](LinePoint<double>& p) {
+                if (in <= W) return;
+                // Out at the band's right edge, in again at the left edge of the band below.
+                const double xR = x + S * W;
+                const double yR = penY + (p.y - penY) * (xR - penX) / (p.x - penX);
+                draw(xR, yR);
+                penX = static_cast<float>(x);
+                penY = static_cast<float>(yR + 5490.0 * S);
+                in -= W;
+                out -= W;
+                T -= W;
+                top = static_cast<double>(std::lround(top + 5490.0 * S));
+                Py = static_cast<std::int32_t>(std::lround(top + 2500.0 * S));
+                p = point();
+            });
         T = roundEven(T + 15.0 / S);
         if (bbSeen || rbSeen) {
             bbSeen = rbSeen = false;
@@ -174,33 +135,31 @@ void P_GhpLine(Surface& s, const PlayRecord& rec, float scale, std::int32_t x, s
     }
 }
 
-void printReport(Core& c, Surface& page) {
-    std::array<std::string, kRows> captions, values;
-    panelTexts(c, captions, values);
-    P_Koumoku(page, captions, values);
-    const PrintLayout l = printLayout(c.cnt.Tot_In);
+void printReport(Surface& page, const PrintSource& src) {
+    P_Koumoku(page, src.captions, src.values);
+    const PrintLayout l = printLayout(src.totIn);
     for (int i = 0; i < l.bands; ++i) {
         const auto yi = static_cast<std::int32_t>(std::lround(Gtop + i * 5490.0 * l.scale));
         P_MemoriGhp(page, l.W, l.scale, Px, yi);
         P_MemoriChr(page, i * l.W, (i + 1) * l.W, l.scale, Px, yi);
         P_MekakusiChr(page, l.scale, Px, yi);
     }
-    P_GhpLine(page, c.rec, l.scale, Px, Gtop, l.W);
+    P_GhpLine(page, src.rec, l.scale, Px, Gtop, l.W);
 }
 
-void P_Out_Sub(Core& c, Printer& printer) {
+void P_Out_Sub(Printer& printer, Dialogs& dialogs, const PrintSource& src) {
     switch (printer.begin()) {
         case Printer::Start::Cancelled: return;
         case Printer::Start::Failed:
             printer.abort();
-            c.ui.dialogs->messageBox(kPrinterError, "プリンタ", MsgIcon::Stop, MsgButtons::Ok);
+            dialogs.messageBox(kPrinterError, "プリンタ", MsgIcon::Stop, MsgButtons::Ok);
             return;
         case Printer::Start::Ready: break;
     }
-    printReport(c, printer.page());
+    printReport(printer.page(), src);
     if (!printer.end()) {
         printer.abort();
-        c.ui.dialogs->messageBox(kPrinterError, "プリンタ", MsgIcon::Stop, MsgButtons::Ok);
+        dialogs.messageBox(kPrinterError, "プリンタ", MsgIcon::Stop, MsgButtons::Ok);
     }
 }
 

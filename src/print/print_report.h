@@ -5,8 +5,11 @@
 #include <cstdint>
 #include <string>
 
-#include "app/core.h"
+#include "platform/dialogs.h"
 #include "platform/printer.h"
+#include "platform/surface.h"
+#include "record/play_record.h"
+#include "stats/stats_engine.h"
 
 namespace tobrak {
 
@@ -31,10 +34,16 @@ PrintLayout printLayout(std::int32_t totIn);
 // A caption right-aligned in a 7-character field; a longer one keeps its first 7.
 std::string field7(const std::string& utf8);
 
+// What the page shows: the panel page in view and the whole record.
+struct PrintSource {
+    const PlayRecord& rec;
+    std::int32_t totIn;  // medals in at the moment of printing
+    PageTexts captions, values;
+};
 // The whole page: header strip, bands with grid and labels, the line.
-void printReport(Core& c, Surface& page);
+void printReport(Surface& page, const PrintSource& src);
 // The print command: dialog, page, hand-over; a failure shows the printer message.
-void P_Out_Sub(Core& c, Printer& printer);
+void P_Out_Sub(Printer& printer, Dialogs& dialogs, const PrintSource& src);
 
 void P_Koumoku(Surface& s, const std::array<std::string, kRows>& captions,
                const std::array<std::string, kRows>& values);

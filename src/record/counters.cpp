@@ -74,4 +74,23 @@ void bonusEndRule(Counters& c, Bonus k) {
     b.GameCnt = 0;
 }
 
+void replayCounters(const PlayRecord& rec, Counters& c, bool& bbOn, bool& rbOn) {
+    for (std::int32_t i = kHeaderLen; i < rec.Dat_Len; ++i) {
+        const std::uint8_t b = rec.Dat_Buf[i];
+        const BonusState s = bonusState(b);
+        if (s == BonusState::Normal) {
+            // One normal game ends both kinds, BB first.
+            if (bbOn) bonusEndRule(c, Bonus::BB);
+            if (rbOn) bonusEndRule(c, Bonus::RB);
+            bbOn = rbOn = false;
+        } else {
+            bool& on = s == BonusState::BB ? bbOn : rbOn;
+            if (!on) bonusStartRule(c, s == BonusState::BB ? Bonus::BB : Bonus::RB, /*showInterval=*/false);
+            on = true;
+        }
+        gameRule(c, medalsIn(b), s);
+        payoutRule(c, medalsOut(b), s);
+    }
+}
+
 }  // namespace tobrak

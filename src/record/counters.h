@@ -53,4 +53,9 @@ void bonusStartRule(Counters& c, Bonus k, bool showInterval);
 // Bonus-end rule, sums, minima and maxima; the caller clears the bonus flags.
 void bonusEndRule(Counters& c, Bonus k);
 
+// The counters of a whole record by the same rules, as a rebuild takes them: a
+// bonus starts with its first game and ends with the next normal game. `bbOn` and
+// `rbOn` tell on return whether the record ends inside a bonus.
+void replayCounters(const PlayRecord& rec, Counters& c, bool& bbOn, bool& rbOn);
+
 }  // namespace tobrak

@@ -66,42 +66,67 @@ const char* pageName(int page) {
     }
 }
 
-void setCaptionBack(Core& c, int row, Rgb colour) {
-    c.fd.Label2Back[static_cast<std::size_t>(row)] = colour;
-    c.ui.main.Label2[static_cast<std::size_t>(row)]->setBackColor(colour);
+void Panel::setCaptionBack(int row, Rgb colour) {
+    Label2Back[static_cast<std::size_t>(row)] = colour;
+    Label2[static_cast<std::size_t>(row)]->setBackColor(colour);
 }
 
-void panelTexts(Core& c, std::array<std::string, kRows>& captions, std::array<std::string, kRows>& values) {
-    const int p = c.fd.MenuPage;
+void Panel::panelTexts(PageTexts& captions, PageTexts& values) {
+    const int p = MenuPage;
     PageTexts t;
-    const bool shown = pageTexts(c.cnt, c.fig, p, t);
+    const bool shown = pageTexts(cnt_, fig, p, t);
     for (std::size_t r = 0; r < kRows; ++r) {
-        captions[r] = p >= 0 && p < kPages ? c.fd.Koumoku[static_cast<std::size_t>(p)][r] : "";
+        captions[r] = p >= 0 && p < kPages ? Koumoku[static_cast<std::size_t>(p)][r] : "";
         values[r] = shown ? t[r] : "";
     }
 }
 
-void KoumokuInit(Core& c) {
+void Panel::KoumokuInit() {
     for (int p = 0; p < kPages; ++p)
         for (int r = 0; r < kRows; ++r) {
-            c.fd.Koumoku[p][r] = p < 3 ? kTable[p][r].caption : "";
-            c.fd.Tani[p][r] = p < 3 ? kTable[p][r].unit : "";
+            Koumoku[p][r] = p < 3 ? kTable[p][r].caption : "";
+            Tani[p][r] = p < 3 ? kTable[p][r].unit : "";
         }
 }
 
-void menPage_Click(Core& c) {
-    c.fd.MenuPage += 1;
-    if (c.fd.MenuPage >= 3) c.fd.MenuPage = 0;
+void Panel::menPage_Click() {
+    MenuPage += 1;
+    if (MenuPage >= 3) MenuPage = 0;
     // A page below 0 cannot come from the click itself; keep the tables' bounds safe.
-    if (c.fd.MenuPage < 0) c.fd.MenuPage = 0;
-    const int p = c.fd.MenuPage;
-    c.ui.menu("menPage")->setCaption(std::string(pageName(p)) + " 項目 " + std::to_string(p + 1) + "/3");
+    if (MenuPage < 0) MenuPage = 0;
+    const int p = MenuPage;
+    menus->at("menPage").setCaption(std::string(pageName(p)) + " 項目 " + std::to_string(p + 1) + "/3");
     for (int r = 0; r < kRows; ++r) {
-        setCaptionBack(c, r, rgb::Cyan);
-        c.ui.main.Label2[r]->setCaption(c.fd.Koumoku[p][r]);
-        c.ui.main.Label4[r]->setCaption(c.fd.Tani[p][r]);
+        setCaptionBack(r, rgb::Cyan);
+        Label2[r]->setCaption(Koumoku[p][r]);
+        Label4[r]->setCaption(Tani[p][r]);
     }
-    menPageDisp(c);
+    menPageDisp();
+}
+
+void Panel::menPageDisp() {
+    PageTexts t;
+    if (!pageTexts(cnt_, fig, MenuPage, t)) return;
+    for (int r = 0; r < kRows; ++r) Label3[r]->setCaption(t[r]);
+}
+
+void Panel::blink(int row, bool active) {
+    const Rgb now = Label2Back[static_cast<std::size_t>(row)];
+    setCaptionBack(row, active && now != rgb::Red ? rgb::Red : rgb::Cyan);
+}
+
+void Panel::blinkBonus(bool bb, bool rb) {
+    switch (MenuPage) {
+        case 0:
+            blink(2, bb);
+            blink(4, rb);
+            break;
+        case 1: blink(0, bb); break;
+        case 2: blink(0, rb); break;
+        default: break;
+    }
+    if (!bb && !rb)
+        for (int i : {0, 2, 4}) setCaptionBack(i, rgb::Cyan);
 }
 
 }  // namespace tobrak

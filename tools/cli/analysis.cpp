@@ -4,7 +4,7 @@
 #include "analysis/histogram.h"
 #include "analysis/koyaku.h"
 #include "commands.h"
-#include "platform/headless/memory_ui.h"
+#include "app/headless/headless_app.h"
 #include "report.h"
 
 namespace tobrak::cli {
@@ -18,17 +18,17 @@ const char* const kUnits[9] = {" （ゲーム）", "",        " （ゲーム）"
 
 int hist(const HistArgs& a, Io& io) {
     headless::HeadlessApp app(nullptr);
-    Core& c = app.core;
+    Program& c = app.program;
     if (const int st = loadForCli(c, a.file, io)) return st;
-    app.core.hist.Combo_Index = static_cast<std::int16_t>(a.within - 1);
+    app.program.analysis.Combo_Index = static_cast<std::int16_t>(a.within - 1);
     Json j = newReport();
     for (int cmd : {0, 2, 3, 4, 6, 7, 8}) {
         Kaiseki_Click(c, cmd);
-        const HistChart& ch = c.hist.chart;
+        const HistChart& ch = c.analysis.chart;
         Json counts = Json::object();
         for (int v = 0; v < kHistLen; ++v)
-            if (c.hist.Hist_Cnt[static_cast<std::size_t>(v)] != 0)
-                counts[std::to_string(v)] = c.hist.Hist_Cnt[static_cast<std::size_t>(v)];
+            if (c.analysis.Hist_Cnt[static_cast<std::size_t>(v)] != 0)
+                counts[std::to_string(v)] = c.analysis.Hist_Cnt[static_cast<std::size_t>(v)];
         Json labels = Json::array();
         for (const auto& l : app.ui.Label9) labels.push_back(l.caption());
         Json e;
@@ -44,7 +44,7 @@ int hist(const HistArgs& a, Io& io) {
         e["avg_text"] = ch.marker ? Json(ch.avgText) : Json(nullptr);
         if (cmd == 0 || cmd == 2) {
             e["within"] = Json::array({app.ui.Label16[0].caption(), app.ui.Label16[1].caption()});
-            const Within w = withinCount(c, a.within);
+            const Within w = c.analysis.withinCount(a.within);
             e["within_count"] = w.count;
             e["within_percent"] = w.percent;
         }
@@ -56,9 +56,9 @@ int hist(const HistArgs& a, Io& io) {
 
 int koyaku(const std::string& file, Io& io) {
     headless::HeadlessApp app(nullptr);
-    Core& c = app.core;
+    Program& c = app.program;
     if (const int st = loadForCli(c, file, io)) return st;
-    KoyakuDisp(c);
+    c.koyaku.KoyakuDisp();
     Json normal = Json::array(), bb = Json::array();
     for (int k = 0; k < 16; ++k) {
         normal.push_back(app.ui.Text2[static_cast<std::size_t>(k)].caption());

@@ -8,9 +8,9 @@
 
 #include "app/version.h"
 #include "commands.h"
-#include "platform/headless/memory_ui.h"
+#include "app/headless/headless_app.h"
 #include "platform/sim_board.h"
-#include "record/file_commands.h"
+#include "app/file_commands.h"
 #include "record/slt_file.h"
 #include "util/durable_file.h"
 #include "util/paths.h"
@@ -107,14 +107,14 @@ int writeOutput(const std::string& path, std::string_view bytes, Io& io) {
     return 0;
 }
 
-int saveRecord(Core& c, const std::string& path, Io& io) {
+int saveRecord(Program& c, const std::string& path, Io& io) {
     if (path != "-") return savePlayData(c, path) ? 0 : fileError(io.err, "cannot write " + path);
     std::vector<std::uint8_t> bytes = encodeSlt(c.rec);
-    bytes[43] = currentOptions(c);  // as the save command stores them
+    bytes[43] = c.options();  // as the save command stores them
     return writeOutput(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), io);
 }
 
-int loadForCli(Core& c, const std::string& path, Io& io) {
+int loadForCli(Program& c, const std::string& path, Io& io) {
     auto& dialogs = static_cast<headless::ScriptedDialogs&>(*c.ui.dialogs);
     const std::size_t before = dialogs.shown.size();
     if (path == "-" ? loadPlayImage(c, readInput(io.in)) : loadPlayData(c, path)) return 0;

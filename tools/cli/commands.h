@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/core.h"
+#include "app/program.h"
 
 namespace tobrak::cli {
 
@@ -84,10 +84,10 @@ int fileError(std::ostream& err, const std::string& what);
 // Writes bytes to PATH, or to standard output for "-".
 int writeOutput(const std::string& path, std::string_view bytes, Io& io);
 // The record as a play-data file, as the save command writes it.
-int saveRecord(Core& c, const std::string& path, Io& io);
+int saveRecord(Program& c, const std::string& path, Io& io);
 // Loads FILE (standard input for "-") through the window's load path; on failure
 // prints the message the window would show and returns 1.
-int loadForCli(Core& c, const std::string& path, Io& io);
+int loadForCli(Program& c, const std::string& path, Io& io);
 // Where the human-readable report goes: standard error while standard output
 // carries a file ("--save -").
 inline std::ostream& reportStream(const std::string& save, Io& io) { return save == "-" ? io.err : io.out; }

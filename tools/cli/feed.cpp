@@ -5,7 +5,7 @@
 
 #include "acquisition/rs232.h"
 #include "commands.h"
-#include "platform/headless/memory_ui.h"
+#include "app/headless/headless_app.h"
 #include "platform/headless/scripted_board.h"
 #include "report.h"
 
@@ -41,7 +41,7 @@ int feed(const FeedArgs& a, Io& io) {
     }
     headless::ScriptedBoard board;
     headless::HeadlessApp app(&board);
-    Core& c = app.core;
+    Program& c = app.program;
     if (!a.load.empty()) {
         if (const int st = loadForCli(c, a.load, io)) return st;
     }
@@ -66,10 +66,10 @@ int feed(const FeedArgs& a, Io& io) {
                 app.ui.Timer8.fire();
             } else if (tok == "--") {
                 board.pushFailure();
-                Timer2_Timer(c);
+                c.acq.Timer2_Timer();
             } else if (tok.size() == 2 && hexDigit(tok[0]) >= 0 && hexDigit(tok[1]) >= 0) {
                 board.pushByte(static_cast<std::uint8_t>(hexDigit(tok[0]) * 16 + hexDigit(tok[1])));
-                Timer2_Timer(c);
+                c.acq.Timer2_Timer();
             } else {
                 io.err << "feed: bad token '" << tok << "' on line " << lineNo
                        << " (expected two hex digits, -- or tick)\n";
@@ -83,8 +83,8 @@ int feed(const FeedArgs& a, Io& io) {
     j["record"] = recordHex(c.rec);
     j["Dat_Len"] = c.rec.Dat_Len;
     j["Ghp_Pos"] = c.rec.Ghp_Pos;
-    j["Usb_Dat"] = c.rs.Usb_Dat;
-    j["Usb_On"] = c.rs.Usb_On;
+    j["Usb_Dat"] = c.acq.Usb_Dat;
+    j["Usb_On"] = c.acq.Usb_On;
     j["Label1"] = Json{{"caption", app.ui.Label1.caption()}, {"back", hexColour(app.ui.Label1.backColor())}};
     j["Label12"] = app.ui.Label12.caption();
     j["Label14"] = Json{{"caption", app.ui.Label14.caption()}, {"visible", app.ui.Label14.visible()}};

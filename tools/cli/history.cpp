@@ -2,11 +2,11 @@
 // setting estimate of a file, as the history window computes them.
 #include <ostream>
 
-#include "analysis/estimate.h"
+#include "counts/estimate.h"
 #include "analysis/histogram.h"
-#include "analysis/history.h"
+#include "counts/bonus_history.h"
 #include "commands.h"
-#include "platform/headless/memory_ui.h"
+#include "app/headless/headless_app.h"
 #include "report.h"
 
 namespace tobrak::cli {
@@ -33,14 +33,14 @@ Json oddsJson(std::int64_t games, const BonusHistory& h) {
 
 int exportCsv(const ExportArgs& a, Io& io) {
     headless::HeadlessApp app(nullptr);
-    Core& c = app.core;
+    Program& c = app.program;
     if (const int st = loadForCli(c, a.file, io)) return st;
     return writeOutput(a.csv, gamesCsv(c.rec, bonusHistory(c.rec)), io);
 }
 
 int history(const std::string& file, Io& io) {
     headless::HeadlessApp app(nullptr);
-    Core& c = app.core;
+    Program& c = app.program;
     if (const int st = loadForCli(c, file, io)) return st;
     const BonusHistory h = bonusHistory(c.rec);
     Json bonuses = Json::array();
@@ -81,7 +81,7 @@ int estimate(const EstimateArgs& a, Io& io) {
         return 1;
     }
     headless::HeadlessApp app(nullptr);
-    Core& c = app.core;
+    Program& c = app.program;
     if (const int st = loadForCli(c, a.file, io)) return st;
     const PlayCounts n = playCounts(c.rec, bonusHistory(c.rec));
     const SettingEstimate e = estimateSetting(profile, n);

@@ -9,7 +9,7 @@
 
 #include "commands.h"
 #include "gui.h"
-#include "platform/headless/memory_ui.h"
+#include "app/headless/headless_app.h"
 #include "platform/qt/page_surface.h"
 #include "print/print_report.h"
 #include "stats/panel.h"
@@ -23,8 +23,8 @@ constexpr int kPdfDpi = 1200;
 
 // Loads the file and turns the panel to page P, as the user would before printing.
 int prepare(headless::HeadlessApp& app, const std::string& file, int page, Io& io) {
-    if (const int st = loadForCli(app.core, file, io)) return st;
-    for (int i = 0; i < page; ++i) menPage_Click(app.core);
+    if (const int st = loadForCli(app.program, file, io)) return st;
+    for (int i = 0; i < page; ++i) app.program.panel.menPage_Click();
     return 0;
 }
 
@@ -46,7 +46,7 @@ int printPdf(const PrintArgs& a, Io& io) {
     QPainter painter;
     if (!painter.begin(&pdf)) return fileError(io.err, "cannot write " + a.pdf);
     qt::PageSurface page(painter, kPdfDpi);
-    printReport(headless.core, page);
+    printReport(page, headless.program.printSource());
     if (!painter.end()) return fileError(io.err, "cannot write " + a.pdf);
     return writeOutput(a.pdf, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), io);
 }
@@ -55,7 +55,7 @@ int tracePrint(const TraceArgs& a, Io& io) {
     headless::HeadlessApp headless(nullptr);
     if (const int st = prepare(headless, a.file, a.page, io)) return st;
     headless::RecordingSurface page;
-    printReport(headless.core, page);
+    printReport(page, headless.program.printSource());
     for (const std::string& op : page.ops) io.out << op << "\n";
     return 0;
 }

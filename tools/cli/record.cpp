@@ -15,8 +15,8 @@
 #include "acquisition/rs232.h"
 #include "boards/board_factory.h"
 #include "commands.h"
-#include "platform/headless/memory_ui.h"
-#include "record/file_commands.h"
+#include "app/file_commands.h"
+#include "app/headless/headless_app.h"
 #include "record/journal.h"
 #include "report.h"
 
@@ -27,14 +27,14 @@ namespace {
 volatile std::sig_atomic_t g_stop = 0;
 void onSignal(int) { g_stop = 1; }
 
-std::string stateLine(const Core& c, const headless::HeadlessUi& ui) {
+std::string stateLine(const Program& c, const headless::HeadlessUi& ui) {
     const Counters& n = c.cnt;
     std::string s = std::to_string(c.rec.games()) + "G  IN " + std::to_string(n.Tot_In) + "  OUT " +
                     std::to_string(n.Tot_Out) + "  差枚 " + std::to_string(n.Tot_Out - n.Tot_In) + "  BB " +
                     std::to_string(n.BB_Cnt) + "  RB " + std::to_string(n.RB_Cnt) + "  ボーナス間隔 " +
                     std::to_string(n.Bonus_Intv) + "G";
-    if (c.rs.DaiBB_On) s += "  [ＢＢ中 " + std::to_string(n.BB_Gain) + "枚]";
-    if (c.rs.DaiRB_On) s += "  [ＲＢ中 " + std::to_string(n.RB_Gain) + "枚]";
+    if (c.acq.DaiBB_On) s += "  [ＢＢ中 " + std::to_string(n.BB_Gain) + "枚]";
+    if (c.acq.DaiRB_On) s += "  [ＲＢ中 " + std::to_string(n.RB_Gain) + "枚]";
     return s + "  |" + ui.Label1.caption() + " |" + ui.Label12.caption();
 }
 
@@ -76,7 +76,7 @@ int record(const RecordArgs& a, Io& io) {
         return 2;
     }
     headless::HeadlessApp app(dev.opened.board.get());
-    Core& c = app.core;
+    Program& c = app.program;
     std::unique_ptr<Journal> journal;
     bool everUnprotected = false;
     auto lastWatch = std::chrono::steady_clock::now();
@@ -84,7 +84,7 @@ int record(const RecordArgs& a, Io& io) {
     auto watch = [&] {
         lastWatch = std::chrono::steady_clock::now();
         if (!journal) return;
-        switch (journal->watch(c.rec, currentOptions(c))) {
+        switch (journal->watch(c.rec, c.options())) {
             case Journal::Protection::Unchanged: break;
             case Journal::Protection::Lost:
                 everUnprotected = true;
@@ -100,7 +100,7 @@ int record(const RecordArgs& a, Io& io) {
         if (!journal->setAside().empty())
             err << "tobrak-cli: the journal left in " << journalDir << " could not be read whole; it was kept as "
                 << journal->setAside() << "\n";
-        journal->begin(c.rec, currentOptions(c));  // a left journal is kept, never replaced
+        journal->begin(c.rec, c.options());  // a left journal is kept, never replaced
         if (!journal->keptAs().empty())
             err << "tobrak-cli: the journal left in " << journalDir << " was kept as " << journal->keptAs() << "\n";
         c.ui.journal = journal.get();
@@ -126,7 +126,7 @@ int record(const RecordArgs& a, Io& io) {
         if (kind != "sim" && app.ui.Label1.caption() != status) {
             // The board came or went: say so, with the reason when there is one.
             status = app.ui.Label1.caption();
-            const std::string why = c.rs.Usb_On ? std::string() : dev.opened.error();
+            const std::string why = c.acq.Usb_On ? std::string() : dev.opened.error();
             err << "board:" << status << (why.empty() ? "" : " (" + why + ")") << "\n" << std::flush;
         }
         if (dev.opened.decoder && dev.opened.decoder->note() != note) {

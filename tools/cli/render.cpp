@@ -10,7 +10,7 @@
 #include "commands.h"
 #include "graph/slump_graph.h"
 #include "gui.h"
-#include "platform/headless/memory_ui.h"
+#include "app/headless/headless_app.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/image_surface.h"
 #include "platform/qt/twips.h"
@@ -26,9 +26,10 @@ int render(const RenderArgs& a, Io& io) {
     qt::ImageSurface strip(rgb::LightBlue, QSize(px(600), px(5090)));
 
     headless::HeadlessApp headless(nullptr);
-    Core& c = headless.core;
+    Program& c = headless.program;
     c.ui.Picture2 = &graph;
     c.ui.Picture3 = &strip;
+    c.attach();
     MekakusiChr(strip, 1.0f, Ghp_Left, 30);
     if (const int st = loadForCli(c, a.file, io)) return st;
 

@@ -21,15 +21,15 @@ double shortest(float f) {
     return std::strtod(buf, nullptr);
 }
 
-Json countersJson(const Core& c) {
+Json countersJson(const Program& c) {
     Json j = Json::object();
 #define TOBRAK_JSON(n) j[#n] = c.cnt.n;
     TOBRAK_COUNTERS(TOBRAK_JSON)
 #undef TOBRAK_JSON
-    j["BBGame_On"] = c.flags.BBGame_On;
-    j["RBGame_On"] = c.flags.RBGame_On;
-    j["DaiBB_On"] = c.rs.DaiBB_On;
-    j["DaiRB_On"] = c.rs.DaiRB_On;
+    j["BBGame_On"] = c.acq.BBGame_On;
+    j["RBGame_On"] = c.acq.RBGame_On;
+    j["DaiBB_On"] = c.acq.DaiBB_On;
+    j["DaiRB_On"] = c.acq.DaiRB_On;
     return j;
 }
 
@@ -44,11 +44,11 @@ Json markersJson(const Markers& m) {
     return Json{{"Mark_BBs", m.Mark_BBs}, {"Mark_RBs", m.Mark_RBs}, {"Mark_BBe", m.Mark_BBe}, {"Mark_RBe", m.Mark_RBe}};
 }
 
-std::array<PageTexts, 3> showPages(Core& c) {
+std::array<PageTexts, 3> showPages(Program& c) {
     std::array<PageTexts, 3> pages;
-    c.fd.MenuPage = 4;
+    c.panel.MenuPage = 4;
     for (auto& page : pages) {
-        menPage_Click(c);
+        c.panel.menPage_Click();
         for (int r = 0; r < kRows; ++r) page[r] = c.ui.main.Label3[r]->caption();
     }
     return pages;

@@ -4,7 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/core.h"
+#include "app/program.h"
 #include "stats/stats_engine.h"
 
 namespace tobrak::cli {
@@ -20,12 +20,12 @@ Json newReport();
 double shortest(float f);
 
 // Every counter by its name, then the four bonus flags.
-Json countersJson(const Core& c);
+Json countersJson(const Program& c);
 Json figuresJson(const Figures& f);
 Json markersJson(const Markers& m);
 // Shows panel pages 0, 1 and 2 in that order, as three clicks from page 4 do,
 // and returns the value texts of each.
-std::array<PageTexts, 3> showPages(Core& c);
+std::array<PageTexts, 3> showPages(Program& c);
 Json pagesJson(const std::array<PageTexts, 3>& pages);
 // "RRGGBB", uppercase.
 std::string hexColour(Rgb c);

@@ -2,7 +2,7 @@
 #include <ostream>
 
 #include "commands.h"
-#include "platform/headless/memory_ui.h"
+#include "app/headless/headless_app.h"
 #include "report.h"
 #include "util/text.h"
 
@@ -10,16 +10,16 @@ namespace tobrak::cli {
 
 int stats(const std::string& file, Io& io) {
     headless::HeadlessApp app(nullptr);
-    Core& c = app.core;
+    Program& c = app.program;
     if (const int st = loadForCli(c, file, io)) return st;
     const auto pages = showPages(c);
     Json j = newReport();
     j["games"] = c.rec.games();
-    j["comment"] = utf16ToUtf8(c.fd.ComData);
+    j["comment"] = utf16ToUtf8(c.ComData);
     j["title"] = app.ui.form.title();
     j["markers"] = markersJson(c.mark);
     j["counters"] = countersJson(c);
-    j["figures"] = figuresJson(c.fig);
+    j["figures"] = figuresJson(c.panel.fig);
     j["pages"] = pagesJson(pages);
     io.out << j.dump(2) << "\n";
     return 0;

@@ -6,7 +6,7 @@
 #include "commands.h"
 #include "graph/slump_graph.h"
 #include "graph/zoom.h"
-#include "platform/headless/memory_ui.h"
+#include "app/headless/headless_app.h"
 
 namespace tobrak::cli {
 
@@ -20,30 +20,30 @@ void print(const std::vector<std::string>& ops, std::ostream& out) {
 
 int traceGraph(const TraceArgs& a, Io& io) {
     headless::HeadlessApp app(nullptr);
-    Core& c = app.core;
+    Program& c = app.program;
     if (const int st = loadForCli(c, a.file, io)) return st;
     headless::RecordingSurface& s = app.ui.Picture2s;
     s.ops.clear();
     c.graph.Ghp_Scroll = static_cast<std::int32_t>(-a.scroll);
-    GhpStandardRedraw(c);
+    c.graph.GhpStandardRedraw();
     print(s.ops, io.out);
     return 0;
 }
 
 int traceZoom(const TraceArgs& a, Io& io) {
     headless::HeadlessApp app(nullptr);
-    Core& c = app.core;
+    Program& c = app.program;
     if (const int st = loadForCli(c, a.file, io)) return st;
-    if (a.centred) Sub_Sub1(c, a.cx, a.cy);
+    if (a.centred) c.zoom.Sub_Sub1(a.cx, a.cy);
     app.ui.Zoom.ops.clear();
-    G_zoom_Click(c, a.factor == 3 ? 0 : a.factor == 5 ? 1 : 2);
+    c.zoom.G_zoom_Click(a.factor == 3 ? 0 : a.factor == 5 ? 1 : 2);
     print(app.ui.Zoom.ops, io.out);
     return 0;
 }
 
 int traceHist(const TraceArgs& a, Io& io) {
     headless::HeadlessApp app(nullptr);
-    Core& c = app.core;
+    Program& c = app.program;
     if (const int st = loadForCli(c, a.file, io)) return st;
     app.ui.Picture2s.ops.clear();
     Kaiseki_Click(c, a.chart);

@@ -53,8 +53,8 @@ ConnectMenu::ConnectMenu(TobrakApp& app, const SimOptions& sim, Settings* settin
 }
 
 ConnectMenu::~ConnectMenu() {
-    Core& c = app_.core;
-    if (c.ui.board == board_.board.get()) c.ui.board = &g_none;
+    Program& c = app_.program;
+    if (c.acq.board == board_.board.get()) c.ui.board = c.acq.board = &g_none;
 }
 
 std::string ConnectMenu::withBaud(const std::string& option) const {
@@ -101,12 +101,13 @@ void ConnectMenu::rebuild() {
 bool ConnectMenu::connectTo(const std::string& option, bool tellFailure) {
     OpenedBoard next;
     if (!makeBoard(option, sim_, next).empty()) return false;
-    Core& c = app_.core;
+    Program& c = app_.program;
     // A poll may be waiting in a message box below this call, holding the old
     // board: it stays alive until the next switch.
     retired_ = std::move(board_);
     board_ = std::move(next);
-    c.ui.board = board_.board ? board_.board.get() : static_cast<Board*>(&g_none);
+    // The poll reads the acquisition's board; the front end's is kept in step.
+    c.ui.board = c.acq.board = board_.board ? board_.board.get() : static_cast<Board*>(&g_none);
     option_ = option;
     withoutBaud(option, &baud_);
     if (settings_) settings_->setBoard(QString::fromStdString(option));
@@ -124,8 +125,8 @@ void ConnectMenu::tellIfUnreached() {
 }
 
 void ConnectMenu::checkReached() {
-    Core& c = app_.core;
-    if (c.rs.Usb_On) return;
+    Program& c = app_.program;
+    if (c.acq.Usb_On) return;
     c.ui.dialogs->messageBox(boardFailureText(boardCaption(option_), board_.error()), "接続", MsgIcon::Exclamation,
                              MsgButtons::Ok);
 }

@@ -68,7 +68,7 @@ const Shortcut kShortcuts[] = {
 
 }  // namespace
 
-FileDispWindow::FileDispWindow(Core& core) : core_(core) {
+FileDispWindow::FileDispWindow(Program& core) : core_(core) {
     setWindowTitle(QStringLiteral("ＴＯＢＲＡＫ"));
     auto* client = surface(this, rgb::LightGreen);
     setCentralWidget(client);
@@ -191,9 +191,9 @@ void FileDispWindow::buildGraph(QWidget* client) {
     graphSurface_ = &graph->surface();
     graph->mouse = [this](SurfaceWidget::MouseKind kind, int button, int shift, float x, float y) {
         switch (kind) {
-            case SurfaceWidget::MouseKind::Down: Picture2_MouseDown(core_, button, shift, x, y); break;
-            case SurfaceWidget::MouseKind::Move: Picture2_MouseMove(core_, button, shift, x, y); break;
-            case SurfaceWidget::MouseKind::Up: Picture2_MouseUp(core_, button, shift, x, y); break;
+            case SurfaceWidget::MouseKind::Down: core_.zoom.Picture2_MouseDown(button, shift, x, y); break;
+            case SurfaceWidget::MouseKind::Move: core_.zoom.Picture2_MouseMove(button, shift, x, y); break;
+            case SurfaceWidget::MouseKind::Up: core_.zoom.Picture2_MouseUp(button, shift, x, y); break;
         }
     };
     graph->wheel = [this](int notches) { scrollByWheel(notches); };
@@ -241,7 +241,7 @@ void FileDispWindow::buildGraph(QWidget* client) {
     combo->setGeometry(pxRect(0, 0, 645, 300));
     combo_ = std::make_unique<QtCombo>(combo);
     controls_.Combo1 = combo_.get();
-    connect(combo, &QComboBox::activated, this, [this](int i) { Combo1_Click(core_, i); });
+    connect(combo, &QComboBox::activated, this, [this](int i) { core_.analysis.Combo1_Click(i); });
     controls_.Label13 = label(frame, 735, 60, 960, 225, false);
     for (auto [i, left, width] : {std::tuple{0, 1785, 540}, std::tuple{1, 2310, 750}}) {
         QtLabel* l = label(frame, left, 60, width, 200, true);

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/core.h"
+#include "app/program.h"
 #include "platform/qt/qt_controls.h"
 
 class QLabel;
@@ -14,7 +14,7 @@ namespace tobrak::qt {
 
 class FileDispWindow final : public QMainWindow, public FormWindow {
 public:
-    explicit FileDispWindow(Core& core);
+    explicit FileDispWindow(Program& core);
     ~FileDispWindow() override;
 
     // Points the logic's controls and menus at this window's widgets.
@@ -51,7 +51,7 @@ private:
     QtLabel* label(QWidget* parent, int l, int t, int w, int h, bool opaque, const char* text = "");
     QtBox* box(QWidget* w);
 
-    Core& core_;
+    Program& core_;
     QtMenus menus_;
     LabelSet labels_;
     std::vector<std::unique_ptr<Box>> boxes_;

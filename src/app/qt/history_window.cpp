@@ -15,7 +15,7 @@ constexpr int kMargin = 120;
 constexpr int kLine = 270;
 }  // namespace
 
-HistoryWindow::HistoryWindow(Core& core, QWidget* mainWindow) : SideWindow(mainWindow), core_(core) {
+HistoryWindow::HistoryWindow(Program& core, QWidget* mainWindow) : SideWindow(mainWindow), core_(core) {
     setWindowTitle(QString::fromUtf8(kHistoryTitle));
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -39,10 +39,10 @@ HistoryWindow::HistoryWindow(Core& core, QWidget* mainWindow) : SideWindow(mainW
     profileBox_ = new QComboBox(this);
     profileBox_->setGeometry(pxRect(720, 4245, 4800, 345));
     profile_ = std::make_unique<QtCombo>(profileBox_);
-    connect(profileBox_, &QComboBox::activated, this, [this] { HistoryProfile_Click(core_); });
+    connect(profileBox_, &QComboBox::activated, this, [this](int index) { core_.history.HistoryProfile_Click(index); });
     auto* refresh = new QPushButton(QStringLiteral("更新"), this);
     refresh->setGeometry(pxRect(5640, 4245, kWidth - kMargin - 5640, 345));
-    connect(refresh, &QPushButton::clicked, this, [this] { HistoryRefresh_Click(core_); });
+    connect(refresh, &QPushButton::clicked, this, [this] { core_.history.HistoryRefresh_Click(); });
 
     bars_ = new SurfaceWidget(this, rgb::LightBlue);
     bars_->setGeometry(pxRect((kWidth - static_cast<int>(kBarsWidth)) / 2, 4710, static_cast<int>(kBarsWidth),
@@ -57,9 +57,16 @@ QtLabel* HistoryWindow::label(int l, int t, int w, int h, const std::string& tex
     return labels_.add(this, pxRect(l, t, w, h), Qt::AlignLeft | Qt::AlignVCenter, false, text);
 }
 
-void HistoryWindow::attach(Platform& p) {
-    p.history = {this,    probAll_, probNormal_, table_.get(), profile_.get(), &bars_->surface(),
-                 payout_, used_,    reliability_};
+void HistoryWindow::attach(HistoryView& h) {
+    h.form = this;
+    h.probAll = probAll_;
+    h.probNormal = probNormal_;
+    h.table = table_.get();
+    h.profile = profile_.get();
+    h.bars = &bars_->surface();
+    h.payout = payout_;
+    h.used = used_;
+    h.reliability = reliability_;
 }
 
 void HistoryWindow::setVisible(bool v) {

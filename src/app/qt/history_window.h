@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/core.h"
+#include "app/program.h"
 #include "app/qt/side_window.h"
 #include "platform/qt/qt_controls.h"
 #include "platform/qt/surface_widget.h"
@@ -15,8 +15,8 @@ namespace tobrak::qt {
 
 class HistoryWindow final : public SideWindow {
 public:
-    HistoryWindow(Core& core, QWidget* mainWindow);
-    void attach(Platform& p);
+    HistoryWindow(Program& core, QWidget* mainWindow);
+    void attach(HistoryView& h);
     void setVisible(bool v) override;
 
     QTableWidget* table() const { return table_->widget(); }
@@ -25,7 +25,7 @@ public:
 
 private:
     QtLabel* label(int l, int t, int w, int h, const std::string& text = "");
-    Core& core_;
+    Program& core_;
     LabelSet labels_;
     QtLabel *probAll_, *probNormal_, *payout_, *used_, *reliability_;
     std::unique_ptr<QtTable> table_;

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/core.h"
+#include "app/program.h"
 #include "app/qt/side_window.h"
 #include "platform/qt/qt_controls.h"
 

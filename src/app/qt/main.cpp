@@ -13,8 +13,8 @@
 #include "app/qt/tobrak_app.h"
 #include "app/qt/view_scale_menu.h"
 #include "app/version.h"
+#include "app/file_commands.h"
 #include "boards/board_factory.h"
-#include "record/file_commands.h"
 #include "record/journal.h"
 
 namespace {

@@ -10,10 +10,10 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "app/file_commands.h"
 #include "app/qt/tobrak_app.h"
 #include "graph/zoom.h"
 #include "platform/qt/qt_controls.h"
-#include "record/file_commands.h"
 
 namespace tobrak::qt {
 
@@ -48,8 +48,6 @@ private:
 };
 
 namespace {
-constexpr int kZoomNone = 3;  // " 解除" of the zoom menu
-
 // Every window's name in the settings.
 struct Named {
     const char* name;
@@ -62,7 +60,7 @@ std::vector<Named> windowsOf(TobrakApp& a) {
 }  // namespace
 
 SettingsKeeper::SettingsKeeper(TobrakApp& app, Settings& settings) : app_(app), settings_(settings) {
-    Core& c = app_.core;
+    Program& c = app_.program;
     inner_ = c.ui.dialogs;
     dialogs_ = std::make_unique<Remembering>(*inner_, settings_);
     c.ui.dialogs = dialogs_.get();
@@ -88,7 +86,7 @@ SettingsKeeper::SettingsKeeper(TobrakApp& app, Settings& settings) : app_(app), 
     }
     if (auto* combo = app_.history->findChild<QComboBox*>())
         connect(combo, &QComboBox::activated, this,
-                [this] { settings_.setProfile(QString::fromStdString(app_.core.history.chosen)); });
+                [this] { settings_.setProfile(QString::fromStdString(app_.program.history.chosen)); });
     QtMenus& m = app_.main->menus();
     // Connected after the window's own handlers, so these run once the command is done.
     connect(m.find("menFile_open")->action(), &QAction::triggered, this, [this] { afterFileCommand(false); });
@@ -97,19 +95,19 @@ SettingsKeeper::SettingsKeeper(TobrakApp& app, Settings& settings) : app_(app), 
     file->addSeparator();
     recent_ = file->addMenu(QStringLiteral("最近使ったファイル"));
     fillRecentMenu();
-    for (int i = 0; i <= kZoomNone; ++i)
+    for (int i = 0; i <= ZoomState::kZoomOff; ++i)
         connect(m.find("G_zoom(" + std::to_string(i) + ")")->action(), &QAction::triggered, this,
-                [this] { settings_.setZoom(app_.core.fd.ZoomSel); });
+                [this] { settings_.setZoom(app_.program.zoom.ZoomSel); });
 }
 
 SettingsKeeper::~SettingsKeeper() {
-    Core& c = app_.core;
+    Program& c = app_.program;
     std::erase(c.ui.listeners, this);
     if (c.ui.dialogs == dialogs_.get()) c.ui.dialogs = inner_;
 }
 
 void SettingsKeeper::restoreAfterStart() {
-    if (const auto z = settings_.zoom(); z && *z != kZoomNone) G_zoom_Click(app_.core, *z);
+    if (const auto z = settings_.zoom(); z && *z != ZoomState::kZoomOff) app_.program.zoom.G_zoom_Click(*z);
 }
 
 void SettingsKeeper::afterFileCommand(bool save) {
@@ -117,7 +115,7 @@ void SettingsKeeper::afterFileCommand(bool save) {
     // The save adds ".slt" when it was not given.
     if (save && !path.isEmpty() && !path.endsWith(QStringLiteral(".slt"), Qt::CaseInsensitive))
         path += QStringLiteral(".slt");
-    const bool done = save ? !app_.core.fd.Unsaved && QFileInfo::exists(path) : replaced_;
+    const bool done = save ? !app_.program.Unsaved && QFileInfo::exists(path) : replaced_;
     replaced_ = false;
     if (path.isEmpty() || !done) return;
     addRecent(QFileInfo(path).absoluteFilePath());
@@ -139,7 +137,7 @@ void SettingsKeeper::fillRecentMenu() {
 
 bool SettingsKeeper::openRecent(const QString& path) {
     replaced_ = false;
-    openPlayData(app_.core, path.toStdString());
+    openPlayData(app_.program, path.toStdString());
     const bool done = std::exchange(replaced_, false);
     if (done) addRecent(path);
     return done;

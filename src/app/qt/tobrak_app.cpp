@@ -13,7 +13,7 @@
 #include "platform/qt/fonts.h"
 #include "platform/qt/qt_printer.h"
 #include "platform/qt/twips.h"
-#include "record/file_commands.h"
+#include "app/file_commands.h"
 
 namespace tobrak::qt {
 
@@ -36,14 +36,14 @@ void installJapaneseDialogs() {
 }
 
 // Fonts, translation and the icon must be in place before the first widget is made.
-FileDispWindow* makeMain(Core& core) {
+FileDispWindow* makeMain(Program& program) {
     installFonts();
     installJapaneseDialogs();
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/%1/tobrak.png").arg(size), QSize(size, size));
     QApplication::setWindowIcon(icon);
-    return new FileDispWindow(core);
+    return new FileDispWindow(program);
 }
 }  // namespace
 
@@ -57,17 +57,17 @@ QUrl manualUrl() {
 }
 
 TobrakApp::TobrakApp(Board* board, Dialogs* dialogs)
-    : main(makeMain(core)),
+    : main(makeMain(program)),
       rs232(std::make_unique<KoyakuWindow>(main.get())),
-      zoom(std::make_unique<ZoomDispWindow>(core, main.get())),
-      history(std::make_unique<HistoryWindow>(core, main.get())) {
-    timer2_ = std::make_unique<QtTimer>(rs232.get(), [this] { Timer2_Timer(core); });
-    timer8_ = std::make_unique<QtTimer>(rs232.get(), [this] { Timer8_Timer(core); });
+      zoom(std::make_unique<ZoomDispWindow>(program, main.get())),
+      history(std::make_unique<HistoryWindow>(program, main.get())) {
+    timer2_ = std::make_unique<QtTimer>(rs232.get(), [this] { program.acq.Timer2_Timer(); });
+    timer8_ = std::make_unique<QtTimer>(rs232.get(), [this] { program.acq.Timer8_Timer(); });
     if (!dialogs) {
         dialogs_ = std::make_unique<QtDialogs>(main.get());
         dialogs = dialogs_.get();
     }
-    Platform& p = core.ui;
+    Platform& p = program.ui;
     main->attach(p);
     p.Timer2 = timer2_.get();
     p.Timer8 = timer8_.get();
@@ -80,8 +80,9 @@ TobrakApp::TobrakApp(Board* board, Dialogs* dialogs)
     p.printer = printer_.get();
     zoom->attach(p);
     rs232->attach(p);
-    history->attach(p);
-    core.history.profileDir = userProfileDir();
+    history->attach(program.history);
+    program.attach();
+    program.history.profileDir = userProfileDir();
 }
 
 TobrakApp::~TobrakApp() {
@@ -94,7 +95,7 @@ void TobrakApp::start(const std::string& journalDir, const std::string& startFil
     // Lay the window out first, so the start-up sees its client size.
     main->ensurePolished();
     if (QLayout* l = main->layout()) l->activate();
-    Form_Load(core);
+    Form_Load(program);
     // No game may be recorded while the restore question is open: the poll waits.
     timer2_->setEnabled(false);
     main->setLoaded();
@@ -102,12 +103,12 @@ void TobrakApp::start(const std::string& journalDir, const std::string& startFil
     main->show();
     if (!journalDir.empty()) {
         journal_ = Journal::open(journalDir);
-        recoverJournal(core, *journal_);
-        journalTimer_ = std::make_unique<QtTimer>(main.get(), [this] { journalWatch(core); });
+        recoverJournal(program, *journal_);
+        journalTimer_ = std::make_unique<QtTimer>(main.get(), [this] { journalWatch(program); });
         journalTimer_->setInterval(kJournalRetryMs);
         journalTimer_->setEnabled(true);
     }
-    if (!startFile.empty()) openPlayData(core, startFile);
+    if (!startFile.empty()) openPlayData(program, startFile);
     timer2_->setEnabled(true);
 }
 

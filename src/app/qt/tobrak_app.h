@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/core.h"
+#include "app/program.h"
 #include "app/qt/file_disp_window.h"
 #include "app/qt/history_window.h"
 #include "app/qt/koyaku_window.h"
@@ -32,7 +32,7 @@ public:
     Journal* journal() const { return journal_.get(); }
     void shutdown() override;
 
-    Core core;
+    Program program;
     std::unique_ptr<FileDispWindow> main;
     std::unique_ptr<KoyakuWindow> rs232;     // acquisition window: hidden, or the small-win table
     std::unique_ptr<ZoomDispWindow> zoom;    // magnified graph, hidden until chosen

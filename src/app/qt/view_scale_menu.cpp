@@ -7,10 +7,10 @@
 #include <iterator>
 
 #include "analysis/history_view.h"
-#include "app/filedisp.h"
 #include "app/qt/settings.h"
 #include "app/qt/side_window.h"
 #include "app/qt/tobrak_app.h"
+#include "graph/geometry.h"
 #include "graph/slump_graph.h"
 #include "platform/qt/twips.h"
 #include "platform/qt/view_scale.h"
@@ -66,9 +66,9 @@ void ViewScaleMenu::setPercent(int percent) {
             w->moveOffTheMainWindow();
     });
     // Pictures that no resize draws again: the y-axis labels and the history's bars.
-    app_.core.ui.Picture3->cls();
-    MekakusiChr(*app_.core.ui.Picture3, 1.0f, Ghp_Left, 30);
-    if (app_.history->isVisible()) HistoryDisp(app_.core);
+    app_.program.ui.Picture3->cls();
+    MekakusiChr(*app_.program.ui.Picture3, 1.0f, Ghp_Left, 30);
+    if (app_.history->isVisible()) app_.program.history.HistoryDisp();
     if (settings_) settings_->setViewScale(percent);
 }
 

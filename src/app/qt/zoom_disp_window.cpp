@@ -7,7 +7,7 @@
 
 namespace tobrak::qt {
 
-ZoomDispWindow::ZoomDispWindow(Core& core, QWidget* mainWindow)
+ZoomDispWindow::ZoomDispWindow(Program& core, QWidget* mainWindow)
     : SideWindow(mainWindow), core_(core), surface_(new SurfaceWidget(this, 0x008000)), surfaceBox_(surface_) {
     setWindowTitle(QStringLiteral("　４倍拡大"));
     setAutoFillBackground(true);
@@ -31,11 +31,11 @@ void ZoomDispWindow::setOuterHeight(int t) { resize(width(), px(t - kBorderH)); 
 
 void ZoomDispWindow::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
-    if (loaded_) ZoomDisp_Form_Resize(core_);
+    if (loaded_) core_.zoom.ZoomDisp_Form_Resize();
 }
 
 void ZoomDispWindow::closeEvent(QCloseEvent* e) {
-    if (loaded_) ZoomDisp_Form_QueryUnload(core_);
+    if (loaded_) core_.zoom.ZoomDisp_Form_QueryUnload();
     e->accept();
     if (mainWindow()) mainWindow()->activateWindow();
 }

@@ -2,7 +2,7 @@
 // The zoom window: a resizable top-level window around its graph surface.
 #include <QWidget>
 
-#include "app/core.h"
+#include "app/program.h"
 #include "app/qt/side_window.h"
 #include "platform/qt/qt_controls.h"
 #include "platform/qt/surface_widget.h"
@@ -11,7 +11,7 @@ namespace tobrak::qt {
 
 class ZoomDispWindow final : public SideWindow {
 public:
-    ZoomDispWindow(Core& core, QWidget* mainWindow);
+    ZoomDispWindow(Program& core, QWidget* mainWindow);
     void attach(Platform& p);
     void setLoaded() { loaded_ = true; }
     // The window is designed by its outer size with a border of 110 twips across and
@@ -30,7 +30,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    Core& core_;
+    Program& core_;
     SurfaceWidget* surface_;
     QtBox surfaceBox_;
     bool loaded_ = false;

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QUrl>
 
-#include "app/menu.h"
 #include "platform/qt/surface_widget.h"
 #include "platform/qt/twips.h"
 

@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/core.h"
+#include "platform/dialogs.h"
+#include "platform/shell.h"
+#include "platform/windows.h"
 
 namespace tobrak::qt {
 

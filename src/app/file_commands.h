@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core.h"
+#include "app/program.h"
 
 namespace tobrak {
 
@@ -15,20 +15,20 @@ extern const char* const kSizeError;   // "データサイズは31000ゲーム�
 // Reads the whole file and checks it before anything changes; then replaces the
 // record and rebuilds every view from it. A refused file leaves everything as it
 // was and the user is told why. Returns whether the file was loaded.
-bool loadPlayData(Core& c, const std::string& path);
+bool loadPlayData(Program& c, const std::string& path);
 // A file named at start-up: asks the load question first when the record holds
 // games (a restored record), as the load command does.
-bool openPlayData(Core& c, const std::string& path);
+bool openPlayData(Program& c, const std::string& path);
 // The same from a file's bytes (a recovered journal is loaded this way).
-bool loadPlayImage(Core& c, const std::vector<std::uint8_t>& bytes);
+bool loadPlayImage(Program& c, const std::vector<std::uint8_t>& bytes);
 // Writes the record to `path` (game bytes masked, display options in byte 43).
 // A failed write leaves an existing file intact. Returns whether it was written.
-bool savePlayData(Core& c, const std::string& path);
+bool savePlayData(Program& c, const std::string& path);
 
-void menFile_open_Click(Core& c);
-void Comment_Click(Core& c);
-void menFile_Save_Click(Core& c);
-void Ghp_Cls_Click(Core& c);
+void menFile_open_Click(Program& c);
+void Comment_Click(Program& c);
+void menFile_Save_Click(Program& c);
+void Ghp_Cls_Click(Program& c);
 
 // The main window's title for a comment.
 std::string windowTitle(const std::u16string& comment);

@@ -1,9 +1,9 @@
-#include "record/file_commands.h"
+#include "app/file_commands.h"
 
 #include <filesystem>
 
 #include "app/filedisp.h"
-#include "graph/display_options.h"
+#include "app/views.h"
 #include "graph/slump_graph.h"
 #include "graph/zoom.h"
 #include "record/slt_file.h"
@@ -23,11 +23,11 @@ namespace {
 
 const char* const kTwentyBlanks = "　　　　　　　　　　　　　　　　　　　　";
 
-bool confirm(Core& c, const std::string& text, const std::string& title) {
+bool confirm(Program& c, const std::string& text, const std::string& title) {
     return c.ui.dialogs->messageBox(text, title, MsgIcon::Information, MsgButtons::OkCancel) == MsgResult::Ok;
 }
 
-void fileErrorBox(Core& c) { c.ui.dialogs->messageBox(kFileError, "ファイル", MsgIcon::Stop, MsgButtons::Ok); }
+void fileErrorBox(Program& c) { c.ui.dialogs->messageBox(kFileError, "ファイル", MsgIcon::Stop, MsgButtons::Ok); }
 
 bool endsWithSlt(const std::string& p) {
     if (p.size() < 4) return false;
@@ -43,13 +43,9 @@ bool exists(const std::string& p) {
 
 }  // namespace
 
-std::uint8_t currentOptions(const Core& c) {
-    return optionsByte(c.mark.Mark_BBs, c.mark.Mark_BBe, c.mark.Mark_RBe, c.rec.Dat_Buf[43]);
-}
-
 std::string windowTitle(const std::u16string& comment) { return kTitleStart + utf16ToUtf8(comment); }
 
-bool loadPlayData(Core& c, const std::string& path) {
+bool loadPlayData(Program& c, const std::string& path) {
     std::vector<std::uint8_t> bytes;
     const SltStatus st = readFileBytes(path, bytes);
     if (st == SltStatus::Ok) return loadPlayImage(c, bytes);
@@ -61,7 +57,7 @@ bool loadPlayData(Core& c, const std::string& path) {
     return false;
 }
 
-bool loadPlayImage(Core& c, const std::vector<std::uint8_t>& bytes) {
+bool loadPlayImage(Program& c, const std::vector<std::uint8_t>& bytes) {
     PlayRecord& rec = c.rec;
     const SltStatus st = decodeSlt(bytes, rec);
     if (st == SltStatus::TooLarge) {
@@ -79,31 +75,31 @@ bool loadPlayImage(Core& c, const std::vector<std::uint8_t>& bytes) {
     if (options & 2) GhpHyo_Click(c, 2);
     if (options & 8) GhpHyo_Click(c, 4);
 
-    c.fd.MenuPage = 4;
-    menPage_Click(c);
+    c.panel.MenuPage = 4;
+    c.panel.menPage_Click();
     GhpClrInit(c);
-    GhpDispAll(c);
+    c.graph.GhpDispAll();
     recountAndZoom(c);
 
     c.ui.main.form->setTitle(kTitleStart + std::string(kTwentyBlanks));
-    c.fd.ComData = headerComment(rec);
-    c.ui.main.form->setTitle(windowTitle(c.fd.ComData));
-    c.fd.Unsaved = false;
-    if (c.ui.journal) c.ui.journal->snapshot(rec, currentOptions(c));
+    c.ComData = headerComment(rec);
+    c.ui.main.form->setTitle(windowTitle(c.ComData));
+    c.Unsaved = false;
+    if (c.ui.journal) c.ui.journal->snapshot(rec, c.options());
     c.ui.tell([](PlayListener& l) { l.recordReplaced(); });
     return true;
 }
 
 namespace {
-bool loadConfirmed(Core& c) {
+bool loadConfirmed(Program& c) {
     return c.rec.Dat_Len <= kHeaderLen ||
            confirm(c, "読込を行うと既存データがクリアされます。\n\n本当に読込ますか？", "読込確認");
 }
 }  // namespace
 
-bool openPlayData(Core& c, const std::string& path) { return loadConfirmed(c) && loadPlayData(c, path); }
+bool openPlayData(Program& c, const std::string& path) { return loadConfirmed(c) && loadPlayData(c, path); }
 
-void menFile_open_Click(Core& c) {
+void menFile_open_Click(Program& c) {
     if (!loadConfirmed(c)) return;
     std::optional<std::string> path;
     do {
@@ -113,11 +109,11 @@ void menFile_open_Click(Core& c) {
     loadPlayData(c, *path);
 }
 
-void Comment_Click(Core& c) {
+void Comment_Click(Program& c) {
     const std::string entered = c.ui.dialogs->inputBox(
         "機種名や条件等を入力して下さい。\n\nデータの保存時に添付されます。\n\n倍角・半角合わせて２０文字まで保存できま"
         "す。",
-        "コメント入力", utf16ToUtf8(c.fd.ComData));
+        "コメント入力", utf16ToUtf8(c.ComData));
     if (entered.empty()) return;
     std::u16string text = utf8ToUtf16(entered);
     if (text.size() > 20) {
@@ -126,26 +122,26 @@ void Comment_Click(Core& c) {
         if (text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
         text.resize(n);
     }
-    c.fd.ComData = text;
+    c.ComData = text;
     setHeaderComment(c.rec, text);
-    c.fd.Unsaved = true;
+    c.Unsaved = true;
     c.ui.main.form->setTitle(windowTitle(text));
-    if (c.ui.journal) c.ui.journal->header(c.rec, currentOptions(c));
+    if (c.ui.journal) c.ui.journal->header(c.rec, c.options());
     c.ui.tell([](PlayListener& l) { l.headerChanged(); });
 }
 
-bool savePlayData(Core& c, const std::string& path) {
+bool savePlayData(Program& c, const std::string& path) {
     std::vector<std::uint8_t> bytes = encodeSlt(c.rec);
-    bytes[43] = currentOptions(c);  // the display options in force
+    bytes[43] = c.options();  // the display options in force
     if (writeFileBytes(path, bytes) != SltStatus::Ok) {
         fileErrorBox(c);
         return false;
     }
-    c.fd.Unsaved = false;
+    c.Unsaved = false;
     return true;
 }
 
-void menFile_Save_Click(Core& c) {
+void menFile_Save_Click(Program& c) {
     std::optional<std::string> path = c.ui.dialogs->saveFile(kSltFilter);
     if (!path || path->empty()) return;
     if (!endsWithSlt(*path)) *path += ".slt";
@@ -153,18 +149,18 @@ void menFile_Save_Click(Core& c) {
     savePlayData(c, *path);
 }
 
-void Ghp_Cls_Click(Core& c) {
+void Ghp_Cls_Click(Program& c) {
     if (!confirm(c, "本当にクリアしますか？", "クリア")) return;
     c.rec.clear();
-    c.fd.Unsaved = true;
+    c.Unsaved = true;
     c.ui.main.form->setTitle(kTitleStart + std::string(kTwentyBlanks));
     ChrClrInit(c);
-    c.fd.MenuPage = 4;
-    menPage_Click(c);
+    c.panel.MenuPage = 4;
+    c.panel.menPage_Click();
     Hyouji_Menu_Init(c);
     GhpClrInit(c);
-    X4GhpInit(c);
-    if (c.ui.journal) c.ui.journal->snapshot(c.rec, currentOptions(c));
+    c.zoom.X4GhpInit();
+    if (c.ui.journal) c.ui.journal->snapshot(c.rec, c.options());
     c.ui.tell([](PlayListener& l) { l.recordReplaced(); });
 }
 

@@ -1,4 +1,4 @@
-#include "analysis/machine_profile.h"
+#include "counts/machine_profile.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,10 @@
-#include "analysis/estimate.h"
+#include "counts/estimate.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "analysis/koyaku.h"
+#include "counts/small_wins.h"
 #include "util/format.h"
 
 namespace tobrak {

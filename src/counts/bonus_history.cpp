@@ -1,4 +1,4 @@
-#include "analysis/history.h"
+#include "counts/bonus_history.h"
 
 #include "util/format.h"
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "analysis/history.h"
-#include "analysis/machine_profile.h"
+#include "counts/bonus_history.h"
+#include "counts/machine_profile.h"
 
 namespace tobrak {
 

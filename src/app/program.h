@@ -1,0 +1,120 @@
+#pragma once
+// The program: the one owner of the record, the counters, the acquisition and
+// every view. It hears each change from the acquisition and has the graph, the
+// zoom window, the panel, the journal and then the listeners take it, in that order.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "acquisition/rs232.h"
+#include "analysis/histogram.h"
+#include "analysis/history_view.h"
+#include "analysis/koyaku.h"
+#include "graph/scroll.h"
+#include "graph/zoom.h"
+#include "platform/board.h"
+#include "platform/printer.h"
+#include "platform/shell.h"
+#include "print/print_report.h"
+#include "record/journal.h"
+#include "record/play_events.h"
+#include "stats/panel.h"
+
+namespace tobrak {
+
+// The main window's controls as a front end makes them.
+struct MainControls {
+    Label* Label1 = nullptr;             // board status
+    Label* Label12 = nullptr;            // event monitor line
+    Label* Label14 = nullptr;            // gain of the running bonus
+    Label* Label15 = nullptr;            // its unit
+    std::array<Label*, kRows> Label2{};  // panel captions
+    std::array<Label*, kRows> Label3{};  // panel values
+    std::array<Label*, kRows> Label4{};  // panel units
+    Box* Picture1 = nullptr;             // statistics panel
+    Box* Picture2 = nullptr;             // slump graph surface
+    Box* Picture3 = nullptr;             // y-axis label strip
+    Box* Picture9 = nullptr;             // y-axis strip of the analysis view
+    Box* Picture10 = nullptr;            // version box
+    Box* Frame1 = nullptr;               // analysis controls
+    Box* Image1 = nullptr;               // zoom selection frame
+    Label* Label11 = nullptr;            // analysis title
+    ComboBox* Combo1 = nullptr;
+    Label* Label13 = nullptr;          // "ゲーム以内"
+    std::array<Label*, 2> Label16{};   // count within the limit, its share
+    std::array<Label*, 6> Label9{};    // count labels of the chart
+    FormWindow* koyakuForm = nullptr;  // the small-win table's window
+    std::array<Label*, 16> Text2{};    // its normal-game column
+    std::array<Label*, 16> Text4{};    // its BB-game column
+    FormWindow* form = nullptr;        // the main window itself
+    FormWindow* zoomForm = nullptr;    // the zoom window
+    Box* ZoomPicture1 = nullptr;       // its surface's place and size
+};
+
+// What a front end provides: the controls, timers, dialogs, board and services.
+struct Platform {
+    MainControls main;
+    Menus* menus = nullptr;
+    Timer* Timer2 = nullptr;  // 80 ms poll
+    Timer* Timer8 = nullptr;  // 300 ms bonus blink
+    Dialogs* dialogs = nullptr;
+    Board* board = nullptr;
+    Shell* shell = nullptr;
+    std::string manual;  // address of the documentation the help menu opens
+    AppWindows* windows = nullptr;
+    Printer* printer = nullptr;
+    Journal* journal = nullptr;  // the session journal, when one is kept
+    std::vector<PlayListener*> listeners;
+    template <class F>
+    void tell(F f) const {
+        for (PlayListener* l : listeners) f(*l);
+    }
+    Surface* Picture2 = nullptr;  // the slump graph
+    Surface* Picture3 = nullptr;  // its y-axis label strip
+    Surface* Zoom = nullptr;      // the zoom window's graph
+    MenuItem* menu(MenuName name, int index = -1) const { return &menus->at(name, index); }
+};
+
+class Program final : public AcquisitionEvents {
+public:
+    Program() = default;
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    PlayRecord rec;
+    Counters cnt;
+    Markers mark;
+    Panel panel{cnt};
+    SlumpGraph graph{rec, mark};
+    ZoomView zoom{rec, mark, graph};
+    GraphScroll scroll{graph, zoom};
+    AnalysisView analysis{rec, cnt};
+    SmallWinTable koyaku{rec};
+    HistoryView history{rec};
+    Acquisition acq{rec, cnt, panel, *this};
+
+    // Games, payouts, a clear or a comment since the record was last loaded or saved.
+    bool Unsaved = false;
+    std::u16string ComData;       // the record's comment
+    bool JournalBoxOpen = false;  // the journal's message box is open
+
+    Platform ui;
+    // Hands the front end's controls and services to the views; once, after `ui`
+    // is filled (the history window's controls are the history view's own).
+    void attach();
+
+    // The display options as header byte 43 holds them.
+    std::uint8_t options() const { return currentOptions(mark, rec); }
+    // The panel's page in view and the whole record, for the printed report.
+    PrintSource printSource();
+
+    void gameClosed(std::uint8_t previous) override;
+    void gameRecorded(std::int32_t index) override;
+    void payoutRecorded(std::int32_t index) override;
+    void bonusStarted(Bonus k, std::int32_t interval) override;
+    void bonusEnded(Bonus k, std::int32_t gain) override;
+    bool graphShown() const override { return analysis.Kaiseki_On == 0; }
+};
+
+}  // namespace tobrak
