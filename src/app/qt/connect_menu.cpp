@@ -95,7 +95,12 @@ void ConnectMenu::rebuild() {
         });
     }
     menu_->addSeparator();
-    connect(menu_->addAction(QStringLiteral("再検索")), &QAction::triggered, this, [this] { rebuild(); });
+    connect(menu_->addAction(QStringLiteral("再検索")), &QAction::triggered, this, [this] { rebuildSoon(); });
+}
+
+// Made anew from the event loop: the item chosen is still running its signal.
+void ConnectMenu::rebuildSoon() {
+    QTimer::singleShot(0, this, [this] { rebuild(); });
 }
 
 bool ConnectMenu::connectTo(const std::string& option, bool tellFailure) {
@@ -111,7 +116,7 @@ bool ConnectMenu::connectTo(const std::string& option, bool tellFailure) {
     option_ = option;
     withoutBaud(option, &baud_);
     if (settings_) settings_->setBoard(QString::fromStdString(option));
-    rebuild();
+    rebuildSoon();
     ++generation_;
     if (tellFailure) tellIfUnreached();
     return true;

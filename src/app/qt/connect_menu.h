@@ -38,6 +38,7 @@ public:
 
 private:
     void checkReached();
+    void rebuildSoon();
     std::string withBaud(const std::string& option) const;
 
     TobrakApp& app_;
