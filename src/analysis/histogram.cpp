@@ -62,7 +62,8 @@ bool AnalysisView::showChart(int index) {
     const Counters& n = cnt_;
     s.setFillColor(cmd.fill);
     cmd.collect(rec_, Hist_Cnt);
-    Label11->setCaption(cmd.title);
+    chart.title = cmd.title;
+    Label11->setCaption(chart.title);
     double avg = 0;
     std::int32_t max = 0;
     switch (index) {
@@ -105,11 +106,9 @@ void AnalysisView::Combo1_Click(int listIndex) {
     Combo1->setCurrentIndex(Combo_Index);
     const Within w = withinCount(Combo_Index + 1);
     // The count as a number's text: a leading blank, no trailing one.
-    std::string count(" ");
-    count += captionNumber(w.count);
-    count += "回";
-    Label16[0]->setCaption(count);
-    Label16[1]->setCaption(formatPicture(w.percent, "##0.00") + "％");
+    chart.withinTexts = {" " + captionNumber(w.count) + "回", formatPicture(w.percent, "##0.00") + "％"};
+    Label16[0]->setCaption(chart.withinTexts[0]);
+    Label16[1]->setCaption(chart.withinTexts[1]);
 }
 
 void AnalysisView::HistEnd_Click() {
@@ -164,9 +163,9 @@ void AnalysisView::HistDisp(std::int32_t max, const std::string& unit, float avg
         s.setCurrentXY(L + 1000.0f * j - 200.0f, T + 5075.0f);
         s.print(j == 0 ? " 0" + unit : surfaceNumber(10LL * w * j));
     }
-    for (int k = 1; k <= 5; ++k)
-        Label9[static_cast<std::size_t>(k - 1)]->setCaption(formatPicture(1000.0 * k / ch.S, "#####"));
-    Label9[5]->setCaption("（回）");
+    for (int k = 1; k <= 5; ++k) ch.countLabels[static_cast<std::size_t>(k - 1)] = formatPicture(1000.0 * k / ch.S, "#####");
+    ch.countLabels[5] = "（回）";
+    for (std::size_t k = 0; k < 6; ++k) Label9[k]->setCaption(ch.countLabels[k]);
 
     ch.marker = cnt_.BB_EndCnt != 0;
     ch.avgText.clear();

@@ -1,6 +1,7 @@
 #pragma once
 // The analysis view: seven distributions of the record drawn as bar charts in
 // place of the slump graph, with the share of intervals within a games limit.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,6 +22,9 @@ struct HistChart {
     std::vector<std::int16_t> bins;  // Hist_Bin[0 .. Max div W]
     bool marker = false;             // the average marker was drawn
     std::string avgText;
+    std::string title;                       // as Label11 shows it
+    std::array<std::string, 6> countLabels;  // as Label9 shows them
+    std::array<std::string, 2> withinTexts;  // as Label16 shows them
 };
 
 // What Combo1_Click shows for a threshold of n games: the bonuses hit within n

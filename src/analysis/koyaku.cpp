@@ -13,24 +13,23 @@ std::string koyakuRowCaption(int k) {
 }
 
 void SmallWinTable::KoyakuDisp() {
-    SmallWinTable& m = *this;
-    for (int k = 0; k < 16; ++k) {
-        m.Text2[static_cast<std::size_t>(k)]->setCaption("");
-        m.Text4[static_cast<std::size_t>(k)]->setCaption("");
+    normalTexts = {};
+    bbTexts = {};
+    if (rec_.Dat_Len >= kHeaderLen + 2) {
+        const SmallWinCounts n = smallWinCounts(rec_);
+        Koyaku_Nor = n.normal;
+        Koyaku_BB = n.bb;
+        auto share = [](std::int32_t k, std::int32_t games) {
+            return formatPicture(static_cast<double>(k * 100) / games, "#0.00") + " ％";
+        };
+        for (std::size_t i = 0; i < 16; ++i) {
+            if (Koyaku_Nor[i] != 0) normalTexts[i] = share(Koyaku_Nor[i], n.normalGames);
+            if (Koyaku_BB[i] != 0) bbTexts[i] = share(Koyaku_BB[i], n.bbGames);
+        }
     }
-    const PlayRecord& rec = rec_;
-    if (rec.Dat_Len < kHeaderLen + 2) return;
-    SmallWinTable& h = *this;
-    const SmallWinCounts n = smallWinCounts(rec);
-    h.Koyaku_Nor = n.normal;
-    h.Koyaku_BB = n.bb;
-    const std::int32_t nn = n.normalGames, nb = n.bbGames;
-    for (int k = 0; k < 16; ++k) {
-        const auto i = static_cast<std::size_t>(k);
-        if (h.Koyaku_Nor[i] != 0)
-            m.Text2[i]->setCaption(formatPicture(static_cast<double>(h.Koyaku_Nor[i] * 100) / nn, "#0.00") + " ％");
-        if (h.Koyaku_BB[i] != 0)
-            m.Text4[i]->setCaption(formatPicture(static_cast<double>(h.Koyaku_BB[i] * 100) / nb, "#0.00") + " ％");
+    for (std::size_t i = 0; i < 16; ++i) {
+        Text2[i]->setCaption(normalTexts[i]);
+        Text4[i]->setCaption(bbTexts[i]);
     }
 }
 

@@ -20,6 +20,7 @@ public:
 
     std::array<std::int32_t, 16> Koyaku_Nor{};
     std::array<std::int32_t, 16> Koyaku_BB{};
+    std::array<std::string, 16> normalTexts, bbTexts;  // the columns as shown
 
     FormWindow* koyakuForm = nullptr;
     std::array<Label*, 16> Text2{};  // normal-game column

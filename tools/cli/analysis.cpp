@@ -29,10 +29,8 @@ int hist(const HistArgs& a, Io& io) {
         for (int v = 0; v < kHistLen; ++v)
             if (c.analysis.Hist_Cnt[static_cast<std::size_t>(v)] != 0)
                 counts[std::to_string(v)] = c.analysis.Hist_Cnt[static_cast<std::size_t>(v)];
-        Json labels = Json::array();
-        for (const auto& l : app.ui.Label9) labels.push_back(l.caption());
         Json e;
-        e["title"] = app.ui.Label11.caption();
+        e["title"] = ch.title;
         e["unit"] = kUnits[cmd];
         e["max"] = ch.Max;
         e["avg"] = shortest(ch.avg);
@@ -40,10 +38,10 @@ int hist(const HistArgs& a, Io& io) {
         e["bin_width"] = shortest(ch.W);
         e["scale"] = shortest(ch.S);
         e["bins"] = ch.bins;
-        e["count_labels"] = labels;
+        e["count_labels"] = ch.countLabels;
         e["avg_text"] = ch.marker ? Json(ch.avgText) : Json(nullptr);
         if (cmd == 0 || cmd == 2) {
-            e["within"] = Json::array({app.ui.Label16[0].caption(), app.ui.Label16[1].caption()});
+            e["within"] = ch.withinTexts;
             const Within w = c.analysis.withinCount(a.within);
             e["within_count"] = w.count;
             e["within_percent"] = w.percent;
@@ -59,16 +57,11 @@ int koyaku(const std::string& file, Io& io) {
     Program& c = app.program;
     if (const int st = loadForCli(c, file, io)) return st;
     c.koyaku.KoyakuDisp();
-    Json normal = Json::array(), bb = Json::array();
-    for (int k = 0; k < 16; ++k) {
-        normal.push_back(app.ui.Text2[static_cast<std::size_t>(k)].caption());
-        bb.push_back(app.ui.Text4[static_cast<std::size_t>(k)].caption());
-    }
     // The counts behind the percentages.
     const SmallWinCounts n = smallWinCounts(c.rec);
     Json j = newReport();
-    j["normal"] = normal;
-    j["bb"] = bb;
+    j["normal"] = c.koyaku.normalTexts;
+    j["bb"] = c.koyaku.bbTexts;
     j["normal_counts"] = n.normal;
     j["bb_counts"] = n.bb;
     j["normal_games"] = n.normalGames;

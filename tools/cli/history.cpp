@@ -63,7 +63,7 @@ int history(const std::string& file, Io& io) {
     j["bb"] = h.bb;
     j["rb"] = h.rb;
     j["probability"] = {{"all", oddsJson(h.games, h)}, {"normal", oddsJson(h.normalGames, h)}};
-    j["lines"] = {app.ui.probAll.caption(), app.ui.probNormal.caption()};
+    j["lines"] = {probabilityLine(h, false), probabilityLine(h, true)};
     j["header"] = app.ui.historyTable.header;
     j["rows"] = app.ui.historyTable.rows;
     j["bonuses"] = bonuses;

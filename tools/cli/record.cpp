@@ -27,7 +27,7 @@ namespace {
 volatile std::sig_atomic_t g_stop = 0;
 void onSignal(int) { g_stop = 1; }
 
-std::string stateLine(const Program& c, const headless::HeadlessUi& ui) {
+std::string stateLine(const Program& c) {
     const Counters& n = c.cnt;
     std::string s = std::to_string(c.rec.games()) + "G  IN " + std::to_string(n.Tot_In) + "  OUT " +
                     std::to_string(n.Tot_Out) + "  差枚 " + std::to_string(n.Tot_Out - n.Tot_In) + "  BB " +
@@ -35,7 +35,7 @@ std::string stateLine(const Program& c, const headless::HeadlessUi& ui) {
                     std::to_string(n.Bonus_Intv) + "G";
     if (c.acq.DaiBB_On) s += "  [ＢＢ中 " + std::to_string(n.BB_Gain) + "枚]";
     if (c.acq.DaiRB_On) s += "  [ＲＢ中 " + std::to_string(n.RB_Gain) + "枚]";
-    return s + "  |" + ui.Label1.caption() + " |" + ui.Label12.caption();
+    return s + "  |" + (c.acq.Usb_On ? kBoardOk : kBoardNg) + " |" + c.acq.monitor;
 }
 
 // The board chosen by --board, and the application object its serial port wants.
@@ -114,18 +114,19 @@ int record(const RecordArgs& a, Io& io) {
     std::int32_t shown = c.rec.Dat_Len;
     // The simulated machine is always there; for a real board the first poll's
     // status is shown too, so that a set-up can be checked.
-    std::string note, status = kind == "sim" ? app.ui.Label1.caption() : "";
+    auto boardStatus = [&] { return std::string(c.acq.Usb_On ? kBoardOk : kBoardNg); };
+    std::string note, status = kind == "sim" ? boardStatus() : "";
     auto next = std::chrono::steady_clock::now();
     while (!g_stop && (games == 0 || c.rec.games() < games) && !c.rec.full()) {
         app.run(kPollMs);
         if (std::chrono::steady_clock::now() - lastWatch > std::chrono::seconds(3)) watch();
         if (c.rec.Dat_Len != shown) {
             shown = c.rec.Dat_Len;
-            out << stateLine(c, app.ui) << "\n" << std::flush;
+            out << stateLine(c) << "\n" << std::flush;
         }
-        if (kind != "sim" && app.ui.Label1.caption() != status) {
+        if (kind != "sim" && boardStatus() != status) {
             // The board came or went: say so, with the reason when there is one.
-            status = app.ui.Label1.caption();
+            status = boardStatus();
             const std::string why = c.acq.Usb_On ? std::string() : dev.opened.error();
             err << "board:" << status << (why.empty() ? "" : " (" + why + ")") << "\n" << std::flush;
         }

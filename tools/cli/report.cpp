@@ -49,7 +49,8 @@ std::array<PageTexts, 3> showPages(Program& c) {
     c.panel.MenuPage = 4;
     for (auto& page : pages) {
         c.panel.menPage_Click();
-        for (int r = 0; r < kRows; ++r) page[r] = c.ui.main.Label3[r]->caption();
+        PageTexts captions;
+        c.panel.panelTexts(captions, page);
     }
     return pages;
 }
