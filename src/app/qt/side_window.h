@@ -4,6 +4,7 @@
 // placed on the screen beside the main window rather than over it.
 #include <QPoint>
 #include <QRect>
+#include <QTimer>
 #include <QWidget>
 #include <optional>
 #include <string>
@@ -43,14 +44,18 @@ public:
     void setTitle(const std::string& s) override { setWindowTitle(QString::fromStdString(s)); }
     std::string title() const override { return windowTitle().toStdString(); }
     void setVisible(bool v) override {
-        if (v && !placed_ && main_) {
+        const bool first = v && !placed_ && main_;
+        if (first) {
             placed_ = true;
             move(firstPlace());
         }
         QWidget::setVisible(v);
+        // Its frame was guessed; once the window manager has drawn it, it is known.
+        if (first) QTimer::singleShot(kFramedMs, this, [this] { keepOnItsScreen(this); });
     }
     bool visible() const override { return isVisible(); }
 
+    static constexpr int kFramedMs = 300;
     // The frame's top left of an earlier run; used when it is on a screen now.
     std::optional<QPoint> remembered;
     // Shown over the main window (it grew): beside it again, where there is room.
