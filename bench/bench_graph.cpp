@@ -175,11 +175,12 @@ private:
     std::vector<QFont> fonts_;
 };
 
-void BM_RedrawFloor(benchmark::State& st) {
+void redrawFloor(benchmark::State& st, bool lastPart) {
     Started p(Surfaces::Qt);
     if (!p.load(st, static_cast<int>(st.range(0)))) return;
     Capture cap;
     Program& c = p.program();
+    if (lastPart) c.graph.Ghp_Scroll = lastPartOfRecord(c);
     c.ui.Picture2 = &cap;
     c.attach();
     c.graph.GhpStandardRedraw();
@@ -200,7 +201,19 @@ void BM_RedrawFloor(benchmark::State& st) {
     st.counters["lines"] = static_cast<double>(floor.lines());
     st.counters["texts"] = static_cast<double>(floor.texts());
 }
+void BM_RedrawFloor(benchmark::State& st) { redrawFloor(st, false); }
 BENCHMARK(BM_RedrawFloor)->ArgsProduct({kGames})->Unit(benchmark::kMicrosecond);
+
+// Scrolled to the record's last part: most of the record lies left of the view.
+void BM_RedrawScrolled(benchmark::State& st) {
+    Started p(Surfaces::Qt);
+    if (!p.load(st, static_cast<int>(st.range(0)))) return;
+    p.program().graph.Ghp_Scroll = lastPartOfRecord(p.program());
+    for (auto _ : st) standardRedraw(p);
+}
+BENCHMARK(BM_RedrawScrolled)->Arg(31000)->Unit(benchmark::kMicrosecond);
+void BM_RedrawScrolledFloor(benchmark::State& st) { redrawFloor(st, true); }
+BENCHMARK(BM_RedrawScrolledFloor)->Arg(31000)->Unit(benchmark::kMicrosecond);
 
 // The zoom window's rebuild on a mouse release, the frame in the middle of the record.
 void BM_Zoom(benchmark::State& st) {

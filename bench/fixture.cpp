@@ -115,6 +115,12 @@ void Started::finish() {
         if (s) benchmark::DoNotOptimize(s->image().constBits());
 }
 
+std::int32_t lastPartOfRecord(const Program& c) {
+    const std::int32_t width = c.ui.main.Picture2->width();
+    const std::int32_t shown = std::clamp((c.cnt.Tot_In - width + 2000) / 1000 * 1000, 0, c.graph.con_Inmax - 5000);
+    return -shown;
+}
+
 MiddleOfRecord middleOfRecord(const Program& c) {
     const std::int32_t mid = c.cnt.Tot_In / 2;
     const std::int32_t shown = std::max(0, (mid - 5000) / 1000 * 1000);

@@ -51,5 +51,7 @@ struct MiddleOfRecord {
     float x;              // frame centre on the graph, twips
 };
 MiddleOfRecord middleOfRecord(const Program& c);
+// The scroll that shows the record's last part (its end near the right side).
+std::int32_t lastPartOfRecord(const Program& c);
 
 }  // namespace tobrak::bench

@@ -65,7 +65,7 @@ def main():
 
     for g in (0, 3000, 31000):
         ratio(f"redraw (Qt) / floor, {g} games", f"BM_Redraw/{g}/1", f"BM_RedrawFloor/{g}", 1.3)
-    ratio("redraw 31000 games / empty (Qt)", "BM_Redraw/31000/1", "BM_Redraw/0/1", 1.5)
+    ratio("redraw scrolled to the end of 31000 / floor", "BM_RedrawScrolled/31000", "BM_RedrawScrolledFloor/31000", 1.3)
     for g in (0, 3000, 31000):
         ratio(f"zoom x10 / redraw (Qt), {g} games", f"BM_Zoom/{g}/10/1", f"BM_Redraw/{g}/1", 2.0)
     absolute("one live game (1% of 80 ms)", "BM_LiveGame", 800, "0.80 ms")

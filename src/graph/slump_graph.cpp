@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "graph/line_pen.h"
@@ -119,13 +120,100 @@ std::int32_t SlumpGraph::countOnlyGames(std::int32_t i, std::int32_t end) {
     return j;
 }
 
+SlumpGraph::LineState SlumpGraph::lineState() const {
+    return {Ghp_LastX, Ghp_LastY, Ghp_Color,   Ghp_Band,   Ghp_PlotNo, Ghp_In, Ghp_Out,
+            Ghp_IntvCnt, Ghp_BBGain, Ghp_RBGain, G_In, G_Ot, Ghp_BB_On, Ghp_RB_On};
+}
+
+void SlumpGraph::setLineState(const LineState& s) {
+    Ghp_LastX = s.LastX;
+    Ghp_LastY = s.LastY;
+    Ghp_Color = s.Color;
+    Ghp_Band = s.Band;
+    Ghp_PlotNo = s.PlotNo;
+    Ghp_In = s.In;
+    Ghp_Out = s.Out;
+    Ghp_IntvCnt = s.IntvCnt;
+    Ghp_BBGain = s.BBGain;
+    Ghp_RBGain = s.RBGain;
+    G_In = s.GIn;
+    G_Ot = s.GOt;
+    Ghp_BB_On = s.BBOn;
+    Ghp_RB_On = s.RBOn;
+}
+
+void SlumpGraph::remember(std::int32_t index) {
+    if (!memo_.empty() && memo_.back().index >= index) return;
+    const std::uint8_t* buf = rec_.Dat_Buf.data();
+    memoGames_.insert(memoGames_.end(), buf + kHeaderLen + memoGames_.size(), buf + index);
+    memo_.push_back({index, lineState()});
+}
+
+void SlumpGraph::checkMemo(std::int32_t end) {
+    if (memoScale_.step != Ghp_Step || memoScale_.bitBai != con_BitBai || memoScale_.p2y != P2y) {
+        memo_.clear();
+        memoGames_.clear();
+        memoScale_ = {Ghp_Step, con_BitBai, P2y};
+    }
+    const auto n = std::min<std::size_t>(memoGames_.size(), static_cast<std::size_t>(std::max(end - kHeaderLen, 0)));
+    const std::uint8_t* games = rec_.Dat_Buf.data() + kHeaderLen;
+    const auto same = static_cast<std::int32_t>(std::mismatch(games, games + n, memoGames_.begin()).first - games);
+    while (!memo_.empty() && memo_.back().index > kHeaderLen + same) memo_.pop_back();
+    memoGames_.resize(memo_.empty() ? 0 : static_cast<std::size_t>(memo_.back().index - kHeaderLen));
+}
+
+std::int32_t SlumpGraph::replay(std::int32_t i, std::int32_t to, float stopRight) {
+    const std::uint8_t* buf = rec_.Dat_Buf.data();
+    while (i < to) {
+        if ((i - kHeaderLen) % kMemoStride == 0) remember(i);
+        const std::int32_t stop = std::min(to, i + kMemoStride - (i - kHeaderLen) % kMemoStride);
+        while (i < stop) {
+            i = countOnlyGames(i, stop);
+            if (i == stop) break;
+            Ghp1Disp(buf[i++]);
+            if (Ghp_LastX > stopRight) return i;
+        }
+    }
+    return i;
+}
+
 void SlumpGraph::GhpDispAll() {
     const std::int32_t end = std::min(rec_.Dat_Len, rec_.Ghp_Pos - 1);
     Ghp_Redraw = true;
-    for (std::int32_t i = kHeaderLen; i < end;) {
-        i = countOnlyGames(i, end);
-        if (i < end) Ghp1Disp(rec_.Dat_Buf[i++]);
+    checkMemo(end);
+    const Surface::Shown& v = Picture2->shown();
+    if (v.all()) {
+        replay(kHeaderLen, end, std::numeric_limits<float>::infinity());
+    } else {
+        // Lines and marks (a mark is a few hundred twips wide) reach the surface
+        // only from pen places within this much of its sides.
+        constexpr float kReach = 2000.0f;
+        const float left = v.left - static_cast<float>(Ghp_Scroll) - kReach;
+        const float right = v.right - static_cast<float>(Ghp_Scroll) + kReach;
+        std::int32_t i = kHeaderLen;
+        for (auto c = memo_.rbegin(); c != memo_.rend(); ++c)
+            if (c->index <= end && c->line.LastX < left) {
+                setLineState(c->line);
+                i = c->index;
+                break;
+            }
+        i = replay(i, end, right);
+        if (i < end) {
+            // Nothing more can be seen; the state at the end is still wanted.
+            for (auto c = memo_.rbegin(); c != memo_.rend() && c->index >= i; ++c)
+                if (c->index <= end) {
+                    setLineState(c->line);
+                    i = c->index;
+                    break;
+                }
+            NoSurface none;
+            Surface* shown = Picture2;
+            Picture2 = &none;
+            replay(i, end, std::numeric_limits<float>::infinity());
+            Picture2 = shown;
+        }
     }
+    remember(end);
     Ghp_Redraw = false;
 }
 
@@ -153,15 +241,20 @@ void MemoriGhp(Surface& s, std::int32_t inmax, float scl, float x, std::int32_t 
     const long thousands = std::lround(inmax / 1000.0);
     const long hundreds = std::lround(inmax / 100.0);
     const float top = atY(0), bottom = atY(5000);
+    // Columns and dots the surface does not show are left out (it would turn
+    // each of them away itself).
+    const Surface::Shown& v = s.shown();
+    auto seen = [&](float x1, float x2) { return !(x1 < v.left && x2 < v.left) && !(x1 > v.right && x2 > v.right); };
     s.setDrawWidth(1);
     for (long k = 1; k <= thousands - 1; ++k) {
         const float xk = atX(1000.0 * k);
-        s.line(xk, top, xk, bottom, k % 5 == 0 ? style.blue : style.grid);
+        if (seen(xk, xk)) s.line(xk, top, xk, bottom, k % 5 == 0 ? style.blue : style.grid);
     }
     std::array<std::pair<float, float>, 50> dashY;
     for (int j = 0; j < 50; ++j) dashY[j] = {atY(100.0 * j + 25), atY(100.0 * j + 75)};
     for (long k = 1; k <= thousands; ++k) {
         const float xk = atX(1000.0 * k - 500);
+        if (!seen(xk, xk)) continue;
         for (const auto& [y1, y2] : dashY) s.line(xk, y1, xk, y2, style.grid);
     }
     const float left = atX(0), right = atX(inmax);
@@ -169,8 +262,12 @@ void MemoriGhp(Surface& s, std::int32_t inmax, float scl, float x, std::int32_t 
         const float yk = atY(1000.0 * k - 500);
         s.line(left, yk, right, yk, k == 3 ? style.blue : style.grid);
     }
-    std::vector<std::pair<float, float>> dotX(static_cast<std::size_t>(std::max(hundreds, 0L)));
-    for (std::size_t j = 0; j < dotX.size(); ++j) dotX[j] = {atX(100.0 * j + 25), atX(100.0 * j + 75)};
+    std::vector<std::pair<float, float>> dotX;
+    dotX.reserve(static_cast<std::size_t>(std::max(hundreds, 0L)));
+    for (long j = 0; j < hundreds; ++j) {
+        const std::pair<float, float> d{atX(100.0 * j + 25), atX(100.0 * j + 75)};
+        if (seen(d.first, d.second)) dotX.push_back(d);
+    }
     for (int v = 1000; v <= 4000; v += 1000) {
         const float yv = atY(v);
         for (const auto& [x1, x2] : dotX) s.line(x1, yv, x2, yv, style.grid);
@@ -198,8 +295,12 @@ void MemoriChr(Surface& s, std::int32_t inmax, std::int32_t scroll, float scl, f
         printNumberAt(s, x - 80.0f * scl, below, 0);
     }
     const long thousands = std::lround(inmax / 1000.0);
+    // A label is narrower than this; those wholly off the surface are left out.
+    constexpr float kLabelWidth = 1500.0f;
+    const Surface::Shown& v = s.shown();
     for (long k = 1; k <= thousands; ++k) {
         const float xk = static_cast<float>(x + 1000.0 * k * scl - 240.0 + scroll);
+        if (xk > v.right || xk + kLabelWidth < v.left) continue;
         printNumberAt(s, xk, 30.0f, 1000 * k);
         printNumberAt(s, xk, below, 1000 * k);
     }

@@ -2,6 +2,7 @@
 // The slump graph: medal balance against medals inserted, on Picture2, over a
 // fixed grid, fed live one game at a time or replayed from the record.
 #include <cstdint>
+#include <vector>
 
 #include "graph/geometry.h"
 #include "platform/surface.h"
@@ -75,6 +76,33 @@ private:
     void closeBonus(bool& on, bool mark, std::int32_t& gain);
     double nextPlotAt();
     std::int32_t countOnlyGames(std::int32_t i, std::int32_t end);
+
+    // The line's state before game `index`. Replays leave one every kMemoStride
+    // games and one at the end; a redraw of a surface that shows part of the axis
+    // starts from the last one left of it and skips the games right of it.
+    struct LineState {
+        float LastX, LastY;
+        Rgb Color;
+        std::int32_t Band, PlotNo, In, Out, IntvCnt, BBGain, RBGain, GIn, GOt;
+        bool BBOn, RBOn;
+    };
+    struct Checkpoint {
+        std::int32_t index;
+        LineState line;
+    };
+    static constexpr std::int32_t kMemoStride = 512;
+    LineState lineState() const;
+    void setLineState(const LineState& s);
+    void remember(std::int32_t index);
+    // Drops what the record (its completed games up to `end`) or the scale no longer backs.
+    void checkMemo(std::int32_t end);
+    // Games i .. to-1; stops after the first point right of `stopRight` (line x).
+    std::int32_t replay(std::int32_t i, std::int32_t to, float stopRight);
+    std::vector<Checkpoint> memo_;
+    std::vector<std::uint8_t> memoGames_;  // the games the checkpoints stand on
+    struct {
+        float step, bitBai, p2y;
+    } memoScale_{};
 
     const PlayRecord& rec_;
     const Markers& mark_;

@@ -44,6 +44,17 @@ public:
     // Text with its top-left corner at the text position.
     virtual void print(const std::string& utf8) = 0;
 
+    // The part of the twips this surface shows; unbounded unless it said otherwise.
+    // Procedures may leave out work that cannot reach it.
+    struct Shown {
+        float left = -std::numeric_limits<float>::infinity();
+        float top = -std::numeric_limits<float>::infinity();
+        float right = std::numeric_limits<float>::infinity();
+        float bottom = std::numeric_limits<float>::infinity();
+        bool all() const { return left == -std::numeric_limits<float>::infinity() && right == -left; }
+    };
+    const Shown& shown() const { return shown_; }
+
 protected:
     // Draws a line that may be seen.
     virtual void drawLine(float x1, float y1, float x2, float y2, Rgb c) = 0;
@@ -55,13 +66,28 @@ private:
     static bool beyond(float a, float b, float low, float high) {
         return (a < low && b < low) || (a > high && b > high);
     }
-    struct Shown {
-        float left = -std::numeric_limits<float>::infinity();
-        float top = -std::numeric_limits<float>::infinity();
-        float right = std::numeric_limits<float>::infinity();
-        float bottom = std::numeric_limits<float>::infinity();
-    } shown_;
+    Shown shown_;
     float cx_ = 0, cy_ = 0;
+};
+
+// A surface that shows nothing: work done only for the state it leaves.
+class NoSurface final : public Surface {
+public:
+    NoSurface() {
+        constexpr float inf = std::numeric_limits<float>::infinity();
+        showOnly(inf, inf, -inf, -inf);
+    }
+    void cls() override {}
+    void box(float, float, float, float, Rgb, bool) override {}
+    void pset(float, float, Rgb) override {}
+    void setDrawWidth(int) override {}
+    void setFillColor(Rgb) override {}
+    void setFontSize(float) override {}
+    void setForeColor(Rgb) override {}
+    void print(const std::string&) override {}
+
+protected:
+    void drawLine(float, float, float, float, Rgb) override {}
 };
 
 // A number in the surface form (" 12 ", "-5 ") at (x, y).
