@@ -228,7 +228,7 @@ TEST(Redraw, RebuildDuringLivePlayDoesNotCountTheOpenGameTwice) {
 
 // A long replay takes the games that only count in a loop of its own: it must
 // leave the line, the marks and the state exactly as one game at a time does.
-TEST(Redraw, WholeReplayEqualsOneGameAtATime) {
+Bytes mixedGames() {
     std::mt19937 rng(11);
     auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
     Bytes bytes;
@@ -243,6 +243,11 @@ TEST(Redraw, WholeReplayEqualsOneGameAtATime) {
             bytes.push_back(state | in | out);
         }
     }
+    return bytes;
+}
+
+TEST(Redraw, WholeReplayEqualsOneGameAtATime) {
+    const Bytes bytes = mixedGames();
     Replay whole(bytes);
     Rig one;
     one.ui.Picture2s.ops.clear();
@@ -260,6 +265,47 @@ TEST(Redraw, WholeReplayEqualsOneGameAtATime) {
                           g.Ghp_Color, c.graph.G_In, c.graph.G_Ot);
     };
     EXPECT_EQ(state(whole.c), state(one.c));
+}
+
+// A surface showing part of the axis gets from a replay what it can show, from
+// the memo or not, and the line ends in the state a whole replay leaves.
+TEST(Redraw, PartOfTheAxisFromTheMemo) {
+    PlayRecord rec = recordOf(mixedGames());
+    rec.Ghp_Pos = rec.Dat_Len + 1;
+    Markers mark;
+    SlumpGraph whole(rec, mark), part(rec, mark);
+    RecordingSurface all, window;
+    window.showOnlyBetween(0.0f, 10545.0f);
+    whole.Picture2 = &all;
+    part.Picture2 = &window;
+    auto seen = [](const RecordingSurface& s) {
+        std::vector<std::string> out;
+        for (const std::string& op : s.ops) {
+            float x1 = 0, x2 = 0;
+            if (std::sscanf(op.c_str(), "line %f %*f %f", &x1, &x2) == 2 && !(x1 < 0 && x2 < 0) &&
+                !(x1 > 10545 && x2 > 10545))
+                out.push_back(op);
+            if (std::sscanf(op.c_str(), "text %f", &x1) == 1 && x1 > -1500 && x1 < 10545) out.push_back(op);
+        }
+        return out;
+    };
+    for (std::int32_t scroll : {0, -30000, -52000, -12000, 0}) {
+        for (SlumpGraph* g : {&whole, &part}) {
+            g->Ghp_Scroll = scroll;
+            g->GhpLineInit();
+        }
+        all.ops.clear();
+        window.ops.clear();
+        whole.GhpDispAll();
+        part.GhpDispAll();
+        EXPECT_EQ(seen(window), seen(all)) << scroll;
+        EXPECT_LT(window.ops.size(), all.ops.size() / 2) << scroll;
+        EXPECT_EQ(std::tuple(part.Ghp_In, part.Ghp_Out, part.Ghp_PlotNo, part.Ghp_LastX, part.Ghp_LastY, part.Ghp_Band,
+                             part.Ghp_Color, part.Ghp_BB_On, part.Ghp_IntvCnt),
+                  std::tuple(whole.Ghp_In, whole.Ghp_Out, whole.Ghp_PlotNo, whole.Ghp_LastX, whole.Ghp_LastY,
+                             whole.Ghp_Band, whole.Ghp_Color, whole.Ghp_BB_On, whole.Ghp_IntvCnt))
+            << scroll;
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -157,7 +158,10 @@ void SlumpGraph::checkMemo(std::int32_t end) {
     }
     const auto n = std::min<std::size_t>(memoGames_.size(), static_cast<std::size_t>(std::max(end - kHeaderLen, 0)));
     const std::uint8_t* games = rec_.Dat_Buf.data() + kHeaderLen;
-    const auto same = static_cast<std::int32_t>(std::mismatch(games, games + n, memoGames_.begin()).first - games);
+    // Completed games change only when the record is replaced: mostly all is the same.
+    const auto same = n == 0 || std::memcmp(games, memoGames_.data(), n) == 0
+                          ? static_cast<std::int32_t>(n)
+                          : static_cast<std::int32_t>(std::mismatch(games, games + n, memoGames_.begin()).first - games);
     while (!memo_.empty() && memo_.back().index > kHeaderLen + same) memo_.pop_back();
     memoGames_.resize(memo_.empty() ? 0 : static_cast<std::size_t>(memo_.back().index - kHeaderLen));
 }
