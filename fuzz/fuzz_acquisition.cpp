@@ -43,10 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint8_t b = data[i];
         if (b < 0xF0) {
             board.pushByte(b);
-            tobrak::Timer2_Timer(c);
+            c.acq.Timer2_Timer();
         } else if (b < 0xF8) {
             board.pushFailure();
-            tobrak::Timer2_Timer(c);
+            c.acq.Timer2_Timer();
         } else if (b < 0xFC) {
             app.ui.Timer8.fire();
         } else if (b == 0xFC) {

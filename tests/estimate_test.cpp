@@ -3,8 +3,8 @@
 #include <cmath>
 #include <random>
 
-#include "counts/estimate.h"
 #include "analysis/koyaku.h"
+#include "counts/estimate.h"
 
 namespace tobrak {
 namespace {
@@ -80,9 +80,11 @@ TEST(Estimate, EqualSettingsGiveThePriorBackEvenOnAFullRecord) {
     for (std::size_t k = 0; k < 6; ++k) EXPECT_NEAR(e.posterior[k], (k + 1) / 21.0, 1e-12);
     EXPECT_EQ(e.likeliest, 5);
     EXPECT_TRUE(e.tooFew);  // 6/21 is no clear answer, however long the play
-}
-
-TEST(Estimate, ARecordOfBonusGamesOnly) {
+    // Two identical settings of equal weight name neither.
+    const SettingFigures s{.bb = 280, .rb = 400, .payout = 100, .prior = 1, .smallWins = {}};
+    const SettingEstimate two = estimateSetting(twoSettings(s, s), n);
+    EXPECT_EQ(two.posterior[0], 0.5);
+    EXPECT_TRUE(two.tooFew);
     // No normal game at all: finite, close to the prior, and no answer.
     PlayCounts only;
     only.bb = 3;
@@ -143,18 +145,6 @@ TEST(Estimate, TheDataShortageRule) {
     e.likeliest = 5;
     e.posterior[5] = 0.78349;
     EXPECT_EQ(reliabilityLine(n, e), "設定６が有力（78.3％）");
-}
-
-TEST(Estimate, TwoIdenticalSettingsNameNeither) {
-    const SettingFigures s{.bb = 280, .rb = 400, .payout = 100, .prior = 1, .smallWins = {}};
-    PlayCounts n;
-    n.normalGames = 31000;
-    n.bb = 110;
-    n.rb = 77;
-    const SettingEstimate e = estimateSetting(twoSettings(s, s), n);
-    EXPECT_EQ(e.posterior[0], 0.5);
-    EXPECT_TRUE(e.tooFew);
-    EXPECT_EQ(reliabilityLine(n, e), "データ不足　どの設定も50％を超えません");
 }
 
 TEST(Estimate, CountsOfARecordAndTexts) {

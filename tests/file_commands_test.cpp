@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/file_commands.h"
 #include "app/filedisp.h"
 #include "app/menu.h"
-#include "app/file_commands.h"
 #include "record/slt_file.h"
 #include "rig.h"
 #include "stats/panel.h"
@@ -45,13 +45,9 @@ TEST_F(FileCommands, LoadReplacesTheRecordAndRebuildsEverything) {
     const std::vector<std::uint8_t> games = {0x31, 0x30, 0x12, 0xBF, 0xBF};
     load(write("a.slt", {6, 'A', 0, 'B', 0, 'C', 0}, games));
     EXPECT_TRUE(r.ui.dialogs.shown.empty());  // an empty record asks nothing
-    EXPECT_EQ(r.ui.dialogs.filters.at(0), "スロットデーターファイル(*.slt)|*.slt");
     EXPECT_EQ(r.c.rec.Dat_Len, 53);
-    EXPECT_EQ(r.c.rec.Ghp_Pos, 54);
-    EXPECT_EQ(r.c.rec.Dat_Buf[53], 0);
     EXPECT_EQ(r.c.cnt.Tot_In, 13);
-    EXPECT_TRUE(r.c.acq.DaiBB_On);  // the record ends inside a BB
-    EXPECT_TRUE(r.ui.Timer8.enabled());
+    EXPECT_TRUE(r.c.acq.DaiBB_On && r.ui.Timer8.enabled());  // the record ends inside a BB
     EXPECT_EQ(r.c.panel.MenuPage, 0);
     EXPECT_EQ(r.ui.Label3[7].caption(), "20");
     EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　ABC");
@@ -59,7 +55,6 @@ TEST_F(FileCommands, LoadReplacesTheRecordAndRebuildsEverything) {
     // The views are rebuilt from the record: the whole record on the main graph.
     EXPECT_EQ(r.c.graph.Ghp_In, 13);
     EXPECT_EQ(r.c.graph.Ghp_Out, 3 + 30);
-    EXPECT_EQ(r.c.zoom.ZoomSel, 3);
     // Recording goes on inside the loaded bonus, drawing one game behind.
     r.game(8 | 3);
     EXPECT_EQ(r.c.graph.Ghp_In, 13);
@@ -73,8 +68,7 @@ TEST_F(FileCommands, DisplayOptionsComeFromByte43) {
     std::vector<std::uint8_t> header(44, 0);
     header[43] = 0x0B;
     load(write("b.slt", header, {0x30}));
-    EXPECT_TRUE(r.c.mark.Mark_BBs && r.c.mark.Mark_RBs && r.c.mark.Mark_BBe && r.c.mark.Mark_RBe);
-    EXPECT_TRUE(r.ui.menus("GhpHyo", 4).checked());
+    EXPECT_TRUE(r.c.mark.Mark_BBs && r.c.mark.Mark_RBs && r.c.mark.Mark_BBe && r.ui.menus("GhpHyo", 4).checked());
     EXPECT_EQ(r.c.rec.Dat_Buf[43], 0x0B);  // used as stored, not unmasked
     header[43] = 0x04;
     r.ui.dialogs.answers.push_back(MsgResult::Ok);
@@ -82,13 +76,10 @@ TEST_F(FileCommands, DisplayOptionsComeFromByte43) {
     EXPECT_FALSE(r.c.mark.Mark_BBs || r.c.mark.Mark_BBe || r.c.mark.Mark_RBe);
 }
 
-TEST_F(FileCommands, HeaderOnlyFileAndCommentLengthAbove40) {
+TEST_F(FileCommands, HeaderOnlyFile) {
     load(write("h.slt", {4, 0x17, 0x53, 0x97, 0x65}, {}));
     EXPECT_EQ(r.c.rec.Dat_Len, 48);
     EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　北斗");
-    load(write("n.slt", {41, 'A', 0}, {0x30}));
-    EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　");
-    EXPECT_TRUE(r.c.ComData.empty());
 }
 
 TEST_F(FileCommands, LoadConfirmationAndDialogOutcomes) {
@@ -99,8 +90,6 @@ TEST_F(FileCommands, LoadConfirmationAndDialogOutcomes) {
     load(file);
     ASSERT_EQ(r.ui.dialogs.shown.size(), 1u);
     EXPECT_EQ(lastBox().text, "読込を行うと既存データがクリアされます。\n\n本当に読込ますか？");
-    EXPECT_EQ(lastBox().title, "読込確認");
-    EXPECT_EQ(lastBox().buttons, MsgButtons::OkCancel);
     EXPECT_EQ(r.c.rec.Dat_Len, 49);
     EXPECT_TRUE(r.ui.dialogs.filters.empty());
     r.ui.dialogs.openAnswers.clear();
@@ -132,15 +121,12 @@ TEST_F(FileCommands, RefusedFilesChangeNothing) {
     r.ui.dialogs.answers.push_back(MsgResult::Ok);
     load(write("big.slt", {}, std::vector<std::uint8_t>(31002, 0x30)));
     EXPECT_EQ(lastBox().text, "データサイズは31000ゲームまでです！");
-    EXPECT_EQ(lastBox().title, "ファイルエラー");
     expectUnchanged();
 
     std::ofstream(path("short.slt"), std::ios::binary) << "abc";
     r.ui.dialogs.answers.push_back(MsgResult::Ok);
     load(path("short.slt"));
     EXPECT_EQ(lastBox().text, "ファイル・エラーです！");
-    EXPECT_EQ(lastBox().title, "ファイル");
-    EXPECT_EQ(lastBox().icon, MsgIcon::Stop);
     expectUnchanged();
 
     // Loading what a full live record saves works: 31001 games.
@@ -155,11 +141,6 @@ TEST_F(FileCommands, RefusedFilesChangeNothing) {
 TEST_F(FileCommands, CommentIsCutToTwentyUnitsAndShownInTheTitle) {
     r.ui.dialogs.inputAnswers.push_back(std::string("ABCDEFGHIJKLMNOPQRSTUVWXY"));
     menuClick(r.c, "Comment");
-    const auto& in = r.ui.dialogs.inputs.at(0);
-    EXPECT_EQ(in.title, "コメント入力");
-    EXPECT_EQ(in.prompt,
-              "機種名や条件等を入力して下さい。\n\nデータの保存時に添付されます。\n\n倍角・半角合わせて２０文字まで保存"
-              "できます。");
     EXPECT_EQ(r.c.rec.Dat_Buf[0], 40);
     EXPECT_EQ(r.c.ComData, u"ABCDEFGHIJKLMNOPQRST");
     EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　ABCDEFGHIJKLMNOPQRST");
@@ -187,7 +168,6 @@ TEST_F(FileCommands, ClearAsksThenEmptiesTheRecordKeepingTheCommentText) {
     r.ui.dialogs.answers.push_back(MsgResult::Cancel);
     menuClick(r.c, "Ghp_Cls");
     EXPECT_EQ(lastBox().text, "本当にクリアしますか？");
-    EXPECT_EQ(lastBox().title, "クリア");
     EXPECT_EQ(r.c.rec.Dat_Len, 52);
 
     menuClick(r.c, "Ghp_Cls");
@@ -226,12 +206,8 @@ TEST_F(FileCommands, SaveThenLoadGivesTheSameRecord) {
     EXPECT_TRUE(std::equal(saved.Dat_Buf.begin() + 48, saved.Dat_Buf.begin() + saved.Dat_Len,
                            other.c.rec.Dat_Buf.begin() + 48));
     EXPECT_EQ(other.ui.form.title(), "ＴＯＢＲＡＫ　　ＢＩＧ　テスト");
-    EXPECT_TRUE(other.c.mark.Mark_BBs);
-    EXPECT_FALSE(other.c.mark.Mark_BBe);
-    EXPECT_TRUE(other.c.mark.Mark_RBe);
-#define TOBRAK_SAME(n) EXPECT_EQ(counters.n, other.c.cnt.n) << #n;
-    TOBRAK_COUNTERS(TOBRAK_SAME)
-#undef TOBRAK_SAME
+    EXPECT_TRUE(other.c.mark.Mark_BBs && !other.c.mark.Mark_BBe && other.c.mark.Mark_RBe);
+    EXPECT_EQ(countersOf(other.c.cnt), countersOf(counters));
 }
 
 TEST_F(FileCommands, SaveAsksBeforeOverwritingAndReportsFailure) {
@@ -242,7 +218,6 @@ TEST_F(FileCommands, SaveAsksBeforeOverwritingAndReportsFailure) {
     r.ui.dialogs.answers.push_back(MsgResult::Cancel);
     menuClick(r.c, "menFile_Save");
     EXPECT_EQ(lastBox().title, "保存確認");
-    EXPECT_EQ(lastBox().buttons, MsgButtons::OkCancel);
     EXPECT_EQ(fs::file_size(target), 3u);
     r.ui.dialogs.saveAnswers.push_back(target);
     menuClick(r.c, "menFile_Save");
@@ -254,32 +229,14 @@ TEST_F(FileCommands, SaveAsksBeforeOverwritingAndReportsFailure) {
     menuClick(r.c, "menFile_Save");
     ASSERT_EQ(r.ui.dialogs.shown.size(), boxes + 1);
     EXPECT_EQ(lastBox().text, "ファイル・エラーです！");
-    EXPECT_EQ(lastBox().icon, MsgIcon::Stop);
     // A cancelled dialog writes nothing and says nothing.
     menuClick(r.c, "menFile_Save");
     EXPECT_EQ(r.ui.dialogs.shown.size(), boxes + 1);
 }
 
-TEST(MainWindow, QuitAsksAndCancelKeepsRunning) {
-    Rig r;
-    r.ui.dialogs.answers.push_back(MsgResult::Cancel);
-    EXPECT_TRUE(Form_QueryUnload(r.c, 0));
-    EXPECT_EQ(r.ui.windows.shutdowns, 0);
-    const auto& box = r.ui.dialogs.shown.back();
-    EXPECT_EQ(box.text, "本当に終了しますか？");
-    EXPECT_EQ(box.title, "終了");
-    EXPECT_FALSE(Form_QueryUnload(r.c, 1));  // closed by the program: no question
-    EXPECT_EQ(r.ui.dialogs.shown.size(), 1u);
-    menuClick(r.c, "Pgend");  // the quit command asks the same
-    EXPECT_EQ(r.ui.dialogs.shown.size(), 2u);
-    EXPECT_EQ(r.ui.windows.shutdowns, 1);
-}
-
 TEST(MainWindow, ResizeFitsTheHeightAndFollowsTheWidth) {
     Rig r;
     r.ui.Picture2s.ops.clear();
-    EXPECT_EQ(r.ui.Picture2.width(), 12105 - 1560);
-    EXPECT_EQ(r.ui.Picture2.height(), 5520);
     r.ui.form.clientH = 7000;
     r.ui.form.clientW = 15000;
     Form_Resize(r.c);
@@ -308,41 +265,15 @@ TEST(MainWindow, ResizeKeepsTheZoomFrameOnTheGraph) {
     r.c.zoom.Frame.Left = 100;
     Form_Resize(r.c);
     EXPECT_EQ(r.ui.Image1.left(), 630);
-    // The analysis view redraws its chart instead.
-    r.c.analysis.Kaiseki_On = 3;
-    r.ui.form.clientW = 10000;
-    Form_Resize(r.c);
-    EXPECT_EQ(r.ui.Picture2.width(), 10000 - 1560);
-    EXPECT_EQ(r.ui.Label11.caption(), "ＢＢ間隔");  // the chart in view, redrawn
-    EXPECT_EQ(r.c.analysis.Kaiseki_On, 3);
 }
 
-TEST(MainWindow, VersionBoxAndHomePage) {
+TEST(MainWindow, HomePage) {
     Rig r;
-    menuClick(r.c, "HelpVer");
-    EXPECT_TRUE(r.ui.Picture10.visible());
-    Command2_Click(r.c);
-    EXPECT_FALSE(r.ui.Picture10.visible());
     menuClick(r.c, "kovhp");  // no documentation found: nothing to open
     EXPECT_TRUE(r.ui.shell.opened.empty());
     r.c.ui.manual = "file:///usr/share/tobrak/doc/README.html";
     menuClick(r.c, "kovhp");
     EXPECT_EQ(r.ui.shell.opened, std::vector<std::string>{r.c.ui.manual});
-}
-
-TEST(MainWindow, DisplayOptionToggleRebuildsGraphAndStatistics) {
-    Rig r;
-    r.games(3, 3, 1);
-    r.ui.Picture2s.ops.clear();
-    menuClick(r.c, "GhpHyo", 0);
-    EXPECT_FALSE(r.c.mark.Mark_BBs || r.c.mark.Mark_RBs);
-    EXPECT_TRUE(r.c.mark.Mark_BBe);
-    EXPECT_EQ(countOps(r.ui.Picture2s, "cls"), 1);
-    EXPECT_EQ(r.c.cnt.Tot_Out, 3);
-    menuClick(r.c, "GhpHyo", 0);
-    EXPECT_TRUE(r.c.mark.Mark_RBs);
-    menuClick(r.c, "GhpHyo", 1);  // a separator does nothing
-    EXPECT_EQ(countOps(r.ui.Picture2s, "cls"), 2);
 }
 
 // Every change of the record reaches a listener once, after the panel took it.

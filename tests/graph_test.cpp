@@ -194,6 +194,13 @@ TEST(Redraw, OptionsOffAndOnAgainRedrawIdentically) {
         after.erase(dot + 1);
         EXPECT_EQ(after, before) << "option " << i;
     }
+    // Each toggle rebuilds the graph once and the counters without counting twice; a separator does nothing.
+    r.ui.Picture2s.ops.clear();
+    GhpHyo_Click(r.c, 0);
+    GhpHyo_Click(r.c, 1);
+    EXPECT_EQ(countOps(r.ui.Picture2s, "cls"), 1);
+    EXPECT_FALSE(r.c.mark.Mark_BBs || r.c.mark.Mark_RBs);
+    EXPECT_EQ(r.c.cnt.Tot_Out, 4 * 15);
 }
 
 TEST(Redraw, EmptyRecordAndScrolledOrigin) {
@@ -226,9 +233,15 @@ TEST(Redraw, RebuildDuringLivePlayDoesNotCountTheOpenGameTwice) {
     EXPECT_EQ(r.c.graph.Ghp_In, 30);
 }
 
+// Where a line stands after a replay: what the next game and the next redraw go on from.
+auto lineState(const SlumpGraphState& g) {
+    return std::tuple(g.Ghp_In, g.Ghp_Out, g.Ghp_PlotNo, g.Ghp_IntvCnt, g.Ghp_LastX, g.Ghp_LastY, g.Ghp_Band,
+                      g.Ghp_Color, g.Ghp_BB_On, g.Ghp_RB_On, g.G_In, g.G_Ot);
+}
+
 // A long replay takes the games that only count in a loop of its own: it must
 // leave the line, the marks and the state exactly as one game at a time does.
-TEST(Redraw, WholeReplayEqualsOneGameAtATime) {
+Bytes mixedGames() {
     std::mt19937 rng(11);
     auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
     Bytes bytes;
@@ -243,6 +256,11 @@ TEST(Redraw, WholeReplayEqualsOneGameAtATime) {
             bytes.push_back(state | in | out);
         }
     }
+    return bytes;
+}
+
+TEST(Redraw, WholeReplayEqualsOneGameAtATime) {
+    const Bytes bytes = mixedGames();
     Replay whole(bytes);
     Rig one;
     one.ui.Picture2s.ops.clear();
@@ -254,12 +272,44 @@ TEST(Redraw, WholeReplayEqualsOneGameAtATime) {
     EXPECT_EQ(whole.ui.Picture2s.ops, one.ui.Picture2s.ops);
     EXPECT_GT(whole.lines().size(), 1000u);
     EXPECT_GT(whole.texts().size(), 100u);
-    auto state = [](const Program& c) {
-        const SlumpGraph& g = c.graph;
-        return std::tuple(g.Ghp_In, g.Ghp_Out, g.Ghp_PlotNo, g.Ghp_IntvCnt, g.Ghp_LastX, g.Ghp_LastY, g.Ghp_Band,
-                          g.Ghp_Color, c.graph.G_In, c.graph.G_Ot);
+    EXPECT_EQ(lineState(whole.c.graph), lineState(one.c.graph));
+}
+
+// A surface showing part of the axis gets from a replay what it can show, from
+// the memo or not, and the line ends in the state a whole replay leaves.
+TEST(Redraw, PartOfTheAxisFromTheMemo) {
+    PlayRecord rec = recordOf(mixedGames());
+    rec.Ghp_Pos = rec.Dat_Len + 1;
+    Markers mark;
+    SlumpGraph whole(rec, mark), part(rec, mark);
+    RecordingSurface all, window;
+    window.showOnlyBetween(0.0f, 10545.0f);
+    whole.Picture2 = &all;
+    part.Picture2 = &window;
+    auto seen = [](const RecordingSurface& s) {
+        std::vector<std::string> out;
+        for (const std::string& op : s.ops) {
+            float x1 = 0, x2 = 0;
+            if (std::sscanf(op.c_str(), "line %f %*f %f", &x1, &x2) == 2 && !(x1 < 0 && x2 < 0) &&
+                !(x1 > 10545 && x2 > 10545))
+                out.push_back(op);
+            if (std::sscanf(op.c_str(), "text %f", &x1) == 1 && x1 > -1500 && x1 < 10545) out.push_back(op);
+        }
+        return out;
     };
-    EXPECT_EQ(state(whole.c), state(one.c));
+    for (std::int32_t scroll : {0, -30000, -52000, -12000, 0}) {
+        for (SlumpGraph* g : {&whole, &part}) {
+            g->Ghp_Scroll = scroll;
+            g->GhpLineInit();
+        }
+        all.ops.clear();
+        window.ops.clear();
+        whole.GhpDispAll();
+        part.GhpDispAll();
+        EXPECT_EQ(seen(window), seen(all)) << scroll;
+        EXPECT_LT(window.ops.size(), all.ops.size() / 2) << scroll;
+        EXPECT_EQ(lineState(part), lineState(whole)) << scroll;
+    }
 }
 
 }  // namespace

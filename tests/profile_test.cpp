@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <nlohmann/json.hpp>
 
 #include "counts/machine_profile.h"
@@ -46,46 +45,42 @@ TEST(MachineProfile, AValidProfileWithAndWithoutOptionalFields) {
 }
 
 TEST(MachineProfile, EveryBadFieldIsNamed) {
-    using Edit = std::function<void(json&)>;
-    const std::vector<std::pair<Edit, std::string>> cases = {
-        {[](json& j) { j.erase("name"); }, "項目「name」がありません"},
-        {[](json& j) { j["name"] = 3; }, "項目「name」は空でない文字列"},
-        {[](json& j) { j["nmae"] = "x"; }, "項目「nmae」は使えません"},
-        {[](json& j) { j.erase("settings"); }, "項目「settings」がありません"},
-        {[](json& j) { j["settings"] = json::array(); }, "項目「settings」は設定"},
-        {[](json& j) { j["settings"].erase("4"); }, "項目「settings.4」がありません"},
-        {[](json& j) { j["settings"]["7"] = j["settings"]["1"]; }, "項目「settings.7」：設定は 1 から 6"},
-        {[](json& j) { j["settings"]["2"] = 5; }, "項目「settings.2」は { }"},
-        {[](json& j) { j["settings"]["2"].erase("rb"); }, "項目「settings.2.rb」がありません"},
-        {[](json& j) { j["settings"]["2"]["bb"] = "1/287"; }, "項目「settings.2.bb」は数値にして下さい"},
-        {[](json& j) { j["settings"]["1"]["bb"] = 0.5; }, "項目「settings.1.bb」は 1 より大きい数値"},
-        {[](json& j) { j["settings"]["1"]["rb"] = 1; }, "項目「settings.1.rb」は 1 より大きい数値"},
-        {[](json& j) { j["settings"]["3"]["bb"] = 1.5, j["settings"]["3"]["rb"] = 2.5; },
-         "項目「settings.3」のＢＢとＲＢ"},
-        {[](json& j) { j["settings"]["5"]["payout"] = 0; }, "項目「settings.5.payout」は 0 より大きい"},
-        {[](json& j) { j["settings"]["5"]["payout"] = 1.2e4; }, "項目「settings.5.payout」が大きすぎます"},
-        {[](json& j) { j["settings"]["5"]["prior"] = -1; }, "項目「settings.5.prior」は 0 以上"},
-        {[](json& j) {
-             for (auto& [k, s] : j["settings"].items()) s["prior"] = 0;
-         },
+    // Each case: a merge patch on a valid profile (null removes a field) and the message it must give.
+    const std::pair<const char*, const char*> cases[] = {
+        {R"({"name": null})", "項目「name」がありません"},
+        {R"({"name": 3})", "項目「name」は空でない文字列"},
+        {R"({"nmae": "x"})", "項目「nmae」は使えません"},
+        {R"({"settings": null})", "項目「settings」がありません"},
+        {R"({"settings": []})", "項目「settings」は設定"},
+        {R"({"settings": {"4": null}})", "項目「settings.4」がありません"},
+        {R"({"settings": {"7": {"bb": 290, "rb": 385, "payout": 98}}})", "項目「settings.7」：設定は 1 から 6"},
+        {R"({"settings": {"2": 5}})", "項目「settings.2」は { }"},
+        {R"({"settings": {"2": {"rb": null}}})", "項目「settings.2.rb」がありません"},
+        {R"({"settings": {"2": {"bb": "1/287"}}})", "項目「settings.2.bb」は数値にして下さい"},
+        {R"({"settings": {"1": {"bb": 0.5}}})", "項目「settings.1.bb」は 1 より大きい数値"},
+        {R"({"settings": {"1": {"rb": 1}}})", "項目「settings.1.rb」は 1 より大きい数値"},
+        {R"({"settings": {"3": {"bb": 1.5, "rb": 2.5}}})", "項目「settings.3」のＢＢとＲＢ"},
+        {R"({"settings": {"5": {"payout": 0}}})", "項目「settings.5.payout」は 0 より大きい"},
+        {R"({"settings": {"5": {"payout": 1.2e4}}})", "項目「settings.5.payout」が大きすぎます"},
+        {R"({"settings": {"5": {"prior": -1}}})", "項目「settings.5.prior」は 0 以上"},
+        {R"({"settings": {"1": {"prior": 0}, "2": {"prior": 0}, "3": {"prior": 0}, "4": {"prior": 0},
+                          "5": {"prior": 0}, "6": {"prior": 0}}})",
          "項目「settings.*.prior」がすべて 0"},
-        {[](json& j) { j["settings"]["6"]["bbb"] = 1; }, "項目「settings.6.bbb」は使えません"},
-        {[](json& j) { j["settings"]["6"]["small_wins"] = json::object(); }, "項目「settings.6.small_wins」は払出枚数"},
-        {[](json& j) { j["settings"]["6"]["small_wins"]["16"] = 50; }, "項目「settings.6.small_wins.16」：払出枚数は"},
-        {[](json& j) { j["settings"]["6"]["small_wins"]["x"] = 50; }, "項目「settings.6.small_wins.x」：払出枚数は"},
-        {[](json& j) { j["settings"]["6"]["small_wins"]["8"] = 0.9; },
-         "項目「settings.6.small_wins.8」は 1 より大きい"},
-        {[](json& j) { j["settings"]["6"]["small_wins"]["8"] = 1.01; }, "項目「settings.6.small_wins」の確率の合計"},
-        {[](json& j) { j["settings"]["4"]["small_wins"].erase("15"); },
+        {R"({"settings": {"6": {"bbb": 1}}})", "項目「settings.6.bbb」は使えません"},
+        {R"({"settings": {"6": {"small_wins": {"8": null, "15": null}}}})", "項目「settings.6.small_wins」は払出枚数"},
+        {R"({"settings": {"6": {"small_wins": {"16": 50}}}})", "項目「settings.6.small_wins.16」：払出枚数は"},
+        {R"({"settings": {"6": {"small_wins": {"x": 50}}}})", "項目「settings.6.small_wins.x」：払出枚数は"},
+        {R"({"settings": {"6": {"small_wins": {"8": 0.9}}}})", "項目「settings.6.small_wins.8」は 1 より大きい"},
+        {R"({"settings": {"6": {"small_wins": {"8": 1.01}}}})", "項目「settings.6.small_wins」の確率の合計"},
+        {R"({"settings": {"4": {"small_wins": {"15": null}}}})",
          "項目「settings.4.small_wins」の払出枚数が設定１と違います"},
-        {[](json& j) { j["settings"]["1"].erase("small_wins"); },
-         "項目「settings.2.small_wins」の払出枚数が設定１と違います"},
+        {R"({"settings": {"1": {"small_wins": null}}})", "項目「settings.2.small_wins」の払出枚数が設定１と違います"},
     };
-    for (const auto& [edit, expected] : cases) {
+    for (const auto& [patch, expected] : cases) {
         json j = validProfile();
-        edit(j);
+        j.merge_patch(json::parse(patch));
         const std::string error = errorOf(j.dump());
-        EXPECT_NE(error.find(expected), std::string::npos) << "got: " << error << "\nwanted: " << expected;
+        EXPECT_NE(error.find(expected), std::string::npos) << patch << "\ngot: " << error << "\nwanted: " << expected;
     }
     // Text that is no JSON at all, or no profile, or a number beyond a double.
     EXPECT_NE(errorOf("{\"name\": ").find("JSON の書式が正しくありません"), std::string::npos);

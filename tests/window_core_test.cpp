@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "app/filedisp.h"
-#include "platform/sim_board.h"
 #include "app/file_commands.h"
+#include "app/filedisp.h"
+#include "app/menu.h"
+#include "platform/sim_board.h"
 #include "rig.h"
 
 namespace tobrak::test {
@@ -45,6 +46,12 @@ TEST(QuitQuestion, OffersToSaveOnlyAnUnsavedRecord) {
     Ghp_Cls_Click(r.c);
     EXPECT_TRUE(quit({MsgResult::Cancel}));  // cleared: nothing to lose
     EXPECT_EQ(d.shown.back().buttons, MsgButtons::OkCancel);
+    const auto asked = d.shown.size();
+    EXPECT_FALSE(Form_QueryUnload(r.c, 1));  // closed by the program: no question
+    d.answers = {MsgResult::Ok};
+    menuClick(r.c, "Pgend");  // the quit command asks the same
+    EXPECT_EQ(d.shown.size(), asked + 1);
+    EXPECT_EQ(r.ui.windows.shutdowns, 3);
 }
 
 // The simulated player stands up at a full record instead of playing into the

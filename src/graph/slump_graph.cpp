@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -157,7 +158,10 @@ void SlumpGraph::checkMemo(std::int32_t end) {
     }
     const auto n = std::min<std::size_t>(memoGames_.size(), static_cast<std::size_t>(std::max(end - kHeaderLen, 0)));
     const std::uint8_t* games = rec_.Dat_Buf.data() + kHeaderLen;
-    const auto same = static_cast<std::int32_t>(std::mismatch(games, games + n, memoGames_.begin()).first - games);
+    // Completed games change only when the record is replaced: mostly all is the same.
+    const auto same = n == 0 || std::memcmp(games, memoGames_.data(), n) == 0
+                          ? static_cast<std::int32_t>(n)
+                          : static_cast<std::int32_t>(std::mismatch(games, games + n, memoGames_.begin()).first - games);
     while (!memo_.empty() && memo_.back().index > kHeaderLen + same) memo_.pop_back();
     memoGames_.resize(memo_.empty() ? 0 : static_cast<std::size_t>(memo_.back().index - kHeaderLen));
 }
@@ -286,39 +290,43 @@ void MemoriGhp(Surface& s, std::int32_t inmax, float scl, float x, std::int32_t 
     if (style.resetWidth) s.setDrawWidth(1);
 }
 
+void axisLabels(Surface& s, std::int32_t from, long count, bool zero, float scl, double x, double shift,
+                std::initializer_list<float> rows) {
+    if (zero)
+        for (float row : rows) printNumberAt(s, static_cast<float>(x - 80.0 * scl), row, 0);
+    // A label is narrower than this; those wholly off the surface are left out.
+    constexpr float kLabelWidth = 1500.0f;
+    const Surface::Shown& v = s.shown();
+    for (long k = from == 0 ? 1 : 0; k <= count; ++k) {
+        const float xk = static_cast<float>(x + 1000.0 * k * scl - 240.0 + shift);
+        if (xk > v.right || xk + kLabelWidth < v.left) continue;
+        for (float row : rows) printNumberAt(s, xk, row, from + 1000 * k);
+    }
+}
+
+void balanceLabels(Surface& s, float scl, double x, double y) {
+    printNumberAt(s, static_cast<float>(x - 210.0), static_cast<float>(y + 2500.0 * scl), 0);
+    const struct {
+        const char* text;
+        double v;
+    } rows[] = {{"+2000", 500}, {"+1000", 1500}, {"-1000", 3500}, {"-2000", 4500}};
+    for (const auto& r : rows) {
+        s.setCurrentXY(static_cast<float>(x - 525.0), static_cast<float>(y + r.v * scl));
+        s.print(r.text);
+    }
+}
+
 void MemoriChr(Surface& s, std::int32_t inmax, std::int32_t scroll, float scl, float x, std::int32_t y) {
     s.setFontSize(kLabelFontSize);
     s.setForeColor(rgb::White);
     const float below = static_cast<float>(y) + 5000.0f * scl + 75.0f;
-    if (scroll == 0) {
-        printNumberAt(s, x - 80.0f * scl, 30.0f, 0);
-        printNumberAt(s, x - 80.0f * scl, below, 0);
-    }
-    const long thousands = std::lround(inmax / 1000.0);
-    // A label is narrower than this; those wholly off the surface are left out.
-    constexpr float kLabelWidth = 1500.0f;
-    const Surface::Shown& v = s.shown();
-    for (long k = 1; k <= thousands; ++k) {
-        const float xk = static_cast<float>(x + 1000.0 * k * scl - 240.0 + scroll);
-        if (xk > v.right || xk + kLabelWidth < v.left) continue;
-        printNumberAt(s, xk, 30.0f, 1000 * k);
-        printNumberAt(s, xk, below, 1000 * k);
-    }
+    axisLabels(s, 0, std::lround(inmax / 1000.0), scroll == 0, scl, x, scroll, {30.0f, below});
 }
 
 void MekakusiChr(Surface& s, float scl, float x, std::int32_t y) {
     s.setFontSize(kLabelFontSize);
     s.setForeColor(rgb::White);
-    const float Y = static_cast<float>(y);
-    printNumberAt(s, x - 210.0f, Y + 2500.0f * scl, 0);
-    const struct {
-        const char* text;
-        float v;
-    } rows[] = {{"+2000", 500}, {"+1000", 1500}, {"-1000", 3500}, {"-2000", 4500}};
-    for (const auto& r : rows) {
-        s.setCurrentXY(x - 525.0f, Y + r.v * scl);
-        s.print(r.text);
-    }
+    balanceLabels(s, scl, x, y);
 }
 
 }  // namespace tobrak

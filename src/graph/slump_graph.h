@@ -2,6 +2,7 @@
 // The slump graph: medal balance against medals inserted, on Picture2, over a
 // fixed grid, fed live one game at a time or replayed from the record.
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include "graph/geometry.h"
@@ -130,6 +131,13 @@ constexpr GridStyle kScreenGrid{graphcolor::Grid, graphcolor::Blue, 2, 15.0f, tr
 // viewed from (ox, oy).
 void MemoriGhp(Surface& s, std::int32_t inmax, float scl, float x, std::int32_t y, std::int32_t ox, std::int32_t oy,
                const GridStyle& style = kScreenGrid);
+// The x-axis labels, screen and paper: `from` medals at the left end (or " 0 " there
+// when `zero`), then each 1000 medals more up to `count` thousands, on each of
+// `rows`, shifted by `shift` twips.
+void axisLabels(Surface& s, std::int32_t from, long count, bool zero, float scl, double x, double shift,
+                std::initializer_list<float> rows);
+// The balance labels of a band whose top is at y: "0" and the ±1000, ±2000 rows.
+void balanceLabels(Surface& s, float scl, double x, double y);
 // The x-axis labels of the main graph.
 void MemoriChr(Surface& s, std::int32_t inmax, std::int32_t scroll, float scl, float x, std::int32_t y);
 // The y-axis labels on the label strip.

@@ -57,28 +57,12 @@ void P_MemoriGhp(Surface& s, std::int32_t W, float scale, std::int32_t x, std::i
 
 void P_MemoriChr(Surface& s, std::int32_t from, std::int32_t to, float scale, std::int32_t x, std::int32_t y) {
     s.setFontSize(8);
-    const float line = static_cast<float>(y + 5000.0 * scale + 75);
-    int k = 0;
-    if (from == 0) {
-        printNumberAt(s, static_cast<float>(x - 80.0 * scale), line, 0);
-        k = 1;
-    }
-    for (; k <= (to - from) / 1000; ++k)
-        printNumberAt(s, static_cast<float>(x + 1000.0 * k * scale - 240), line, from + 1000 * k);
+    axisLabels(s, from, (to - from) / 1000, from == 0, scale, x, 0.0, {static_cast<float>(y + 5000.0 * scale + 75)});
 }
 
 void P_MekakusiChr(Surface& s, float scale, std::int32_t x, std::int32_t y) {
     s.setFontSize(8);
-    const double Y = y - 60;
-    printNumberAt(s, static_cast<float>(x - 210), static_cast<float>(Y + 2500.0 * scale), 0);
-    const struct {
-        const char* text;
-        double v;
-    } rows[] = {{"+2000", 500}, {"+1000", 1500}, {"-1000", 3500}, {"-2000", 4500}};
-    for (const auto& r : rows) {
-        s.setCurrentXY(static_cast<float>(x - 525), static_cast<float>(Y + r.v * scale));
-        s.print(r.text);
-    }
+    balanceLabels(s, scale, x, y - 60);
 }
 
 void P_GhpLine(Surface& s, const PlayRecord& rec, float scale, std::int32_t x, std::int32_t y, std::int32_t W) {

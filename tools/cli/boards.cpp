@@ -1,9 +1,10 @@
 // `boards`: what could be recorded from on this computer, with the --board
 // option that would use it.
 #include <QCoreApplication>
-#include <QSerialPortInfo>
+#include <cstdio>
 #include <ostream>
 
+#include "boards/board_factory.h"
 #include "commands.h"
 #include "platform/hid/hidapi_link.h"
 
@@ -16,19 +17,18 @@ int boards(Io& io) {
     static char* argv[] = {name, nullptr};
     std::unique_ptr<QCoreApplication> app;
     if (!QCoreApplication::instance()) app = std::make_unique<QCoreApplication>(argc, argv);
-    const auto ports = QSerialPortInfo::availablePorts();
+    const auto ports = findSerialPorts();
     out << "serial ports: " << ports.size() << "\n";
-    for (const QSerialPortInfo& p : ports) {
-        const std::string path = p.systemLocation().toStdString();
-        out << "  " << path;
-        if (!p.description().isEmpty()) out << "  " << p.description().toStdString();
-        if (!p.manufacturer().isEmpty()) out << " (" << p.manufacturer().toStdString() << ")";
-        if (p.hasVendorIdentifier() && p.hasProductIdentifier()) {
+    for (const SerialPortFound& p : ports) {
+        out << "  " << p.path;
+        if (!p.description.empty()) out << "  " << p.description;
+        if (!p.manufacturer.empty()) out << " (" << p.manufacturer << ")";
+        if (p.vendor >= 0) {
             char id[16];
-            std::snprintf(id, sizeof id, "%04x:%04x", p.vendorIdentifier(), p.productIdentifier());
+            std::snprintf(id, sizeof id, "%04x:%04x", p.vendor, p.product);
             out << "  " << id;
         }
-        out << "\n    --board serial:" << path << " (a serial bridge) or --board edges:" << path
+        out << "\n    --board serial:" << p.path << " (a serial bridge) or --board edges:" << p.path
             << " (an edge board)\n";
     }
     const auto hid = listHidBoards();

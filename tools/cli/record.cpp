@@ -13,16 +13,12 @@
 #include <thread>
 
 #include "acquisition/rs232.h"
+#include "app/file_commands.h"
+#include "app/headless/headless_app.h"
+#include "boards/board_factory.h"
 #include "commands.h"
 #include "gui.h"
 #include "live.h"
-#include "platform/edge_board.h"
-#include "app/headless/headless_app.h"
-#include "platform/hid/hidapi_link.h"
-#include "platform/qt/serial_board.h"
-#include "platform/qt/serial_lines.h"
-#include "platform/sim_board.h"
-#include "app/file_commands.h"
 #include "record/journal.h"
 #include "report.h"
 
@@ -44,15 +40,10 @@ std::string stateLine(const Program& c) {
     return s + "  |" + (c.acq.Usb_On ? kBoardOk : kBoardNg) + " |" + c.acq.monitor;
 }
 
-// The board chosen by --board, with what it needs kept alive beside it.
+// The board chosen by --board, and the application object its serial port wants.
 struct Device {
-    std::unique_ptr<QCoreApplication> app;  // the serial ports want one
-    std::unique_ptr<LineSource> link;
-    std::unique_ptr<HidLink> hid;
-    std::unique_ptr<Board> board;
-    const EdgeDecoder* decoder = nullptr;
-    std::function<std::string()> error = [] { return std::string(); };
-    std::string what;
+    std::unique_ptr<QCoreApplication> app;  // outlives the port
+    OpenedBoard opened;
 };
 
 void needCoreApp(Device& d) {
@@ -63,41 +54,9 @@ void needCoreApp(Device& d) {
     d.app = std::make_unique<QCoreApplication>(argc, argv);
 }
 
-// Empty on success, otherwise what is wrong with the option.
 std::string openDevice(const std::string& kind, const SimOptions& sim, Device& d) {
-    std::string path, serial;
-    std::int32_t baud = 0;
-    if (kind == "none") {
-        d.what = "no board";
-    } else if (kind == "sim") {
-        d.board = std::make_unique<SimBoard>(sim);
-        std::ostringstream s;
-        s << "the simulated machine (seed " << sim.seed << ", speed " << sim.speed << ")";
-        d.what = s.str();
-    } else if (parsePortOption("serial", kind, path, baud)) {
-        needCoreApp(d);
-        auto serialBoard = std::make_unique<qt::SerialBoard>(QString::fromStdString(path), baud);
-        d.error = [b = serialBoard.get()] { return b->lastError().toStdString(); };
-        d.board = std::move(serialBoard);
-        d.what = "the serial bridge " + path;
-    } else if (parsePortOption("edges", kind, path, baud)) {
-        needCoreApp(d);
-        d.link = std::make_unique<qt::SerialLines>(QString::fromStdString(path), baud);
-        auto edges = std::make_unique<EdgeBoard>(*d.link);
-        d.decoder = &edges->decoder();
-        d.error = [b = edges.get()] { return b->lastError(); };
-        d.board = std::move(edges);
-        d.what = "the edge board " + path;
-    } else if (parseUsbIoOption(kind, serial)) {
-        d.hid = std::make_unique<HidapiLink>();
-        auto usb = std::make_unique<UsbIoBoard>(*d.hid, serial);
-        d.error = [b = usb.get()] { return b->lastError(); };
-        d.board = std::move(usb);
-        d.what = serial.empty() ? std::string("the USB-IO board") : "the USB-IO board " + serial;
-    } else {
-        return "unknown board '" + kind + "' (none, sim, serial:PATH[,BAUD], edges:PATH[,BAUD] or usbio[:SERIAL])";
-    }
-    return {};
+    if (usesSerialPort(kind)) needCoreApp(d);
+    return makeBoard(kind, sim, d.opened);
 }
 
 }  // namespace
@@ -120,7 +79,7 @@ int record(const RecordArgs& a, Io& io) {
         err << "tobrak-cli: record: " << why << "\n";
         return 2;
     }
-    headless::HeadlessApp app(dev.board.get());
+    headless::HeadlessApp app(dev.opened.board.get());
     Program& c = app.program;
     std::unique_ptr<Journal> journal;
     bool everUnprotected = false;
@@ -162,7 +121,7 @@ int record(const RecordArgs& a, Io& io) {
     auto oldInt = std::signal(SIGINT, onSignal);
     auto oldTerm = std::signal(SIGTERM, onSignal);
 
-    out << "ＴＯＢＲＡＫ: recording " << dev.what << "; Ctrl-C stops\n";
+    out << "ＴＯＢＲＡＫ: recording " << dev.opened.what << "; Ctrl-C stops\n";
     std::int32_t shown = c.rec.Dat_Len;
     // The simulated machine is always there; for a real board the first poll's
     // status is shown too, so that a set-up can be checked.
@@ -180,11 +139,11 @@ int record(const RecordArgs& a, Io& io) {
         if (kind != "sim" && boardStatus() != status) {
             // The board came or went: say so, with the reason when there is one.
             status = boardStatus();
-            const std::string why = c.acq.Usb_On ? std::string() : dev.error();
+            const std::string why = c.acq.Usb_On ? std::string() : dev.opened.error();
             err << "board:" << status << (why.empty() ? "" : " (" + why + ")") << "\n" << std::flush;
         }
-        if (dev.decoder && dev.decoder->note() != note) {
-            note = dev.decoder->note();
+        if (dev.opened.decoder && dev.opened.decoder->note() != note) {
+            note = dev.opened.decoder->note();
             err << note << "\n" << std::flush;
         }
         if (!fast) {

@@ -169,7 +169,9 @@ void FileDispWindow::buildPanel(QWidget* client) {
         val->widget()->setAlignment(Qt::AlignRight | Qt::AlignTop);
         val->widget()->setFont(valueFont);
         controls_.Label3[r] = val;
-        controls_.Label4[r] = label(panel, 1335, 210 + 390 * r, r >= 6 && r <= 9 ? 135 : 180, 180, false);
+        // Units reach the panel's right edge: at a larger view scale the font's
+        // glyphs grow a little faster than the designed widths (135 or 180 twips).
+        controls_.Label4[r] = label(panel, 1335, 210 + 390 * r, 1575 - 1335, 180, false);
     }
     QtLabel* status = label(panel, 0, 5080, 1590, 440, true, " 　ゲーム不可");
     QFont statusFont(kUiFont);

@@ -7,15 +7,15 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/qt/live_window.h"
-#include "app/qt/tobrak_app.h"
-#include "app/version.h"
-#include "platform/edge_board.h"
-#include "platform/hid/hidapi_link.h"
-#include "platform/qt/serial_board.h"
-#include "platform/qt/serial_lines.h"
-#include "platform/sim_board.h"
 #include "app/file_commands.h"
+#include "app/qt/connect_menu.h"
+#include "app/qt/live_window.h"
+#include "app/qt/settings.h"
+#include "app/qt/settings_keeper.h"
+#include "app/qt/tobrak_app.h"
+#include "app/qt/view_scale_menu.h"
+#include "app/version.h"
+#include "boards/board_factory.h"
 #include "record/journal.h"
 
 namespace {
@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
     args.addHelpOption();
     args.addVersionOption();
     const QCommandLineOption board({"b", "board"},
-                                   QStringLiteral("I/O board: none (no board, the default), sim (the built-in "
+                                   QStringLiteral("I/O board for this run (otherwise the one chosen last in the 接続 "
+                                                  "menu): none (no board), sim (the built-in "
                                                   "simulated machine), serial:PATH[,BAUD] (a serial bridge, "
                                                   "docs/serial-protocol.md), edges:PATH[,BAUD] (an edge board "
                                                   "such as a Pico or ESP32, docs/edge-protocol.md) or "
@@ -96,50 +97,37 @@ int main(int argc, char** argv) {
                                QStringLiteral("[file.slt]"));
     args.process(app);
 
-    std::unique_ptr<tobrak::LineSource> link;
-    std::unique_ptr<tobrak::HidLink> hid;
-    std::unique_ptr<tobrak::Board> device;
-    const QString kind = args.value(board);
-    if (kind == "sim") {
-        tobrak::SimOptions opt;
-        bool ok = false;
-        opt.seed = args.value(seed).toULongLong(&ok);
-        if (!ok) return fail(QStringLiteral("--seed takes a whole number"));
-        opt.speed = args.value(speed).toDouble(&ok);
-        if (!ok || opt.speed <= 0 || opt.speed > 100)
-            return fail(QStringLiteral("--speed takes a number from 0 to 100"));
-        device = std::make_unique<tobrak::SimBoard>(opt);
-    } else if (kind.startsWith(QStringLiteral("serial:"))) {
-        QString path;
-        qint32 baud = 0;
-        if (!tobrak::qt::parseSerialBoard(kind, path, baud))
-            return fail(QStringLiteral("--board serial:PATH[,BAUD], for example serial:/dev/ttyUSB0"));
-        device = std::make_unique<tobrak::qt::SerialBoard>(path, baud);
-    } else if (kind.startsWith(QStringLiteral("edges:"))) {
-        std::string path;
-        std::int32_t baud = 0;
-        if (!tobrak::parsePortOption("edges", kind.toStdString(), path, baud))
-            return fail(QStringLiteral("--board edges:PATH[,BAUD], for example edges:/dev/ttyACM0"));
-        link = std::make_unique<tobrak::qt::SerialLines>(QString::fromStdString(path), baud);
-        device = std::make_unique<tobrak::EdgeBoard>(*link);
-    } else if (std::string serial; tobrak::parseUsbIoOption(kind.toStdString(), serial)) {
-        hid = std::make_unique<tobrak::HidapiLink>();
-        device = std::make_unique<tobrak::UsbIoBoard>(*hid, serial);
-    } else if (kind != "none") {
-        return fail(QStringLiteral("unknown board '%1' (choose none, sim, serial:PATH[,BAUD], edges:PATH[,BAUD] "
-                                   "or usbio[:SERIAL])")
-                        .arg(kind));
+    tobrak::SimOptions sim;
+    bool ok = false;
+    sim.seed = args.value(seed).toULongLong(&ok);
+    if (!ok) return fail(QStringLiteral("--seed takes a whole number"));
+    sim.speed = args.value(speed).toDouble(&ok);
+    if (!ok || sim.speed <= 0 || sim.speed > 100) return fail(QStringLiteral("--speed takes a number from 0 to 100"));
+    // --board wins for this run; otherwise the board of the last run.
+    tobrak::qt::Settings settings;
+    const std::string option = args.isSet(board) ? args.value(board).toStdString() : settings.board().toStdString();
+    if (args.isSet(board)) {
+        tobrak::OpenedBoard tried;
+        if (const std::string why = tobrak::makeBoard(option, sim, tried); !why.empty())
+            return fail(QString::fromStdString(why));
     }
 
-    tobrak::qt::TobrakApp tobrakApp(device.get());
+    tobrak::qt::TobrakApp tobrakApp(nullptr);
     std::unique_ptr<FirstPaintReport> firstPaint;
     if (qEnvironmentVariableIsSet("TOBRAK_FIRST_PAINT")) {
         firstPaint = std::make_unique<FirstPaintReport>(tobrakApp.main.get(),
                                                         qEnvironmentVariable("TOBRAK_FIRST_PAINT") == "quit");
         app.installEventFilter(firstPaint.get());
     }
+    tobrak::qt::ConnectMenu connect(tobrakApp, sim, nullptr);
+    if (!option.empty()) connect.connectTo(option, false);
+    connect.keepIn(&settings);  // a board given on the command line is not kept
+    tobrak::qt::ViewScaleMenu scale(tobrakApp, &settings);
+    tobrak::qt::SettingsKeeper keeper(tobrakApp, settings);  // places at the scale now in force
     const QStringList files = args.positionalArguments();
     tobrakApp.start(tobrak::defaultJournalDir(), files.isEmpty() ? std::string() : files.first().toStdString());
+    keeper.restoreAfterStart();
+    connect.tellIfUnreached();
     tobrak::qt::LiveViewWindow live(tobrakApp.program, tobrakApp.main.get());
     if (args.isSet(listen)) {
         tobrak::live::ListenAddress at;

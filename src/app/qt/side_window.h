@@ -1,14 +1,34 @@
 #pragma once
 // A top-level window beside the main one (the zoom window, the small-win table,
 // the bonus history): the form the logic sees, in twips, and its first opening
-// placed right of the main window rather than over it.
+// placed on the screen beside the main window rather than over it.
+#include <QPoint>
+#include <QRect>
+#include <QTimer>
 #include <QWidget>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/controls.h"
 #include "platform/qt/twips.h"
 
 namespace tobrak::qt {
+
+// Where a window whose frame is `frame` opens: beside `main` on the side with
+// more room, inside `avail` (the screen's available area), below the `taken`
+// frames on that side so that it covers none of them. Without room on either
+// side it lies over the main window's edge, still inside `avail`, cascaded.
+QRect placeBeside(const QRect& main, QSize frame, const QRect& avail, const std::vector<QRect>& taken);
+
+// `r` moved into `avail` as far as it fits (its top left first when it does not).
+QRect clampInto(QRect r, const QRect& avail);
+// Moves a shown window that reaches off its screen back onto it (after it grew).
+void keepOnItsScreen(QWidget* w);
+
+// Whether a window's frame at `frame` can be seen and moved: its top left and
+// centre on the available area of a screen now.
+bool onAScreen(const QRect& frame);
 
 class SideWindow : public QWidget, public FormWindow {
 public:
@@ -24,19 +44,31 @@ public:
     void setTitle(const std::string& s) override { setWindowTitle(QString::fromStdString(s)); }
     std::string title() const override { return windowTitle().toStdString(); }
     void setVisible(bool v) override {
-        if (v && !placed_ && main_) {
+        const bool first = v && !placed_ && main_;
+        if (first) {
             placed_ = true;
-            const QRect m = main_->frameGeometry();
-            move(m.right() + 8, m.top());
+            move(firstPlace());
         }
         QWidget::setVisible(v);
+        // Its frame was guessed; once the window manager has drawn it, it is known.
+        if (first) QTimer::singleShot(kFramedMs, this, [this] { keepOnItsScreen(this); });
     }
     bool visible() const override { return isVisible(); }
+
+    static constexpr int kFramedMs = 300;
+    // The frame's top left of an earlier run; used when it is on a screen now.
+    std::optional<QPoint> remembered;
+    // Shown over the main window (it grew): beside it again, where there is room.
+    void moveOffTheMainWindow() {
+        if (isVisible() && main_ && frameGeometry().intersects(main_->frameGeometry())) move(freePlace());
+    }
 
 protected:
     QWidget* mainWindow() const { return main_; }
 
 private:
+    QPoint firstPlace() const;
+    QPoint freePlace() const;
     QWidget* main_;
     bool placed_ = false;
 };

@@ -1,4 +1,5 @@
 #pragma once
+#include <limits>
 // A surface that draws nothing and logs every call, one line each:
 //   cls | width N | line X1 Y1 X2 Y2 RRGGBB | pset X Y RRGGBB | font SIZE RRGGBB |
 //   fill RRGGBB | text X Y "STRING" | box X1 Y1 X2 Y2 RRGGBB RRGGBB|-
@@ -21,6 +22,10 @@ public:
     void setForeColor(Rgb c) override;
     void print(const std::string& utf8) override;
 
+    // Shows only twips left .. right, as a window shows part of the axis.
+    void showOnlyBetween(float left, float right) {
+        showOnly(left, -std::numeric_limits<float>::infinity(), right, std::numeric_limits<float>::infinity());
+    }
     // Logging can be switched off where only the state matters (long simulations).
     bool logging = true;
     std::vector<std::string> ops;

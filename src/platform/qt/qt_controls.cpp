@@ -161,13 +161,13 @@ QString qtFilter(const std::string& filter) {
 }
 
 std::optional<std::string> QtDialogs::openFile(const std::string& filter) {
-    const QString p = QFileDialog::getOpenFileName(parent_, QString(), QString(), qtFilter(filter));
+    const QString p = QFileDialog::getOpenFileName(parent_, QString(), startFolder, qtFilter(filter));
     if (p.isEmpty()) return std::nullopt;
     return p.toStdString();
 }
 
 std::optional<std::string> QtDialogs::saveFile(const std::string& filter) {
-    const QString p = QFileDialog::getSaveFileName(parent_, QString(), QString(), qtFilter(filter), nullptr,
+    const QString p = QFileDialog::getSaveFileName(parent_, QString(), startFolder, qtFilter(filter), nullptr,
                                                    QFileDialog::DontConfirmOverwrite);
     if (p.isEmpty()) return std::nullopt;
     return p.toStdString();

@@ -140,6 +140,7 @@ public:
     std::optional<std::string> openFile(const std::string& filter) override;
     std::optional<std::string> saveFile(const std::string& filter) override;
     std::string inputBox(const std::string& prompt, const std::string& title, const std::string& def) override;
+    QString startFolder;  // of the next file dialog; empty: Qt's choice
 
 private:
     QWidget* parent_;

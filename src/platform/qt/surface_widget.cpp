@@ -12,15 +12,26 @@ SurfaceWidget::SurfaceWidget(QWidget* parent, Rgb background)
     : QWidget(parent), surface_(background, size(), devicePixelRatioF()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     surface_.changed = [this] { update(); };
-    surface_.sizeSource = [this] { return std::pair{size(), devicePixelRatioF()}; };
+    surface_.sizeSource = [this] { return sizeForSurface(); };
+}
+
+// The logic draws at the designed size; the view scale enlarges the picture by
+// its pixel ratio, so lines and texts are drawn sharp at the larger size.
+std::pair<QSize, qreal> SurfaceWidget::sizeForSurface() const {
+    const QSize designed(qCeil(width() / g_viewScale), qCeil(height() / g_viewScale));
+    return {designed, devicePixelRatioF() * g_viewScale};
 }
 
 void SurfaceWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawImage(QPointF(0, 0), surface_.image());
+    const QImage& img = surface_.image();
+    p.drawImage(QRectF(QPointF(0, 0), QSizeF(img.size()) / devicePixelRatioF()), img);
 }
 
-void SurfaceWidget::resizeEvent(QResizeEvent*) { surface_.resize(size(), devicePixelRatioF()); }
+void SurfaceWidget::resizeEvent(QResizeEvent*) {
+    const auto [size, ratio] = sizeForSurface();
+    surface_.resize(size, ratio);
+}
 
 void SurfaceWidget::send(MouseKind kind, QMouseEvent* e, Qt::MouseButtons buttons) {
     if (!mouse) return;
@@ -33,7 +44,8 @@ void SurfaceWidget::send(MouseKind kind, QMouseEvent* e, Qt::MouseButtons button
     if (e->modifiers() & Qt::ControlModifier) shift |= 2;
     if (e->modifiers() & Qt::AltModifier) shift |= 4;
     const QPointF p = e->position();
-    mouse(kind, button, shift, static_cast<float>(p.x() * kTwipsPerPixel), static_cast<float>(p.y() * kTwipsPerPixel));
+    const double k = kTwipsPerPixel / g_viewScale;
+    mouse(kind, button, shift, static_cast<float>(p.x() * k), static_cast<float>(p.y() * k));
 }
 
 void SurfaceWidget::mousePressEvent(QMouseEvent* e) { send(MouseKind::Down, e, e->button()); }

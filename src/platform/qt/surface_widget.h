@@ -30,6 +30,7 @@ protected:
     void wheelEvent(QWheelEvent* e) override;
 
 private:
+    std::pair<QSize, qreal> sizeForSurface() const;
     void send(MouseKind kind, QMouseEvent* e, Qt::MouseButtons buttons);
     ImageSurface surface_;
     int wheelRest_ = 0;  // a touchpad's part-notches, until they make a whole one

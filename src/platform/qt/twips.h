@@ -12,11 +12,15 @@
 namespace tobrak::qt {
 
 constexpr double kTwipsPerPixel = 15.0;
+// The view scale chosen in the program (1: as designed), on top of the screen's
+// own; see view_scale.h. Drawings scale through their surface's pixel ratio.
+inline double g_viewScale = 1.0;
 inline int px(double twips) {
-    return qRound(twips / kTwipsPerPixel);
+    return qRound(twips / kTwipsPerPixel * g_viewScale);
 }
 inline int twips(int pixels) {
-    return static_cast<int>(pixels * kTwipsPerPixel);
+    return g_viewScale == 1.0 ? static_cast<int>(pixels * kTwipsPerPixel)
+                              : static_cast<int>(std::lround(pixels * kTwipsPerPixel / g_viewScale));
 }
 // The whole pixel a twips value lands on on a surface: floor(t / 15 + 0.5). Most
 // values are whole twips (the grid, the labels); for them it is worked out on

@@ -1,0 +1,93 @@
+#include "app/qt/settings.h"
+
+#include <QSettings>
+#include <algorithm>
+
+namespace tobrak::qt {
+
+Settings::Settings(const QString& file) {
+    if (!file.isEmpty())
+        s_ = std::make_unique<QSettings>(file, QSettings::IniFormat);
+    else
+#ifdef Q_OS_WIN
+        s_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, "tobrak", "tobrak");
+#else
+        s_ = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "tobrak", "tobrak");
+#endif
+    // A file that does not parse is left as it is until something is written.
+    readable_ = s_->status() == QSettings::NoError;
+}
+
+Settings::~Settings() = default;
+
+void Settings::write(const QString& key, const QVariant& value) {
+    if (!readable_) {
+        s_->clear();  // the damaged file's remains are not mixed with new values
+        readable_ = true;
+    }
+    s_->setValue(key, value);
+    s_->sync();
+}
+
+namespace {
+QString text(const QSettings& s, bool readable, const QString& key) {
+    if (!readable) return {};
+    const QVariant v = s.value(key);
+    return v.typeId() == QMetaType::QString ? v.toString() : QString();
+}
+std::optional<int> number(const QSettings& s, bool readable, const QString& key) {
+    bool ok = false;
+    const int n = text(s, readable, key).toInt(&ok);
+    return ok ? std::optional<int>(n) : std::nullopt;
+}
+}  // namespace
+
+QString Settings::board() const { return text(*s_, readable_, "board"); }
+void Settings::setBoard(const QString& option) { write("board", option); }
+
+QString Settings::folder(const QString& dialog) const { return text(*s_, readable_, "folders/" + dialog); }
+void Settings::setFolder(const QString& dialog, const QString& dir) { write("folders/" + dialog, dir); }
+
+std::optional<QPoint> Settings::place(const QString& window) const {
+    const QStringList xy = text(*s_, readable_, "places/" + window).split(',');
+    bool okX = false, okY = false;
+    if (xy.size() != 2) return std::nullopt;
+    const QPoint p(xy[0].toInt(&okX), xy[1].toInt(&okY));
+    return okX && okY ? std::optional<QPoint>(p) : std::nullopt;
+}
+void Settings::setPlace(const QString& window, QPoint at) {
+    write("places/" + window, QStringLiteral("%1,%2").arg(at.x()).arg(at.y()));
+}
+
+std::optional<int> Settings::zoom() const {
+    const auto z = number(*s_, readable_, "zoom");
+    return z && *z >= 0 && *z <= 3 ? z : std::nullopt;
+}
+void Settings::setZoom(int item) { write("zoom", QString::number(item)); }
+
+int Settings::viewScale() const {
+    const int p = number(*s_, readable_, "viewScale").value_or(100);
+    return std::ranges::find(kViewScales, p) != std::end(kViewScales) ? p : 100;
+}
+void Settings::setViewScale(int percent) { write("viewScale", QString::number(percent)); }
+
+QString Settings::profile() const { return text(*s_, readable_, "profile"); }
+void Settings::setProfile(const QString& label) { write("profile", label); }
+
+QStringList Settings::recentFiles() const {
+    if (!readable_) return {};
+    const QVariant v = s_->value("recentFiles");
+    QStringList l = v.typeId() == QMetaType::QStringList ? v.toStringList()
+                    : v.typeId() == QMetaType::QString   ? QStringList{v.toString()}
+                                                         : QStringList{};
+    l.removeAll(QString());
+    return l.mid(0, kRecentFiles);
+}
+void Settings::addRecentFile(const QString& path) {
+    QStringList l = recentFiles();
+    l.removeAll(path);
+    l.prepend(path);
+    write("recentFiles", l.mid(0, kRecentFiles));
+}
+
+}  // namespace tobrak::qt

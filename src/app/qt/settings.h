@@ -1,0 +1,47 @@
+#pragma once
+// What the window program keeps between runs: the board, the file dialogs'
+// folders, the windows' places, the zoom, the view scale, the machine profile
+// and the recent files. Each value is written when it changes, so a crash keeps
+// it; a value that cannot be read (a damaged or foreign file) reads as unset.
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+class QSettings;
+
+namespace tobrak::qt {
+
+class Settings {
+public:
+    // `file` empty: the user's settings (an INI file under the XDG config folder,
+    // the registry on Windows).
+    explicit Settings(const QString& file = {});
+    ~Settings();
+
+    QString board() const;  // an option of makeBoard, or empty
+    void setBoard(const QString& option);
+    QString folder(const QString& dialog) const;
+    void setFolder(const QString& dialog, const QString& dir);
+    std::optional<QPoint> place(const QString& window) const;  // frame's top left
+    void setPlace(const QString& window, QPoint at);
+    std::optional<int> zoom() const;  // checked item of the zoom menu
+    void setZoom(int item);
+    int viewScale() const;  // percent, one of kViewScales
+    void setViewScale(int percent);
+    QString profile() const;  // label of the chosen machine profile
+    void setProfile(const QString& label);
+    QStringList recentFiles() const;  // newest first
+    void addRecentFile(const QString& path);
+
+    static constexpr int kViewScales[] = {100, 125, 150, 200};
+    static constexpr int kRecentFiles = 5;
+
+private:
+    void write(const QString& key, const QVariant& value);
+    std::unique_ptr<QSettings> s_;
+    bool readable_ = true;
+};
+
+}  // namespace tobrak::qt

@@ -1,0 +1,153 @@
+#include "app/qt/settings_keeper.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <algorithm>
+
+#include "app/file_commands.h"
+#include "app/qt/tobrak_app.h"
+#include "graph/zoom.h"
+#include "platform/qt/qt_controls.h"
+
+namespace tobrak::qt {
+
+// The file dialogs as the logic calls them, starting in the folder last used
+// and noting what was chosen.
+class SettingsKeeper::Remembering final : public Dialogs {
+public:
+    Remembering(Dialogs& inner, Settings& s) : inner_(inner), s_(s) {}
+    MsgResult messageBox(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons b) override {
+        return inner_.messageBox(text, title, icon, b);
+    }
+    std::optional<std::string> openFile(const std::string& filter) override { return pick("open", filter); }
+    std::optional<std::string> saveFile(const std::string& filter) override { return pick("save", filter); }
+    std::string inputBox(const std::string& prompt, const std::string& title, const std::string& def) override {
+        return inner_.inputBox(prompt, title, def);
+    }
+    QString chosen;  // by the last file dialog, until taken
+
+private:
+    std::optional<std::string> pick(const QString& dialog, const std::string& filter) {
+        auto* qt = dynamic_cast<QtDialogs*>(&inner_);
+        if (qt) qt->startFolder = s_.folder(dialog);
+        auto path = dialog == "open" ? inner_.openFile(filter) : inner_.saveFile(filter);
+        if (path && !path->empty()) {
+            chosen = QString::fromStdString(*path);
+            s_.setFolder(dialog, QFileInfo(chosen).absolutePath());
+        }
+        return path;
+    }
+    Dialogs& inner_;
+    Settings& s_;
+};
+
+namespace {
+// Every window's name in the settings.
+struct Named {
+    const char* name;
+    QWidget* w;
+};
+std::vector<Named> windowsOf(TobrakApp& a) {
+    return {{"main", a.main.get()}, {"zoom", a.zoom.get()}, {"smallWins", a.rs232.get()}, {"history", a.history.get()}};
+}
+
+}  // namespace
+
+SettingsKeeper::SettingsKeeper(TobrakApp& app, Settings& settings) : app_(app), settings_(settings) {
+    Program& c = app_.program;
+    inner_ = c.ui.dialogs;
+    dialogs_ = std::make_unique<Remembering>(*inner_, settings_);
+    c.ui.dialogs = dialogs_.get();
+    c.ui.listeners.push_back(this);
+    c.history.chosen = settings_.profile().toStdString();
+
+    for (const Named& n : windowsOf(app_)) {
+        n.w->installEventFilter(this);
+        const auto at = settings_.place(n.name);
+        if (auto* side = dynamic_cast<SideWindow*>(n.w)) {
+            side->remembered = at;
+        } else if (at && onAScreen(QRect(*at, n.w->size()))) {
+            n.w->move(*at);
+        } else if (const QScreen* s = QGuiApplication::primaryScreen()) {
+            // Placed by the program, not the window manager, so that the side
+            // windows know where it is before it is first shown.
+            n.w->move(clampInto(QRect(QPoint(), n.w->size())
+                                    .translated(s->availableGeometry().center() -
+                                                QPoint(n.w->width() / 2, n.w->height() / 2)),
+                                s->availableGeometry())
+                          .topLeft());
+        }
+    }
+    if (auto* combo = app_.history->findChild<QComboBox*>())
+        connect(combo, &QComboBox::activated, this,
+                [this] { settings_.setProfile(QString::fromStdString(app_.program.history.chosen)); });
+    QtMenus& m = app_.main->menus();
+    // Connected after the window's own handlers, so these run once the command is done.
+    connect(m.find("menFile_open")->action(), &QAction::triggered, this, [this] { afterFileCommand(false); });
+    connect(m.find("menFile_Save")->action(), &QAction::triggered, this, [this] { afterFileCommand(true); });
+    QMenu* file = m.find("menFile")->action()->menu();
+    file->addSeparator();
+    recent_ = file->addMenu(QStringLiteral("最近使ったファイル"));
+    fillRecentMenu();
+    for (int i = 0; i <= ZoomState::kZoomOff; ++i)
+        connect(m.find("G_zoom(" + std::to_string(i) + ")")->action(), &QAction::triggered, this,
+                [this] { settings_.setZoom(app_.program.zoom.ZoomSel); });
+}
+
+SettingsKeeper::~SettingsKeeper() {
+    Program& c = app_.program;
+    std::erase(c.ui.listeners, this);
+    if (c.ui.dialogs == dialogs_.get()) c.ui.dialogs = inner_;
+}
+
+void SettingsKeeper::restoreAfterStart() {
+    if (const auto z = settings_.zoom(); z && *z != ZoomState::kZoomOff) app_.program.zoom.G_zoom_Click(*z);
+}
+
+void SettingsKeeper::afterFileCommand(bool save) {
+    QString path = std::exchange(dialogs_->chosen, QString());
+    // The save adds ".slt" when it was not given.
+    if (save && !path.isEmpty() && !path.endsWith(QStringLiteral(".slt"), Qt::CaseInsensitive))
+        path += QStringLiteral(".slt");
+    const bool done = save ? !app_.program.Unsaved && QFileInfo::exists(path) : replaced_;
+    replaced_ = false;
+    if (path.isEmpty() || !done) return;
+    addRecent(QFileInfo(path).absoluteFilePath());
+}
+
+void SettingsKeeper::addRecent(const QString& path) {
+    settings_.addRecentFile(path);
+    fillRecentMenu();
+}
+
+void SettingsKeeper::fillRecentMenu() {
+    recent_->clear();
+    const QStringList files = settings_.recentFiles();
+    for (int i = 0; i < files.size(); ++i)
+        connect(recent_->addAction(QStringLiteral("&%1  %2").arg(i + 1).arg(QDir::toNativeSeparators(files[i]))),
+                &QAction::triggered, this, [this, path = files[i]] { openRecent(path); });
+    recent_->setEnabled(!files.isEmpty());
+}
+
+bool SettingsKeeper::openRecent(const QString& path) {
+    replaced_ = false;
+    openPlayData(app_.program, path.toStdString());
+    const bool done = std::exchange(replaced_, false);
+    if (done) addRecent(path);
+    return done;
+}
+
+bool SettingsKeeper::eventFilter(QObject* o, QEvent* e) {
+    if (e->type() == QEvent::Move)
+        for (const Named& n : windowsOf(app_))
+            if (n.w == o && n.w->isVisible()) settings_.setPlace(n.name, n.w->pos());
+    return false;
+}
+
+}  // namespace tobrak::qt
