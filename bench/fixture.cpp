@@ -7,12 +7,12 @@
 #include <map>
 
 #include "acquisition/rs232.h"
+#include "app/file_commands.h"
 #include "app/filedisp.h"
 #include "graph/slump_graph.h"
 #include "graph/zoom.h"
 #include "platform/qt/twips.h"
 #include "platform/sim_board.h"
-#include "app/file_commands.h"
 
 namespace tobrak::bench {
 

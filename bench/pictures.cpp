@@ -13,15 +13,15 @@
 
 #include "acquisition/rs232.h"
 #include "analysis/histogram.h"
+#include "app/file_commands.h"
 #include "app/filedisp.h"
+#include "app/headless/headless_app.h"
 #include "graph/slump_graph.h"
 #include "graph/zoom.h"
-#include "app/headless/headless_app.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/image_surface.h"
 #include "platform/qt/twips.h"
 #include "platform/sim_board.h"
-#include "app/file_commands.h"
 
 namespace {
 

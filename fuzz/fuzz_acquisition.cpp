@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "acquisition/rs232.h"
-#include "app/menu.h"
 #include "app/headless/headless_app.h"
+#include "app/menu.h"
 #include "platform/headless/scripted_board.h"
 #include "stats/stats_engine.h"
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/headless/headless_app.h"
 #include "app/file_commands.h"
+#include "app/headless/headless_app.h"
 #include "record/journal.h"
 #include "record/slt_file.h"
 

@@ -163,7 +163,8 @@ void AnalysisView::HistDisp(std::int32_t max, const std::string& unit, float avg
         s.setCurrentXY(L + 1000.0f * j - 200.0f, T + 5075.0f);
         s.print(j == 0 ? " 0" + unit : surfaceNumber(10LL * w * j));
     }
-    for (int k = 1; k <= 5; ++k) ch.countLabels[static_cast<std::size_t>(k - 1)] = formatPicture(1000.0 * k / ch.S, "#####");
+    for (int k = 1; k <= 5; ++k)
+        ch.countLabels[static_cast<std::size_t>(k - 1)] = formatPicture(1000.0 * k / ch.S, "#####");
     ch.countLabels[5] = "（回）";
     for (std::size_t k = 0; k < 6; ++k) Label9[k]->setCaption(ch.countLabels[k]);
 

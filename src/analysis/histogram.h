@@ -49,7 +49,7 @@ public:
     Box* Picture9 = nullptr;      // the chart's y-axis strip
     Box* Image1 = nullptr;        // the zoom frame, hidden meanwhile
     FormWindow* zoomForm = nullptr;
-    Box* Frame1 = nullptr;  // the "within" controls
+    Box* Frame1 = nullptr;     // the "within" controls
     Label* Label11 = nullptr;  // title
     ComboBox* Combo1 = nullptr;
     std::array<Label*, 2> Label16{};  // count within the limit, its share

@@ -49,7 +49,7 @@ void HistoryView::EstimateDisp(int i, bool tellError) {
         caption(w.reliability, slot.error, rgb::Red);
         if (tellError)
             dialogs->messageBox(std::string(kProfileErrorTitle) + "\n" + fileName(slot.path) + "\n" + slot.error,
-                                     "機種データ", MsgIcon::Stop, MsgButtons::Ok);
+                                "機種データ", MsgIcon::Stop, MsgButtons::Ok);
         return;
     }
     const SettingEstimate e = estimateSetting(*slot.profile, v.counts);

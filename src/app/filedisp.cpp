@@ -2,10 +2,10 @@
 
 #include "acquisition/rs232.h"
 #include "analysis/histogram.h"
-#include "app/version.h"
-#include "graph/slump_graph.h"
 #include "app/file_commands.h"
+#include "app/version.h"
 #include "app/views.h"
+#include "graph/slump_graph.h"
 
 namespace tobrak {
 
@@ -35,7 +35,6 @@ void applyDesign(Program& c) {
     c.ui.Timer8->setInterval(kBlinkMs);
     c.ui.Timer8->setEnabled(false);
 }
-
 
 }  // namespace
 
@@ -86,7 +85,6 @@ void journalWatch(Program& c) {
     if (!c.ui.journal || c.JournalBoxOpen) return;
     tellJournalState(c, /*retry=*/true);
 }
-
 
 void Form_Load(Program& c) {
     MainControls& m = c.ui.main;

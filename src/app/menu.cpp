@@ -3,12 +3,12 @@
 #include <stdexcept>
 
 #include "analysis/histogram.h"
+#include "app/file_commands.h"
 #include "app/filedisp.h"
 #include "app/views.h"
 #include "graph/scroll.h"
 #include "graph/zoom.h"
 #include "print/print_report.h"
-#include "app/file_commands.h"
 #include "stats/panel.h"
 
 namespace tobrak {

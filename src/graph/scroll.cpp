@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-
 namespace tobrak {
 
 namespace {
@@ -23,8 +22,8 @@ void GraphScroll::GhpScrollBack(std::int32_t step) { rebuild(step); }
 void GraphScroll::GhpScrollFwd(std::int32_t step) {
     rebuild(-step);
     // The frame never lies beyond the end of the axis.
-    const float r = static_cast<float>(static_cast<double>(graph_.con_Inmax) - zoom_.Frame.Width + Ghp_Left +
-                                       graph_.Ghp_Scroll);
+    const float r =
+        static_cast<float>(static_cast<double>(graph_.con_Inmax) - zoom_.Frame.Width + Ghp_Left + graph_.Ghp_Scroll);
     if (zoom_.Frame.Left > r) zoom_.moveFrame(r);
 }
 

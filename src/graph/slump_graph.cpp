@@ -9,7 +9,6 @@
 
 #include "graph/line_pen.h"
 
-
 namespace tobrak {
 
 void SlumpGraph::GhpLineInit() {
@@ -122,8 +121,8 @@ std::int32_t SlumpGraph::countOnlyGames(std::int32_t i, std::int32_t end) {
 }
 
 SlumpGraph::LineState SlumpGraph::lineState() const {
-    return {Ghp_LastX, Ghp_LastY, Ghp_Color,   Ghp_Band,   Ghp_PlotNo, Ghp_In, Ghp_Out,
-            Ghp_IntvCnt, Ghp_BBGain, Ghp_RBGain, G_In, G_Ot, Ghp_BB_On, Ghp_RB_On};
+    return {Ghp_LastX,   Ghp_LastY,  Ghp_Color,  Ghp_Band, Ghp_PlotNo, Ghp_In,    Ghp_Out,
+            Ghp_IntvCnt, Ghp_BBGain, Ghp_RBGain, G_In,     G_Ot,       Ghp_BB_On, Ghp_RB_On};
 }
 
 void SlumpGraph::setLineState(const LineState& s) {
@@ -159,9 +158,10 @@ void SlumpGraph::checkMemo(std::int32_t end) {
     const auto n = std::min<std::size_t>(memoGames_.size(), static_cast<std::size_t>(std::max(end - kHeaderLen, 0)));
     const std::uint8_t* games = rec_.Dat_Buf.data() + kHeaderLen;
     // Completed games change only when the record is replaced: mostly all is the same.
-    const auto same = n == 0 || std::memcmp(games, memoGames_.data(), n) == 0
-                          ? static_cast<std::int32_t>(n)
-                          : static_cast<std::int32_t>(std::mismatch(games, games + n, memoGames_.begin()).first - games);
+    const auto same =
+        n == 0 || std::memcmp(games, memoGames_.data(), n) == 0
+            ? static_cast<std::int32_t>(n)
+            : static_cast<std::int32_t>(std::mismatch(games, games + n, memoGames_.begin()).first - games);
     while (!memo_.empty() && memo_.back().index > kHeaderLen + same) memo_.pop_back();
     memoGames_.resize(memo_.empty() ? 0 : static_cast<std::size_t>(memo_.back().index - kHeaderLen));
 }

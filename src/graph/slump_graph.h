@@ -43,7 +43,6 @@ struct SlumpGraphState {
     std::int32_t Ghp_RBGain = 0;
     std::int32_t G_In = 0;  // the game being drawn
     std::int32_t G_Ot = 0;
-
 };
 
 class SlumpGraph : public SlumpGraphState {
@@ -121,9 +120,9 @@ private:
 // How a grid is drawn: its colours and its frame, on screen and on paper.
 struct GridStyle {
     Rgb grid, blue;
-    int frameWidth;     // pen width of the frame
-    float frameReach;   // how far the frame's left and bottom sides reach out
-    bool resetWidth;    // the pen back to width 1 after the frame
+    int frameWidth;    // pen width of the frame
+    float frameReach;  // how far the frame's left and bottom sides reach out
+    bool resetWidth;   // the pen back to width 1 after the frame
 };
 constexpr GridStyle kScreenGrid{graphcolor::Grid, graphcolor::Blue, 2, 15.0f, true};
 

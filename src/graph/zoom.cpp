@@ -5,7 +5,6 @@
 
 #include "graph/line_pen.h"
 
-
 namespace tobrak {
 
 std::int32_t roundEven(double v) { return static_cast<std::int32_t>(std::nearbyint(v)); }
@@ -13,7 +12,7 @@ std::int32_t roundEven(double v) { return static_cast<std::int32_t>(std::nearbyi
 void ZoomView::showFrame() {
     const auto& f = Frame;
     Image1->setGeometry(static_cast<int>(std::lround(f.Left)), static_cast<int>(std::lround(f.Top)),
-                                  static_cast<int>(std::lround(f.Width)), static_cast<int>(std::lround(f.Height)));
+                        static_cast<int>(std::lround(f.Width)), static_cast<int>(std::lround(f.Height)));
 }
 
 namespace {
@@ -136,9 +135,7 @@ float ZoomView::shiftX(float x) const {
 }
 float ZoomView::shiftY(float y) const { return y - static_cast<float>(Oy); }
 
-void ZoomView::markInterval(std::int32_t games) {
-    printNumberAt(*Zoom, shiftX(Zoom_LastX), shiftY(Zoom_LastY), games);
-}
+void ZoomView::markInterval(std::int32_t games) { printNumberAt(*Zoom, shiftX(Zoom_LastX), shiftY(Zoom_LastY), games); }
 
 void ZoomView::markGain(std::int32_t medals) {
     printNumberAt(*Zoom, shiftX(Zoom_LastX) - 400.0f, shiftY(Zoom_LastY) - 200.0f, medals);
@@ -170,13 +167,13 @@ void ZoomView::Zoom1sub(std::uint8_t b) {
     g.Zoom_Out += g.Zoom_GOt;
     g.Zoom_In += g.Zoom_GIn;
     switch (bonusState(b)) {
-    case BonusState::BB: bonusGame(g.Zoom_BB_On, mark_.Mark_BBs, g.Zoom_BBGain, rgb::Red); break;
-    case BonusState::RB: bonusGame(g.Zoom_RB_On, mark_.Mark_RBs, g.Zoom_RBGain, rgb::Black); break;
-    case BonusState::Normal:
-        g.Zoom_IntvCnt += 1;
-        closeBonus(g.Zoom_BB_On, mark_.Mark_BBe, g.Zoom_BBGain);
-        closeBonus(g.Zoom_RB_On, mark_.Mark_RBe, g.Zoom_RBGain);
-        break;
+        case BonusState::BB: bonusGame(g.Zoom_BB_On, mark_.Mark_BBs, g.Zoom_BBGain, rgb::Red); break;
+        case BonusState::RB: bonusGame(g.Zoom_RB_On, mark_.Mark_RBs, g.Zoom_RBGain, rgb::Black); break;
+        case BonusState::Normal:
+            g.Zoom_IntvCnt += 1;
+            closeBonus(g.Zoom_BB_On, mark_.Mark_BBe, g.Zoom_BBGain);
+            closeBonus(g.Zoom_RB_On, mark_.Mark_RBe, g.Zoom_RBGain);
+            break;
     }
     if (g.Zoom_In < g.Zoom_Next) return;
 

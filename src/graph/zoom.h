@@ -49,7 +49,6 @@ struct ZoomState {
     } Frame;
     std::int32_t Ox = 0;  // the zoom window's view offsets, twips
     std::int32_t Oy = 0;
-
 };
 
 class ZoomView : public ZoomState {
@@ -60,11 +59,11 @@ public:
     // Back to the fixed values: factor 10, no frame.
     void reset() { static_cast<ZoomState&>(*this) = ZoomState{}; }
 
-    Surface* Zoom = nullptr;            // the zoom window's graph
-    Box* Image1 = nullptr;              // the frame
-    Box* ZoomPicture1 = nullptr;        // the zoom surface's place and size
-    FormWindow* zoomForm = nullptr;     // the zoom window
-    const FormWindow* form = nullptr;   // the main window, whose width bounds the frame
+    Surface* Zoom = nullptr;           // the zoom window's graph
+    Box* Image1 = nullptr;             // the frame
+    Box* ZoomPicture1 = nullptr;       // the zoom surface's place and size
+    FormWindow* zoomForm = nullptr;    // the zoom window
+    const FormWindow* form = nullptr;  // the main window, whose width bounds the frame
     Menus* menus = nullptr;
 
     // Zoom menu: 0 x3, 1 x5, 2 x10, 3 off.

@@ -15,10 +15,10 @@ constexpr int RBStart = 21;
 constexpr int RBEnd = 20;
 }  // namespace code
 
-constexpr int kPollMs = 80;               // one read of port 0 every 80 ms
-constexpr std::uint8_t kOutRead = 127;    // written before each read
-constexpr std::uint8_t kOutAck = 255;     // written after a code was taken
-constexpr std::uint8_t kDataIdle = 0x40;  // bit 6 high: no code waiting
-constexpr std::uint8_t kIdleValue = 0x7F; // what an idle board reads as
+constexpr int kPollMs = 80;                // one read of port 0 every 80 ms
+constexpr std::uint8_t kOutRead = 127;     // written before each read
+constexpr std::uint8_t kOutAck = 255;      // written after a code was taken
+constexpr std::uint8_t kDataIdle = 0x40;   // bit 6 high: no code waiting
+constexpr std::uint8_t kIdleValue = 0x7F;  // what an idle board reads as
 
 }  // namespace tobrak

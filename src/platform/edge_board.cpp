@@ -11,8 +11,8 @@
 namespace tobrak {
 
 namespace {
-constexpr std::uint8_t kPayout = code::Payout, kBBStart = code::BBStart, kBBEnd = code::BBEnd,
-                       kRBStart = code::RBStart, kRBEnd = code::RBEnd;
+constexpr std::uint8_t kPayout = code::Payout, kBBStart = code::BBStart, kBBEnd = code::BBEnd, kRBStart = code::RBStart,
+                       kRBEnd = code::RBEnd;
 constexpr std::uint8_t kRBLamp = 4, kBBLamp = 8;
 constexpr std::string_view kLineLetters = "IOBRA";  // in the order of EdgeDecoder::Line
 

@@ -5,8 +5,8 @@
 namespace tobrak {
 
 namespace {
-constexpr std::uint8_t kPayout = code::Payout, kBBStart = code::BBStart, kBBEnd = code::BBEnd,
-                       kRBStart = code::RBStart, kRBEnd = code::RBEnd;
+constexpr std::uint8_t kPayout = code::Payout, kBBStart = code::BBStart, kBBEnd = code::BBEnd, kRBStart = code::RBStart,
+                       kRBEnd = code::RBEnd;
 constexpr std::uint8_t kBBLamp = 8, kRBLamp = 4;
 }  // namespace
 

@@ -76,7 +76,9 @@ void P_GhpLine(Surface& s, const PlayRecord& rec, float scale, std::int32_t x, s
     s.setDrawWidth(2);
     s.pset(static_cast<float>(x), static_cast<float>(Py), rgb::Black);
     float penX = static_cast<float>(x), penY = static_cast<float>(Py);
-    auto draw = [&](double px, double py) { s.line(penX, penY, static_cast<float>(px), static_cast<float>(py), colour); };
+    auto draw = [&](double px, double py) {
+        s.line(penX, penY, static_cast<float>(px), static_cast<float>(py), colour);
+    };
     for (std::int32_t i = kHeaderLen; i < rec.Dat_Len; ++i) {
         const std::uint8_t b = rec.Dat_Buf[i];
         out += medalsOut(b);

@@ -10,13 +10,15 @@ constexpr std::int32_t kMinReset = 9999;
 
 // X-macro of every counter, in the order of the counters table (names are part of
 // the command-line tool's output).
-#define TOBRAK_COUNTERS(X)                                                                                            \
-    X(Game_Cnt)                                                                                                       \
-    X(Tot_In) X(Tot_Out) X(Nor_In) X(Nor_Out) X(BB_Cnt) X(RB_Cnt) X(BB_EndCnt) X(RB_EndCnt) X(Bonus_IntvCnt)          \
-        X(Bonus_Intv) X(BB_IntvCnt) X(BB_Intv) X(RB_IntvCnt) X(RB_Intv) X(BB_IntvSum) X(BB_IntvMax) X(BB_IntvMin)     \
-            X(RB_IntvSum) X(RB_IntvMax) X(RB_IntvMin) X(BB_Gain) X(RB_Gain) X(BB_GameCnt) X(RB_GameCnt) X(BB_GainSum) \
-                X(BB_GainMax) X(BB_GainMin) X(RB_GainSum) X(RB_GainMax) X(RB_GainMin) X(BB_GameSum) X(BB_GameMax)     \
-                    X(BB_GameMin) X(RB_GameSum) X(RB_GameMax) X(RB_GameMin) X(BB_In) X(BB_Out) X(RB_In) X(RB_Out)
+// clang-format off
+#define TOBRAK_COUNTERS(X) \
+    X(Game_Cnt) X(Tot_In) X(Tot_Out) X(Nor_In) X(Nor_Out) X(BB_Cnt) X(RB_Cnt) X(BB_EndCnt) \
+    X(RB_EndCnt) X(Bonus_IntvCnt) X(Bonus_Intv) X(BB_IntvCnt) X(BB_Intv) X(RB_IntvCnt) X(RB_Intv) X(BB_IntvSum) \
+    X(BB_IntvMax) X(BB_IntvMin) X(RB_IntvSum) X(RB_IntvMax) X(RB_IntvMin) X(BB_Gain) X(RB_Gain) X(BB_GameCnt) \
+    X(RB_GameCnt) X(BB_GainSum) X(BB_GainMax) X(BB_GainMin) X(RB_GainSum) X(RB_GainMax) X(RB_GainMin) X(BB_GameSum) \
+    X(BB_GameMax) X(BB_GameMin) X(RB_GameSum) X(RB_GameMax) X(RB_GameMin) X(BB_In) X(BB_Out) X(RB_In) \
+    X(RB_Out)
+// clang-format on
 
 struct Counters {
 #define TOBRAK_DECLARE(n) std::int32_t n = 0;
@@ -30,9 +32,7 @@ struct Counters {
 #undef TOBRAK_ZERO
         BB_IntvMin = RB_IntvMin = BB_GainMin = RB_GainMin = BB_GameMin = RB_GameMin = kMinReset;
     }
-    Counters() {
-        reset();
-    }
+    Counters() { reset(); }
 };
 
 // The counters of one bonus kind, so that BB and RB share one piece of code.

@@ -8,12 +8,12 @@ namespace tobrak {
 class PlayListener {
 public:
     virtual ~PlayListener() = default;
-    virtual void gameStarted() {}         // a new game byte
-    virtual void payout() {}              // the newest game's payout grew by one
+    virtual void gameStarted() {}  // a new game byte
+    virtual void payout() {}       // the newest game's payout grew by one
     virtual void bonusStarted(Bonus) {}
     virtual void bonusEnded(Bonus) {}
-    virtual void recordReplaced() {}      // a load or a clear
-    virtual void headerChanged() {}       // the comment or the display options
+    virtual void recordReplaced() {}  // a load or a clear
+    virtual void headerChanged() {}   // the comment or the display options
 };
 
 }  // namespace tobrak

@@ -19,12 +19,8 @@ constexpr BonusState bonusState(std::uint8_t b) {
     if ((b & 0xC0) == 0x40) return BonusState::RB;
     return BonusState::Normal;
 }
-constexpr int medalsIn(std::uint8_t b) {
-    return (b & 0x30) / 16;
-}
-constexpr int medalsOut(std::uint8_t b) {
-    return b & 0x0F;
-}
+constexpr int medalsIn(std::uint8_t b) { return (b & 0x30) / 16; }
+constexpr int medalsOut(std::uint8_t b) { return b & 0x0F; }
 
 struct PlayRecord {
     std::array<std::uint8_t, kBufLen> Dat_Buf{};

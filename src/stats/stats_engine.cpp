@@ -6,16 +6,10 @@ namespace tobrak {
 
 namespace {
 
-float ratio(double num, double den, double factor = 1.0) {
-    return static_cast<float>(num / den * factor);
-}
+float ratio(double num, double den, double factor = 1.0) { return static_cast<float>(num / den * factor); }
 
-std::string two(float v) {
-    return formatPicture(v, "#0.00");
-}
-std::string num(std::int64_t v) {
-    return captionNumber(v);
-}
+std::string two(float v) { return formatPicture(v, "#0.00"); }
+std::string num(std::int64_t v) { return captionNumber(v); }
 
 void bonusPage(Counters& cnt, Bonus k, float& intvAvg, float& gainAvg, float& gameAvg, PageTexts& t) {
     const BonusCounters b = of(cnt, k);

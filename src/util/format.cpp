@@ -12,15 +12,11 @@ std::string surfaceNumber(std::int64_t v) {
     return s;
 }
 
-std::string captionNumber(std::int64_t v) {
-    return std::to_string(v);
-}
+std::string captionNumber(std::int64_t v) { return std::to_string(v); }
 
 namespace {
 
-bool isDigitSlot(char c) {
-    return c == '#' || c == '0';
-}
+bool isDigitSlot(char c) { return c == '#' || c == '0'; }
 
 // Decimal digits of |v| rounded half away from zero to `decimals` places:
 // integer part and fraction part as digit strings.

@@ -3,8 +3,8 @@
 
 #include "analysis/histogram.h"
 #include "analysis/koyaku.h"
-#include "commands.h"
 #include "app/headless/headless_app.h"
+#include "commands.h"
 #include "report.h"
 
 namespace tobrak::cli {

@@ -6,11 +6,11 @@
 #include <istream>
 #include <ostream>
 
+#include "app/file_commands.h"
+#include "app/headless/headless_app.h"
 #include "app/version.h"
 #include "commands.h"
-#include "app/headless/headless_app.h"
 #include "platform/sim_board.h"
-#include "app/file_commands.h"
 #include "record/slt_file.h"
 #include "util/durable_file.h"
 #include "util/paths.h"

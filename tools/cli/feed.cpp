@@ -4,8 +4,8 @@
 #include <string>
 
 #include "acquisition/rs232.h"
-#include "commands.h"
 #include "app/headless/headless_app.h"
+#include "commands.h"
 #include "platform/headless/scripted_board.h"
 #include "report.h"
 

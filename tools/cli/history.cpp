@@ -2,11 +2,11 @@
 // setting estimate of a file, as the history window computes them.
 #include <ostream>
 
-#include "counts/estimate.h"
 #include "analysis/histogram.h"
-#include "counts/bonus_history.h"
-#include "commands.h"
 #include "app/headless/headless_app.h"
+#include "commands.h"
+#include "counts/bonus_history.h"
+#include "counts/estimate.h"
 #include "report.h"
 
 namespace tobrak::cli {

@@ -26,7 +26,8 @@ int journal(const JournalArgs& a, Io& io) {
     reportStream(a.save, io) << j.dump() << "\n";
     if (!a.save.empty()) {
         const auto& image = *held.image;
-        if (const int st = writeOutput(a.save, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()), io))
+        if (const int st =
+                writeOutput(a.save, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()), io))
             return st;
     }
     return held.error.empty() ? 0 : 1;

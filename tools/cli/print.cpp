@@ -7,9 +7,9 @@
 #include <QPdfWriter>
 #include <ostream>
 
+#include "app/headless/headless_app.h"
 #include "commands.h"
 #include "gui.h"
-#include "app/headless/headless_app.h"
 #include "platform/qt/page_surface.h"
 #include "print/print_report.h"
 #include "stats/panel.h"

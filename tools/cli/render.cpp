@@ -7,10 +7,10 @@
 #include <ostream>
 
 #include "app/filedisp.h"
+#include "app/headless/headless_app.h"
 #include "commands.h"
 #include "graph/slump_graph.h"
 #include "gui.h"
-#include "app/headless/headless_app.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/image_surface.h"
 #include "platform/qt/twips.h"
@@ -42,7 +42,8 @@ int render(const RenderArgs& a, Io& io) {
     // Made in memory, then written whole: a failed write never leaves a cut picture.
     QByteArray png;
     QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !out.save(&buffer, "PNG")) return fileError(io.err, "cannot write " + a.png);
+    if (!buffer.open(QIODevice::WriteOnly) || !out.save(&buffer, "PNG"))
+        return fileError(io.err, "cannot write " + a.png);
     return writeOutput(a.png, std::string_view(png.constData(), static_cast<std::size_t>(png.size())), io);
 }
 

@@ -1,8 +1,8 @@
 // `stats`: a play-data file through the window's load path, then the panel's three pages.
 #include <ostream>
 
-#include "commands.h"
 #include "app/headless/headless_app.h"
+#include "commands.h"
 #include "report.h"
 #include "util/text.h"
 

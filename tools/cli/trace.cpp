@@ -3,10 +3,10 @@
 
 #include "analysis/histogram.h"
 #include "app/filedisp.h"
+#include "app/headless/headless_app.h"
 #include "commands.h"
 #include "graph/slump_graph.h"
 #include "graph/zoom.h"
-#include "app/headless/headless_app.h"
 
 namespace tobrak::cli {
 

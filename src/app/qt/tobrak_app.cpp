@@ -9,11 +9,11 @@
 #include <cstdio>
 
 #include "acquisition/rs232.h"
+#include "app/file_commands.h"
 #include "app/filedisp.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/qt_printer.h"
 #include "platform/qt/twips.h"
-#include "app/file_commands.h"
 
 namespace tobrak::qt {
 

@@ -1,6 +1,5 @@
 #include "platform/headless/memory_ui.h"
 
-
 namespace tobrak::headless {
 
 MemMenus::MemMenus() {

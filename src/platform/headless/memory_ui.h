@@ -11,10 +11,10 @@
 
 #include "platform/board.h"
 #include "platform/dialogs.h"
+#include "platform/headless/recording_surface.h"
 #include "platform/printer.h"
 #include "platform/shell.h"
 #include "platform/windows.h"
-#include "platform/headless/recording_surface.h"
 
 namespace tobrak::headless {
 

@@ -15,9 +15,7 @@ constexpr double kTwipsPerPixel = 15.0;
 // The view scale chosen in the program (1: as designed), on top of the screen's
 // own; see view_scale.h. Drawings scale through their surface's pixel ratio.
 inline double g_viewScale = 1.0;
-inline int px(double twips) {
-    return qRound(twips / kTwipsPerPixel * g_viewScale);
-}
+inline int px(double twips) { return qRound(twips / kTwipsPerPixel * g_viewScale); }
 inline int twips(int pixels) {
     return g_viewScale == 1.0 ? static_cast<int>(pixels * kTwipsPerPixel)
                               : static_cast<int>(std::lround(pixels * kTwipsPerPixel / g_viewScale));
@@ -37,12 +35,8 @@ inline double pixelOfTwips(float t) {
     }
     return std::floor(t / kTwipsPerPixel + 0.5);
 }
-inline QRect pxRect(int l, int t, int w, int h) {
-    return QRect(px(l), px(t), px(w), px(h));
-}
-inline QColor qcolor(Rgb c) {
-    return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
-}
+inline QRect pxRect(int l, int t, int w, int h) { return QRect(px(l), px(t), px(w), px(h)); }
+inline QColor qcolor(Rgb c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
 inline Rgb rgbOf(const QColor& c) {
     return (static_cast<Rgb>(c.red()) << 16) | (static_cast<Rgb>(c.green()) << 8) | static_cast<Rgb>(c.blue());
 }
