@@ -293,7 +293,7 @@ TEST(Redraw, PartOfTheAxisFromTheMemo) {
             if (std::sscanf(op.c_str(), "line %f %*f %f", &x1, &x2) == 2 && !(x1 < 0 && x2 < 0) &&
                 !(x1 > 10545 && x2 > 10545))
                 out.push_back(op);
-            if (std::sscanf(op.c_str(), "text %f", &x1) == 1 && x1 > -1500 && x1 < 10545) out.push_back(op);
+            if (std::sscanf(op.c_str(), "text %f", &x1) == 1 && x1 > -900 && x1 < 10545) out.push_back(op);
         }
         return out;
     };

@@ -191,7 +191,7 @@ void SlumpGraph::GhpDispAll() {
     } else {
         // Lines and marks (a mark is a few hundred twips wide) reach the surface
         // only from pen places within this much of its sides.
-        constexpr float kReach = 2000.0f;
+        constexpr float kReach = 1000.0f;
         const float left = v.left - static_cast<float>(Ghp_Scroll) - kReach;
         const float right = v.right - static_cast<float>(Ghp_Scroll) + kReach;
         std::int32_t i = kHeaderLen;
@@ -249,14 +249,23 @@ void MemoriGhp(Surface& s, std::int32_t inmax, float scl, float x, std::int32_t 
     // each of them away itself).
     const Surface::Shown& v = s.shown();
     auto seen = [&](float x1, float x2) { return !(x1 < v.left && x2 < v.left) && !(x1 > v.right && x2 > v.right); };
+    // The steps of `unit` medals that can lie on the surface, one more each side.
+    auto stepsSeen = [&](double unit, long first, long last) {
+        if (!std::isfinite(v.left) || !std::isfinite(v.right)) return std::pair{first, last};
+        const double lo = std::floor(((v.left - X) / S + ox) / unit) - 1;
+        const double hi = std::ceil(((v.right - X) / S + ox) / unit) + 1;
+        return std::pair{static_cast<long>(std::clamp<double>(lo, first, last + 1)),
+                         static_cast<long>(std::clamp<double>(hi, first - 1, last))};
+    };
+    const auto [k1, k2] = stepsSeen(1000.0, 1, thousands);
     s.setDrawWidth(1);
-    for (long k = 1; k <= thousands - 1; ++k) {
+    for (long k = k1; k <= std::min(k2, thousands - 1); ++k) {
         const float xk = atX(1000.0 * k);
         if (seen(xk, xk)) s.line(xk, top, xk, bottom, k % 5 == 0 ? style.blue : style.grid);
     }
     std::array<std::pair<float, float>, 50> dashY;
     for (int j = 0; j < 50; ++j) dashY[j] = {atY(100.0 * j + 25), atY(100.0 * j + 75)};
-    for (long k = 1; k <= thousands; ++k) {
+    for (long k = k1; k <= k2; ++k) {
         const float xk = atX(1000.0 * k - 500);
         if (!seen(xk, xk)) continue;
         for (const auto& [y1, y2] : dashY) s.line(xk, y1, xk, y2, style.grid);
@@ -268,7 +277,8 @@ void MemoriGhp(Surface& s, std::int32_t inmax, float scl, float x, std::int32_t 
     }
     std::vector<std::pair<float, float>> dotX;
     dotX.reserve(static_cast<std::size_t>(std::max(hundreds, 0L)));
-    for (long j = 0; j < hundreds; ++j) {
+    const auto [j1, j2] = stepsSeen(100.0, 0, hundreds - 1);
+    for (long j = j1; j <= j2; ++j) {
         const std::pair<float, float> d{atX(100.0 * j + 25), atX(100.0 * j + 75)};
         if (seen(d.first, d.second)) dotX.push_back(d);
     }

@@ -90,7 +90,7 @@ private:
         std::int32_t index;
         LineState line;
     };
-    static constexpr std::int32_t kMemoStride = 512;
+    static constexpr std::int32_t kMemoStride = 256;
     LineState lineState() const;
     void setLineState(const LineState& s);
     void remember(std::int32_t index);
