@@ -5,7 +5,54 @@
 // the band above. `Real` is the precision the caller works its points out in.
 #include <cstdint>
 
+#include "platform/controls.h"
+#include "record/display_marks.h"
+
 namespace tobrak {
+
+// What a slump line counts game by game, by the names of its own state.
+struct LineCounts {
+    std::int32_t &In, &Out, &GIn, &GOt, &IntvCnt, &BBGain, &RBGain;
+    bool &BBOn, &RBOn;
+    Rgb& colour;
+};
+
+// One game counted: medals in and out, the interval since the last bonus, each
+// bonus's gain and the line's colour. While `replaying`, the first game of a
+// bonus writes the interval before it (markInterval) and the first normal game
+// after it the bonus's gain (markGain), as the markers ask.
+template <class MarkInterval, class MarkGain>
+void countGame(std::uint8_t b, LineCounts c, const Markers& mark, bool replaying, MarkInterval markInterval,
+               MarkGain markGain) {
+    c.GOt = medalsOut(b);
+    c.GIn = medalsIn(b);
+    c.Out += c.GOt;
+    c.In += c.GIn;
+    auto bonusGame = [&](bool& on, bool marked, std::int32_t& gain, Rgb colour) {
+        if (!on) {
+            if (marked && replaying) markInterval(c.IntvCnt);
+            on = true;
+            c.IntvCnt = 0;
+        }
+        c.colour = colour;
+        gain += c.GOt - c.GIn;
+    };
+    auto closeBonus = [&](bool& on, bool marked, std::int32_t& gain) {
+        if (!on) return;
+        if (marked && replaying) markGain(gain);
+        on = false;
+        gain = 0;
+    };
+    switch (bonusState(b)) {
+        case BonusState::BB: bonusGame(c.BBOn, mark.Mark_BBs, c.BBGain, rgb::Red); break;
+        case BonusState::RB: bonusGame(c.RBOn, mark.Mark_RBs, c.RBGain, rgb::Black); break;
+        case BonusState::Normal:
+            c.IntvCnt += 1;
+            closeBonus(c.BBOn, mark.Mark_BBe, c.BBGain);
+            closeBonus(c.RBOn, mark.Mark_RBe, c.RBGain);
+            break;
+    }
+}
 
 template <class Real>
 struct LinePoint {

@@ -23,26 +23,6 @@ void SlumpGraph::GhpLineInit() {
     g.Ghp_IntvCnt = g.Ghp_BBGain = g.Ghp_RBGain = 0;
 }
 
-// A bonus game: its first game writes the interval that led to it (on replay).
-void SlumpGraph::bonusGame(bool& on, bool mark, std::int32_t& gain, Rgb colour) {
-    SlumpGraph& g = *this;
-    if (!on) {
-        if (mark && g.Ghp_Redraw) markInterval(g.Ghp_IntvCnt);
-        on = true;
-        g.Ghp_IntvCnt = 0;
-    }
-    g.Ghp_Color = colour;
-    gain += G_Ot - G_In;
-}
-
-// The first normal game after a bonus writes its gain (on replay).
-void SlumpGraph::closeBonus(bool& on, bool mark, std::int32_t& gain) {
-    if (!on) return;
-    if (mark && Ghp_Redraw) markGain(gain);
-    on = false;
-    gain = 0;
-}
-
 void SlumpGraph::markInterval(std::int32_t games) {
     printNumberAt(*Picture2, Ghp_LastX + static_cast<float>(Ghp_Scroll), Ghp_LastY, games);
 }
@@ -63,19 +43,11 @@ double SlumpGraph::nextPlotAt() {
 void SlumpGraph::Ghp1Disp(std::uint8_t b) {
     SlumpGraph& g = *this;
     Surface& s = *Picture2;
-    G_Ot = medalsOut(b);
-    G_In = medalsIn(b);
-    g.Ghp_Out += G_Ot;
-    g.Ghp_In += G_In;
-    switch (bonusState(b)) {
-        case BonusState::BB: bonusGame(g.Ghp_BB_On, mark_.Mark_BBs, g.Ghp_BBGain, rgb::Red); break;
-        case BonusState::RB: bonusGame(g.Ghp_RB_On, mark_.Mark_RBs, g.Ghp_RBGain, rgb::Black); break;
-        case BonusState::Normal:
-            g.Ghp_IntvCnt += 1;
-            closeBonus(g.Ghp_BB_On, mark_.Mark_BBe, g.Ghp_BBGain);
-            closeBonus(g.Ghp_RB_On, mark_.Mark_RBe, g.Ghp_RBGain);
-            break;
-    }
+    countGame(
+        b,
+        {g.Ghp_In, g.Ghp_Out, G_In, G_Ot, g.Ghp_IntvCnt, g.Ghp_BBGain, g.Ghp_RBGain, g.Ghp_BB_On, g.Ghp_RB_On,
+         g.Ghp_Color},
+        mark_, Ghp_Redraw, [this](std::int32_t v) { markInterval(v); }, [this](std::int32_t v) { markGain(v); });
     // One plotted point per Ghp_Step medals in.
     if (nextPlotAt() > g.Ghp_In) return;
 

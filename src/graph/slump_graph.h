@@ -72,8 +72,6 @@ public:
     void markGain(std::int32_t medals);
 
 private:
-    void bonusGame(bool& on, bool mark, std::int32_t& gain, Rgb colour);
-    void closeBonus(bool& on, bool mark, std::int32_t& gain);
     double nextPlotAt();
     std::int32_t countOnlyGames(std::int32_t i, std::int32_t end);
 

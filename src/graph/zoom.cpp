@@ -141,40 +141,14 @@ void ZoomView::markGain(std::int32_t medals) {
     printNumberAt(*Zoom, shiftX(Zoom_LastX) - 400.0f, shiftY(Zoom_LastY) - 200.0f, medals);
 }
 
-void ZoomView::bonusGame(bool& on, bool mark, std::int32_t& gain, Rgb colour) {
-    ZoomView& g = *this;
-    if (!on) {
-        if (mark && Redraw) markInterval(g.Zoom_IntvCnt);
-        on = true;
-        g.Zoom_IntvCnt = 0;
-    }
-    g.Zoom_Color = colour;
-    gain += g.Zoom_GOt - g.Zoom_GIn;
-}
-
-void ZoomView::closeBonus(bool& on, bool mark, std::int32_t& gain) {
-    if (!on) return;
-    if (mark && Redraw) markGain(gain);
-    on = false;
-    gain = 0;
-}
-
 void ZoomView::Zoom1sub(std::uint8_t b) {
     ZoomView& g = *this;
     Surface& s = *Zoom;
-    g.Zoom_GOt = medalsOut(b);
-    g.Zoom_GIn = medalsIn(b);
-    g.Zoom_Out += g.Zoom_GOt;
-    g.Zoom_In += g.Zoom_GIn;
-    switch (bonusState(b)) {
-        case BonusState::BB: bonusGame(g.Zoom_BB_On, mark_.Mark_BBs, g.Zoom_BBGain, rgb::Red); break;
-        case BonusState::RB: bonusGame(g.Zoom_RB_On, mark_.Mark_RBs, g.Zoom_RBGain, rgb::Black); break;
-        case BonusState::Normal:
-            g.Zoom_IntvCnt += 1;
-            closeBonus(g.Zoom_BB_On, mark_.Mark_BBe, g.Zoom_BBGain);
-            closeBonus(g.Zoom_RB_On, mark_.Mark_RBe, g.Zoom_RBGain);
-            break;
-    }
+    countGame(
+        b,
+        {g.Zoom_In, g.Zoom_Out, g.Zoom_GIn, g.Zoom_GOt, g.Zoom_IntvCnt, g.Zoom_BBGain, g.Zoom_RBGain, g.Zoom_BB_On,
+         g.Zoom_RB_On, g.Zoom_Color},
+        mark_, Redraw, [this](std::int32_t v) { markInterval(v); }, [this](std::int32_t v) { markGain(v); });
     if (g.Zoom_In < g.Zoom_Next) return;
 
     const float scl = g.Zoom_Scl;

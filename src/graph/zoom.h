@@ -94,8 +94,6 @@ private:
     void fitFrame();
     float shiftX(float x) const;
     float shiftY(float y) const;
-    void bonusGame(bool& on, bool mark, std::int32_t& gain, Rgb colour);
-    void closeBonus(bool& on, bool mark, std::int32_t& gain);
 
     const PlayRecord& rec_;
     const Markers& mark_;
