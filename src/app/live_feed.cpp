@@ -1,8 +1,8 @@
 #include "app/live_feed.h"
 
+#include "app/state_json.h"
+
 #include <algorithm>
-#include <charconv>
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 
 #include "record/slt_file.h"
@@ -14,14 +14,6 @@ namespace tobrak {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-// A single-precision figure as the double whose shortest text reads back to it.
-double shortest(float f) {
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf - 1, f);
-    *r.ptr = '\0';
-    return std::strtod(buf, nullptr);
-}
 
 const char* stateName(BonusState s) { return s == BonusState::BB ? "BB" : s == BonusState::RB ? "RB" : "normal"; }
 
@@ -45,15 +37,7 @@ std::string LiveFeed::stateJson() const {
     j["format"] = 1;
     j["games"] = c_.rec.games();
     j["balance"] = static_cast<std::int64_t>(n.Tot_Out) - n.Tot_In;
-    Json cnt = Json::object();
-#define TOBRAK_JSON(name) cnt[#name] = n.name;
-    TOBRAK_COUNTERS(TOBRAK_JSON)
-#undef TOBRAK_JSON
-    cnt["BBGame_On"] = c_.acq.BBGame_On;
-    cnt["RBGame_On"] = c_.acq.RBGame_On;
-    cnt["DaiBB_On"] = c_.acq.DaiBB_On;
-    cnt["DaiRB_On"] = c_.acq.DaiRB_On;
-    j["counters"] = std::move(cnt);
+    j["counters"] = countersJson(c_);
     // Each page's figures as the panel would work them out, the window's own untouched.
     Figures f = c_.panel.fig;
     Json pages = Json::array();
@@ -65,10 +49,7 @@ std::string LiveFeed::stateJson() const {
             rows.push_back({{"caption", c_.panel.Koumoku[p][r]}, {"value", values[r]}, {"unit", c_.panel.Tani[p][r]}});
         pages.push_back(std::move(rows));
     }
-    j["figures"] = {{"Payout_Rate", shortest(f.Payout_Rate)}, {"Slump_Rate", shortest(f.Slump_Rate)},
-                    {"BB_IntvAvg", shortest(f.BB_IntvAvg)},   {"BB_GainAvg", shortest(f.BB_GainAvg)},
-                    {"BB_GameAvg", shortest(f.BB_GameAvg)},   {"RB_IntvAvg", shortest(f.RB_IntvAvg)},
-                    {"RB_GainAvg", shortest(f.RB_GainAvg)},   {"RB_GameAvg", shortest(f.RB_GameAvg)}};
+    j["figures"] = figuresJson(f);
     j["pages"] = std::move(pages);
     if (c_.acq.DaiBB_On)
         j["bonus"] = {{"kind", "BB"}, {"gain", n.BB_Gain}};

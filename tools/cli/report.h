@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/program.h"
+#include "app/state_json.h"
 #include "stats/stats_engine.h"
 
 namespace tobrak::cli {
@@ -15,13 +16,9 @@ using Json = nlohmann::ordered_json;
 // scripts can tell a changed layout from a changed record.
 constexpr int kJsonFormat = 1;
 Json newReport();
-// A single-precision figure as the double whose shortest text reads back to the
-// same float: 179.93333, not 179.93333435058594.
-double shortest(float f);
-
-// Every counter by its name, then the four bonus flags.
-Json countersJson(const Program& c);
-Json figuresJson(const Figures& f);
+using tobrak::countersJson;
+using tobrak::figuresJson;
+using tobrak::shortest;
 Json markersJson(const Markers& m);
 // Shows panel pages 0, 1 and 2 in that order, as three clicks from page 4 do,
 // and returns the value texts of each.
