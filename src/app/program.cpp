@@ -62,17 +62,19 @@ void Program::gameClosed(std::uint8_t previous) {
     zoom.Zoom1sub(previous);
 }
 
-void Program::gameRecorded(std::int32_t index) {
+void Program::byteChanged(std::int32_t index) {
     Unsaved = true;
     if (ui.journal) ui.journal->byteSet(rec, index, options());
     panel.menPageDisp();
+}
+
+void Program::gameRecorded(std::int32_t index) {
+    byteChanged(index);
     ui.tell([](PlayListener& l) { l.gameStarted(); });
 }
 
 void Program::payoutRecorded(std::int32_t index) {
-    Unsaved = true;
-    if (ui.journal) ui.journal->byteSet(rec, index, options());
-    panel.menPageDisp();
+    byteChanged(index);
     ui.tell([](PlayListener& l) { l.payout(); });
 }
 

@@ -117,6 +117,10 @@ public:
     void bonusStarted(Bonus k, std::int32_t interval) override;
     void bonusEnded(Bonus k, std::int32_t gain) override;
     bool graphShown() const override { return analysis.Kaiseki_On == 0; }
+
+private:
+    // Record byte `index` changed: unsaved, into the journal, the panel's figures.
+    void byteChanged(std::int32_t index);
 };
 
 }  // namespace tobrak
