@@ -21,12 +21,10 @@ void GhpClrInit(Program& c) {
     c.acq.hideGain();
     c.graph.Ghp_Scroll = 0;
     c.zoom.Zoom->cls();
-    Surface& s = *c.graph.Picture2;
-    s.cls();
     c.zoom.Sub_Sub1(Ghp_Left, c.graph.P2y);
     c.zoom.Sub_ZoomMove();
-    MemoriGhp(s, c.graph.con_Inmax, 1.0f, Ghp_Left, Ghp_Top, 0, 0);
-    MemoriChr(s, c.graph.con_Inmax, 0, 1.0f, Ghp_Left, Ghp_Top);
+    c.graph.gridAndLabels();
+    Surface& s = *c.graph.Picture2;
     s.pset(Ghp_Left, c.graph.P2y, rgb::White);
     s.setDrawWidth(1);
     c.zoom.Zoom->setDrawWidth(1);
