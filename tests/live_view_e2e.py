@@ -6,6 +6,7 @@ import http.client
 import json
 import os
 import re
+import resource
 import shutil
 import signal
 import socket
@@ -56,6 +57,8 @@ def get(url):
             return r.status, r.read()
     except urllib.error.HTTPError as e:
         return e.code, b""
+    except (urllib.error.URLError, OSError):
+        return 0, b""  # nobody answers
 
 
 def events(port, query, timeout=10):
@@ -142,6 +145,84 @@ try:
         check(games >= seen["state"]["games"] > first, "/api/state's games grow while recording")
 finally:
     stop(live)
+
+# A port in use is told: a second server never starts beside the first.
+first, url = start("serve", saved, "--listen", "127.0.0.1:0")
+try:
+    fport = int(re.search(r":(\d+)/", url).group(1))
+    for args, what in (
+        (["serve", saved, "--listen", f"127.0.0.1:{fport}"], "a second serve on a port in use says so"),
+        (["record", "--board", "sim", "--games", "1", "--listen", f"127.0.0.1:{fport}"],
+         "record --listen on a port in use says so"),
+    ):
+        p = subprocess.Popen([cli, *args], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        try:
+            _, err = p.communicate(timeout=10)
+            check(p.returncode != 0 and "in use" in err, what + f" (exit {p.returncode}: {err.strip()})")
+        except subprocess.TimeoutExpired:
+            p.kill()
+            p.wait()
+            check(False, what + " (it started beside the first)")
+finally:
+    stop(first)
+
+
+def vm(pid, field):
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith(field + ":"):
+                return int(line.split()[1]) * 1024
+    return 0
+
+
+def flood(pid, port, connections, megabytes):
+    """Endless header lines on every connection at once, as fast as the server
+    takes them; returns the bytes it took and how much it grew meanwhile."""
+    taken = 0
+    socks = []
+    before = vm(pid, "VmRSS")
+    for _ in range(connections):
+        s = socket.create_connection(("127.0.0.1", port), timeout=5)
+        s.sendall(b"GET /api/state HTTP/1.1\r\nX-Flood: ")
+        socks.append(s)
+    chunk = b"x" * 65536
+    open_ = list(socks)
+    for _ in range(megabytes * 16):
+        for s in list(open_):
+            try:
+                s.sendall(chunk)
+                taken += len(chunk)
+            except OSError:
+                open_.remove(s)  # cut off: what it should be
+        if not open_:
+            break
+    grown = vm(pid, "VmRSS") - before
+    for s in socks:
+        s.close()
+    return taken, grown
+
+
+# A recording under a memory limit, flooded with header lines that never end by
+# clients without the token: it records on, holds nothing for them and answers
+# the player's phone.
+rec, url = start("record", "--board", "sim", "--speed", "20", "--listen", "127.0.0.1:0", "--token", "sesame")
+rport = int(re.search(r":(\d+)/", url).group(1))
+try:
+    sanitized = bool(os.environ.get("ASAN_OPTIONS"))  # the sanitizer's own reserve knows no such limit
+    if not sanitized:
+        limit = vm(rec.pid, "VmSize") + 96 * 1024 * 1024
+        resource.prlimit(rec.pid, resource.RLIMIT_AS, (limit, limit))
+    games0 = json.loads(get(f"http://127.0.0.1:{rport}/api/state?token=sesame")[1])["games"]
+    taken, grown = flood(rec.pid, rport, 8, 16)
+    # What the two ends' socket buffers hold aside, every connection is cut off early.
+    check(taken < 8 * 16 * 1024 * 1024 // 2, f"the flood is cut off early ({taken} bytes taken of {8 * 16} MB)")
+    check(rec.poll() is None, "the recording survives the flood")
+    check(grown < 24 * 1024 * 1024, f"the flood does not grow the recording ({grown // 1024} KiB)")
+    time.sleep(1.0)
+    status, body = get(f"http://127.0.0.1:{rport}/api/state?token=sesame")
+    check(status == 200 and json.loads(body)["games"] > games0, "the recording goes on and answers its token")
+finally:
+    stop(rec)
 
 print("FAIL" if failures else "OK", f"({len(failures)} failed)")
 sys.exit(1 if failures else 0)

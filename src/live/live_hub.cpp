@@ -52,8 +52,10 @@ void LiveHub::setState(std::string json) {
 }
 
 void LiveHub::publish(std::string eventJson) {
+    std::shared_ptr<const std::function<void()>> tell;
     {
         std::lock_guard lock(m_);
+        tell = onChange_;
         auto e = std::make_shared<LiveEvent>(LiveEvent{++seq_, std::move(eventJson)});
         for (auto it = watchers_.begin(); it != watchers_.end();) {
             Watcher& w = **it;
@@ -69,6 +71,12 @@ void LiveHub::publish(std::string eventJson) {
         }
     }
     cv_.notify_all();
+    if (tell) (*tell)();
+}
+
+void LiveHub::onChange(std::function<void()> f) {
+    std::lock_guard lock(m_);
+    onChange_ = f ? std::make_shared<const std::function<void()>>(std::move(f)) : nullptr;
 }
 
 void LiveHub::setRecord(std::string head, std::vector<std::string> rows) {
@@ -98,13 +106,16 @@ bool LiveHub::graphWanted(std::chrono::steady_clock::time_point now) const {
 }
 
 void LiveHub::close() {
+    std::shared_ptr<const std::function<void()>> tell;
     {
         std::lock_guard lock(m_);
+        tell = onChange_;
         closed_ = true;
         for (auto& w : watchers_) w->gone_ = true;
         watchers_.clear();
     }
     cv_.notify_all();
+    if (tell) (*tell)();
 }
 
 bool LiveHub::closed() const {

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -62,6 +63,9 @@ public:
     bool graphWanted(std::chrono::steady_clock::time_point now) const;
     // Wakes every watcher and ends their streams.
     void close();
+    // Called after every event and on close, on the thread that caused it and
+    // outside the hub's lock: the server wakes its streams with it.
+    void onChange(std::function<void()> f);
     bool closed() const;
 
     // The server's side.
@@ -82,6 +86,7 @@ private:
     std::chrono::steady_clock::time_point graphAsked_{};
     std::uint64_t seq_ = 0;
     bool closed_ = false;
+    std::shared_ptr<const std::function<void()>> onChange_;
 };
 
 }  // namespace tobrak::live

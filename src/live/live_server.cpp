@@ -1,10 +1,22 @@
 #include "live/live_server.h"
 
-#include <httplib.h>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/post.hpp>
+#include <boost/asio/steady_timer.hpp>
+#include <boost/asio/write.hpp>
+#include <boost/beast/core/tcp_stream.hpp>
+#include <boost/beast/http/status.hpp>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdio>
+#include <map>
+#include <mutex>
+#include <new>
 #include <random>
+#include <thread>
 
 #include "live/live_page.h"
 
@@ -13,15 +25,27 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 #endif
+#ifndef _WIN32
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <netinet/in.h>
+#endif
 
 namespace tobrak::live {
 
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+using tcp = asio::ip::tcp;
+using Clock = std::chrono::steady_clock;
+
 namespace {
 
-// A connection per event client plus a few for the other routes.
-constexpr std::size_t kThreads = LiveHub::kMaxWatchers + 8;
-constexpr auto kEventWait = std::chrono::milliseconds(500);
 constexpr auto kKeepAlive = std::chrono::seconds(2);  // a comment line: a closed client is noticed
+constexpr auto kTick = std::chrono::milliseconds(500);
+constexpr std::size_t kReadChunk = 4096;
+constexpr std::size_t kEventBatch = 64 * 1024;  // events written at once to one slow client
+constexpr std::size_t kLingerBytes = 64 * 1024;
+constexpr auto kLingerTime = std::chrono::milliseconds(1000);
 
 bool tokenMatches(const std::string& given, const std::string& token) {
     // The same time whatever the first difference.
@@ -31,25 +55,51 @@ bool tokenMatches(const std::string& given, const std::string& token) {
     return diff == 0;
 }
 
-void noStore(httplib::Response& res) {
-    res.set_header("Cache-Control", "no-store");
-    res.set_header("X-Content-Type-Options", "nosniff");
-}
-
-// The server's threads give way to the program's: fifty watchers woken by an
+// The server's thread gives way to the program's: fifty watchers woken by an
 // event must not hold up the poll that made it.
 void giveWay() {
 #ifdef __linux__
-    static thread_local bool done = false;
-    if (done) return;
-    done = true;
     setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
 #endif
 }
 
 std::string frame(const LiveEvent& e) { return "id: " + std::to_string(e.seq) + "\ndata: " + e.json + "\n\n"; }
 
+// IPv4 addresses mapped into IPv6 count as what they are.
+asio::ip::address plain(const asio::ip::address& a) {
+    if (a.is_v6() && a.to_v6().is_v4_mapped()) return asio::ip::make_address_v4(asio::ip::v4_mapped, a.to_v6());
+    return a;
+}
+
+Reply text(int status, std::string body) {
+    Reply r;
+    r.status = status;
+    r.contentType = "text/plain; charset=utf-8";
+    r.body = std::move(body);
+    return r;
+}
+
+std::string reason(int status) {
+    const auto s = beast::http::obsolete_reason(static_cast<beast::http::status>(status));
+    return s.empty() ? std::string("Unknown") : std::string(s);
+}
+
+std::string head(const Reply& r, std::size_t length, bool keepAlive) {
+    std::string h = "HTTP/1.1 " + std::to_string(r.status) + " " + reason(r.status) + "\r\n";
+    if (!r.contentType.empty()) h += "Content-Type: " + r.contentType + "\r\n";
+    h += "Content-Length: " + std::to_string(length) + "\r\n";
+    for (const auto& [n, v] : r.headers) h += n + ": " + v + "\r\n";
+    h += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
+    return h;
+}
+
+// Said to a client when the server itself ran out of memory: made beforehand.
+const std::string kOutOfMemory =
+    "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nRetry-After: 5\r\nConnection: close\r\n\r\n";
+
 }  // namespace
+
+// --- addresses ---------------------------------------------------------------
 
 std::string parseListen(const std::string& text, ListenAddress& out) {
     std::string host = "127.0.0.1", port = text;
@@ -71,7 +121,32 @@ std::string parseListen(const std::string& text, ListenAddress& out) {
     return {};
 }
 
-bool isLoopback(const std::string& host) { return host == "localhost" || host == "::1" || host.rfind("127.", 0) == 0; }
+namespace {
+
+// What `host` resolves to, numeric; empty with `why` set when it resolves to nothing.
+std::vector<tcp::endpoint> resolve(const std::string& host, int port, std::string& why) {
+    asio::io_context ioc;
+    tcp::resolver resolver(ioc);
+    boost::system::error_code ec;
+    const auto found =
+        resolver.resolve(host, std::to_string(port), tcp::resolver::passive | tcp::resolver::numeric_service, ec);
+    std::vector<tcp::endpoint> out;
+    if (!ec)
+        for (const auto& e : found) out.push_back(e.endpoint());
+    if (out.empty()) why = "no such address (" + (ec ? ec.message() : std::string("nothing found")) + ")";
+    return out;
+}
+
+}  // namespace
+
+bool isLoopback(const std::string& host) {
+    std::string why;
+    const auto found = resolve(host, 0, why);
+    return !found.empty() && std::all_of(found.begin(), found.end(), [](const tcp::endpoint& e) {
+        const auto a = plain(e.address());
+        return a.is_loopback();
+    });
+}
 
 std::string randomToken() {
     std::random_device rd;
@@ -84,131 +159,107 @@ std::string randomToken() {
     return t;
 }
 
-LiveServer::LiveServer(LiveHub& hub, std::string token) : hub_(hub), token_(std::move(token)) {}
-
-LiveServer::~LiveServer() { stop(); }
-
-std::string LiveServer::start(const ListenAddress& at) {
-    if (!isLoopback(at.host) && token_.empty())
-        return "listening on " + at.host + " lets other machines in: give a --token";
-    server_ = std::make_unique<httplib::Server>();
-    httplib::Server& s = *server_;
-    s.new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
-    s.set_keep_alive_timeout(2);
-    s.set_tcp_nodelay(true);  // an event is a few small writes: none may wait for the previous one's ack
-    s.set_write_timeout(2, 0);
-    s.set_payload_max_length(4096);
-
-    s.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
-        giveWay();
-        if (req.method != "GET" && req.method != "HEAD") {
-            res.status = 405;
-            return httplib::Server::HandlerResponse::Handled;
+std::vector<std::string> localAddresses() {
+    std::vector<std::string> out;
+#ifndef _WIN32
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return out;
+    for (ifaddrs* i = list; i; i = i->ifa_next) {
+        if (!i->ifa_addr) continue;
+        boost::system::error_code ec;
+        asio::ip::address a;
+        if (i->ifa_addr->sa_family == AF_INET) {
+            const auto* in = reinterpret_cast<const sockaddr_in*>(i->ifa_addr);
+            a = asio::ip::address_v4(ntohl(in->sin_addr.s_addr));
+        } else if (i->ifa_addr->sa_family == AF_INET6) {
+            const auto* in6 = reinterpret_cast<const sockaddr_in6*>(i->ifa_addr);
+            asio::ip::address_v6::bytes_type b;
+            std::copy(std::begin(in6->sin6_addr.s6_addr), std::end(in6->sin6_addr.s6_addr), b.begin());
+            a = asio::ip::address_v6(b);
+        } else {
+            continue;
         }
-        if (!token_.empty()) {
-            std::string given = req.get_param_value("token");
-            const std::string auth = req.get_header_value("Authorization");
-            if (given.empty() && auth.rfind("Bearer ", 0) == 0) given = auth.substr(7);
-            if (!tokenMatches(given, token_)) {
-                res.status = 401;
-                res.set_content("401 the address needs its token (?token=...)\n", "text/plain; charset=utf-8");
-                return httplib::Server::HandlerResponse::Handled;
-            }
-        }
-        // This server version would compress the event stream, holding each
-        // event back in the compressor: the stream goes out as it is.
-        if (req.path == "/api/events") const_cast<httplib::Request&>(req).headers.erase("Accept-Encoding");
-        return httplib::Server::HandlerResponse::Unhandled;
-    });
+        out.push_back(a.to_string());
+    }
+    freeifaddrs(list);
+#endif
+    return out;
+}
 
-    s.Get("/", [this](const httplib::Request&, httplib::Response& res) {
-        noStore(res);
-        res.set_content(page(), "text/html; charset=utf-8");
-    });
-    s.Get("/api/state", [this](const httplib::Request&, httplib::Response& res) {
-        noStore(res);
-        res.set_content(hub_.state(), "application/json");
-    });
-    s.Get("/api/record", [this](const httplib::Request&, httplib::Response& res) {
-        noStore(res);
-        res.set_content(hub_.record(), "application/json");
-    });
-    s.Get("/graph.png", [this](const httplib::Request&, httplib::Response& res) {
-        noStore(res);
+HostRule::HostRule(std::string listenHost, std::vector<std::string> localAddresses)
+    : listen_(hostOfHeader("[" + listenHost + "]")), local_(std::move(localAddresses)) {}
+
+bool HostRule::allows(const std::string& hostHeader) const {
+    const std::string h = hostOfHeader(hostHeader);
+    if (h.empty()) return false;
+    // localhost and its subdomains never leave the machine (browsers do not ask DNS).
+    if (h == "localhost" || h == "localhost." || (h.size() > 10 && h.compare(h.size() - 10, 10, ".localhost") == 0))
+        return true;
+    if (!listen_.empty() && h == listen_) return true;
+    boost::system::error_code ec;
+    const auto a = asio::ip::make_address(h, ec);
+    if (ec) return false;  // another name: a page that renamed itself to us
+    const auto p = plain(a);
+    if (p.is_loopback()) return true;
+    const std::string s = p.to_string();
+    return std::find(local_.begin(), local_.end(), s) != local_.end();
+}
+
+// --- routes --------------------------------------------------------------------
+
+LiveRoutes::LiveRoutes(LiveHub& hub, std::string token, HostRule hosts)
+    : hub_(hub), token_(std::move(token)), hosts_(std::move(hosts)) {}
+
+bool LiveRoutes::admitted(const HttpRequest& r) const {
+    if (token_.empty()) return hosts_.allows(r.host);
+    std::string given = r.param("token");
+    if (given.empty() && r.authorization.rfind("Bearer ", 0) == 0) given = r.authorization.substr(7);
+    return tokenMatches(given, token_);
+}
+
+Reply LiveRoutes::answer(const HttpRequest& r) const {
+    if (r.method != "GET" && r.method != "HEAD") {
+        Reply no = text(405, "405 only GET and HEAD are answered here\n");
+        no.headers.emplace_back("Allow", "GET, HEAD");
+        return no;
+    }
+    if (!admitted(r)) {
+        if (token_.empty())
+            return text(403,
+                        "403 this server answers only to the address it listens on, localhost or this "
+                        "machine's own addresses\n");
+        return text(401, "401 the address needs its token (?token=...)\n");
+    }
+    Reply ok;
+    ok.headers = {{"Cache-Control", "no-store"}, {"X-Content-Type-Options", "nosniff"}};
+    if (r.path == "/") {
+        ok.contentType = "text/html; charset=utf-8";
+        ok.body = page();
+    } else if (r.path == "/api/state") {
+        ok.contentType = "application/json";
+        ok.body = hub_.state();
+    } else if (r.path == "/api/record") {
+        ok.contentType = "application/json";
+        ok.body = hub_.record();
+    } else if (r.path == "/graph.png") {
         const auto png = hub_.graph();
         if (!png) {
             // The first picture is being made.
-            res.status = 503;
-            res.set_header("Retry-After", "1");
-            return;
+            ok.status = 503;
+            ok.headers.emplace_back("Retry-After", "1");
+        } else {
+            ok.contentType = "image/png";
+            ok.body = *png;
         }
-        res.set_content(png->data(), png->size(), "image/png");
-    });
-    s.Get("/api/events", [this](const httplib::Request&, httplib::Response& res) {
-        noStore(res);
-        auto w = hub_.watch();
-        if (!w) {
-            res.status = 503;
-            res.set_header("Retry-After", "5");
-            res.set_content("too many event clients\n", "text/plain");
-            return;
-        }
-        struct Stream {
-            bool started = false;
-            std::chrono::steady_clock::time_point lastWrite;
-        };
-        auto st = std::make_shared<Stream>();
-        res.set_chunked_content_provider(
-            "text/event-stream",
-            [this, w, st](std::size_t, httplib::DataSink& sink) {
-                auto send = [&](const std::string& text) {
-                    st->lastWrite = std::chrono::steady_clock::now();
-                    return sink.write(text.data(), text.size());
-                };
-                if (!st->started) {
-                    // The state as it is, so that a page is current at once.
-                    st->started = true;
-                    const LiveEvent now{hub_.sequence(), "{\"event\":\"hello\",\"state\":" + hub_.state() + "}"};
-                    return send("retry: 1000\n" + frame(now));
-                }
-                const auto e = w->next(kEventWait);
-                if (e) return send(frame(*e));
-                if (w->gone()) return false;
-                if (std::chrono::steady_clock::now() - st->lastWrite > kKeepAlive) return send(":\n\n");
-                return true;
-            },
-            [this, w](bool) { hub_.leave(w); });
-    });
-
-    host_ = at.host;
-    if (at.port == 0)
-        port_ = s.bind_to_any_port(at.host);
-    else
-        port_ = s.bind_to_port(at.host, at.port) ? at.port : -1;
-    if (port_ < 0) {
-        server_.reset();
-        port_ = 0;
-        return "cannot listen on " + at.host + ":" + std::to_string(at.port) + " (in use, or not an address here)";
+    } else if (r.path == "/api/events") {
+        ok.events = true;
+    } else {
+        return text(404, "404 nothing here\n");
     }
-    auto ended = std::make_shared<std::atomic<bool>>(false);
-    thread_ = std::thread([&s, ended] {
-        s.listen_after_bind();
-        *ended = true;
-    });
-    // A stop before the loop runs would not reach it: start returns once it runs.
-    while (!s.is_running() && !*ended) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return {};
+    return ok;
 }
 
-void LiveServer::stop() {
-    if (!server_) return;
-    hub_.close();
-    server_->stop();
-    if (thread_.joinable()) thread_.join();
-    server_.reset();
-}
-
-std::string LiveServer::page() const {
+std::string LiveRoutes::page() const {
     static const std::string_view marker = "/*BOOT*/null";
     const std::string_view whole = kLivePage;
     const auto at = whole.find(marker);
@@ -227,10 +278,366 @@ std::string LiveServer::page() const {
     return std::string(whole.substr(0, at)) + safe + std::string(whole.substr(at + marker.size()));
 }
 
+// --- the server ------------------------------------------------------------
+
+namespace {
+struct Connection;
+}
+
+struct LiveServer::Core {
+    Core(LiveHub& h, const std::string& token, const ServerLimits& l, HostRule hosts)
+        : hub(h), limits(l), routes(h, token, std::move(hosts)) {}
+
+    void acceptNext();
+    void admit(tcp::socket s);
+    void tick();
+    void pumpAll();
+    void run();
+
+    LiveHub& hub;
+    ServerLimits limits;
+    LiveRoutes routes;
+    asio::io_context ioc{1};
+    tcp::acceptor acceptor{ioc};
+    asio::steady_timer ticker{ioc};
+    asio::steady_timer acceptPause{ioc};
+    std::map<std::uint64_t, std::shared_ptr<Connection>> conns;  // by age: the oldest first
+    std::uint64_t nextId = 0;
+    std::atomic<std::size_t> open{0};
+    std::atomic<bool> pumpPosted{false};
+    std::thread thread;
+};
+
+namespace {
+
+struct Connection : std::enable_shared_from_this<Connection> {
+    enum class Phase { Reading, Writing, Streaming };
+
+    Connection(LiveServer::Core& c, tcp::socket s, std::uint64_t i, std::string addr)
+        : core(c), stream(std::move(s)), id(i), address(std::move(addr)), reader(c.limits.http), since(Clock::now()) {}
+
+    // One step of this connection, guarded: whatever goes wrong ends this
+    // connection only, never the server's thread.
+    template <class F>
+    void guarded(F&& f) {
+        try {
+            f();
+        } catch (const std::bad_alloc&) {
+            outOfMemory();
+        } catch (...) {
+            close();
+        }
+    }
+
+    void readMore() {
+        phase = Phase::Reading;
+        // Idle until a request begins; then its whole header within the header time.
+        stream.expires_at(reader.started() ? headerDue : Clock::now() + core.limits.idleTime);
+        stream.async_read_some(asio::buffer(buf), [self = shared_from_this()](beast::error_code ec, std::size_t n) {
+            self->guarded([&] { self->onRead(ec, n); });
+        });
+    }
+
+    void onRead(beast::error_code ec, std::size_t n) {
+        if (ec || !isOpen) return close();
+        if (!reader.started()) headerDue = Clock::now() + core.limits.headerTime;
+        handle(reader.feed(std::string_view(buf.data(), n)));
+    }
+
+    void handle(RequestReader::Status st) {
+        if (st == RequestReader::Status::NeedMore) return readMore();
+        if (st == RequestReader::Status::Bad) {
+            Reply r = text(reader.status(), std::to_string(reader.status()) + " " + reason(reader.status()) + "\n");
+            return respond(r, false, false);
+        }
+        const HttpRequest& req = reader.request();
+        if (core.routes.admitted(req)) admitted = true;
+        Reply r = core.routes.answer(req);
+        if (r.events) return startEvents();
+        const bool keep = req.keepAlive && r.status != 401 && r.status != 403 && r.status != 405;
+        respond(r, keep, req.method == "HEAD");
+    }
+
+    void respond(const Reply& r, bool keep, bool headOnly) {
+        out = head(r, r.body.size(), keep);
+        if (!headOnly) out += r.body;
+        write([self = shared_from_this(), keep] {
+            if (!keep) return self->lingerClose();
+            self->since = Clock::now();                                    // idle from now
+            self->headerDue = self->since + self->core.limits.headerTime;  // for a request already begun
+            self->handle(self->reader.feed({}));
+        });
+    }
+
+    template <class Then>
+    void write(Then then) {
+        phase = phase == Phase::Streaming ? Phase::Streaming : Phase::Writing;
+        writing = true;
+        lastWrite = Clock::now();
+        stream.expires_after(core.limits.writeTime);
+        asio::async_write(stream, asio::buffer(out),
+                          [self = shared_from_this(), then](beast::error_code ec, std::size_t) {
+                              self->guarded([&] {
+                                  self->writing = false;
+                                  std::string().swap(self->out);
+                                  if (ec || !self->isOpen) return self->close();
+                                  then();
+                              });
+                          });
+    }
+
+    void startEvents() {
+        watcher = core.hub.watch();
+        if (!watcher) {
+            Reply busy = text(503, "too many event clients\n");
+            busy.headers.emplace_back("Retry-After", "5");
+            return respond(busy, false, false);
+        }
+        phase = Phase::Streaming;
+        // The state as it is, so that a page is current at once.
+        const LiveEvent now{core.hub.sequence(), "{\"event\":\"hello\",\"state\":" + core.hub.state() + "}"};
+        out =
+            "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nCache-Control: no-store\r\n"
+            "X-Content-Type-Options: nosniff\r\nConnection: close\r\n\r\nretry: 1000\n" +
+            frame(now);
+        write([self = shared_from_this()] { self->pump(); });
+    }
+
+    // The events waiting for this stream, or a comment line now and then.
+    void pump() {
+        if (phase != Phase::Streaming || writing || !isOpen) return;
+        if (watcher->gone()) return close();
+        std::string batch;
+        while (batch.size() < kEventBatch) {
+            const auto e = watcher->next(std::chrono::milliseconds(0));
+            if (!e) break;
+            batch += frame(*e);
+        }
+        if (batch.empty()) {
+            if (Clock::now() - lastWrite < kKeepAlive) return;
+            batch = ":\n\n";
+        }
+        out = std::move(batch);
+        write([self = shared_from_this()] { self->pump(); });
+    }
+
+    // The answer is out; what the client still sends is read and thrown away for
+    // a moment, so that closing does not reset the connection before the client
+    // has read why.
+    void lingerClose() {
+        closing = true;
+        beast::error_code ec;
+        stream.socket().shutdown(tcp::socket::shutdown_send, ec);
+        lingerLeft = kLingerBytes;
+        drain();
+    }
+
+    void drain() {
+        stream.expires_after(kLingerTime);
+        stream.async_read_some(asio::buffer(buf), [self = shared_from_this()](beast::error_code ec, std::size_t n) {
+            self->guarded([&] {
+                if (ec || !self->isOpen || n >= self->lingerLeft) return self->close();
+                self->lingerLeft -= n;
+                self->drain();
+            });
+        });
+    }
+
+    void outOfMemory() {
+        if (!isOpen) return;
+        // The answer was made beforehand; the connection ends after it.
+        beast::error_code ec;
+        stream.socket().non_blocking(true, ec);
+        stream.socket().write_some(asio::buffer(kOutOfMemory), ec);
+        close();
+    }
+
+    void close() {
+        if (!isOpen) return;
+        isOpen = false;
+        if (watcher) core.hub.leave(watcher);
+        watcher.reset();
+        beast::error_code ec;
+        stream.socket().shutdown(tcp::socket::shutdown_both, ec);
+        stream.close();
+        core.conns.erase(id);  // may drop the last owner but for the handler now running
+        core.open = core.conns.size();
+    }
+
+    // May go to make room for a new connection: never sent a request that was
+    // let in, or waiting idle between requests.
+    bool evictable() const {
+        return closing || !admitted || (phase == Phase::Reading && !reader.started() && !writing);
+    }
+
+    LiveServer::Core& core;
+    beast::tcp_stream stream;
+    std::uint64_t id;
+    std::string address;
+    RequestReader reader;
+    std::array<char, kReadChunk> buf{};
+    Phase phase = Phase::Reading;
+    bool admitted = false, writing = false, isOpen = true, closing = false;
+    std::size_t lingerLeft = 0;
+    Clock::time_point since, headerDue{}, lastWrite{};
+    std::string out;
+    std::shared_ptr<LiveHub::Watcher> watcher;
+};
+
+}  // namespace
+
+void LiveServer::Core::acceptNext() {
+    acceptor.async_accept([this](beast::error_code ec, tcp::socket s) {
+        if (!acceptor.is_open()) return;
+        if (ec) {
+            // Out of file descriptors, say: try again shortly rather than spin.
+            acceptPause.expires_after(std::chrono::milliseconds(100));
+            acceptPause.async_wait([this](beast::error_code) {
+                if (acceptor.is_open()) acceptNext();
+            });
+            return;
+        }
+        try {
+            admit(std::move(s));
+        } catch (...) {
+            // This client is not served; the others are.
+        }
+        acceptNext();
+    });
+}
+
+void LiveServer::Core::admit(tcp::socket s) {
+    beast::error_code ec;
+    const auto peer = s.remote_endpoint(ec);
+    if (ec) return;
+    std::string addr = plain(peer.address()).to_string();
+    // Room is made from the oldest that asked for nothing it was let in for, or
+    // that waits idle; a client with the token is never pushed out by them.
+    for (;;) {
+        std::size_t fromHere = 0;
+        for (const auto& [id, c] : conns) fromHere += c->address == addr;
+        const bool perAddress = fromHere >= limits.maxPerAddress;
+        if (!perAddress && conns.size() < limits.maxConnections) break;
+        Connection* victim = nullptr;
+        for (const auto& [id, c] : conns) {
+            if (!c->evictable() || (perAddress && c->address != addr)) continue;
+            if (!victim || c->since < victim->since) victim = c.get();
+        }
+        if (!victim) {
+            s.close(ec);  // full of clients that were let in
+            return;
+        }
+        victim->close();
+    }
+    s.set_option(tcp::no_delay(true), ec);  // an event is a few small writes: none may wait for an ack
+    auto c = std::make_shared<Connection>(*this, std::move(s), nextId++, std::move(addr));
+    conns.emplace(c->id, c);
+    open = conns.size();
+    c->readMore();
+}
+
+void LiveServer::Core::pumpAll() {
+    pumpPosted = false;
+    // A copy: a stream that ends leaves the map.
+    std::vector<std::shared_ptr<Connection>> streams;
+    for (const auto& [id, c] : conns)
+        if (c->phase == Connection::Phase::Streaming) streams.push_back(c);
+    for (const auto& c : streams) c->guarded([&] { c->pump(); });
+}
+
+void LiveServer::Core::tick() {
+    ticker.expires_after(kTick);
+    ticker.async_wait([this](beast::error_code ec) {
+        if (ec) return;
+        pumpAll();
+        tick();
+    });
+}
+
+void LiveServer::Core::run() {
+    giveWay();
+    for (;;) {
+        try {
+            ioc.run();
+            return;
+        } catch (...) {
+            // A handler that threw ended its own connection; the rest go on.
+        }
+    }
+}
+
+LiveServer::LiveServer(LiveHub& hub, std::string token, ServerLimits limits)
+    : hub_(hub), token_(std::move(token)), limits_(limits) {}
+
+LiveServer::~LiveServer() { stop(); }
+
+std::string LiveServer::start(const ListenAddress& at) {
+    if (core_) return {};
+    std::string why;
+    const auto endpoints = resolve(at.host, at.port, why);
+    if (endpoints.empty()) return "cannot listen on " + at.host + ": " + why;
+    const bool loopback = std::all_of(endpoints.begin(), endpoints.end(),
+                                      [](const tcp::endpoint& e) { return plain(e.address()).is_loopback(); });
+    if (!loopback && token_.empty()) return "listening on " + at.host + " lets other machines in: give a --token";
+
+    auto core = std::make_shared<Core>(hub_, token_, limits_, HostRule(at.host, localAddresses()));
+    const tcp::endpoint where = endpoints.front();
+    beast::error_code ec;
+    core->acceptor.open(where.protocol(), ec);
+#ifdef _WIN32
+    // Windows would let another program bind the same port beside us.
+    if (!ec) core->acceptor.set_option(asio::detail::socket_option::boolean<SOL_SOCKET, SO_EXCLUSIVEADDRUSE>(true), ec);
+#else
+    // A restart may bind at once after a stop; two servers never share the port.
+    if (!ec) core->acceptor.set_option(tcp::acceptor::reuse_address(true), ec);
+#endif
+    if (!ec) core->acceptor.bind(where, ec);
+    if (!ec) core->acceptor.listen(asio::socket_base::max_listen_connections, ec);
+    if (ec) {
+        const std::string place = at.host + ":" + std::to_string(at.port);
+        if (ec == asio::error::address_in_use)
+            return "port " + std::to_string(at.port) + " on " + at.host + " is in use (another program listens there)";
+        if (ec == asio::error::access_denied) return "cannot listen on " + place + ": permission denied";
+        return "cannot listen on " + place + ": " + ec.message();
+    }
+    host_ = at.host;
+    port_ = core->acceptor.local_endpoint().port();
+
+    // Each event wakes the streams on the server's thread; many events before
+    // it runs wake them once.
+    std::weak_ptr<Core> weak = core;
+    hub_.onChange([weak] {
+        // The posted step holds no owner: it runs only while the server does.
+        if (auto c = weak.lock())
+            if (!c->pumpPosted.exchange(true)) asio::post(c->ioc, [raw = c.get()] { raw->pumpAll(); });
+    });
+    core->acceptNext();
+    core->tick();
+    core->thread = std::thread([c = core.get()] { c->run(); });
+    core_ = std::move(core);
+    return {};
+}
+
+void LiveServer::stop() {
+    if (!core_) return;
+    hub_.onChange({});
+    hub_.close();
+    core_->ioc.stop();
+    if (core_->thread.joinable()) core_->thread.join();
+    // Connections hold the core by reference: they go first.
+    for (auto& [id, c] : core_->conns) c->isOpen = false;
+    core_->conns.clear();
+    core_->acceptor.close();
+    core_.reset();
+}
+
+std::size_t LiveServer::connections() const { return core_ ? core_->open.load() : 0; }
+
 std::string LiveServer::url(const std::string& host) const {
     std::string h = host.empty() ? host_ : host;
     if (h.find(':') != std::string::npos) h = "[" + h + "]";
-    return "http://" + h + ":" + std::to_string(port_) + "/" + (token_.empty() ? "" : "?token=" + token_);
+    return "http://" + h + ":" + std::to_string(port_) + "/" +
+           (token_.empty() ? "" : "?token=" + percentEncode(token_));
 }
 
 }  // namespace tobrak::live
