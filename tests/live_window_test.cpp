@@ -40,5 +40,25 @@ TEST(LiveWindow, MenuItemServesWithAKeptTokenAndShowsTheQrCode) {
     EXPECT_EQ(QSettings().value(QStringLiteral("live/token")).toString(), token);
 }
 
+TEST(LiveWindow, ASecondLiveViewTellsThatTheUsualPortIsTaken) {
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    headless::ScriptedDialogs dialogs;
+    TobrakApp app(nullptr, &dialogs);
+    app.start();
+    // Whoever has the usual port (another copy of the program, here a server of our own).
+    live::LiveHub other;
+    live::LiveServer holder(other, "t");
+    holder.start({"0.0.0.0", 8765});
+    LiveViewWindow live(app.program, app.main.get());
+    live.showLiveView();
+    ASSERT_TRUE(live.running());
+    EXPECT_FALSE(live.phoneUrl().contains(QStringLiteral(":8765/"))) << live.phoneUrl().toStdString();
+    bool told = false;
+    for (QLabel* l : live.findChildren<QLabel*>())
+        told = told || l->text().contains(QStringLiteral("8765は他のプログラムが使用中"));
+    EXPECT_TRUE(told);
+}
+
 }  // namespace
 }  // namespace tobrak::qt

@@ -102,7 +102,12 @@ void LiveViewWindow::showLiveView() {
         }
         // The same port as last time when it is free, so that an open page reconnects.
         std::string why = start({"0.0.0.0", kDefaultPort}, token);
-        if (!why.empty()) why = start({"0.0.0.0", 0}, token);
+        if (!why.empty()) {
+            why = start({"0.0.0.0", 0}, token);
+            if (why.empty())
+                moved_ = QStringLiteral("（ポート%1は他のプログラムが使用中のため、別のポートで開きました）")
+                             .arg(kDefaultPort);
+        }
         if (!why.empty()) {
             QMessageBox::warning(parentWidget(), QStringLiteral("ライブ表示"),
                                  QStringLiteral("ライブ表示を始められません。\n") + QString::fromStdString(why));
@@ -117,7 +122,7 @@ void LiveViewWindow::showLiveView() {
 
 void LiveViewWindow::showAddress() {
     qr_->setPixmap(qrCode(phoneUrl_, 5));
-    address_->setText(QStringLiteral("アドレス：") + phoneUrl_);
+    address_->setText(QStringLiteral("アドレス：") + phoneUrl_ + (moved_.isEmpty() ? QString() : "\n" + moved_));
     QString overlay = QString::fromStdString(server_->url("127.0.0.1"));
     overlay += overlay.contains(QLatin1Char('?')) ? QStringLiteral("&overlay=1") : QStringLiteral("?overlay=1");
     overlay_->setText(QStringLiteral("配信のオーバーレイ用（このパソコンで）：") + overlay);

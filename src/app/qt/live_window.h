@@ -41,6 +41,7 @@ private:
     std::unique_ptr<live::LiveServer> server_;
     QTimer tick_;
     QString phoneUrl_;
+    QString moved_;  // why the page is not on the usual port
     QLabel* qr_;
     QLabel* address_;
     QLabel* overlay_;
