@@ -185,6 +185,7 @@ TEST(EdgeDecoder, AClockThatJumpsLosesNoLaterGame) {
     const Case cases[] = {
         {"replug after 10 minutes up", 600'000, replug, {}, 1},
         {"replug after 20 seconds up", 20'000, replug, {}, 1},
+        {"replug, the new clock just below the old", 1550, replug, {}, 1},
         {"a stamp 800 s ahead", 5000, noisyPayout(800'000), {16}, 1},
         {"a stamp 3 days ahead", 5000, noisyPayout(kDays3), {16}, 1},
         {"a stamp 10 minutes back", 3'600'000, noisyPayout(-600'000), {16}, 1},

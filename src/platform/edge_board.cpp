@@ -40,11 +40,12 @@ std::int64_t EdgeDecoder::stamp(std::uint32_t boardMs, std::int64_t hostMs) {
         last_ = {boardMs, last_.t, hostMs};
         return last_.t;
     }
-    // A step that fits: at most a little back (lines out of order), and not far
-    // ahead of the computer's clock (lines held up on the way and then delivered
-    // together run a little ahead).
+    // A step that fits: at most a little back and soon after (lines out of
+    // order), and not far ahead of the computer's clock (lines held up on the way
+    // and then delivered together run a little ahead).
     const auto fits = [&](const Anchor& a, std::int64_t d) {
-        return d >= -kOrderSlackMs && d <= std::max<std::int64_t>(0, hostMs - a.host) + kJumpMs;
+        const std::int64_t elapsed = std::max<std::int64_t>(0, hostMs - a.host);
+        return d <= elapsed + kJumpMs && (d >= 0 || (d >= -kOrderSlackMs && elapsed <= kOrderSlackMs));
     };
     std::int64_t d = boardStep(last_, boardMs, hostMs);
     if (fits(last_, d)) {

@@ -22,7 +22,7 @@ public:
     static constexpr std::int64_t kLinkSlackMs = 100;        // lines reach the computer this late at worst
     static constexpr std::uint32_t kStampPeriod = 1u << 30;  // board time stamps wrap here
     static constexpr std::int64_t kJumpMs = 60'000;          // a stamp this far ahead of the computer's clock jumped
-    static constexpr std::int64_t kOrderSlackMs = 1000;      // a stamp this far back is only out of order
+    static constexpr std::int64_t kOrderSlackMs = 1000;      // a stamp this far back, this soon, is only out of order
     static constexpr std::size_t kMaxLine = 256;             // longer is noise, not the protocol
 
     enum Line { In, Out, BB, RB, Replay, kLines };
