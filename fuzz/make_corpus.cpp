@@ -1,6 +1,7 @@
 // Writes the fuzzers' seed corpus: play-data files short and full, journals
-// whole and damaged, and long poll streams of the simulated machine.
-//   fuzz_make_corpus OUTDIR      (OUTDIR/fuzz_load, OUTDIR/fuzz_acquisition)
+// whole and damaged, long poll streams of the simulated machine, and edge
+// board lines.
+//   fuzz_make_corpus OUTDIR      (OUTDIR/fuzz_load, OUTDIR/fuzz_acquisition, OUTDIR/fuzz_edge)
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +14,7 @@
 
 #include "acquisition/rs232.h"
 #include "app/headless/headless_app.h"
+#include "platform/edge_board.h"
 #include "platform/sim_board.h"
 #include "record/journal.h"
 #include "record/slt_file.h"
@@ -84,6 +86,41 @@ Bytes journalOf(const tobrak::PlayRecord& rec, const fs::path& dir) {
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
+// Edge lines in the fuzz_edge input language: board lines, and "+N" for the
+// computer's clock moving on N ms. Games of three bets and a payout each, the
+// board's clock starting at `base`; `disturb` is called before game 5.
+struct EdgeScript {
+    std::string text;
+    std::int64_t t = 0;
+    std::uint32_t base = 0;
+    std::string stamp(std::int64_t extra = 0) const {
+        return std::to_string((t + base + extra) % tobrak::EdgeDecoder::kStampPeriod);
+    }
+    void pulse(char line) {
+        text += line + std::string("1 ") + stamp() + "\n+50\n";
+        t += 50;
+        text += line + std::string("0 ") + stamp() + "\n+50\n";
+        t += 50;
+    }
+};
+
+template <class F>
+Bytes edgePlay(std::uint32_t base, int games, F disturb) {
+    EdgeScript s;
+    s.base = base;
+    s.text = "H 1 " + s.stamp() + " 00000 Q\n";
+    for (int g = 0; g < games; ++g) {
+        if (g == 5) disturb(s);
+        for (int i = 0; i < 3; ++i) s.pulse('I');
+        s.text += "+500\n";
+        s.t += 500;
+        s.pulse('O');
+        if (g % 7 == 3) s.text += "B1 " + s.stamp() + "\n";
+        if (g % 7 == 5) s.text += "B0 " + s.stamp() + "\n";
+    }
+    return Bytes(s.text.begin(), s.text.end());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -91,9 +128,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
         return 2;
     }
-    const fs::path out = argv[1], load = out / "fuzz_load", acq = out / "fuzz_acquisition";
+    const fs::path out = argv[1], load = out / "fuzz_load", acq = out / "fuzz_acquisition", edge = out / "fuzz_edge";
     fs::create_directories(load);
     fs::create_directories(acq);
+    fs::create_directories(edge);
 
     // Play data: a few games, and a record filled to the end with real play.
     const Played some = play(11, 1.0, 2500);
@@ -128,5 +166,25 @@ int main(int argc, char** argv) {
     write(acq / "full-record", s);
     for (std::size_t i = 1; i < s.size(); i += 37) s[i] = 0xF0;
     write(acq / "failing-line", s);
+
+    // Edge lines: plain play, the count wrapping, a restart with its hello and
+    // one whose hello was missed, stamps jumping ahead and back, an overlong line.
+    write(edge / "play", edgePlay(1000, 40, [](EdgeScript&) {}));
+    write(edge / "wrap", edgePlay(tobrak::EdgeDecoder::kStampPeriod - 3000, 20, [](EdgeScript&) {}));
+    write(edge / "restart", edgePlay(600'000, 20, [](EdgeScript& e) {
+              e.base = static_cast<std::uint32_t>(20 - e.t);
+              e.text += "+3000\nH 1 " + e.stamp() + " 00000 B\n";
+          }));
+    write(edge / "replug", edgePlay(600'000, 20, [](EdgeScript& e) {
+              e.base = static_cast<std::uint32_t>(1500 - e.t);
+              e.text += "+3000\nH 1 " + e.stamp() + " 00000 Q\n";
+          }));
+    write(edge / "jumps", edgePlay(5000, 20, [](EdgeScript& e) {
+              e.text += "O1 " + e.stamp(800'000) + "\nO0 " + e.stamp(50) + "\n+100\n";
+              e.text += "I1 " + e.stamp(-600'000) + "\nI0 " + e.stamp(100) + "\n";
+          }));
+    write(edge / "long-line", edgePlay(5000, 10, [](EdgeScript& e) {
+              e.text += std::string(257, 'x') + "O1 " + e.stamp() + "\nA1 " + e.stamp() + "\n";
+          }));
     return 0;
 }

@@ -1,6 +1,8 @@
 // The edge decoder on recorded edge streams, and the edge board as the poll sees it.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/edge_board.h"
 #include "rig.h"
 
@@ -15,11 +17,18 @@ struct Stream {
     EdgeDecoder d;
     std::uint32_t base = 1000;
     std::int64_t t = 0;
+    std::int64_t arrive = -1;       // when set, every line arrives then (lines held up on the way)
+    std::vector<std::string> said;  // each new note, as tobrak-cli record prints it
 
     std::uint32_t stamp(std::int64_t at) const {
         return static_cast<std::uint32_t>((at + base) % EdgeDecoder::kStampPeriod);
     }
-    void line(const std::string& l, std::int64_t at) { EXPECT_TRUE(d.feed(l, at)) << l; }
+    bool send(const std::string& l, std::int64_t at) {
+        const bool ok = d.feed(l, arrive >= 0 ? arrive : at);
+        if (!d.note().empty() && (said.empty() || said.back() != d.note())) said.push_back(d.note());
+        return ok;
+    }
+    void line(const std::string& l, std::int64_t at) { EXPECT_TRUE(send(l, at)) << l; }
     void edge(char l, int v, std::int64_t at) { line(l + std::to_string(v) + " " + std::to_string(stamp(at)), at); }
     void pulses(char l, int n, int on = 50) {
         for (int i = 0; i < n; ++i, t += 100) {
@@ -32,7 +41,7 @@ struct Stream {
         t += 500;
     }
     Codes take() {
-        d.advance(t);
+        d.advance(std::max(t, arrive));
         Codes c(d.codes().begin(), d.codes().end());
         d.codes().clear();
         return c;
@@ -147,6 +156,68 @@ TEST(EdgeDecoder, BoardResetMidGameLosesNothingAndCountsNothingTwice) {
     s.game(3);
     EXPECT_EQ(s.take(), (Codes{16, 16, 16, 24, 3}));  // the OUT pulse seen only by the restart counts once
     EXPECT_EQ(s.d.resets(), 2);
+}
+
+// The board's clock disturbed between two games: the games after it are still
+// counted, and a jump is said once.
+TEST(EdgeDecoder, AClockThatJumpsLosesNoLaterGame) {
+    constexpr std::int64_t kDays3 = 3 * 86'400'000;
+    const auto noisyPayout = [](std::int64_t shift) {
+        return [shift](Stream& s) {  // one pulse whose rise is stamped wrong
+            const std::int64_t wrong = static_cast<std::int64_t>(s.stamp(s.t)) + shift;
+            s.line("O1 " + std::to_string((wrong + EdgeDecoder::kStampPeriod) % EdgeDecoder::kStampPeriod), s.t);
+            s.edge('O', 0, s.t + 50);
+            s.t += 100;
+        };
+    };
+    const auto replug = [](Stream& s) {  // unplugged for 3 s; the boot hello is missed
+        s.t += 3000;
+        s.base = static_cast<std::uint32_t>(1500 - s.t);
+        s.line("H 1 " + std::to_string(s.stamp(s.t)) + " 00000 Q", s.t);
+    };
+    struct Case {
+        const char* what;
+        std::uint32_t base;  // the board's time when play begins
+        std::function<void(Stream&)> disturb;
+        Codes codes;  // what the disturbance itself makes
+        int jumps;    // notes of a clock jump
+    };
+    const Case cases[] = {
+        {"replug after 10 minutes up", 600'000, replug, {}, 1},
+        {"replug after 20 seconds up", 20'000, replug, {}, 1},
+        {"replug, the new clock just below the old", 1550, replug, {}, 1},
+        {"a stamp 800 s ahead", 5000, noisyPayout(800'000), {16}, 1},
+        {"a stamp 3 days ahead", 5000, noisyPayout(kDays3), {16}, 1},
+        {"a stamp 10 minutes back", 3'600'000, noisyPayout(-600'000), {16}, 1},
+        {"the count wraps", EdgeDecoder::kStampPeriod - 1000, [](Stream&) {}, {}, 0},
+        {"lines held up 5 s and delivered together", 5000, [](Stream& s) { s.arrive = s.t + 5000; }, {}, 0},
+        {"a line of 300 characters",
+         5000,
+         [](Stream& s) {
+             const std::string ms = std::to_string(s.stamp(s.t));
+             EXPECT_FALSE(s.send("O1 " + std::string(297 - ms.size(), '0') + ms, s.t));
+             s.t += 100;
+         },
+         {},
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Stream s;
+        s.base = c.base;
+        s.game(3);
+        c.disturb(s);
+        for (int i = 0; i < 3; ++i) {
+            s.game(3);
+            s.pulses('O', 1);
+        }
+        s.t += 1000;
+        EXPECT_EQ(s.take(), (Codes{3} + c.codes + Codes{3, 16, 3, 16, 3, 16}));
+        const auto jumps = std::count_if(s.said.begin(), s.said.end(),
+                                         [](const std::string& n) { return n.find("jumped") != std::string::npos; });
+        EXPECT_EQ(jumps, c.jumps);
+        EXPECT_EQ(s.d.resets(), 0);
+    }
 }
 
 TEST(EdgeDecoder, LinesNotOfTheProtocolAreCountedAndIgnored) {

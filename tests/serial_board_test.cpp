@@ -237,5 +237,41 @@ TEST(SerialLines, EdgeBoardOverAPseudoTerminal) {
     ::close(master);
 }
 
+// Lines over 256 characters are dropped whole, whether they arrive at once or
+// in pieces, even when their tail looks like an edge; the next line is read intact.
+TEST(SerialLines, AnOverlongLineIsDroppedWhole) {
+    char name[256] = {};
+    const int master = rawPty(name);
+    SerialLines link(QString::fromUtf8(name));
+    EdgeBoard board(link);
+    ASSERT_EQ(board.uio_find(), 0) << board.lastError();
+    const auto send = [&](const std::string& s) {
+        ASSERT_EQ(::write(master, s.data(), s.size()), static_cast<ssize_t>(s.size()));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    };
+    std::vector<int> codes;
+    std::uint8_t v = 0;
+    const auto poll = [&] {
+        ASSERT_EQ(board.uio_inp(v, 0, 0), 0) << board.lastError();
+        if (!(v & 0x40)) codes.push_back(v & 0x1F);
+        board.uio_out(0, 127, 0);
+        board.uio_out(0, 255, 0);
+    };
+    send("H 1 0 00000 Q\n");
+    // 280 characters first, the rest of the line (an OUT rise) later.
+    send(std::string(280, 'x'));
+    poll();
+    send("O1 00000000000000200\nO0 250\n");
+    // At once: the tail after the 257th character is a whole OUT rise.
+    send(std::string(257, 'y') + "O1 00000000000000000000000000000000000000300\nO0 350\nI1 400\nI0 450\n");
+    for (int i = 0; i < 15; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        poll();
+    }
+    EXPECT_EQ(codes, std::vector<int>{1}) << "one game of one medal, no payout";
+    EXPECT_EQ(board.decoder().badLines(), 2) << board.decoder().note();
+    ::close(master);
+}
+
 }  // namespace
 }  // namespace tobrak::qt

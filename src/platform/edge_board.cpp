@@ -25,27 +25,62 @@ bool parseStamp(std::string_view s, std::uint32_t& v) {
 }
 }  // namespace
 
+// How far the board's clock went from `from` to boardMs. The count wraps; the
+// computer's clock says how many times it did (nearly always none).
+std::int64_t EdgeDecoder::boardStep(const Anchor& from, std::uint32_t boardMs, std::int64_t hostMs) {
+    constexpr std::int64_t P = kStampPeriod;
+    const std::int64_t d = (static_cast<std::int64_t>(boardMs) - from.stamp + P) % P;
+    const double laps = std::round(static_cast<double>(hostMs - from.host - d) / static_cast<double>(P));
+    return d + static_cast<std::int64_t>(laps) * P;
+}
+
 std::int64_t EdgeDecoder::stamp(std::uint32_t boardMs, std::int64_t hostMs) {
     if (!started_) {
         started_ = true;
-        lastStamp_ = boardMs;
-        lastHost_ = hostMs;
-        return lastT_;
+        last_ = {boardMs, last_.t, hostMs};
+        return last_.t;
     }
-    // The board's count wraps; the computer's clock says how many times it did
-    // since the last line (nearly always none).
-    constexpr std::int64_t P = kStampPeriod;
-    std::int64_t d = (static_cast<std::int64_t>(boardMs) - lastStamp_ + P) % P;
-    const double laps = std::round(static_cast<double>(hostMs - lastHost_ - d) / static_cast<double>(P));
-    d += static_cast<std::int64_t>(laps) * P;
-    lastHost_ = hostMs;
-    if (d < 0) return lastT_;  // stamped before the previous line: keep the order of arrival
-    lastStamp_ = boardMs;
-    lastT_ += d;
-    return lastT_;
+    // A step that fits: at most a little back and soon after (lines out of
+    // order), and not far ahead of the computer's clock (lines held up on the way
+    // and then delivered together run a little ahead).
+    const auto fits = [&](const Anchor& a, std::int64_t d) {
+        const std::int64_t elapsed = std::max<std::int64_t>(0, hostMs - a.host);
+        return d <= elapsed + kJumpMs && (d >= 0 || (d >= -kOrderSlackMs && elapsed <= kOrderSlackMs));
+    };
+    std::int64_t d = boardStep(last_, boardMs, hostMs);
+    if (fits(last_, d)) {
+        jumped_ = false;
+        last_.host = hostMs;
+        if (d < 0) return last_.t;  // stamped before the previous line: keep the order of arrival
+        last_.stamp = boardMs;
+        last_.t += d;
+        return last_.t;
+    }
+    if (jumped_ && fits(before_, d = boardStep(before_, boardMs, hostMs))) {
+        // Only the line before was stamped wrong: the old time base holds.
+        jumped_ = false;
+        last_ = {boardMs, std::max(last_.t, before_.t + d), hostMs};
+        return last_.t;
+    }
+    // The board restarted unseen (its boot hello missed), or noise moved a stamp:
+    // a new time base, ours carried on by the computer's clock.
+    if (!jumped_) before_ = last_;
+    jumped_ = true;
+    last_ = {boardMs, last_.t + std::max<std::int64_t>(0, hostMs - last_.host), hostMs};
+    ++jumps_;
+    note_ = "edge board clock jumped (" + std::to_string(jumps_) + (jumps_ == 1 ? " time" : " times") +
+            "); a game in progress then may be lost";
+    return last_.t;
 }
 
 bool EdgeDecoder::feed(std::string_view line, std::int64_t hostMs) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.size() > kMaxLine) {
+        // Its tail may look like a line of the protocol; none of it counts.
+        ++badLines_;
+        note_ = "edge board: ignored a line longer than " + std::to_string(kMaxLine) + " characters";
+        return false;
+    }
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
     if (line.empty()) return true;
     bool ok = false;
@@ -97,12 +132,10 @@ bool EdgeDecoder::hello(std::string_view rest, std::int64_t hostMs) {
     if (restarted) {
         // A new time base: continue ours by the computer's clock. An open IN
         // burst stays open, so the bets after the restart join it.
-        t = lastT_ + std::max<std::int64_t>(0, hostMs - lastHost_);
+        t = last_.t + std::max<std::int64_t>(0, hostMs - last_.host);
         runUntil(t);
-        started_ = true;
-        lastStamp_ = ms;
-        lastT_ = t;
-        lastHost_ = hostMs;
+        last_ = {ms, t, hostMs};
+        jumped_ = false;
         ++resets_;
         note_ =
             "edge board restarted (" + std::to_string(resets_) +
@@ -128,7 +161,7 @@ bool EdgeDecoder::hello(std::string_view rest, std::int64_t hostMs) {
 
 void EdgeDecoder::advance(std::int64_t hostMs) {
     if (!started_) return;
-    runUntil(lastT_ + (hostMs - lastHost_) - kLinkSlackMs);
+    runUntil(last_.t + (hostMs - last_.host) - kLinkSlackMs);
 }
 
 // Every settled level change and burst end due by t, in time order.

@@ -21,6 +21,9 @@ public:
     static constexpr std::int64_t kBurstEndMs = 400;         // IN pulses closer than this are one game
     static constexpr std::int64_t kLinkSlackMs = 100;        // lines reach the computer this late at worst
     static constexpr std::uint32_t kStampPeriod = 1u << 30;  // board time stamps wrap here
+    static constexpr std::int64_t kJumpMs = 60'000;          // a stamp this far ahead of the computer's clock jumped
+    static constexpr std::int64_t kOrderSlackMs = 1000;      // a stamp this far back, this soon, is only out of order
+    static constexpr std::size_t kMaxLine = 256;             // longer is noise, not the protocol
 
     enum Line { In, Out, BB, RB, Replay, kLines };
 
@@ -33,6 +36,8 @@ public:
 
     std::deque<std::uint8_t>& codes() { return codes_; }
     int resets() const { return resets_; }
+    int jumps() const { return jumps_; }           // times the board's clock jumped (and was followed by ours)
+    std::int64_t time() const { return last_.t; }  // the latest line's time, in our own time base
     int badLines() const { return badLines_; }
     // What the last unusual line was, for the user ("" while all is well).
     const std::string& note() const { return note_; }
@@ -43,8 +48,15 @@ private:
         std::int64_t since = 0;  // when raw last changed
     };
 
+    // A board stamp and the time it stands for, on both clocks.
+    struct Anchor {
+        std::uint32_t stamp = 0;
+        std::int64_t t = 0, host = 0;
+    };
+
     bool hello(std::string_view rest, std::int64_t hostMs);
     std::int64_t stamp(std::uint32_t boardMs, std::int64_t hostMs);
+    static std::int64_t boardStep(const Anchor& from, std::uint32_t boardMs, std::int64_t hostMs);
     void runUntil(std::int64_t t);
     void accept(int line, bool active, std::int64_t t);
     void closeBurst();
@@ -52,12 +64,13 @@ private:
     std::array<Level, kLines> lines_{};
     std::deque<std::uint8_t> codes_;
     bool started_ = false;  // a time base exists
-    std::uint32_t lastStamp_ = 0;
-    std::int64_t lastT_ = 0, lastHost_ = 0;
+    Anchor last_;           // the latest line
+    Anchor before_;         // the time base before a jump, until a line confirms the new one
+    bool jumped_ = false;
     bool burst_ = false, replay_ = false;
     int bet_ = 0;
     std::int64_t burstDue_ = 0;
-    int resets_ = 0, badLines_ = 0;
+    int resets_ = 0, jumps_ = 0, badLines_ = 0;
     std::string note_;
 };
 

@@ -23,6 +23,7 @@ void SerialLines::lose() {
     error_ = port_.errorString();
     port_.close();
     port_.clearError();
+    dropping_ = false;
 }
 
 LineSource::Read SerialLines::readLine(std::string& line) {
@@ -35,13 +36,26 @@ LineSource::Read SerialLines::readLine(std::string& line) {
         return Read::Lost;
     }
     port_.clearError();
-    if (!port_.canReadLine()) {
-        if (port_.bytesAvailable() > kMaxLine) port_.read(port_.bytesAvailable());  // no line end in sight
-        return Read::None;
+    if (dropping_) {
+        // The rest of a line too long for the protocol, up to its end.
+        if (!port_.canReadLine()) {
+            port_.read(port_.bytesAvailable());
+            return Read::None;
+        }
+        port_.readLine();
+        dropping_ = false;
     }
-    const QByteArray bytes = port_.readLine(kMaxLine + 1);
-    line.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    const QByteArray head = port_.peek(kMaxLine + 2);  // the longest line with CR LF
+    const qsizetype end = head.indexOf('\n');
+    if (end < 0 && head.size() < kMaxLine + 2) return Read::None;  // the line is still coming
+    if (end < 0) {
+        dropping_ = true;
+        port_.read(head.size());
+        line.assign(head.constData(), static_cast<std::size_t>(head.size()));
+        return Read::Line;
+    }
+    port_.read(end + 1);
+    line.assign(head.constData(), static_cast<std::size_t>(end));  // a CR before the LF is the decoder's
     return Read::Line;
 }
 

@@ -12,7 +12,9 @@ namespace tobrak::qt {
 class SerialLines final : public LineSource {
 public:
     static constexpr int kReopenMs = 1000;
-    static constexpr qint64 kMaxLine = 256;  // longer is noise, not the protocol
+    // Longer is noise, not the protocol: it is handed on as its first kMaxLine + 2
+    // characters, which the decoder counts as a bad line, and the rest is dropped.
+    static constexpr qint64 kMaxLine = static_cast<qint64>(EdgeDecoder::kMaxLine);
 
     SerialLines(QString path, qint32 baud = 115200);
 
@@ -28,6 +30,7 @@ private:
     QString path_;
     qint32 baud_;
     QString error_;
+    bool dropping_ = false;  // inside a line too long for the protocol
     std::chrono::steady_clock::time_point nextTry_{};
 };
 
