@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QLabel>
+#include <QTest>
 #include <atomic>
 #include <filesystem>
 #include <mutex>
@@ -15,6 +17,10 @@
 
 #include "acquisition/rs232.h"
 #include "app/headless/headless_app.h"
+#include "app/qt/connect_menu.h"
+#include "app/qt/tobrak_app.h"
+#include "platform/headless/memory_ui.h"
+#include "platform/qt/qt_controls.h"
 #include "platform/qt/serial_board.h"
 #include "platform/qt/serial_lines.h"
 
@@ -270,6 +276,32 @@ TEST(SerialLines, AnOverlongLineIsDroppedWhole) {
     }
     EXPECT_EQ(codes, std::vector<int>{1}) << "one game of one medal, no payout";
     EXPECT_EQ(board.decoder().badLines(), 2) << board.decoder().note();
+    ::close(master);
+}
+
+// In the window, what the edge board's decoder notices (here its clock jumping
+// days ahead) is said on the status label's tip, and the games go on.
+TEST(SerialLines, TheWindowTellsAnEdgeBoardsClockJump) {
+    char name[256] = {};
+    const int master = rawPty(name);
+    headless::ScriptedDialogs dialogs;
+    TobrakApp app(nullptr, &dialogs);
+    app.start();
+    ConnectMenu menu(app, SimOptions{}, nullptr);
+    ASSERT_TRUE(menu.connectTo(std::string("edges:") + name, false));
+    auto say = [&](const std::string& s) {
+        ASSERT_EQ(::write(master, s.data(), s.size()), static_cast<ssize_t>(s.size()));
+    };
+    say("H 1 1000 00000 Q\nI1 1100\nI0 1150\n");
+    QTest::qWait(800);
+    EXPECT_EQ(menu.note(), "");
+    say("I1 300000000\nI0 300000050\n");  // three days ahead of the computer's clock
+    QTest::qWait(1600);
+    EXPECT_NE(menu.note().find("clock jumped"), std::string::npos) << menu.note();
+    auto* status = dynamic_cast<QtLabel*>(app.program.ui.main.Label1);
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->widget()->toolTip().toStdString(), menu.note());
+    EXPECT_EQ(app.program.rec.games(), 2);
     ::close(master);
 }
 

@@ -1,11 +1,15 @@
 #include "app/qt/connect_menu.h"
 
 #include <QActionGroup>
+#include <QLabel>
 #include <QMenuBar>
+#include <QTextStream>
 #include <QTimer>
 
 #include "app/qt/settings.h"
 #include "app/qt/tobrak_app.h"
+#include "platform/edge_board.h"
+#include "platform/qt/qt_controls.h"
 
 namespace tobrak::qt {
 
@@ -119,7 +123,26 @@ bool ConnectMenu::connectTo(const std::string& option, bool tellFailure) {
     rebuildSoon();
     ++generation_;
     if (tellFailure) tellIfUnreached();
+    note_.clear();
+    showNote();
     return true;
+}
+
+// What the edge board's decoder last noticed (a restart, a clock that jumped):
+// on the status label's tip and on standard error, once each time it changes.
+void ConnectMenu::showNote() {
+    const std::string now = board_.decoder ? board_.decoder->note() : std::string();
+    if (now != note_) {
+        note_ = now;
+        if (!now.empty()) QTextStream(stderr) << QString::fromStdString(now) << "\n";
+        if (auto* status = dynamic_cast<QtLabel*>(app_.program.ui.main.Label1))
+            status->widget()->setToolTip(QString::fromStdString(now));
+    }
+    if (board_.decoder && !noteTimer_) {
+        noteTimer_ = new QTimer(this);
+        connect(noteTimer_, &QTimer::timeout, this, [this] { showNote(); });
+        noteTimer_->start(1000);
+    }
 }
 
 void ConnectMenu::tellIfUnreached() {

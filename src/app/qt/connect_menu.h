@@ -8,6 +8,7 @@
 #include "boards/board_factory.h"
 
 class QMenu;
+class QTimer;
 
 namespace tobrak::qt {
 
@@ -28,6 +29,9 @@ public:
     bool connectTo(const std::string& option, bool tellFailure = true);
     // Tells, shortly, when the board now in use cannot be reached (after the start-up).
     void tellIfUnreached();
+    // The board's own note (an edge board restarted, its clock jumped), as the
+    // status label's tip; "" while all is well.
+    const std::string& note() const { return note_; }
     const std::string& option() const { return option_; }
     QMenu* menu() const { return menu_; }
     void rebuild();
@@ -38,6 +42,7 @@ public:
 
 private:
     void checkReached();
+    void showNote();
     void rebuildSoon();
     std::string withBaud(const std::string& option) const;
 
@@ -49,6 +54,8 @@ private:
     std::string option_ = "none";
     int baud_ = 115200;
     int generation_ = 0;
+    std::string note_;
+    QTimer* noteTimer_ = nullptr;
 };
 
 }  // namespace tobrak::qt
