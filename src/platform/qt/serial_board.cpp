@@ -167,9 +167,9 @@ std::int32_t SerialBoard::uio_inp(std::uint8_t& value, std::int32_t port, std::i
         !pairAnswer(answer, 0, kVersionAnswer) || byteAt(answer, 1) < 2)
         return -1;
     protocol_ = Protocol::Two;
-    // n: the code the bridge presented before the port was opened. Unless it is
-    // the one taken last, this is a new or restarted bridge whose numbers are
-    // not those the program has seen.
+    // n: the code the bridge had already sent before this opening. Unless it is
+    // the one taken last, this is another or a restarted bridge, whose numbers
+    // are not those the program has seen.
     if (byteAt(answer, 2) != taken_) taken_ = 0;
     return takeNumbered(answer, 7, value);
 }
