@@ -47,6 +47,20 @@ protected:
         if (a.size() != 3 || a[0] != 'A' || (a[1] ^ 0xFF) != a[2]) return -1;
         return a[1];
     }
+    // A protocol-2 answer: lead, a, b, a^b^FF; -1 when it is not one.
+    static int pair(std::uint8_t lead, int at, int& b) {
+        const auto& a = arduino::serial.tx;
+        if (a.size() < static_cast<std::size_t>(at + 4) || a[at] != lead || (a[at + 1] ^ a[at + 2] ^ 0xFF) != a[at + 3])
+            return -1;
+        b = a[at + 2];
+        return a[at + 1];
+    }
+    // One numbered read: the port byte, and the code's number in `n`.
+    int readNumbered(int& n) {
+        arduino::serial.tx.clear();
+        send({'S'});
+        return arduino::serial.tx.size() == 4 ? pair('N', 0, n) : -1;
+    }
     // Polls and acknowledges until nothing is waiting.
     Codes takeAll() {
         Codes got;
@@ -132,6 +146,51 @@ TEST_F(BridgeSketch, CodeIsHeldUntilAcknowledgedAfterARead) {
     EXPECT_EQ(read(), 0x20 | 16);
     send({'x', 'W', 255, 0});  // noise before a message is skipped
     EXPECT_EQ(read(), 0x7F);
+}
+
+// Protocol 2: every code carries a number; a damaged acknowledge leaves the code
+// presented under the same number, an acknowledge of another number takes nothing.
+TEST_F(BridgeSketch, NumberedCodeIsRepeatedUntilItsNumberIsAcknowledged) {
+    arduino::serial.tx.clear();
+    send({'V'});
+    int n = -1;
+    EXPECT_EQ(pair('P', 0, n), 2);
+    EXPECT_EQ(n, 0) << "nothing presented yet";
+    pulse(sketch::PIN_IN, 2);
+    run(450);
+    pulse(sketch::PIN_OUT, 1);
+    EXPECT_EQ(readNumbered(n), 0x20 | 2);
+    EXPECT_EQ(n, 1);
+    send({'K', 1, 0xFF});  // damaged on the way
+    EXPECT_EQ(readNumbered(n), 0x20 | 2);
+    EXPECT_EQ(n, 1);
+    arduino::serial.tx.clear();
+    send({'V'});
+    EXPECT_EQ(pair('P', 0, n), 2);
+    EXPECT_EQ(n, 1) << "the code already sent";
+    send({'K', 2, 0xFD});  // not the number presented
+    EXPECT_EQ(readNumbered(n), 0x20 | 2);
+    send({'K', 1, 0xFE});
+    send({'K', 1, 0xFE});  // a second one takes nothing more
+    EXPECT_EQ(readNumbered(n), 0x20 | 16);
+    EXPECT_EQ(n, 2);
+    send({'K', 2, 0xFD});
+    EXPECT_EQ(readNumbered(n), 0x7F);
+    EXPECT_EQ(n, 0);
+    // A protocol-1 read of the same bridge is answered as before.
+    EXPECT_EQ(read(), 0x7F);
+}
+
+TEST_F(BridgeSketch, NumbersRunFrom1To255AndOnFrom1) {
+    int n = 0, last = 0;
+    for (int i = 0; i < 256; ++i) {
+        sketch::push(16);
+        ASSERT_EQ(readNumbered(n), 0x20 | 16);
+        EXPECT_EQ(n, last == 255 ? 1 : last + 1);
+        send({'K', static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n ^ 0xFF)});
+        last = n;
+    }
+    EXPECT_EQ(last, 1);
 }
 
 }  // namespace

@@ -11,8 +11,10 @@
 #include <QLabel>
 #include <QTest>
 #include <atomic>
+#include <deque>
 #include <filesystem>
 #include <mutex>
+#include <regex>
 #include <thread>
 
 #include "acquisition/rs232.h"
@@ -42,7 +44,9 @@ int rawPty(char (&name)[256]) {
 }
 
 // The bridge's side of a pseudo-terminal, reachable by a stable link path so
-// that it can "come back" on a new terminal after a hang-up.
+// that it can "come back" on a new terminal after a hang-up. It holds queued
+// codes until they are acknowledged, as the reference bridge does, and speaks
+// protocol 2 unless told to be a protocol-1 bridge.
 class FakeBridge {
 public:
     enum class Mode { Answer, Silent, Garbage, BadCheck };
@@ -68,12 +72,40 @@ public:
         master_ = -1;
     }
 
-    std::atomic<std::uint8_t> value{0x7F};
+    // Power lost: the waiting codes are gone and the numbering starts again.
+    void restart() {
+        std::lock_guard<std::mutex> g(m_);
+        codes_.clear();
+        presenting_ = ackLost_ = false;
+        nextSeq_ = 1;
+        lastWrite_ = 255;
+    }
+
+    // Nothing waiting and nothing presented: every code was acknowledged.
+    bool idle() {
+        std::lock_guard<std::mutex> g(m_);
+        return codes_.empty() && !presenting_;
+    }
+
+    void queue(std::initializer_list<std::uint8_t> codes) {
+        std::lock_guard<std::mutex> g(m_);
+        codes_.insert(codes_.end(), codes);
+    }
+
+    std::atomic<std::uint8_t> value{0x7F};  // the port byte while no code is presented
     std::atomic<Mode> mode{Mode::Answer};
+    std::atomic<bool> speaks2{true};
+    std::atomic<int> garbleAck{0};  // this acknowledge from now (1: the next) arrives with a bad check byte
     std::atomic<int> reads{0};
+    std::atomic<int> repeats{0};  // reads that presented a code again after its acknowledge was damaged
     std::vector<std::uint8_t> writes() {
         std::lock_guard<std::mutex> g(m_);
         return writes_;
+    }
+    // Every byte taken as the start of a message, in order.
+    std::string requests() {
+        std::lock_guard<std::mutex> g(m_);
+        return requests_;
     }
 
 private:
@@ -87,33 +119,68 @@ private:
             if (n <= 0) continue;
             pending.insert(pending.end(), buf, buf + n);
             while (!pending.empty()) {
-                if (pending[0] == 'R') {
-                    pending.erase(pending.begin());
-                    ++reads;
-                    answer();
-                } else if (pending[0] == 'W') {
-                    if (pending.size() < 3) break;
-                    if ((pending[1] ^ 0xFF) == pending[2]) {
-                        std::lock_guard<std::mutex> g(m_);
-                        writes_.push_back(pending[1]);
-                    }
-                    pending.erase(pending.begin(), pending.begin() + 3);
-                } else {
-                    pending.erase(pending.begin());
-                }
+                const std::uint8_t lead = pending[0];
+                const bool v2 = speaks2;
+                const std::size_t len = lead == 'W' || (v2 && lead == 'K') ? 3 : 1;
+                if (pending.size() < len) break;
+                if (len == 3 && (lead == 'K' || pending[1] == 255) && garbleAck > 0 && --garbleAck == 0)
+                    pending[2] ^= 1;
+                take(lead, v2, pending);
+                pending.erase(pending.begin(), pending.begin() + len);
             }
         }
     }
-    void answer() {
-        const std::uint8_t v = value;
-        std::uint8_t a[3] = {'A', v, static_cast<std::uint8_t>(v ^ 0xFF)};
+    void take(std::uint8_t lead, bool v2, const std::vector<std::uint8_t>& m) {
+        std::lock_guard<std::mutex> g(m_);
+        requests_ += static_cast<char>(lead);
+        if (lead == 'R') {
+            ++reads;
+            const std::uint8_t v = portByte();
+            answer({'A', v, static_cast<std::uint8_t>(v ^ 0xFF)});
+        } else if (v2 && lead == 'V') {
+            const std::uint8_t n = presenting_ ? seq_ : 0;
+            answer({'P', 2, n, static_cast<std::uint8_t>(2 ^ n ^ 0xFF)});
+        } else if (v2 && lead == 'S') {
+            ++reads;
+            const std::uint8_t v = portByte();
+            const std::uint8_t n = presenting_ ? seq_ : 0;
+            answer({'N', v, n, static_cast<std::uint8_t>(v ^ n ^ 0xFF)});
+        } else if (lead == 'W') {
+            if ((m[1] ^ 0xFF) != m[2]) {
+                ackLost_ = presenting_ && m[1] == 255;
+                return;
+            }
+            writes_.push_back(m[1]);
+            if (m[1] == 255 && lastWrite_ == 127) presenting_ = false;
+            lastWrite_ = m[1];
+        } else if (v2 && lead == 'K') {
+            if ((m[1] ^ 0xFF) != m[2])
+                ackLost_ = presenting_;
+            else if (m[1] == seq_)
+                presenting_ = false;
+        }  // anything else starts no message
+    }
+    std::uint8_t portByte() {
+        if (presenting_) {
+            if (ackLost_) ++repeats;
+            ackLost_ = false;
+        } else if (!codes_.empty()) {
+            current_ = codes_.front();
+            codes_.pop_front();
+            seq_ = nextSeq_;
+            nextSeq_ = nextSeq_ == 255 ? 1 : nextSeq_ + 1;
+            presenting_ = true;
+        }
+        return presenting_ ? static_cast<std::uint8_t>((current_ & 31) | 0x20) : value.load();
+    }
+    void answer(std::vector<std::uint8_t> a) {
         switch (mode.load()) {
             case Mode::Silent: return;
             case Mode::Garbage: a[0] = 'x'; break;
-            case Mode::BadCheck: a[2] ^= 1; break;
+            case Mode::BadCheck: a.back() ^= 1; break;
             case Mode::Answer: break;
         }
-        (void)!::write(master_, a, 3);
+        (void)!::write(master_, a.data(), a.size());
     }
 
     fs::path link_;
@@ -122,6 +189,10 @@ private:
     std::atomic<bool> stop_{false};
     std::mutex m_;
     std::vector<std::uint8_t> writes_;
+    std::string requests_;
+    std::deque<std::uint8_t> codes_;
+    bool presenting_ = false, ackLost_ = false;
+    std::uint8_t current_ = 0, seq_ = 0, nextSeq_ = 1, lastWrite_ = 255;
 };
 
 class SerialBoardTest : public ::testing::Test {
@@ -142,7 +213,8 @@ protected:
     std::unique_ptr<SerialBoard> board;
 };
 
-TEST_F(SerialBoardTest, ReadsAndWritesPortZero) {
+TEST_F(SerialBoardTest, ReadsAndWritesPortZeroOfAProtocolOneBridge) {
+    bridge->speaks2 = false;
     ASSERT_EQ(board->uio_find(), 0) << board->lastError().toStdString();
     EXPECT_EQ(board->uio_out(0, 127, 0), 0);
     bridge->value = 0x0B;
@@ -163,23 +235,117 @@ TEST_F(SerialBoardTest, ReadsAndWritesPortZero) {
 }
 
 TEST_F(SerialBoardTest, SilenceAndGarbageAreFailedReads) {
-    ASSERT_EQ(board->uio_find(), 0);
-    std::uint8_t v = 0x55;
-    bridge->mode = FakeBridge::Mode::Silent;
-    const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_NE(board->uio_inp(v, 0, 0), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(70));  // well within a poll
-    EXPECT_EQ(v, 0x55);
-    bridge->mode = FakeBridge::Mode::Garbage;
-    EXPECT_NE(board->uio_inp(v, 0, 0), 0);
-    bridge->mode = FakeBridge::Mode::BadCheck;
-    EXPECT_NE(board->uio_inp(v, 0, 0), 0);
-    // Back to normal: a stale answer is not taken for the next read.
-    bridge->mode = FakeBridge::Mode::Answer;
-    bridge->value = 0x10;
-    EXPECT_EQ(board->uio_inp(v, 0, 0), 0);
-    EXPECT_EQ(v, 0x10);
-    EXPECT_TRUE(board->isOpen());
+    for (const bool v2 : {false, true}) {
+        SCOPED_TRACE(v2 ? "protocol 2" : "protocol 1");
+        bridge->speaks2 = v2;
+        bridge->mode = FakeBridge::Mode::Answer;
+        board = std::make_unique<SerialBoard>(QString::fromStdString((dir / "ttyBRIDGE").string()), 115200);
+        ASSERT_EQ(board->uio_find(), 0);
+        std::uint8_t v = 0;
+        bridge->value = 0x55;
+        for (int i = 0; i < 5 && board->uio_inp(v, 0, 0) != 0; ++i) {
+        }
+        EXPECT_EQ(v, 0x55);
+        bridge->mode = FakeBridge::Mode::Silent;
+        const auto t0 = std::chrono::steady_clock::now();
+        EXPECT_NE(board->uio_inp(v, 0, 0), 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(70));  // well within a poll
+        EXPECT_EQ(v, 0x55);
+        bridge->mode = FakeBridge::Mode::Garbage;
+        EXPECT_NE(board->uio_inp(v, 0, 0), 0);
+        bridge->mode = FakeBridge::Mode::BadCheck;
+        EXPECT_NE(board->uio_inp(v, 0, 0), 0);
+        // Back to normal: a stale answer is not taken for the next read.
+        bridge->mode = FakeBridge::Mode::Answer;
+        bridge->value = 0x50;
+        EXPECT_EQ(board->uio_inp(v, 0, 0), 0);
+        EXPECT_EQ(v, 0x50);
+        EXPECT_TRUE(board->isOpen());
+    }
+}
+
+void poll(headless::HeadlessApp& app, int times) {
+    for (int i = 0; i < times; ++i) app.program.acq.Timer2_Timer();
+}
+// Polls until `done` (a loaded machine may miss a read window now and then).
+template <class Done>
+void pollUntil(headless::HeadlessApp& app, Done done) {
+    for (int i = 0; i < 50 && !done(); ++i) {
+        poll(app, 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+int newestPaid(const PlayRecord& rec) { return medalsOut(rec.Dat_Buf[rec.Dat_Len - 1]); }
+
+// The acknowledge of a payout is damaged on its way: the bridge presents that
+// code again, and the program must not pay it twice.
+TEST_F(SerialBoardTest, CodeRepeatedAfterAGarbledAcknowledgeIsCountedOnce) {
+    headless::HeadlessApp app(board.get());
+    bridge->queue({3, 16, 16, 16});
+    bridge->garbleAck = 2;  // the first payout's
+    pollUntil(app, [&] { return bridge->idle(); });
+    poll(app, 2);
+    EXPECT_EQ(bridge->repeats, 1) << "the bridge presented the payout again";
+    EXPECT_EQ(app.program.rec.games(), 1);
+    EXPECT_EQ(newestPaid(app.program.rec), 3);
+    EXPECT_EQ(app.ui.Label1.caption(), " 　ゲームＯＫ");
+}
+
+// A bridge that ignores the version request is spoken to in protocol 1.
+TEST_F(SerialBoardTest, ProtocolOneBridgeIsSpokenToAsOne) {
+    bridge->speaks2 = false;
+    headless::HeadlessApp app(board.get());
+    bridge->queue({3, 16, 16});
+    pollUntil(app, [&] { return bridge->idle(); });
+    poll(app, 2);
+    EXPECT_EQ(app.program.rec.games(), 1);
+    EXPECT_EQ(newestPaid(app.program.rec), 2);
+    // Asked until answered, then plain reads and the acknowledge by port value.
+    EXPECT_TRUE(std::regex_match(bridge->requests(), std::regex("(WVRS)+W(WRW?)+"))) << bridge->requests();
+}
+
+// The path is opened again after a hang-up: the device behind it may be another
+// bridge, or the same one after a restart, or the same one that kept running.
+TEST_F(SerialBoardTest, ReopenedPortIsNegotiatedAgain) {
+    enum class Back { ProtocolOne, Restarted, KeptRunning };  // what is behind the path again
+    struct Case {
+        Back back;
+        std::initializer_list<std::uint8_t> before, after;
+        int paid;
+    };
+    const Case cases[] = {
+        {Back::ProtocolOne, {3}, {16, 16}, 2},
+        // Numbered from the start again: its first payout carries the number
+        // of the game the program took last.
+        {Back::Restarted, {3}, {16, 16}, 2},
+        // The payout was taken, its acknowledge lost with the line.
+        {Back::KeptRunning, {3, 16}, {}, 1},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(static_cast<int>(t.back));
+        bridge = std::make_unique<FakeBridge>(dir / "ttyBRIDGE");
+        board = std::make_unique<SerialBoard>(QString::fromStdString((dir / "ttyBRIDGE").string()), 115200);
+        headless::HeadlessApp app(board.get());
+        bridge->queue(t.before);
+        if (t.back == Back::KeptRunning) bridge->garbleAck = 2;
+        const int paid = static_cast<int>(t.before.size()) - 1;
+        pollUntil(app, [&] { return app.program.rec.games() == 1 && newestPaid(app.program.rec) == paid; });
+        bridge->unplug();
+        poll(app, 1);
+        EXPECT_EQ(app.ui.Label1.caption(), " 　ゲーム不可");
+        if (t.back != Back::KeptRunning) bridge->restart();
+        if (t.back == Back::ProtocolOne) bridge->speaks2 = false;
+        bridge->queue(t.after);
+        bridge->plugIn();
+        for (int i = 0; i < 40 && app.ui.Label1.caption() != " 　ゲームＯＫ"; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(80));
+            poll(app, 1);
+        }
+        pollUntil(app, [&] { return bridge->idle(); });
+        poll(app, 2);
+        EXPECT_EQ(app.program.rec.games(), 1);
+        EXPECT_EQ(newestPaid(app.program.rec), t.paid);
+    }
 }
 
 // The whole program: the status label follows the bridge going away and coming
@@ -187,11 +353,10 @@ TEST_F(SerialBoardTest, SilenceAndGarbageAreFailedReads) {
 TEST_F(SerialBoardTest, HangUpAndReturnDriveTheStatusLabel) {
     headless::HeadlessApp app(board.get());
     Program& c = app.program;
-    bridge->value = 0x03;  // a game with 3 medals bet, held until acknowledged
-    c.acq.Timer2_Timer();
+    bridge->queue({3});  // a game with 3 medals bet, held until acknowledged
+    pollUntil(app, [&] { return c.rec.games() == 1; });
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲームＯＫ");
     EXPECT_EQ(c.rec.games(), 1);
-    bridge->value = 0x7F;
     bridge->unplug();
     c.acq.Timer2_Timer();
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲーム不可");
@@ -207,8 +372,8 @@ TEST_F(SerialBoardTest, HangUpAndReturnDriveTheStatusLabel) {
         back = app.ui.Label1.caption() == " 　ゲームＯＫ";
     }
     EXPECT_TRUE(back);
-    bridge->value = 0x02;
-    c.acq.Timer2_Timer();
+    bridge->queue({2});
+    pollUntil(app, [&] { return c.rec.games() == 2; });
     EXPECT_EQ(c.rec.games(), 2);
 }
 

@@ -69,9 +69,11 @@ uint8_t betCount = 0;
 unsigned long lastIn = 0;
 bool bbOn = false, rbOn = false;
 
-// Handshake state for the program's reads.
+// Handshake state for the program's reads. Every code presented gets a number
+// 1..255 (0: none); a protocol-2 program acknowledges it by that number.
 bool presenting = false;
 uint8_t current = 0;
+uint8_t currentSeq = 0, nextSeq = 1;
 uint8_t lastWrite = 255;
 
 uint8_t portValue() {
@@ -80,16 +82,30 @@ uint8_t portValue() {
     qHead = (qHead + 1) % QUEUE_SIZE;
     qCount--;
     presenting = true;
+    currentSeq = nextSeq;
+    nextSeq = nextSeq == 255 ? 1 : nextSeq + 1;
   }
   return presenting ? (current & 0x1F) | 0x20 : 0x7F;  // bit 6 low: a code is present
 }
 
+uint8_t presentedSeq() { return presenting ? currentSeq : 0; }
+
 void onWrite(uint8_t v) {
-  if (v == 255 && lastWrite == 127 && presenting) presenting = false;  // acknowledged
+  if (v == 255 && lastWrite == 127 && presenting) presenting = false;  // acknowledged (protocol 1)
   lastWrite = v;
 }
 
-// Serial parser: 'W' v ~v, or 'R'.
+void onAck(uint8_t n) {
+  if (presenting && n == currentSeq) presenting = false;  // acknowledged (protocol 2)
+}
+
+void answer(uint8_t lead, uint8_t a, uint8_t b) {
+  uint8_t msg[4] = {lead, a, b, (uint8_t)(a ^ b ^ 0xFF)};
+  Serial.write(msg, 4);
+}
+
+// Serial parser. Protocol 1: 'W' v ~v, 'R'. Protocol 2 adds 'V', 'S' and
+// 'K' n ~n. Each message says its own version, so either program is served.
 uint8_t rx[3];
 uint8_t rxLen = 0;
 
@@ -99,16 +115,24 @@ void serve() {
     if (rxLen == 0) {
       if (b == 'R') {
         uint8_t v = portValue();
-        uint8_t answer[3] = {'A', v, (uint8_t)(v ^ 0xFF)};
-        Serial.write(answer, 3);
-      } else if (b == 'W') {
+        uint8_t reply[3] = {'A', v, (uint8_t)(v ^ 0xFF)};
+        Serial.write(reply, 3);
+      } else if (b == 'V') {
+        answer('P', 2, presentedSeq());
+      } else if (b == 'S') {
+        uint8_t v = portValue();
+        answer('N', v, presentedSeq());
+      } else if (b == 'W' || b == 'K') {
         rx[rxLen++] = b;
       }
       continue;  // anything else starts no message
     }
     rx[rxLen++] = b;
     if (rxLen == 3) {
-      if ((uint8_t)(rx[1] ^ 0xFF) == rx[2]) onWrite(rx[1]);
+      if ((uint8_t)(rx[1] ^ 0xFF) == rx[2]) {
+        if (rx[0] == 'W') onWrite(rx[1]);
+        else onAck(rx[1]);
+      }
       rxLen = 0;
     }
   }
@@ -130,6 +154,7 @@ void setup() {
   qHead = qCount = 0;
   betCount = 0;
   presenting = false;
+  nextSeq = 1;
   lastWrite = 255;
   rxLen = 0;
   Serial.begin(115200);

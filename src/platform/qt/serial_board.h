@@ -1,6 +1,7 @@
 #pragma once
 // A serial bridge board (see docs/serial-protocol.md): each board operation is
-// one short message on a serial port. A lost port is opened again by its path.
+// one short message on a serial port. A lost port is opened again by its path,
+// and the bridge behind it is asked again which protocol it speaks.
 #include <QSerialPort>
 #include <QString>
 #include <chrono>
@@ -28,15 +29,23 @@ public:
     QString lastError() const { return error_; }
 
 private:
+    enum class Protocol { Unknown, One, Two };
+
     bool ensureOpen();
     void lose();
     bool send(const char* bytes, qint64 n);
+    bool receive(QByteArray& answer, int size, std::chrono::steady_clock::time_point deadline);
+    bool acknowledge(std::uint8_t number);
+    std::int32_t takeNumbered(const QByteArray& answer, int at, std::uint8_t& value);
 
     QSerialPort port_;
     QString path_;
     qint32 baud_;
     QString error_;
     std::chrono::steady_clock::time_point nextTry_{};
+    Protocol protocol_ = Protocol::Unknown;
+    std::uint8_t taken_ = 0;  // the number of the code taken last; 0: none
+    bool ackDue_ = false;     // taken_ is not acknowledged yet
 };
 
 // "serial:PATH[,BAUD]" → path and baud; false when it is not of that form.
