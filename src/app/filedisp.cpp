@@ -52,8 +52,8 @@ std::string journalSetAsideText(const Journal& j) {
 }
 
 std::string journalHeldLine(const Journal& j) {
-    return "別のＴＯＢＲＡＫ" + (j.holder() > 0 ? "（プロセス番号 " + std::to_string(j.holder()) + "）" : std::string()) +
-           "が記録中です。";
+    return "別のＴＯＢＲＡＫ" +
+           (j.holder() > 0 ? "（プロセス番号 " + std::to_string(j.holder()) + "）" : std::string()) + "が記録中です。";
 }
 
 std::string journalHeldText(const Journal& j) {
@@ -62,8 +62,8 @@ std::string journalHeldText(const Journal& j) {
 }
 
 bool openWithoutJournal(Program& c, const Journal& j) {
-    return c.ui.dialogs->messageBox(journalHeldText(j), kJournalTitle, MsgIcon::Exclamation,
-                                    MsgButtons::OpenQuit) == MsgResult::Ok;
+    return c.ui.dialogs->messageBox(journalHeldText(j), kJournalTitle, MsgIcon::Exclamation, MsgButtons::OpenQuit) ==
+           MsgResult::Ok;
 }
 
 namespace {

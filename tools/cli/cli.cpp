@@ -103,8 +103,8 @@ int refuseSameFile(const std::string& out, const std::vector<std::string>& input
     if (out.empty() || out == "-") return 0;
     for (const std::string& in : inputs)
         if (!in.empty() && in != "-" && fileio::sameFile(out, in))
-            return fileError(io.err, "cannot write " + out + ": it is the same file as the input " + in +
-                                         "; nothing was written");
+            return fileError(
+                io.err, "cannot write " + out + ": it is the same file as the input " + in + "; nothing was written");
     return 0;
 }
 
