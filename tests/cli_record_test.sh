@@ -32,6 +32,24 @@ wait "$pid" && fail "SIGTERM: a failed save reported success"
 grep -q "ファイル・エラーです！" err3 || fail "SIGTERM: no file error message"
 "$cli" journal j3 --save kept.slt >/dev/null || fail "the journal was not kept after the failed save"
 [ "$(stat -c %s kept.slt)" -ge $((48 + 3)) ] || fail "the kept journal lost games"
+# A second recorder on a journal in use: refused, naming the first one's process;
+# the first goes on recording into it.
+"$cli" record --board sim --speed 100 --journal j4 >out4 2>&1 &
+first=$!
+for _ in $(seq 50); do grep -q '^3G ' out4 && break; sleep 0.2; done
+"$cli" record --board sim --speed 100 --games 3 --fast --journal j4 --save second.slt >out5 2>err5; st=$?
+[ "$st" -eq 1 ] || fail "second recorder: exit $st"
+grep -q "別のＴＯＢＲＡＫ（プロセス番号 $first）が記録中です。" err5 || fail "second recorder: $(cat err5)"
+grep -q "another Tobrak (process $first) is recording with the journal in j4" err5 || fail "second: $(cat err5)"
+[ ! -e second.slt ] || fail "the second recorder recorded"
+before=$("$cli" journal j4 | sed 's/[^0-9]//g')
+for _ in $(seq 50); do
+  now=$("$cli" journal j4 | sed 's/[^0-9]//g')
+  [ "$now" -gt "$before" ] && break
+  sleep 0.2
+done
+[ "$now" -gt "$before" ] || fail "the first recorder stopped journalling"
+kill -TERM "$first"; wait "$first"
 "$cli" record --board bogus >/dev/null 2>&1; [ $? -eq 2 ] || fail "an unknown board is not a usage error"
 "$cli" record --board none --seed 3 >/dev/null 2>&1; [ $? -eq 2 ] || fail "--seed without the simulator is not a usage error"
 echo "ok"

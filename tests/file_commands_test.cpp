@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -224,14 +225,36 @@ TEST_F(FileCommands, SaveAsksBeforeOverwritingAndReportsFailure) {
     EXPECT_EQ(fs::file_size(target), 50u);
     EXPECT_FALSE(fs::exists(path("old.SLT.slt")));
 
+    // A failed save says where and why, in the user's terms.
+    std::ofstream(path("plain")) << "x";
+    struct Case {
+        std::string target;
+        fileio::Op op;
+        int error;
+        const char* why;
+    } cases[] = {
+        {path("no/such/folder/x.slt"), fileio::Op::Count, 0, "保存先のフォルダがありません。"},
+        {path("plain/x.slt"), fileio::Op::Count, 0, "保存先の途中にフォルダではないファイルがあります。"},
+        {path("full.slt"), fileio::Op::Write, ENOSPC, "ディスクの空きがありません。"},
+        {path("ro.slt"), fileio::Op::Open, EROFS, "読み取り専用のドライブです。"},
+        {path("denied.slt"), fileio::Op::Open, EACCES, "書き込む権限がありません。"},
+        {path("io.slt"), fileio::Op::Sync, EIO, "（Input/output error）"},
+    };
+    for (const Case& k : cases) {
+        const std::size_t boxes = r.ui.dialogs.shown.size();
+        if (k.error) fileio::failNth(k.op, 1, k.error);
+        r.ui.dialogs.saveAnswers.push_back(k.target);
+        menuClick(r.c, "menFile_Save");
+        fileio::clearFaults();
+        ASSERT_EQ(r.ui.dialogs.shown.size(), boxes + 1) << k.target;
+        EXPECT_EQ(lastBox().text, "ファイル・エラーです！\n\n" + k.target + "\nに書き込めません。\n\n" + k.why);
+        EXPECT_EQ(lastBox().title, "ファイル");
+        EXPECT_FALSE(fs::exists(k.target));
+    }
     const std::size_t boxes = r.ui.dialogs.shown.size();
-    r.ui.dialogs.saveAnswers.push_back(path("no/such/folder/x.slt"));
-    menuClick(r.c, "menFile_Save");
-    ASSERT_EQ(r.ui.dialogs.shown.size(), boxes + 1);
-    EXPECT_EQ(lastBox().text, "ファイル・エラーです！");
     // A cancelled dialog writes nothing and says nothing.
     menuClick(r.c, "menFile_Save");
-    EXPECT_EQ(r.ui.dialogs.shown.size(), boxes + 1);
+    EXPECT_EQ(r.ui.dialogs.shown.size(), boxes);
 }
 
 TEST(MainWindow, ResizeFitsTheHeightAndFollowsTheWidth) {

@@ -58,4 +58,49 @@ expect_fail "save into a missing folder" "$cli" simulate --fast --speed 100 --se
 kept=$(sed -n 's/.* was kept as //p' "$work/err")
 [ -n "$kept" ] || fail "the left journal was not reported kept: $(cat "$work/err")"
 [ "$("$cli" journal "$kept")" = '{"format":1,"games":20}' ] || fail "the kept journal does not hold the 20 games"
+# An output that is an input, by its own name, a hard link or a symbolic link:
+# refused with exit 1 and a message, the input byte for byte as it was.
+cp "$work/play.slt" "$work/in.slt"
+ln -f "$work/in.slt" "$work/hard.slt"
+ln -sf "$work/in.slt" "$work/soft.slt"
+for out in in hard soft; do
+  o=$work/$out.slt
+  for cmd in "export $work/in.slt --csv $o" "render $work/in.slt --png $o" "print $work/in.slt --pdf $o" \
+             "feed --load $work/in.slt --save $o"; do
+    # shellcheck disable=SC2086
+    "$cli" $cmd </dev/null >/dev/null 2>"$work/err"; st=$?
+    [ "$st" -eq 1 ] || fail "$cmd: exit $st, expected 1"
+    grep -q 'is the same file as the input' "$work/err" || fail "$cmd: $(cat "$work/err")"
+    cmp -s "$work/play.slt" "$work/in.slt" || fail "$cmd: the input was changed"
+  done
+done
+# A journal saved over itself, and a recording saved over its own journal or lock.
+"$cli" simulate --fast --speed 100 --seed 6 --games 20 --journal "$work/jk" --save "$work/missing/x.slt" \
+  >/dev/null 2>&1
+cp "$work/jk/session.journal" "$work/jk.keep"
+for out in "$work/jk/session.journal" "$work/jk-link.journal"; do
+  ln -sf "$work/jk/session.journal" "$work/jk-link.journal"
+  "$cli" journal "$work/jk" --save "$out" >/dev/null 2>"$work/err"; st=$?
+  [ "$st" -eq 1 ] && grep -q 'is the same file as the input' "$work/err" || fail "journal --save $out: $st $(cat "$work/err")"
+  cmp -s "$work/jk.keep" "$work/jk/session.journal" || fail "journal --save $out changed the journal"
+done
+rm -rf "$work/jr"
+for out in session.journal session.lock; do
+  "$cli" simulate --fast --speed 100 --seed 6 --games 5 --journal "$work/jr" --save "$work/jr/$out" >/dev/null \
+    2>"$work/err"; st=$?
+  [ "$st" -eq 1 ] && grep -q 'is the same file as the input' "$work/err" || fail "save over the $out: $st $(cat "$work/err")"
+done
+
+# A failed save names the reason: a missing folder, a path through a file, a
+# read-only file system (as root, permission bits stop nothing).
+mkdir -p "$work/ro"
+mount -t tmpfs -o ro,size=64k tmpfs "$work/ro" || fail "cannot mount a read-only tmpfs"
+trap 'umount "$mnt"; umount "$work/ro"' EXIT
+for case in "$work/none/x.slt|No such file or directory" "$work/play.slt/x.slt|Not a directory" \
+            "$work/ro/x.slt|Read-only file system"; do
+  out=${case%%|*} why=${case#*|}
+  "$cli" simulate --fast --speed 100 --seed 4 --games 3 --save "$out" >/dev/null 2>"$work/err"; st=$?
+  [ "$st" -eq 1 ] || fail "save to $out: exit $st"
+  grep -qx "cannot write $out: $why" "$work/err" || fail "save to $out: the reason is missing: $(cat "$work/err")"
+done
 echo "ok"

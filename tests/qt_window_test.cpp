@@ -12,6 +12,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -22,6 +25,7 @@
 #include "platform/sim_board.h"
 #include "record/journal.h"
 #include "record/slt_file.h"
+#include "util/durable_file.h"
 
 namespace tobrak::qt {
 namespace {
@@ -183,6 +187,58 @@ TEST(Window, RestoreFlowsAtStartUp) {
     std::filesystem::remove_all(dir);
 }
 
+#ifndef _WIN32
+// A second copy while another program records into the journal: the question
+// names the other one's process; "open" goes on without the board and the
+// journal, "quit" shows nothing; the journal stays the other one's.
+TEST(Window, SecondCopyLeavesTheJournalToTheFirst) {
+    const auto dir = std::filesystem::temp_directory_path() / ("tobrak_qt_second_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    const std::string cmd =
+        std::string(TOBRAK_CLI) + " record --board sim --journal " + dir.string() + " >/dev/null 2>&1 & echo $!";
+    FILE* shell = ::popen(cmd.c_str(), "r");
+    ASSERT_NE(shell, nullptr);
+    long first = 0;
+    ASSERT_EQ(std::fscanf(shell, "%ld", &first), 1);
+    ::pclose(shell);
+    const std::string lock = (dir / "session.lock").string();
+    std::string held;
+    for (int i = 0; i < 100 && held.empty(); ++i) {
+        QTest::qWait(100);
+        std::ifstream(lock) >> held;
+    }
+    ASSERT_EQ(held, std::to_string(first));
+    for (const MsgResult answer : {MsgResult::Ok, MsgResult::Cancel}) {
+        headless::ScriptedDialogs dialogs;
+        SimBoard board;
+        TobrakApp app(&board, &dialogs);
+        dialogs.answers = {answer};
+        EXPECT_EQ(app.start(dir.string()), answer == MsgResult::Ok);
+        ASSERT_EQ(dialogs.shown.size(), 1u);  // no "cannot protect" box after it
+        EXPECT_EQ(dialogs.shown[0].buttons, MsgButtons::OpenQuit);
+        EXPECT_NE(dialogs.shown[0].text.find("別のＴＯＢＲＡＫ（プロセス番号 " + held + "）が記録中です。"),
+                  std::string::npos)
+            << dialogs.shown[0].text;
+        EXPECT_EQ(app.journal(), nullptr);
+        EXPECT_FALSE(app.recording());
+        EXPECT_NE(app.program.acq.board, &board);
+        EXPECT_EQ(app.main->isVisible(), answer == MsgResult::Ok);
+        if (answer == MsgResult::Ok) {  // a viewer: the poll runs on no board and records nothing
+            QTest::qWait(300);
+            EXPECT_EQ(app.program.rec.games(), 0);
+        }
+    }
+    // The first one still holds the journal, and ends normally.
+    fileio::LockFile probe;
+    EXPECT_EQ(probe.lock(lock).code, EWOULDBLOCK);
+    EXPECT_EQ(probe.holder(), first);
+    ::kill(static_cast<pid_t>(first), SIGTERM);
+    for (int i = 0; i < 100 && std::filesystem::exists(dir / "session.journal"); ++i) QTest::qWait(100);
+    EXPECT_FALSE(std::filesystem::exists(dir / "session.journal"));
+    std::filesystem::remove_all(dir);
+}
+#endif
+
 TEST(Window, VersionBoxHelpAndIcons) {
     Window w;
     QWidget* box = static_cast<QtBox*>(w.app.program.ui.main.Picture10)->widget();
@@ -263,6 +319,9 @@ TEST(QtDialogs, ConfirmationDefaultsToCancel) {
     // The restore question: Enter keeps the record.
     QTimer::singleShot(50, [&] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
     EXPECT_EQ(d.messageBox("x", "y", MsgIcon::Information, MsgButtons::OkCancelOkDefault), MsgResult::Ok);
+    // The second copy's question: Enter quits.
+    QTimer::singleShot(50, [&] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+    EXPECT_EQ(d.messageBox("x", "y", MsgIcon::Exclamation, MsgButtons::OpenQuit), MsgResult::Cancel);
 }
 
 TEST(QtDialogs, FilterInQtForm) {

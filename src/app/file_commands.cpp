@@ -1,5 +1,7 @@
 #include "app/file_commands.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "app/filedisp.h"
@@ -130,11 +132,38 @@ void Comment_Click(Program& c) {
     c.ui.tell([](PlayListener& l) { l.headerChanged(); });
 }
 
-bool savePlayData(Program& c, const std::string& path) {
+namespace {
+// Why a write failed, as the user can act on it.
+std::string writeFailureReason(int code) {
+    switch (code) {
+        case EACCES:
+        case EPERM: return "書き込む権限がありません。";
+        case EROFS: return "読み取り専用のドライブです。";
+        case ENOSPC:
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+            return "ディスクの空きがありません。";
+        case ENOENT: return "保存先のフォルダがありません。";
+        case ENOTDIR: return "保存先の途中にフォルダではないファイルがあります。";
+        case EISDIR:
+        case EINVAL: return "同じ名前のフォルダか装置があります。";
+        default: return std::string("（") + std::strerror(code) + "）";
+    }
+}
+}  // namespace
+
+std::string saveErrorText(const std::string& path, const fileio::Error& error) {
+    return std::string(kFileError) + "\n\n" + path + "\nに書き込めません。\n\n" + writeFailureReason(error.code);
+}
+
+bool savePlayData(Program& c, const std::string& path, fileio::Error* error) {
     std::vector<std::uint8_t> bytes = encodeSlt(c.rec);
     bytes[43] = c.options();  // the display options in force
-    if (writeFileBytes(path, bytes) != SltStatus::Ok) {
-        fileErrorBox(c);
+    fileio::Error e;
+    if (writeFileBytes(path, bytes, &e) != SltStatus::Ok) {
+        c.ui.dialogs->messageBox(saveErrorText(path, e), "ファイル", MsgIcon::Stop, MsgButtons::Ok);
+        if (error) *error = std::move(e);
         return false;
     }
     c.Unsaved = false;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/program.h"
+#include "util/durable_file.h"
 
 namespace tobrak {
 
@@ -22,8 +23,11 @@ bool openPlayData(Program& c, const std::string& path);
 // The same from a file's bytes (a recovered journal is loaded this way).
 bool loadPlayImage(Program& c, const std::vector<std::uint8_t>& bytes);
 // Writes the record to `path` (game bytes masked, display options in byte 43).
-// A failed write leaves an existing file intact. Returns whether it was written.
-bool savePlayData(Program& c, const std::string& path);
+// A failed write leaves an existing file intact, and the box says why (so does
+// `error`, when given). Returns whether it was written.
+bool savePlayData(Program& c, const std::string& path, fileio::Error* error = nullptr);
+// The box of a failed save: the file error, the file and why it failed.
+std::string saveErrorText(const std::string& path, const fileio::Error& error);
 
 void menFile_open_Click(Program& c);
 void Comment_Click(Program& c);

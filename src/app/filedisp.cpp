@@ -51,6 +51,21 @@ std::string journalSetAsideText(const Journal& j) {
     return "前回の記録を読み取れませんでした。\n\nファイルは\n" + j.setAside() + "\nとして残してあります。";
 }
 
+std::string journalHeldLine(const Journal& j) {
+    return "別のＴＯＢＲＡＫ" +
+           (j.holder() > 0 ? "（プロセス番号 " + std::to_string(j.holder()) + "）" : std::string()) + "が記録中です。";
+}
+
+std::string journalHeldText(const Journal& j) {
+    return journalHeldLine(j) + "\n\n" + j.dir() +
+           "\nの記録の保護は一つのＴＯＢＲＡＫだけが使えます。\n\nボードにつながず、記録の保護なしで開きますか？";
+}
+
+bool openWithoutJournal(Program& c, const Journal& j) {
+    return c.ui.dialogs->messageBox(journalHeldText(j), kJournalTitle, MsgIcon::Exclamation, MsgButtons::OpenQuit) ==
+           MsgResult::Ok;
+}
+
 namespace {
 // Tells the user once when the record stops being protected, once when it is again.
 void tellJournalState(Program& c, bool retry) {

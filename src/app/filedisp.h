@@ -23,6 +23,13 @@ extern const char* const kJournalTitle;  // "記録の保護"
 extern const char* const kJournalBack;   // "記録の保護を再開しました。"
 std::string journalLostText(const Journal& j);
 std::string journalSetAsideText(const Journal& j);
+// Another running copy holds the journal: who, in one line, and the start-up
+// question (OK: open without a board and without the journal; Cancel: quit).
+std::string journalHeldLine(const Journal& j);
+std::string journalHeldText(const Journal& j);
+// Asks the start-up question when the journal is held elsewhere; true: open
+// without a board and without the journal, false: quit.
+bool openWithoutJournal(Program& c, const Journal& j);
 
 // Layout rule on every resize: height fit, graph width, redraw of the view in force.
 void Form_Resize(Program& c);

@@ -2,13 +2,15 @@
 // Message boxes. Every confirmation uses OK/Cancel with Cancel as the default,
 // except the restore question: there Enter keeps the record. The quit question
 // over an unsaved record has three: save and quit, quit without saving, cancel.
+// A second copy at start-up is asked to open without recording (Ok) or to quit
+// (Cancel, the default).
 #include <optional>
 #include <string>
 
 namespace tobrak {
 
 enum class MsgIcon { Information, Exclamation, Stop };
-enum class MsgButtons { Ok, OkCancel, OkCancelOkDefault, SaveDiscardCancel };
+enum class MsgButtons { Ok, OkCancel, OkCancelOkDefault, SaveDiscardCancel, OpenQuit };
 enum class MsgResult { Ok, Cancel, Save, Discard };
 
 class Dialogs {

@@ -190,6 +190,7 @@ std::unique_ptr<Journal> Journal::open(const std::string& dir) {
     std::unique_ptr<Journal> j(new Journal());
     j->dir_ = dir;
     j->path_ = inDir(dir, "session.journal");
+    j->lockPath_ = inDir(dir, "session.lock");
     j->acquire();
     return j;
 }
@@ -201,10 +202,15 @@ bool Journal::acquire() {
         problem_ = "cannot use the folder " + dir_ + ": " + ec.message();
         return false;
     }
-    if (const fileio::Error e = lock_.lock(inDir(dir_, "session.lock")); e) {
-        problem_ = e.code == EWOULDBLOCK ? "another Tobrak is recording with the journal in " + dir_ : e.message;
+    if (const fileio::Error e = lock_.lock(lockPath_); e) {
+        heldElsewhere_ = e.code == EWOULDBLOCK;
+        const long pid = lock_.holder();
+        problem_ = heldElsewhere_ ? "another Tobrak" + (pid > 0 ? " (process " + std::to_string(pid) + ")" : "") +
+                                        " is recording with the journal in " + dir_
+                                  : e.message;
         return false;
     }
+    heldElsewhere_ = false;
     problem_.clear();
     readLeft();
     return true;

@@ -62,9 +62,14 @@ public:
     bool healthy() const { return out_.isOpen(); }
     // Why it is not healthy (empty when it is, or has not begun).
     const std::string& problem() const { return problem_; }
+    // Another running program holds this journal: this one must not record into
+    // the folder. holder() is its process id, 0 when unknown.
+    bool heldElsewhere() const { return heldElsewhere_; }
+    long holder() const { return lock_.holder(); }
     // Past this size the journal is rewritten as one snapshot (4 MiB by default).
     void setCompactLimit(std::int64_t bytes) { compactAt_ = bytes; }
     const std::string& path() const { return path_; }
+    const std::string& lockPath() const { return lockPath_; }
     const std::string& dir() const { return dir_; }
 
     // A journal file read back: the record as a play-data file image (none when
@@ -90,13 +95,14 @@ private:
     void fail(const fileio::Error& e);
     std::string datedName(const std::string& stem) const;
 
-    std::string dir_, path_;
+    std::string dir_, path_, lockPath_;
     fileio::LockFile lock_;
     fileio::AppendFile out_;
     std::int64_t size_ = 0;
     std::int64_t compactAt_ = 4 << 20;
     std::int64_t nextCompact_ = 0;
     std::optional<std::vector<std::uint8_t>> recovered_;
+    bool heldElsewhere_ = false;
     bool keepOld_ = false;  // a left journal is at path_: never replace it unkept
     std::string problem_, setAside_, keptAs_;
 };

@@ -30,8 +30,11 @@ SltStatus readFileBytes(const std::string& path, std::vector<std::uint8_t>& out)
     }
 }
 
-SltStatus writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    return fileio::writeDurably(path, bytes) ? SltStatus::IoError : SltStatus::Ok;
+SltStatus writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes, fileio::Error* error) {
+    fileio::Error e = fileio::writeDurably(path, bytes);
+    const SltStatus st = e ? SltStatus::IoError : SltStatus::Ok;
+    if (error) *error = std::move(e);
+    return st;
 }
 
 std::u16string headerComment(const PlayRecord& rec) {

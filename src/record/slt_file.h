@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "record/play_record.h"
+#include "util/durable_file.h"
 
 namespace tobrak {
 
@@ -33,7 +34,9 @@ constexpr std::uint8_t optionsByte(bool intervals, bool bbGains, bool rbGains, s
 // error at once). Writing replaces the target only once the new file is complete
 // and synced, so a failed save never destroys an older file.
 SltStatus readFileBytes(const std::string& path, std::vector<std::uint8_t>& out);
-SltStatus writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// A failed write says why in `error` when given.
+SltStatus writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                         fileio::Error* error = nullptr);
 
 // The comment held in header bytes 0..40 (empty when byte 0 is above 40).
 std::u16string headerComment(const PlayRecord& rec);

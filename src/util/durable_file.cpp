@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -104,13 +105,37 @@ void keepOwnerAndMode(int, const Stat&) {}
 // Windows makes a rename durable with MOVEFILE_WRITE_THROUGH; folders are not synced.
 Error syncFolder(const std::string&) { return {}; }
 int sysUnlink(const std::string& p) { return _wunlink(wide(p).c_str()); }
+// The locked byte lies far past the holder's process id, which others must read.
 bool lockFd(int fd) {
     OVERLAPPED ov{};
+    ov.Offset = 1u << 30;
     if (LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
                    1, 0, &ov))
         return true;
     errno = EWOULDBLOCK;
     return false;
+}
+long ownPid() { return static_cast<long>(GetCurrentProcessId()); }
+void rewriteFd(int fd, const std::string& text) {
+    if (_chsize_s(fd, 0) != 0 || _lseek(fd, 0, SEEK_SET) != 0) return;
+    (void)!_write(fd, text.data(), static_cast<unsigned>(text.size()));
+}
+long readAt0(int fd, char* buf, std::size_t n) {
+    if (_lseek(fd, 0, SEEK_SET) != 0) return -1;
+    return _read(fd, buf, static_cast<unsigned>(n));
+}
+bool sameFileImpl(const std::string& a, const std::string& b) {
+    auto info = [](const std::string& p, BY_HANDLE_FILE_INFORMATION& i) {
+        const HANDLE h = CreateFileW(wide(p).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        const bool ok = GetFileInformationByHandle(h, &i) != 0;
+        CloseHandle(h);
+        return ok;
+    };
+    BY_HANDLE_FILE_INFORMATION x{}, y{};
+    return info(a, x) && info(b, y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 #else
 using Stat = struct stat;
@@ -170,6 +195,15 @@ Error syncFolder(const std::string& dir) {
 }
 int sysUnlink(const std::string& p) { return ::unlink(p.c_str()); }
 bool lockFd(int fd) { return ::flock(fd, LOCK_EX | LOCK_NB) == 0; }
+long ownPid() { return static_cast<long>(::getpid()); }
+void rewriteFd(int fd, const std::string& text) {
+    if (::ftruncate(fd, 0) == 0) (void)!::pwrite(fd, text.data(), text.size(), 0);
+}
+long readAt0(int fd, char* buf, std::size_t n) { return static_cast<long>(::pread(fd, buf, n, 0)); }
+bool sameFileImpl(const std::string& a, const std::string& b) {
+    Stat x{}, y{};
+    return sysStat(a, x, true) == 0 && sysStat(b, y, true) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
 #endif
 
 // Writes everything, through interrupted and short writes.
@@ -320,16 +354,26 @@ LockFile::~LockFile() {
 }
 
 Error LockFile::lock(const std::string& path) {
+    holder_ = 0;
     const int fd = sysOpen(path, O_RDWR | O_CREAT, 0600);
     if (fd < 0) return fail(errno, "open", path);
     if (!lockFd(fd)) {
         const int e = errno;
+        if (e == EWOULDBLOCK) {
+            char buf[24] = {};
+            if (readAt0(fd, buf, sizeof buf - 1) > 0) holder_ = std::strtol(buf, nullptr, 10);
+            if (holder_ < 0) holder_ = 0;
+        }
         sysClose(fd);
         return fail(e, "lock", path);
     }
     fd_ = fd;
+    // Only a hint for the others: a failed write costs nothing but the process id.
+    rewriteFd(fd, std::to_string(ownPid()) + "\n");
     return {};
 }
+
+bool sameFile(const std::string& a, const std::string& b) { return sameFileImpl(a, b); }
 
 bool exists(const std::string& path) {
     Stat st{};

@@ -69,20 +69,28 @@ private:
     std::string path_;
 };
 
-// An exclusive lock on a file, held while the object lives.
+// An exclusive lock on a file, held while the object lives. The holder writes
+// its process id into the file, so that another program can say who holds it.
 class LockFile {
 public:
     LockFile() = default;
     LockFile(const LockFile&) = delete;
     LockFile& operator=(const LockFile&) = delete;
     ~LockFile();
-    // EWOULDBLOCK in `code` when another program holds it.
+    // EWOULDBLOCK in `code` when another program holds it; holder() is then its
+    // process id (0 when it has not written one yet).
     Error lock(const std::string& path);
     bool held() const { return fd_ >= 0; }
+    long holder() const { return holder_; }
 
 private:
     int fd_ = -1;
+    long holder_ = 0;
 };
+
+// Whether `a` and `b` are one file (the same device and file number), through
+// symbolic and hard links. False when either does not exist.
+bool sameFile(const std::string& a, const std::string& b);
 
 // Whether anything (a file, a folder, a dangling link) is at `path`.
 bool exists(const std::string& path);

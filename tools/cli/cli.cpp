@@ -99,6 +99,15 @@ int fileError(std::ostream& err, const std::string& what) {
     return 1;
 }
 
+int refuseSameFile(const std::string& out, const std::vector<std::string>& inputs, Io& io) {
+    if (out.empty() || out == "-") return 0;
+    for (const std::string& in : inputs)
+        if (!in.empty() && in != "-" && fileio::sameFile(out, in))
+            return fileError(
+                io.err, "cannot write " + out + ": it is the same file as the input " + in + "; nothing was written");
+    return 0;
+}
+
 int writeOutput(const std::string& path, std::string_view bytes, Io& io) {
     if (path == "-") {
         io.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -112,7 +121,10 @@ int writeOutput(const std::string& path, std::string_view bytes, Io& io) {
 }
 
 int saveRecord(Program& c, const std::string& path, Io& io) {
-    if (path != "-") return savePlayData(c, path) ? 0 : fileError(io.err, "cannot write " + path);
+    if (path != "-") {
+        fileio::Error e;
+        return savePlayData(c, path, &e) ? 0 : fileError(io.err, e.message);
+    }
     std::vector<std::uint8_t> bytes = encodeSlt(c.rec);
     bytes[43] = c.options();  // as the save command stores them
     return writeOutput(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), io);

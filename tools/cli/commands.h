@@ -88,6 +88,9 @@ int journal(const JournalArgs& a, Io& io);
 
 // Shared by the commands.
 int fileError(std::ostream& err, const std::string& what);
+// Refuses an output that is one of the inputs (the same file, by any of its
+// names): a file error, and nothing is written. 0 when `out` may be written.
+int refuseSameFile(const std::string& out, const std::vector<std::string>& inputs, Io& io);
 // Writes bytes to PATH, or to standard output for "-".
 int writeOutput(const std::string& path, std::string_view bytes, Io& io);
 // The record as a play-data file, as the save command writes it.

@@ -39,6 +39,7 @@ int feed(const FeedArgs& a, Io& io) {
         io.err << "feed: --load - is not possible, standard input carries the board bytes\n";
         return 2;
     }
+    if (const int st = refuseSameFile(a.save, {a.load}, io)) return st;
     headless::ScriptedBoard board;
     headless::HeadlessApp app(&board);
     Program& c = app.program;

@@ -32,6 +32,7 @@ Json oddsJson(std::int64_t games, const BonusHistory& h) {
 }  // namespace
 
 int exportCsv(const ExportArgs& a, Io& io) {
+    if (const int st = refuseSameFile(a.csv, {a.file}, io)) return st;
     headless::HeadlessApp app(nullptr);
     Program& c = app.program;
     if (const int st = loadForCli(c, a.file, io)) return st;

@@ -18,6 +18,7 @@ int journal(const JournalArgs& a, Io& io) {
     const bool isDir = std::filesystem::is_directory(fsPath(where), ec);
     const std::string file = isDir ? pathUtf8(fsPath(where) / "session.journal") : where;
     if (isDir && !fileio::exists(file)) return fileError(io.err, "no journal in " + where);
+    if (const int st = refuseSameFile(a.save, {file}, io)) return st;
     const Journal::Contents held = Journal::read(file);
     if (!held.error.empty()) io.err << "tobrak-cli: " << held.error << "\n";
     if (!held.image) return fileError(io.err, "the journal " + file + " holds no record");

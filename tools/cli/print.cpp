@@ -31,6 +31,7 @@ int prepare(headless::HeadlessApp& app, const std::string& file, int page, Io& i
 }  // namespace
 
 int printPdf(const PrintArgs& a, Io& io) {
+    if (const int st = refuseSameFile(a.pdf, {a.file}, io)) return st;
     const auto app = guiApp();
     headless::HeadlessApp headless(nullptr);
     if (const int st = prepare(headless, a.file, a.page, io)) return st;

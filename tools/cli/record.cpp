@@ -14,6 +14,7 @@
 
 #include "acquisition/rs232.h"
 #include "app/file_commands.h"
+#include "app/filedisp.h"
 #include "app/headless/headless_app.h"
 #include "boards/board_factory.h"
 #include "commands.h"
@@ -72,6 +73,16 @@ int record(const RecordArgs& a, Io& io) {
     std::ostream& out = reportStream(savePath, io);
     std::ostream& err = io.err;
 
+    // One recorder to a journal: a second copy neither records beside the first
+    // nor touches the board, which the first one may be recording from.
+    std::unique_ptr<Journal> journal;
+    if (!journalDir.empty()) {
+        journal = Journal::open(journalDir);
+        if (journal->heldElsewhere()) {
+            err << journalHeldLine(*journal) << "\n" << journal->problem() << "; not recording\n";
+            return 1;
+        }
+    }
     // Drawing the live view's graph needs a GUI application; the serial ports take it too.
     const auto gui = a.sim.live.listen.empty() ? nullptr : guiApp();
     Device dev;
@@ -81,7 +92,6 @@ int record(const RecordArgs& a, Io& io) {
     }
     headless::HeadlessApp app(dev.opened.board.get());
     Program& c = app.program;
-    std::unique_ptr<Journal> journal;
     bool everUnprotected = false;
     auto lastWatch = std::chrono::steady_clock::now();
     // A failed journal is tried again every few seconds; each change is told once.
@@ -99,14 +109,18 @@ int record(const RecordArgs& a, Io& io) {
                 break;
         }
     };
-    if (!journalDir.empty()) {
-        journal = Journal::open(journalDir);
+    if (journal) {
         if (!journal->setAside().empty())
             err << "tobrak-cli: the journal left in " << journalDir << " could not be read whole; it was kept as "
                 << journal->setAside() << "\n";
         journal->begin(c.rec, c.options());  // a left journal is kept, never replaced
         if (!journal->keptAs().empty())
             err << "tobrak-cli: the journal left in " << journalDir << " was kept as " << journal->keptAs() << "\n";
+        // Saved over the journal or its lock, the record would go when the journal does.
+        if (const int st = refuseSameFile(savePath, {journal->path(), journal->lockPath()}, io)) {
+            journal->closeNormally();
+            return st;
+        }
         c.ui.journal = journal.get();
         watch();
     }

@@ -19,6 +19,7 @@
 namespace tobrak::cli {
 
 int render(const RenderArgs& a, Io& io) {
+    if (const int st = refuseSameFile(a.png, {a.file}, io)) return st;
     const auto app = guiApp();
     using qt::px;
     const int graphWidth = kClientWidth - con_P2left;

@@ -1,6 +1,7 @@
 // tobrak: the window program.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QMenu>
 #include <QTextStream>
 #include <QTimer>
 #include <chrono>
@@ -119,13 +120,19 @@ int main(int argc, char** argv) {
                                                         qEnvironmentVariable("TOBRAK_FIRST_PAINT") == "quit");
         app.installEventFilter(firstPaint.get());
     }
+    // The journal before the board: a second copy leaves both to the first one.
+    const std::string journalDir = tobrak::defaultJournalDir();
+    if (!tobrakApp.claimJournal(journalDir)) return 0;
     tobrak::qt::ConnectMenu connect(tobrakApp, sim, nullptr);
-    if (!option.empty()) connect.connectTo(option, false);
+    if (!tobrakApp.recording())
+        connect.menu()->setEnabled(false);
+    else if (!option.empty())
+        connect.connectTo(option, false);
     connect.keepIn(&settings);  // a board given on the command line is not kept
     tobrak::qt::ViewScaleMenu scale(tobrakApp, &settings);
     tobrak::qt::SettingsKeeper keeper(tobrakApp, settings);  // places at the scale now in force
     const QStringList files = args.positionalArguments();
-    tobrakApp.start(tobrak::defaultJournalDir(), files.isEmpty() ? std::string() : files.first().toStdString());
+    tobrakApp.start(journalDir, files.isEmpty() ? std::string() : files.first().toStdString());
     keeper.restoreAfterStart();
     connect.tellIfUnreached();
     tobrak::qt::LiveViewWindow live(tobrakApp.program, tobrakApp.main.get());

@@ -91,7 +91,22 @@ TobrakApp::~TobrakApp() {
     if (journalTimer_) journalTimer_->setEnabled(false);
 }
 
-void TobrakApp::start(const std::string& journalDir, const std::string& startFile) {
+bool TobrakApp::claimJournal(const std::string& dir) {
+    if (claimed_ || dir.empty()) return !quit_;
+    claimed_ = true;
+    journal_ = Journal::open(dir);
+    if (!journal_->heldElsewhere()) return true;
+    // Never two recorders on one journal, nor on the board the other one reads.
+    const bool open = openWithoutJournal(program, *journal_);
+    journal_.reset();
+    withoutJournal_ = true;
+    quit_ = !open;
+    program.ui.board = program.acq.board = &noBoard_;
+    return open;
+}
+
+bool TobrakApp::start(const std::string& journalDir, const std::string& startFile) {
+    if (!journalDir.empty() && !claimJournal(journalDir)) return false;
     // Lay the window out first, so the start-up sees its client size.
     main->ensurePolished();
     if (QLayout* l = main->layout()) l->activate();
@@ -101,8 +116,7 @@ void TobrakApp::start(const std::string& journalDir, const std::string& startFil
     main->setLoaded();
     zoom->setLoaded();
     main->show();
-    if (!journalDir.empty()) {
-        journal_ = Journal::open(journalDir);
+    if (journal_) {
         recoverJournal(program, *journal_);
         journalTimer_ = std::make_unique<QtTimer>(main.get(), [this] { journalWatch(program); });
         journalTimer_->setInterval(kJournalRetryMs);
@@ -110,6 +124,7 @@ void TobrakApp::start(const std::string& journalDir, const std::string& startFil
     }
     if (!startFile.empty()) openPlayData(program, startFile);
     timer2_->setEnabled(true);
+    return true;
 }
 
 void TobrakApp::shutdown() {

@@ -25,10 +25,18 @@ public:
     explicit TobrakApp(Board* board, Dialogs* dialogs = nullptr);
     ~TobrakApp() override;
 
+    // Takes this session's journal in `dir`, before any board is connected. When
+    // another running copy holds it, the user chooses: open without a board and
+    // without a journal (true), or quit (false). Called once; start() calls it
+    // when it has not been.
+    bool claimJournal(const std::string& dir);
+    // False when this copy opened without a board and a journal.
+    bool recording() const { return !withoutJournal_; }
     // The start-up sequence, then the main window is shown. With a journal
     // folder, the session is journalled there (a left-over record is offered
-    // back); then `startFile` is opened. The poll starts after both.
-    void start(const std::string& journalDir = {}, const std::string& startFile = {});
+    // back); then `startFile` is opened. The poll starts after both. False, with
+    // nothing shown, when the user chose to quit (see claimJournal).
+    bool start(const std::string& journalDir = {}, const std::string& startFile = {});
     Journal* journal() const { return journal_.get(); }
     void shutdown() override;
 
@@ -44,6 +52,7 @@ private:
     QtShell shell_;
     std::unique_ptr<Printer> printer_;
     std::unique_ptr<Journal> journal_;
+    bool claimed_ = false, withoutJournal_ = false, quit_ = false;
     NoBoard noBoard_;
 };
 

@@ -134,6 +134,14 @@ MsgResult QtDialogs::messageBox(const std::string& text, const std::string& titl
                : box.clickedButton() == discard ? MsgResult::Discard
                                                 : MsgResult::Cancel;
     }
+    if (buttons == MsgButtons::OpenQuit) {
+        QPushButton* open = box.addButton(QStringLiteral("ボードと保護なしで開く"), QMessageBox::AcceptRole);
+        QPushButton* quit = box.addButton(QStringLiteral("終了"), QMessageBox::RejectRole);
+        box.setDefaultButton(quit);
+        box.setEscapeButton(quit);
+        box.exec();
+        return box.clickedButton() == open ? MsgResult::Ok : MsgResult::Cancel;
+    }
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
     if (buttons != MsgButtons::Ok) {
