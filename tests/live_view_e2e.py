@@ -45,7 +45,8 @@ def start(*args):
 def stop(p):
     p.send_signal(signal.SIGTERM)
     try:
-        check(p.wait(timeout=10) == 0, "the tool ends cleanly on SIGTERM with streams open")
+        rc = p.wait(timeout=10)
+        check(rc == 0, f"the tool ends cleanly on SIGTERM with streams open (exit {rc}: {p.stderr.read()[-300:]!r})")
     except subprocess.TimeoutExpired:
         p.kill()
         check(False, "the tool ends within 10 s of SIGTERM with streams open")

@@ -124,16 +124,20 @@ int record(const RecordArgs& a, Io& io) {
         c.ui.journal = journal.get();
         watch();
     }
+    // Signals are taken before the live view prints its address: whoever reads
+    // it may stop the recording at once.
+    g_stop = 0;
+    auto oldInt = std::signal(SIGINT, onSignal);
+    auto oldTerm = std::signal(SIGTERM, onSignal);
     LiveView live;
     if (!a.sim.live.listen.empty()) {
         if (const std::string why = live.start(c, a.sim.live, err); !why.empty()) {
             err << "tobrak-cli: record: " << why << "\n";
+            std::signal(SIGINT, oldInt);
+            std::signal(SIGTERM, oldTerm);
             return 2;
         }
     }
-    g_stop = 0;
-    auto oldInt = std::signal(SIGINT, onSignal);
-    auto oldTerm = std::signal(SIGTERM, onSignal);
 
     out << "ＴＯＢＲＡＫ: recording " << dev.opened.what << "; Ctrl-C stops\n";
     std::int32_t shown = c.rec.Dat_Len;
