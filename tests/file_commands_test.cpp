@@ -234,7 +234,12 @@ TEST_F(FileCommands, SaveAsksBeforeOverwritingAndReportsFailure) {
         const char* why;
     } cases[] = {
         {path("no/such/folder/x.slt"), fileio::Op::Count, 0, "保存先のフォルダがありません。"},
+#ifdef _WIN32
+        // Windows says of a file in the middle of the path that the path is not found.
+        {path("plain/x.slt"), fileio::Op::Count, 0, "保存先のフォルダがありません。"},
+#else
         {path("plain/x.slt"), fileio::Op::Count, 0, "保存先の途中にフォルダではないファイルがあります。"},
+#endif
         {path("full.slt"), fileio::Op::Write, ENOSPC, "ディスクの空きがありません。"},
         {path("ro.slt"), fileio::Op::Open, EROFS, "読み取り専用のドライブです。"},
         {path("denied.slt"), fileio::Op::Open, EACCES, "書き込む権限がありません。"},
