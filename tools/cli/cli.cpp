@@ -1,6 +1,7 @@
 #include "cli.h"
 
 #include <CLI/CLI.hpp>
+#include <csignal>
 #include <fstream>
 #include <functional>
 #include <istream>
@@ -106,6 +107,16 @@ int refuseSameFile(const std::string& out, const std::vector<std::string>& input
             return fileError(
                 io.err, "cannot write " + out + ": it is the same file as the input " + in + "; nothing was written");
     return 0;
+}
+
+StopSignals::StopSignals(void (*handler)(int))
+    : oldInt_(std::signal(SIGINT, handler)), oldTerm_(std::signal(SIGTERM, handler)) {}
+
+void StopSignals::release() {
+    if (!held_) return;
+    held_ = false;
+    std::signal(SIGINT, oldInt_);
+    std::signal(SIGTERM, oldTerm_);
 }
 
 int writeOutput(const std::string& path, std::string_view bytes, Io& io) {

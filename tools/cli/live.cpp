@@ -73,18 +73,13 @@ int serve(const ServeArgs& a, Io& io) {
     if (const int st = loadForCli(headless.program, a.file, io)) return st;
     // Signals are taken before the address is printed: whoever reads it may stop us at once.
     g_stopServe = 0;
-    auto oldInt = std::signal(SIGINT, onServeSignal);
-    auto oldTerm = std::signal(SIGTERM, onServeSignal);
+    const StopSignals stopSignals(onServeSignal);
     LiveView view;
     if (std::string why = view.start(headless.program, a.live, io.err); !why.empty()) {
         io.err << "tobrak-cli: serve: " << why << "\n";
-        std::signal(SIGINT, oldInt);
-        std::signal(SIGTERM, oldTerm);
         return 2;
     }
     while (!g_stopServe) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    std::signal(SIGINT, oldInt);
-    std::signal(SIGTERM, oldTerm);
     return 0;
 }
 

@@ -127,14 +127,11 @@ int record(const RecordArgs& a, Io& io) {
     // Signals are taken before the live view prints its address: whoever reads
     // it may stop the recording at once.
     g_stop = 0;
-    auto oldInt = std::signal(SIGINT, onSignal);
-    auto oldTerm = std::signal(SIGTERM, onSignal);
+    StopSignals stopSignals(onSignal);
     LiveView live;
     if (!a.sim.live.listen.empty()) {
         if (const std::string why = live.start(c, a.sim.live, err); !why.empty()) {
             err << "tobrak-cli: record: " << why << "\n";
-            std::signal(SIGINT, oldInt);
-            std::signal(SIGTERM, oldTerm);
             return 2;
         }
     }
@@ -169,8 +166,7 @@ int record(const RecordArgs& a, Io& io) {
             std::this_thread::sleep_until(next);
         }
     }
-    std::signal(SIGINT, oldInt);
-    std::signal(SIGTERM, oldTerm);
+    stopSignals.release();
 
     const auto pages = showPages(c);
     Json j = newReport();
