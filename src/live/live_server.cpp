@@ -139,13 +139,16 @@ std::vector<tcp::endpoint> resolve(const std::string& host, int port, std::strin
 
 }  // namespace
 
+namespace {
+bool allLoopback(const std::vector<tcp::endpoint>& found) {
+    return !found.empty() && std::all_of(found.begin(), found.end(),
+                                         [](const tcp::endpoint& e) { return plain(e.address()).is_loopback(); });
+}
+}  // namespace
+
 bool isLoopback(const std::string& host) {
     std::string why;
-    const auto found = resolve(host, 0, why);
-    return !found.empty() && std::all_of(found.begin(), found.end(), [](const tcp::endpoint& e) {
-        const auto a = plain(e.address());
-        return a.is_loopback();
-    });
+    return allLoopback(resolve(host, 0, why));
 }
 
 std::string randomToken() {
@@ -218,12 +221,19 @@ bool LiveRoutes::admitted(const HttpRequest& r) const {
 }
 
 Reply LiveRoutes::answer(const HttpRequest& r) const {
+    const bool in = admitted(r);
+    Reply reply = route(r, in);
+    reply.admitted = in;
+    return reply;
+}
+
+Reply LiveRoutes::route(const HttpRequest& r, bool in) const {
     if (r.method != "GET" && r.method != "HEAD") {
         Reply no = text(405, "405 only GET and HEAD are answered here\n");
         no.headers.emplace_back("Allow", "GET, HEAD");
         return no;
     }
-    if (!admitted(r)) {
+    if (!in) {
         if (token_.empty())
             return text(403,
                         "403 this server answers only to the address it listens on, localhost or this "
@@ -351,8 +361,8 @@ struct Connection : std::enable_shared_from_this<Connection> {
             return respond(r, false, false);
         }
         const HttpRequest& req = reader.request();
-        if (core.routes.admitted(req)) admitted = true;
         Reply r = core.routes.answer(req);
+        admitted = admitted || r.admitted;
         if (r.events) return startEvents();
         const bool keep = req.keepAlive && r.status != 401 && r.status != 403 && r.status != 405;
         respond(r, keep, req.method == "HEAD");
@@ -371,7 +381,7 @@ struct Connection : std::enable_shared_from_this<Connection> {
 
     template <class Then>
     void write(Then then) {
-        phase = phase == Phase::Streaming ? Phase::Streaming : Phase::Writing;
+        if (phase != Phase::Streaming) phase = Phase::Writing;
         writing = true;
         lastWrite = Clock::now();
         stream.expires_after(core.limits.writeTime);
@@ -576,9 +586,8 @@ std::string LiveServer::start(const ListenAddress& at) {
     std::string why;
     const auto endpoints = resolve(at.host, at.port, why);
     if (endpoints.empty()) return "cannot listen on " + at.host + ": " + why;
-    const bool loopback = std::all_of(endpoints.begin(), endpoints.end(),
-                                      [](const tcp::endpoint& e) { return plain(e.address()).is_loopback(); });
-    if (!loopback && token_.empty()) return "listening on " + at.host + " lets other machines in: give a --token";
+    if (!allLoopback(endpoints) && token_.empty())
+        return "listening on " + at.host + " lets other machines in: give a --token";
 
     auto core = std::make_shared<Core>(hub_, token_, limits_, HostRule(at.host, localAddresses()));
     const tcp::endpoint where = endpoints.front();

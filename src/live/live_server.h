@@ -65,7 +65,8 @@ struct Reply {
     std::string contentType;
     std::string body;
     std::vector<std::pair<std::string, std::string>> headers;
-    bool events = false;  // the event stream: the server takes it from here
+    bool events = false;    // the event stream: the server takes it from here
+    bool admitted = false;  // the request was let in (its token, or its Host without one)
 };
 
 class LiveRoutes {
@@ -76,6 +77,7 @@ public:
     bool admitted(const HttpRequest& r) const;
 
 private:
+    Reply route(const HttpRequest& r, bool admitted) const;
     std::string page() const;
     LiveHub& hub_;
     std::string token_;
