@@ -1,0 +1,27 @@
+#pragma once
+// When something was seen: the wall-clock time with the computer's offset from
+// UTC at that moment, so a session played across a change of clock keeps its order
+// as the player saw it.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tobrak {
+
+struct WallTime {
+    std::int64_t unixMs = 0;     // milliseconds since 1970-01-01 UTC
+    std::int16_t offsetMin = 0;  // local time minus UTC, in minutes
+    bool operator==(const WallTime&) const = default;
+};
+
+// Each game's time, game 0 first; empty where nothing is known (a loaded file,
+// an older journal).
+using GameTimes = std::vector<std::optional<WallTime>>;
+
+// Now, with the local offset.
+WallTime wallNow();
+// "2026-12-09T21:04:05.120+09:00".
+std::string isoTime(const WallTime& t);
+
+}  // namespace tobrak
