@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "acquisition/rs232.h"
+#include "acquisition/status_view.h"
 #include "app/live_feed.h"
 #include "fixture.h"
 #include "live/live_server.h"
@@ -86,7 +86,7 @@ private:
 
 // The live view on a program, with `clients` event clients connected.
 struct LiveWatchers {
-    LiveWatchers(Program& c, int clients) : feed(c, hub), server(hub, "") {
+    LiveWatchers(Program& c, int clients) : feed(c.session, hub), server(hub, "") {
         if (!server.start({"127.0.0.1", 0}).empty()) return;
         for (int i = 0; i < clients; ++i) this->clients.push_back(std::make_unique<EventClient>(server.port()));
         const auto deadline = Clock::now() + std::chrono::seconds(10);
@@ -138,7 +138,7 @@ void BM_EventLatency(benchmark::State& st) {
         const std::uint64_t before = w->hub.sequence();
         const auto t0 = Clock::now();
         p.board.pushByte(static_cast<std::uint8_t>(b >> 4));
-        c.acq.Timer2_Timer();
+        c.Timer2_Timer();
         if (w->hub.sequence() == before) {
             st.SkipWithError("the poll took no game");
             return;

@@ -2,7 +2,7 @@
 // rebuild, one game taken by the poll, one payout pulse, the rebuild alone.
 #include <chrono>
 
-#include "acquisition/rs232.h"
+#include "acquisition/status_view.h"
 #include "app/file_commands.h"
 #include "fixture.h"
 #include "graph/zoom.h"
@@ -45,7 +45,7 @@ struct LivePlay {
     }
     void poll(std::uint8_t code) {
         p.board.pushByte(code);
-        p.program().acq.Timer2_Timer();
+        p.program().Timer2_Timer();
     }
     std::uint8_t nextGame() {
         const auto& games = longRecordGames();

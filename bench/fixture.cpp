@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <map>
 
-#include "acquisition/rs232.h"
+#include "acquisition/status_view.h"
 #include "app/file_commands.h"
 #include "app/filedisp.h"
 #include "graph/slump_graph.h"

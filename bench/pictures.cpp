@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "acquisition/rs232.h"
+#include "acquisition/status_view.h"
 #include "analysis/histogram.h"
 #include "app/file_commands.h"
 #include "app/filedisp.h"

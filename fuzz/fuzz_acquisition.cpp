@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "acquisition/rs232.h"
+#include "acquisition/status_view.h"
 #include "app/headless/headless_app.h"
 #include "app/menu.h"
 #include "platform/headless/scripted_board.h"
@@ -15,7 +15,7 @@ void check(const tobrak::Program& c) {
     const tobrak::PlayRecord& r = c.rec;
     if (r.Dat_Len < tobrak::kHeaderLen || r.Dat_Len > tobrak::kDatMax) __builtin_trap();
     if (r.Dat_Buf[r.Dat_Len] != 0) __builtin_trap();
-    if (r.Ghp_Pos > r.Dat_Len + 1) __builtin_trap();
+    if (c.graph.Ghp_Pos > r.Dat_Len + 1) __builtin_trap();
     if (c.cnt.Game_Cnt < 0 || c.cnt.Tot_Out < 0) __builtin_trap();
 }
 
@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Nearly full, so that the end of the record is reached.
         for (int i = 0; i < 30995; ++i) c.rec.Dat_Buf[c.rec.Dat_Len++] = 0x31;
         c.rec.Dat_Buf[c.rec.Dat_Len] = 0;
-        c.rec.Ghp_Pos = c.rec.Dat_Len + 1;
+        c.graph.recordReplaced();
         tobrak::ChrClrInit(c);
         tobrak::ChrDispAll(c);
     }
@@ -43,10 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint8_t b = data[i];
         if (b < 0xF0) {
             board.pushByte(b);
-            c.acq.Timer2_Timer();
+            c.Timer2_Timer();
         } else if (b < 0xF8) {
             board.pushFailure();
-            c.acq.Timer2_Timer();
+            c.Timer2_Timer();
         } else if (b < 0xFC) {
             app.ui.Timer8.fire();
         } else if (b == 0xFC) {

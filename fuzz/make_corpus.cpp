@@ -12,7 +12,7 @@
 
 #include <unistd.h>
 
-#include "acquisition/rs232.h"
+#include "acquisition/status_view.h"
 #include "app/headless/headless_app.h"
 #include "platform/edge_board.h"
 #include "platform/sim_board.h"

@@ -11,10 +11,10 @@ namespace {
 // The bonus flags and the blink timer that are on, e.g. "BBGame DaiBB Timer8".
 std::string flags(Rig& r) {
     std::string out;
-    for (auto [on, name] : {std::pair{r.c.acq.BBGame_On, "BBGame"},
-                            {r.c.acq.RBGame_On, "RBGame"},
-                            {r.c.acq.DaiBB_On, "DaiBB"},
-                            {r.c.acq.DaiRB_On, "DaiRB"},
+    for (auto [on, name] : {std::pair{r.c.session.BBGame_On, "BBGame"},
+                            {r.c.session.RBGame_On, "RBGame"},
+                            {r.c.session.DaiBB_On, "DaiBB"},
+                            {r.c.session.DaiRB_On, "DaiRB"},
                             {r.ui.Timer8.enabled(), "Timer8"}})
         if (on) out += (out.empty() ? "" : " ") + std::string(name);
     return out;
@@ -81,13 +81,13 @@ TEST(Game1Set, PayoutIsDrawnWhenTheNextGameStarts) {
     EXPECT_EQ(r.c.rec.Dat_Buf[48], 0x38);
     EXPECT_COUNTERS(r.c.cnt, "Tot_In=5 Tot_Out=8 Nor_Out=8");
     EXPECT_EQ(fed(r.c), "3/8 3/8");  // the open game is not fed yet; the hidden zoom window is
-    EXPECT_EQ(r.c.rec.Ghp_Pos, 50);
+    EXPECT_EQ(r.c.graph.Ghp_Pos, 50);
     EXPECT_EQ(r.ui.Label12.caption(), " II");
     // The analysis view skips the main graph but not the zoom.
     r.c.analysis.Kaiseki_On = 3;
     r.game(3);
     EXPECT_EQ(fed(r.c), "3/8 5/8");
-    EXPECT_EQ(r.c.rec.Ghp_Pos, 51);
+    EXPECT_EQ(r.c.graph.Ghp_Pos, 51);
 }
 
 TEST(Out1Add, NibbleStopsAtFifteenAndAPulseBeforeAnyGameOnlyMarksTheMonitor) {
@@ -182,7 +182,7 @@ TEST(BonusCodes, RBDirectlyFollowedByBBClosesBothAtTheNextNormalGame) {
     r.poll(code::BBStart);
     EXPECT_EQ(r.c.cnt.BB_Cnt, 1);
     r.games(8 | 3, 2, 15);
-    EXPECT_TRUE(r.c.acq.RBGame_On && r.c.acq.BBGame_On);
+    EXPECT_TRUE(r.c.session.RBGame_On && r.c.session.BBGame_On);
     r.game(3);
     EXPECT_COUNTERS(r.c.cnt, "RB_EndCnt=1 BB_EndCnt=1 RB_GainSum=28 BB_GainSum=24 RB_GameSum=2 BB_GameSum=2");
     EXPECT_EQ(flags(r), "Timer8");
@@ -267,7 +267,7 @@ TEST(FullRecord, The31002ndGameIsRefusedWithOneBoxEachAndNoPollWhileItIsOpen) {
     EXPECT_EQ(r.board.reads, readsBefore + 1);  // the nested tick did not read the board
     // The byte left in the board is read by the next poll once the box is closed.
     r.ui.dialogs.whileOpen = nullptr;
-    r.c.acq.Timer2_Timer();
+    r.c.Timer2_Timer();
     EXPECT_EQ(r.ui.dialogs.shown.size(), 2u);
     r.pulses(3);  // dropped silently
     EXPECT_EQ(r.ui.dialogs.shown.size(), 2u);
@@ -283,7 +283,7 @@ TEST(LiveAgainstRebuild, SimulatedPlayGivesTheSameCounters) {
     Program& c = app.program;
     app.ui.Picture2s.logging = false;
     while (c.rec.games() < 4000 || bonusState(c.rec.Dat_Buf[c.rec.Dat_Len - 1]) != BonusState::Normal ||
-           c.acq.Usb_Dat != 3)
+           app.ui.source.value() != 3)
         app.run(80);
     ASSERT_GT(c.cnt.BB_Cnt, 5);
     ASSERT_GT(c.cnt.RB_Cnt, 3);

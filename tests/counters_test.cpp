@@ -21,10 +21,8 @@ TEST(PlayRecord, ClearKeepsTheHeaderButTheComment) {
     PlayRecord r = recordOf({0x31});
     r.Dat_Buf[0] = 6;
     r.Dat_Buf[43] = 0x0B;
-    r.Ghp_Pos = 50;
     r.clear();
     EXPECT_EQ(r.Dat_Len, 48);
-    EXPECT_EQ(r.Ghp_Pos, 49);
     EXPECT_EQ(r.Dat_Buf[48], 0);
     EXPECT_EQ(r.Dat_Buf[0], 0);      // no comment
     EXPECT_EQ(r.Dat_Buf[43], 0x0B);  // the rest of the header stays

@@ -256,14 +256,14 @@ TEST(EdgeBoard, ThePollTakesOneCodeAtATimeAndFollowsTheLink) {
     std::int64_t now = 0;
     EdgeBoard board(link, [&] { return now; });
     headless::HeadlessApp app(&board);
-    app.program.acq.Timer2_Timer();
+    app.program.Timer2_Timer();
     EXPECT_EQ(link.out, std::vector<std::string>{"?"});
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲーム不可") << "an open port alone is not a board";
     now = 1000;
-    app.program.acq.Timer2_Timer();
+    app.program.Timer2_Timer();
     EXPECT_EQ(link.out, (std::vector<std::string>{"?", "?"})) << "asked again after a second of silence";
     link.in = {"H 1 0 00000 Q"};
-    app.program.acq.Timer2_Timer();
+    app.program.Timer2_Timer();
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲームＯＫ");
     link.in = {"I1 100", "I0 150", "O1 700", "O0 750", "O1 800", "O0 850"};
     now = 1900;
@@ -275,16 +275,16 @@ TEST(EdgeBoard, ThePollTakesOneCodeAtATimeAndFollowsTheLink) {
     board.uio_out(0, 255, 0);  // not right after a 127: no acknowledge
     ASSERT_EQ(board.uio_inp(v, 0, 0), 0);
     EXPECT_EQ(v, 0x21) << "held until acknowledged";
-    for (int i = 0; i < 4; ++i) app.program.acq.Timer2_Timer();
+    for (int i = 0; i < 4; ++i) app.program.Timer2_Timer();
     EXPECT_EQ(app.program.rec.games(), 1);
     EXPECT_EQ(app.program.cnt.Tot_Out, 2);
 
     link.lost = true;
-    app.program.acq.Timer2_Timer();
+    app.program.Timer2_Timer();
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲーム不可");
     link.up = true;
     link.in = {"H 1 2000 00000 Q"};
-    app.program.acq.Timer2_Timer();
+    app.program.Timer2_Timer();
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲームＯＫ");
     EXPECT_EQ(link.out.size(), 3u) << "asked again after the link came back";
 }

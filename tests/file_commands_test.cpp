@@ -48,7 +48,7 @@ TEST_F(FileCommands, LoadReplacesTheRecordAndRebuildsEverything) {
     EXPECT_TRUE(r.ui.dialogs.shown.empty());  // an empty record asks nothing
     EXPECT_EQ(r.c.rec.Dat_Len, 53);
     EXPECT_EQ(r.c.cnt.Tot_In, 13);
-    EXPECT_TRUE(r.c.acq.DaiBB_On && r.ui.Timer8.enabled());  // the record ends inside a BB
+    EXPECT_TRUE(r.c.session.DaiBB_On && r.ui.Timer8.enabled());  // the record ends inside a BB
     EXPECT_EQ(r.c.panel.MenuPage, 0);
     EXPECT_EQ(r.ui.Label3[7].caption(), "20");
     EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　ABC");
@@ -306,19 +306,19 @@ TEST(MainWindow, HomePage) {
 
 // Every change of the record reaches a listener once, after the panel took it.
 TEST(PlayEvents, EachChangeIsToldOnceInOrder) {
-    struct Log : PlayListener {
+    struct Log : SessionListener {
         std::string s;
         Rig* r = nullptr;
-        void gameStarted() override { s += "g" + std::to_string(r->c.cnt.Game_Cnt); }
-        void payout() override { s += "p"; }
-        void bonusStarted(Bonus k) override { s += k == Bonus::BB ? "B" : "R"; }
-        void bonusEnded(Bonus k) override { s += k == Bonus::BB ? "b" : "r"; }
+        void gameStarted(std::int32_t, const EventTime&) override { s += "g" + std::to_string(r->c.cnt.Game_Cnt); }
+        void payout(std::int32_t, const EventTime&) override { s += "p"; }
+        void bonusStarted(Bonus k, std::int32_t, const EventTime&) override { s += k == Bonus::BB ? "B" : "R"; }
+        void bonusEnded(Bonus k, std::int32_t, const EventTime&) override { s += k == Bonus::BB ? "b" : "r"; }
         void recordReplaced() override { s += "L"; }
         void headerChanged() override { s += "H"; }
     } log;
     Rig r;
     log.r = &r;
-    r.c.ui.listeners.push_back(&log);
+    r.c.session.listen(log);
     r.game(3);
     r.pulses(2);
     r.poll(code::BBStart);

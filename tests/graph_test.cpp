@@ -279,9 +279,10 @@ TEST(Redraw, WholeReplayEqualsOneGameAtATime) {
 // the memo or not, and the line ends in the state a whole replay leaves.
 TEST(Redraw, PartOfTheAxisFromTheMemo) {
     PlayRecord rec = recordOf(mixedGames());
-    rec.Ghp_Pos = rec.Dat_Len + 1;
     Markers mark;
     SlumpGraph whole(rec, mark), part(rec, mark);
+    whole.recordReplaced();
+    part.recordReplaced();
     RecordingSurface all, window;
     window.showOnlyBetween(0.0f, 10545.0f);
     whole.Picture2 = &all;

@@ -102,7 +102,7 @@ TEST_F(JournalTest, LeftOverRecordIsOfferedAndRestoredAsALoad) {
     EXPECT_EQ(r.ui.dialogs.shown[0].text, "前回の記録が残っています。\n復元しますか？");
     EXPECT_EQ(r.c.rec.games(), 12);
     EXPECT_EQ(r.c.cnt.Tot_Out, 10 + 30);
-    EXPECT_TRUE(r.c.acq.RBGame_On);  // ends inside the RB, as a load does
+    EXPECT_TRUE(r.c.session.RBGame_On);  // ends inside the RB, as a load does
     EXPECT_EQ(r.c.ComData, u"前回");
     EXPECT_FALSE(r.c.mark.Mark_BBs);
     EXPECT_TRUE(r.c.mark.Mark_BBe);

@@ -64,7 +64,7 @@ TEST(LiveFeed, RowsKeptDuringPlayMatchTheExport) {
     headless::HeadlessApp app(&sim);
     app.ui.Picture2s.logging = false;
     LiveHub hub;
-    LiveFeed feed(app.program, hub);
+    LiveFeed feed(app.program.session, hub);
     auto w = hub.watch();
     std::size_t games = 0, payouts = 0;
     while (app.program.rec.games() < 1500 || app.program.cnt.RB_Cnt < 2) {

@@ -221,7 +221,7 @@ TEST(Window, SecondCopyLeavesTheJournalToTheFirst) {
             << dialogs.shown[0].text;
         EXPECT_EQ(app.journal(), nullptr);
         EXPECT_FALSE(app.recording());
-        EXPECT_NE(app.program.acq.board, &board);
+        EXPECT_NE(app.board(), &board);
         EXPECT_EQ(app.main->isVisible(), answer == MsgResult::Ok);
         if (answer == MsgResult::Ok) {  // a viewer: the poll runs on no board and records nothing
             QTest::qWait(300);

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/rs232.h"
+#include "acquisition/status_view.h"
 #include "analysis/histogram.h"
 #include "app/headless/headless_app.h"
 #include "platform/headless/recording_surface.h"
@@ -143,11 +143,11 @@ struct Rig {
     // One poll reading `v` from the board.
     void poll(std::uint8_t v) {
         board.pushByte(v);
-        c.acq.Timer2_Timer();
+        c.Timer2_Timer();
     }
     void failedPoll() {
         board.pushFailure();
-        c.acq.Timer2_Timer();
+        c.Timer2_Timer();
     }
     // A game code (0..15) as the board presents it: bit 6 low.
     void game(int code) { poll(static_cast<std::uint8_t>(code & 15)); }
@@ -166,7 +166,7 @@ struct Rig {
         c.rec.Dat_Len = kHeaderLen;
         for (auto b : bytes) c.rec.Dat_Buf[c.rec.Dat_Len++] = b;
         c.rec.Dat_Buf[c.rec.Dat_Len] = 0;
-        c.rec.Ghp_Pos = c.rec.Dat_Len + 1;
+        c.graph.recordReplaced();
     }
 };
 

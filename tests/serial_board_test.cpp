@@ -17,7 +17,7 @@
 #include <regex>
 #include <thread>
 
-#include "acquisition/rs232.h"
+#include "acquisition/status_view.h"
 #include "app/headless/headless_app.h"
 #include "app/qt/connect_menu.h"
 #include "app/qt/tobrak_app.h"
@@ -265,7 +265,7 @@ TEST_F(SerialBoardTest, SilenceAndGarbageAreFailedReads) {
 }
 
 void poll(headless::HeadlessApp& app, int times) {
-    for (int i = 0; i < times; ++i) app.program.acq.Timer2_Timer();
+    for (int i = 0; i < times; ++i) app.program.Timer2_Timer();
 }
 // Polls until `done` (a loaded machine may miss a read window now and then).
 template <class Done>
@@ -358,17 +358,17 @@ TEST_F(SerialBoardTest, HangUpAndReturnDriveTheStatusLabel) {
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲームＯＫ");
     EXPECT_EQ(c.rec.games(), 1);
     bridge->unplug();
-    c.acq.Timer2_Timer();
+    c.Timer2_Timer();
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲーム不可");
     EXPECT_FALSE(board->isOpen());
-    c.acq.Timer2_Timer();  // still gone
+    c.Timer2_Timer();  // still gone
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲーム不可");
 
     bridge->plugIn();
     bool back = false;
     for (int i = 0; i < 40 && !back; ++i) {  // the port is tried again about once a second
         std::this_thread::sleep_for(std::chrono::milliseconds(80));
-        c.acq.Timer2_Timer();
+        c.Timer2_Timer();
         back = app.ui.Label1.caption() == " 　ゲームＯＫ";
     }
     EXPECT_TRUE(back);

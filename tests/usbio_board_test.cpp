@@ -86,14 +86,14 @@ TEST(UsbIoBoard, UnplugAndReturnDriveTheStatusLabel) {
     UsbIoBoard board(hid, "");
     headless::HeadlessApp app(&board);
     hid.inputs = 0x03;  // bit 6 low: a game with 3 medals bet
-    app.program.acq.Timer2_Timer();
+    app.program.Timer2_Timer();
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲームＯＫ");
     EXPECT_EQ(app.program.rec.games(), 1);
     EXPECT_EQ(hid.port1Out, 255) << "acknowledged";
     hid.inputs = 0x7F;
     hid.gone = true;
     hid.present = false;
-    for (int i = 0; i < 5; ++i) app.program.acq.Timer2_Timer();
+    for (int i = 0; i < 5; ++i) app.program.Timer2_Timer();
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲーム不可");
     EXPECT_EQ(hid.opened, 1) << "not opened again on every poll";
     hid.gone = false;
@@ -101,7 +101,7 @@ TEST(UsbIoBoard, UnplugAndReturnDriveTheStatusLabel) {
     bool back = false;
     for (int i = 0; i < 40 && !back; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(40));
-        app.program.acq.Timer2_Timer();
+        app.program.Timer2_Timer();
         back = app.ui.Label1.caption() == " 　ゲームＯＫ";
     }
     EXPECT_TRUE(back);

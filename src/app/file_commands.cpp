@@ -59,7 +59,7 @@ bool loadPlayData(Program& c, const std::string& path) {
     return false;
 }
 
-bool loadPlayImage(Program& c, const std::vector<std::uint8_t>& bytes) {
+bool loadPlayImage(Program& c, const std::vector<std::uint8_t>& bytes, GameTimes times) {
     PlayRecord& rec = c.rec;
     const SltStatus st = decodeSlt(bytes, rec);
     if (st == SltStatus::TooLarge) {
@@ -70,6 +70,7 @@ bool loadPlayImage(Program& c, const std::vector<std::uint8_t>& bytes) {
         fileErrorBox(c);
         return false;
     }
+    c.graph.recordReplaced();
     // Display options stored with the file.
     Hyouji_Menu_Cls(c);
     const std::uint8_t options = rec.Dat_Buf[43];
@@ -87,8 +88,7 @@ bool loadPlayImage(Program& c, const std::vector<std::uint8_t>& bytes) {
     c.ComData = headerComment(rec);
     c.ui.main.form->setTitle(windowTitle(c.ComData));
     c.Unsaved = false;
-    if (c.ui.journal) c.ui.journal->snapshot(rec, c.options());
-    c.ui.tell([](PlayListener& l) { l.recordReplaced(); });
+    c.session.replaced(std::move(times));
     return true;
 }
 
@@ -128,8 +128,7 @@ void Comment_Click(Program& c) {
     setHeaderComment(c.rec, text);
     c.Unsaved = true;
     c.ui.main.form->setTitle(windowTitle(text));
-    if (c.ui.journal) c.ui.journal->header(c.rec, c.options());
-    c.ui.tell([](PlayListener& l) { l.headerChanged(); });
+    c.session.headerChanged();
 }
 
 namespace {
@@ -181,6 +180,7 @@ void menFile_Save_Click(Program& c) {
 void Ghp_Cls_Click(Program& c) {
     if (!confirm(c, "本当にクリアしますか？", "クリア")) return;
     c.rec.clear();
+    c.graph.recordReplaced();
     c.Unsaved = true;
     c.ui.main.form->setTitle(kTitleStart + std::string(kTwentyBlanks));
     ChrClrInit(c);
@@ -189,8 +189,7 @@ void Ghp_Cls_Click(Program& c) {
     Hyouji_Menu_Init(c);
     GhpClrInit(c);
     c.zoom.X4GhpInit();
-    if (c.ui.journal) c.ui.journal->snapshot(c.rec, c.options());
-    c.ui.tell([](PlayListener& l) { l.recordReplaced(); });
+    c.session.replaced();
 }
 
 }  // namespace tobrak

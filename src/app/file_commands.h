@@ -21,7 +21,7 @@ bool loadPlayData(Program& c, const std::string& path);
 // games (a restored record), as the load command does.
 bool openPlayData(Program& c, const std::string& path);
 // The same from a file's bytes (a recovered journal is loaded this way).
-bool loadPlayImage(Program& c, const std::vector<std::uint8_t>& bytes);
+bool loadPlayImage(Program& c, const std::vector<std::uint8_t>& bytes, GameTimes times = {});
 // Writes the record to `path` (game bytes masked, display options in byte 43).
 // A failed write leaves an existing file intact, and the box says why (so does
 // `error`, when given). Returns whether it was written.

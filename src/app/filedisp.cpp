@@ -1,6 +1,5 @@
 #include "app/filedisp.h"
 
-#include "acquisition/rs232.h"
 #include "analysis/histogram.h"
 #include "app/file_commands.h"
 #include "app/version.h"
@@ -69,8 +68,8 @@ bool openWithoutJournal(Program& c, const Journal& j) {
 namespace {
 // Tells the user once when the record stops being protected, once when it is again.
 void tellJournalState(Program& c, bool retry) {
-    Journal* j = c.ui.journal;
-    const Journal::Protection p = j->watch(c.rec, c.options(), retry);
+    Journal* j = c.session.journal();
+    const Journal::Protection p = c.session.watchJournal(retry);
     if (p == Journal::Protection::Unchanged) return;
     c.JournalBoxOpen = true;
     if (p == Journal::Protection::Lost)
@@ -91,13 +90,13 @@ void recoverJournal(Program& c, Journal& journal) {
         journal.restored();
         c.Unsaved = true;  // back from the journal, never from a file
     }
-    journal.begin(c.rec, c.options());
-    c.ui.journal = &journal;
+    c.session.setJournal(&journal);
+    c.session.beginJournal();
     tellJournalState(c, /*retry=*/false);
 }
 
 void journalWatch(Program& c) {
-    if (!c.ui.journal || c.JournalBoxOpen) return;
+    if (!c.session.journal() || c.JournalBoxOpen) return;
     tellJournalState(c, /*retry=*/true);
 }
 
@@ -124,7 +123,7 @@ void Form_Load(Program& c) {
     c.zoom.ZoomSel = 3;
     c.ui.menu("G_zoom", 3)->setChecked(true);
     c.rec.Dat_Len = kHeaderLen;
-    c.rec.Ghp_Pos = kHeaderLen + 1;
+    c.graph.Ghp_Pos = kHeaderLen + 1;
     c.rec.Dat_Buf[kHeaderLen] = 0;
     c.panel.MenuPage = -1;
     c.panel.menPage_Click();

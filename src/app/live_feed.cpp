@@ -22,50 +22,51 @@ const char* const kRecordHead =
 
 }  // namespace
 
-LiveFeed::LiveFeed(Program& c, live::LiveHub& hub, GraphPainter painter)
-    : c_(c), hub_(hub), painter_(std::move(painter)) {
-    c_.ui.listeners.push_back(this);
+LiveFeed::LiveFeed(Session& s, live::LiveHub& hub, GraphPainter painter)
+    : s_(s), hub_(hub), painter_(std::move(painter)) {
+    s_.listen(*this);
     syncRows(true);
     hub_.setState(stateJson());
 }
 
-LiveFeed::~LiveFeed() { std::erase(c_.ui.listeners, this); }
+LiveFeed::~LiveFeed() { s_.forget(*this); }
 
 std::string LiveFeed::stateJson() const {
-    const Counters& n = c_.cnt;
+    const Counters& n = s_.cnt;
     Json j = Json::object();
     j["format"] = 1;
-    j["games"] = c_.rec.games();
+    j["games"] = s_.rec.games();
     j["balance"] = static_cast<std::int64_t>(n.Tot_Out) - n.Tot_In;
-    j["counters"] = countersJson(c_);
-    // Each page's figures as the panel would work them out, the window's own untouched.
-    Figures f = c_.panel.fig;
+    j["counters"] = countersJson(s_);
+    // Each page's figures as the panel works them out when it shows that page.
+    Figures& f = fig_;
     Json pages = Json::array();
     for (int p = 0; p < 3; ++p) {
         PageTexts values;
         pageTexts(n, f, p, values);
         Json rows = Json::array();
-        for (std::size_t r = 0; r < kRows; ++r)
-            rows.push_back({{"caption", c_.panel.Koumoku[p][r]}, {"value", values[r]}, {"unit", c_.panel.Tani[p][r]}});
+        for (int r = 0; r < kRows; ++r) {
+            const RowText t = rowText(p, r);
+            rows.push_back({{"caption", t.caption}, {"value", values[static_cast<std::size_t>(r)]}, {"unit", t.unit}});
+        }
         pages.push_back(std::move(rows));
     }
     j["figures"] = figuresJson(f);
     j["pages"] = std::move(pages);
-    if (c_.acq.DaiBB_On)
+    if (s_.DaiBB_On)
         j["bonus"] = {{"kind", "BB"}, {"gain", n.BB_Gain}};
-    else if (c_.acq.DaiRB_On)
+    else if (s_.DaiRB_On)
         j["bonus"] = {{"kind", "RB"}, {"gain", n.RB_Gain}};
     else
         j["bonus"] = nullptr;
-    const MainControls& m = c_.ui.main;
-    j["board"] = m.Label1 ? m.Label1->caption() : "";
-    j["monitor"] = m.Label12 ? m.Label12->caption() : "";
-    j["comment"] = utf16ToUtf8(c_.ComData);
+    j["board"] = s_.Usb_On ? kBoardOk : kBoardNg;
+    j["monitor"] = s_.monitor;
+    j["comment"] = utf16ToUtf8(s_.comment);
     return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 std::string LiveFeed::row(std::size_t i) const {
-    const std::uint8_t b = c_.rec.game(static_cast<std::int32_t>(i));
+    const std::uint8_t b = s_.rec.game(static_cast<std::int32_t>(i));
     const Tally& t = tallies_[i];
     const auto s = static_cast<BonusState>(t.state);
     std::string r = "[" + std::to_string(i + 1) + ",\"" + stateName(s) + "\"," + std::to_string(medalsIn(b)) + ',' +
@@ -75,13 +76,13 @@ std::string LiveFeed::row(std::size_t i) const {
 }
 
 void LiveFeed::syncRows(bool whole) {
-    const auto games = static_cast<std::size_t>(std::max(0, c_.rec.games()));
+    const auto games = static_cast<std::size_t>(std::max(0, s_.rec.games()));
     if (games < tallies_.size()) whole = true;
     // Only the newest game's byte changes while playing; a load or a clear replaces all.
     const std::size_t from = whole ? 0 : tallies_.empty() ? 0 : tallies_.size() - 1;
     tallies_.resize(games);
     for (std::size_t i = from; i < games; ++i) {
-        const std::uint8_t b = c_.rec.game(static_cast<std::int32_t>(i));
+        const std::uint8_t b = s_.rec.game(static_cast<std::int32_t>(i));
         const Tally before = i ? tallies_[i - 1] : Tally{};
         const BonusState s = bonusState(b);
         Tally& t = tallies_[i];
@@ -111,8 +112,9 @@ void LiveFeed::send(const char* event) {
 }
 
 void LiveFeed::recordReplaced() {
+    fig_ = Figures{};
     syncRows(true);
-    send(c_.rec.games() == 0 ? "clear" : "load");
+    send(s_.rec.games() == 0 ? "clear" : "load");
 }
 
 void LiveFeed::tick(std::chrono::steady_clock::time_point now) {
@@ -121,8 +123,8 @@ void LiveFeed::tick(std::chrono::steady_clock::time_point now) {
     if (lastPaint_ != std::chrono::steady_clock::time_point{} && !hub_.graphWanted(now)) return;
     lastPaint_ = now;
     graphStale_ = false;
-    std::vector<std::uint8_t> slt = encodeSlt(c_.rec);
-    slt[43] = c_.options();
+    std::vector<std::uint8_t> slt = encodeSlt(s_.rec);
+    slt[43] = s_.options();
     if (std::string png = painter_(slt); !png.empty()) hub_.setGraph(std::move(png));
 }
 

@@ -1,33 +1,36 @@
 #pragma once
-// The live view's one reader of the program's state: it hears every change of
-// the record and publishes the state, the rows and the graph to a LiveHub, on
-// the program's thread.
+// The live view's one reader of a session: it hears every change of the record
+// and publishes the state, the rows and the graph to a LiveHub, on the session's
+// thread.
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "app/program.h"
 #include "live/live_hub.h"
+#include "session/session.h"
+#include "stats/stats_engine.h"
 
 namespace tobrak {
 
-class LiveFeed : public PlayListener {
+class LiveFeed : public SessionListener {
 public:
     // Makes the graph's PNG from the record as a play-data file; empty when it cannot.
     using GraphPainter = std::function<std::string(const std::vector<std::uint8_t>& slt)>;
 
-    // Listens to c from now on and publishes the state as it is.
-    LiveFeed(Program& c, live::LiveHub& hub, GraphPainter painter = {});
+    // Listens to s from now on and publishes the state as it is.
+    LiveFeed(Session& s, live::LiveHub& hub, GraphPainter painter = {});
     ~LiveFeed() override;
     LiveFeed(const LiveFeed&) = delete;
     LiveFeed& operator=(const LiveFeed&) = delete;
 
-    void gameStarted() override { send("game"); }
-    void payout() override { send("payout"); }
-    void bonusStarted(Bonus k) override { send(k == Bonus::BB ? "bb_start" : "rb_start"); }
-    void bonusEnded(Bonus k) override { send(k == Bonus::BB ? "bb_end" : "rb_end"); }
+    void gameStarted(std::int32_t, const EventTime&) override { send("game"); }
+    void payout(std::int32_t, const EventTime&) override { send("payout"); }
+    void bonusStarted(Bonus k, std::int32_t, const EventTime&) override {
+        send(k == Bonus::BB ? "bb_start" : "rb_start");
+    }
+    void bonusEnded(Bonus k, std::int32_t, const EventTime&) override { send(k == Bonus::BB ? "bb_end" : "rb_end"); }
     void recordReplaced() override;
     void headerChanged() override { send("comment"); }
 
@@ -48,8 +51,9 @@ private:
     void syncRows(bool whole);
     std::string row(std::size_t i) const;
 
-    Program& c_;
+    Session& s_;
     live::LiveHub& hub_;
+    mutable Figures fig_;  // worked out as the panel works them out, kept between states
     GraphPainter painter_;
     std::vector<Tally> tallies_;
     bool graphStale_ = true;

@@ -2,16 +2,17 @@
 
 namespace tobrak {
 
+Program::Program(SessionClock* clock) : session(clock) { session.listen(*this); }
+Program::~Program() { session.forget(*this); }
+
 void Program::attach() {
     MainControls& m = ui.main;
-    acq.Label1 = m.Label1;
-    acq.Label12 = m.Label12;
-    acq.Label14 = m.Label14;
-    acq.Label15 = m.Label15;
-    acq.Timer2 = ui.Timer2;
-    acq.Timer8 = ui.Timer8;
-    acq.board = ui.board;
-    acq.dialogs = ui.dialogs;
+    status.Label1 = m.Label1;
+    status.Label12 = m.Label12;
+    status.Label14 = m.Label14;
+    status.Label15 = m.Label15;
+    status.Timer8 = ui.Timer8;
+    status.dialogs = ui.dialogs;
 
     panel.Label2 = m.Label2;
     panel.Label3 = m.Label3;
@@ -57,43 +58,40 @@ PrintSource Program::printSource() {
     return s;
 }
 
-void Program::gameClosed(std::uint8_t previous) {
+void Program::gameClosed(std::int32_t index) {
+    // The replay after a load drew the loaded games; each later one is drawn once.
+    if (graph.Ghp_Pos != index + 1) return;
+    const std::uint8_t previous = rec.Dat_Buf[index];
     if (graphShown()) graph.Ghp1Disp(previous);
     zoom.Zoom1sub(previous);
+    graph.Ghp_Pos += 1;
 }
 
-void Program::byteChanged(std::int32_t index) {
+void Program::gameStarted(std::int32_t, const EventTime&) {
     Unsaved = true;
-    if (ui.journal) ui.journal->byteSet(rec, index, options());
     panel.menPageDisp();
 }
 
-void Program::gameRecorded(std::int32_t index) {
-    byteChanged(index);
-    ui.tell([](PlayListener& l) { l.gameStarted(); });
+void Program::payout(std::int32_t, const EventTime&) {
+    Unsaved = true;
+    panel.menPageDisp();
 }
 
-void Program::payoutRecorded(std::int32_t index) {
-    byteChanged(index);
-    ui.tell([](PlayListener& l) { l.payout(); });
-}
-
-void Program::bonusStarted(Bonus k, std::int32_t interval) {
+void Program::bonusStarted(Bonus k, std::int32_t interval, const EventTime&) {
+    status.blinkOn();
     if (k == Bonus::BB ? mark.Mark_BBs : mark.Mark_RBs) {
         graph.markInterval(interval);
         zoom.markInterval(interval);
     }
     panel.menPageDisp();
-    ui.tell([k](PlayListener& l) { l.bonusStarted(k); });
 }
 
-void Program::bonusEnded(Bonus k, std::int32_t gain) {
+void Program::bonusEnded(Bonus k, std::int32_t gain, const EventTime&) {
     if (k == Bonus::BB ? mark.Mark_BBe : mark.Mark_RBe) {
         graph.markGain(gain);
         zoom.markGain(gain);
     }
     panel.menPageDisp();
-    ui.tell([k](PlayListener& l) { l.bonusEnded(k); });
 }
 
 }  // namespace tobrak

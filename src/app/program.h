@@ -1,25 +1,23 @@
 #pragma once
-// The program: the one owner of the record, the counters, the acquisition and
-// every view. It hears each change from the acquisition and has the graph, the
-// zoom window, the panel, the journal and then the listeners take it, in that order.
+// The program: the session and every view of it. It is the session's first
+// listener: each change reaches the graph, the zoom window, the status labels and
+// the panel before any other listener hears of it.
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "acquisition/rs232.h"
+#include "acquisition/status_view.h"
 #include "analysis/histogram.h"
 #include "analysis/history_view.h"
 #include "analysis/koyaku.h"
 #include "graph/scroll.h"
 #include "graph/zoom.h"
-#include "platform/board.h"
 #include "platform/live_view.h"
 #include "platform/printer.h"
 #include "platform/shell.h"
 #include "print/print_report.h"
-#include "record/journal.h"
-#include "record/play_events.h"
+#include "session/session.h"
 #include "stats/panel.h"
 
 namespace tobrak {
@@ -60,33 +58,29 @@ struct Platform {
     Timer* Timer2 = nullptr;  // 80 ms poll
     Timer* Timer8 = nullptr;  // 300 ms bonus blink
     Dialogs* dialogs = nullptr;
-    Board* board = nullptr;
     Shell* shell = nullptr;
     std::string manual;  // address of the documentation the help menu opens
     AppWindows* windows = nullptr;
     Printer* printer = nullptr;
-    Journal* journal = nullptr;  // the session journal, when one is kept
-    std::vector<PlayListener*> listeners;
     LiveViewHost* liveView = nullptr;  // the live view, when the front end has one
-    template <class F>
-    void tell(F f) const {
-        for (PlayListener* l : listeners) f(*l);
-    }
-    Surface* Picture2 = nullptr;  // the slump graph
-    Surface* Picture3 = nullptr;  // its y-axis label strip
-    Surface* Zoom = nullptr;      // the zoom window's graph
+    Surface* Picture2 = nullptr;       // the slump graph
+    Surface* Picture3 = nullptr;       // its y-axis label strip
+    Surface* Zoom = nullptr;           // the zoom window's graph
     MenuItem* menu(MenuName name, int index = -1) const { return &menus->at(name, index); }
 };
 
-class Program final : public AcquisitionEvents {
+class Program final : public SessionListener {
 public:
-    Program() = default;
+    explicit Program(SessionClock* clock = nullptr);
+    ~Program() override;
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    PlayRecord rec;
-    Counters cnt;
-    Markers mark;
+    Session session;
+    PlayRecord& rec = session.rec;
+    Counters& cnt = session.cnt;
+    Markers& mark = session.mark;
+    std::u16string& ComData = session.comment;  // the record's comment
     Panel panel{cnt};
     SlumpGraph graph{rec, mark};
     ZoomView zoom{rec, mark, graph};
@@ -94,11 +88,10 @@ public:
     AnalysisView analysis{rec, cnt};
     SmallWinTable koyaku{rec};
     HistoryView history{rec};
-    Acquisition acq{rec, cnt, panel, *this};
+    StatusView status{session, panel};
 
     // Games, payouts, a clear or a comment since the record was last loaded or saved.
     bool Unsaved = false;
-    std::u16string ComData;       // the record's comment
     bool JournalBoxOpen = false;  // the journal's message box is open
 
     Platform ui;
@@ -107,20 +100,24 @@ public:
     void attach();
 
     // The display options as header byte 43 holds them.
-    std::uint8_t options() const { return currentOptions(mark, rec); }
+    std::uint8_t options() const { return session.options(); }
+    // The timers' handlers: the 80 ms poll and the 300 ms blink.
+    void Timer2_Timer() { session.poll(); }
+    void Timer8_Timer() { status.Timer8_Timer(graphShown()); }
     // The panel's page in view and the whole record, for the printed report.
     PrintSource printSource();
 
-    void gameClosed(std::uint8_t previous) override;
-    void gameRecorded(std::int32_t index) override;
-    void payoutRecorded(std::int32_t index) override;
-    void bonusStarted(Bonus k, std::int32_t interval) override;
-    void bonusEnded(Bonus k, std::int32_t gain) override;
-    bool graphShown() const override { return analysis.Kaiseki_On == 0; }
+    // Whether the graph view (not the analysis view) is in place.
+    bool graphShown() const { return analysis.Kaiseki_On == 0; }
 
-private:
-    // Record byte `index` changed: unsaved, into the journal, the panel's figures.
-    void byteChanged(std::int32_t index);
+    void gameClosed(std::int32_t index) override;
+    void gameStarted(std::int32_t index, const EventTime& t) override;
+    void payout(std::int32_t index, const EventTime& t) override;
+    void bonusStarted(Bonus k, std::int32_t interval, const EventTime& t) override;
+    void bonusEnded(Bonus k, std::int32_t gain, const EventTime& t) override;
+    void boardPolled(bool reachable, bool changed) override { status.boardPolled(reachable, changed); }
+    void monitorChanged() override { status.monitorChanged(); }
+    void recordFull() override { status.recordFull(); }
 };
 
 }  // namespace tobrak

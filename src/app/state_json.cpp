@@ -14,15 +14,15 @@ double shortest(float f) {
     return std::strtod(buf, nullptr);
 }
 
-Json countersJson(const Program& c) {
+Json countersJson(const Session& s) {
     Json j = Json::object();
-#define TOBRAK_JSON(n) j[#n] = c.cnt.n;
+#define TOBRAK_JSON(n) j[#n] = s.cnt.n;
     TOBRAK_COUNTERS(TOBRAK_JSON)
 #undef TOBRAK_JSON
-    j["BBGame_On"] = c.acq.BBGame_On;
-    j["RBGame_On"] = c.acq.RBGame_On;
-    j["DaiBB_On"] = c.acq.DaiBB_On;
-    j["DaiRB_On"] = c.acq.DaiRB_On;
+    j["BBGame_On"] = s.BBGame_On;
+    j["RBGame_On"] = s.RBGame_On;
+    j["DaiBB_On"] = s.DaiBB_On;
+    j["DaiRB_On"] = s.DaiRB_On;
     return j;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
-// The program's counters and figures as JSON, as tobrak-cli reports them and the
+// A session's counters and figures as JSON, as tobrak-cli reports them and the
 // live view serves them.
 #include <nlohmann/json.hpp>
 
-#include "app/program.h"
+#include "session/session.h"
+#include "stats/stats_engine.h"
 
 namespace tobrak {
 
@@ -11,7 +12,7 @@ namespace tobrak {
 // same float: 179.93333, not 179.93333435058594.
 double shortest(float f);
 // Every counter by its name, then the four bonus flags.
-nlohmann::ordered_json countersJson(const Program& c);
+nlohmann::ordered_json countersJson(const Session& s);
 nlohmann::ordered_json figuresJson(const Figures& f);
 
 }  // namespace tobrak

@@ -3,22 +3,23 @@
 namespace tobrak {
 
 void ChrClrInit(Program& c) {
-    c.acq.clearFlags();
+    c.session.clearFlags();
     c.cnt.reset();
     c.panel.fig = Figures{};
 }
 
 void ChrDispAll(Program& c) {
-    replayCounters(c.rec, c.cnt, c.acq.BBGame_On, c.acq.RBGame_On);
+    c.session.recount();
     c.panel.menPageDisp();
-    c.acq.resumeBonus();
+    c.session.resumeBonus();
+    c.status.resumeBlink();
 }
 
 void GhpClrInit(Program& c) {
     c.koyaku.koyakuForm->setVisible(false);
     if (c.history.form) c.history.form->setVisible(false);  // its snapshot is of the old record
     c.ui.Timer8->setEnabled(false);
-    c.acq.hideGain();
+    c.status.hideGain();
     c.graph.Ghp_Scroll = 0;
     c.zoom.Zoom->cls();
     c.zoom.Sub_Sub1(Ghp_Left, c.graph.P2y);
@@ -42,8 +43,7 @@ void GhpHyo_Click(Program& c, int index) {
     }
     c.ui.menu("GhpHyo", index)->setChecked(on);
     GhpRebuildAll(c);
-    if (c.ui.journal) c.ui.journal->header(c.rec, c.options());
-    c.ui.tell([](PlayListener& l) { l.headerChanged(); });
+    c.session.headerChanged();
 }
 
 void GhpRebuildAll(Program& c) {

@@ -154,7 +154,7 @@ std::int32_t SlumpGraph::replay(std::int32_t i, std::int32_t to, float stopRight
 }
 
 void SlumpGraph::GhpDispAll() {
-    const std::int32_t end = std::min(rec_.Dat_Len, rec_.Ghp_Pos - 1);
+    const std::int32_t end = std::min(rec_.Dat_Len, Ghp_Pos - 1);
     Ghp_Redraw = true;
     checkMemo(end);
     const Surface::Shown& v = Picture2->shown();

@@ -52,8 +52,12 @@ public:
     // Back to the fixed values and a fresh line state.
     void reset() { static_cast<SlumpGraphState&>(*this) = SlumpGraphState{}; }
 
-    Surface* Picture2 = nullptr;  // the graph
-    Surface* Picture3 = nullptr;  // its y-axis label strip
+    Surface* Picture2 = nullptr;            // the graph
+    Surface* Picture3 = nullptr;            // its y-axis label strip
+    std::int32_t Ghp_Pos = kHeaderLen + 1;  // one past the next game to draw
+
+    // A new record (load, clear): every game of it counts as drawn by the replay.
+    void recordReplaced() { Ghp_Pos = rec_.Dat_Len + 1; }
 
     // Resets the line state; draws nothing.
     void GhpLineInit();

@@ -123,7 +123,7 @@ void ZoomView::X4GhpInit() {
 void ZoomView::X4_Line() {
     if (ZoomSel == kZoomOff) return;
     // As on the main graph, the open newest game is left to the live step.
-    const std::int32_t end = std::min(rec_.Dat_Len, rec_.Ghp_Pos - 1);
+    const std::int32_t end = std::min(rec_.Dat_Len, graph_.Ghp_Pos - 1);
     Redraw = true;
     for (std::int32_t i = kHeaderLen; i < end; ++i) Zoom1sub(rec_.Dat_Buf[i]);
     Redraw = false;

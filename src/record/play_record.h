@@ -26,7 +26,6 @@ struct PlayRecord {
     std::array<std::uint8_t, kBufLen> Dat_Buf{};
     std::int32_t Dat_Len = kHeaderLen;  // index of the next free byte
     std::int16_t Dat_Max = kDatMax;
-    std::int32_t Ghp_Pos = kHeaderLen + 1;  // one past the next game to draw
 
     std::int32_t games() const { return Dat_Len - kHeaderLen; }
     bool full() const { return Dat_Len >= Dat_Max; }
@@ -35,7 +34,6 @@ struct PlayRecord {
     // Back to the empty record; header bytes other than the comment length stay.
     void clear() {
         Dat_Len = kHeaderLen;
-        Ghp_Pos = kHeaderLen + 1;
         Dat_Buf[kHeaderLen] = 0;
         Dat_Buf[0] = 0;
     }

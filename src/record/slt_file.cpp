@@ -16,7 +16,6 @@ SltStatus decodeSlt(const std::vector<std::uint8_t>& bytes, PlayRecord& rec) {
     if (n < kHeaderLen) return SltStatus::TooShort;
     std::copy(bytes.begin(), bytes.end(), rec.Dat_Buf.begin());
     rec.Dat_Len = static_cast<std::int32_t>(n);
-    rec.Ghp_Pos = rec.Dat_Len + 1;
     for (std::int32_t i = kHeaderLen; i < rec.Dat_Len; ++i) rec.Dat_Buf[i] ^= kGameMask;
     rec.Dat_Buf[rec.Dat_Len] = 0;
     return SltStatus::Ok;

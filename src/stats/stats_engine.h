@@ -23,6 +23,13 @@ struct Figures {
     float RB_GameAvg = 0.0f;
 };
 
+// The caption and unit of a row of page 0..2 as the panel shows them; blank for other pages.
+struct RowText {
+    const char* caption;
+    const char* unit;
+};
+RowText rowText(int page, int row);
+
 // Figures of `page` recomputed under their guards, and the 13 texts. Any page
 // other than 0..2 gives no texts (false).
 bool pageTexts(const Counters& cnt, Figures& fig, int page, PageTexts& out);

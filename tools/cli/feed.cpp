@@ -1,9 +1,9 @@
 // `feed`: the real poll, handlers and blink timer against a board scripted on stdin.
+#include <cstdio>
 #include <istream>
 #include <ostream>
 #include <string>
 
-#include "acquisition/rs232.h"
 #include "app/headless/headless_app.h"
 #include "commands.h"
 #include "platform/headless/scripted_board.h"
@@ -18,6 +18,13 @@ int hexDigit(char ch) {
     if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
     if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
     return -1;
+}
+
+// "RRGGBB", uppercase.
+std::string hexColour(Rgb c) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%06X", static_cast<unsigned>(c & 0xFFFFFF));
+    return buf;
 }
 
 std::string recordHex(const PlayRecord& rec) {
@@ -67,10 +74,10 @@ int feed(const FeedArgs& a, Io& io) {
                 app.ui.Timer8.fire();
             } else if (tok == "--") {
                 board.pushFailure();
-                c.acq.Timer2_Timer();
+                c.Timer2_Timer();
             } else if (tok.size() == 2 && hexDigit(tok[0]) >= 0 && hexDigit(tok[1]) >= 0) {
                 board.pushByte(static_cast<std::uint8_t>(hexDigit(tok[0]) * 16 + hexDigit(tok[1])));
-                c.acq.Timer2_Timer();
+                c.Timer2_Timer();
             } else {
                 io.err << "feed: bad token '" << tok << "' on line " << lineNo
                        << " (expected two hex digits, -- or tick)\n";
@@ -79,24 +86,24 @@ int feed(const FeedArgs& a, Io& io) {
         }
     }
 
-    const auto pages = showPages(c);
+    const auto pages = sessionPages(c.cnt);
     Json j = newReport();
     j["record"] = recordHex(c.rec);
     j["Dat_Len"] = c.rec.Dat_Len;
-    j["Ghp_Pos"] = c.rec.Ghp_Pos;
-    j["Usb_Dat"] = c.acq.Usb_Dat;
-    j["Usb_On"] = c.acq.Usb_On;
+    j["Ghp_Pos"] = c.graph.Ghp_Pos;
+    j["Usb_Dat"] = app.ui.source.value();
+    j["Usb_On"] = c.session.Usb_On;
     j["Label1"] = Json{{"caption", app.ui.Label1.caption()}, {"back", hexColour(app.ui.Label1.backColor())}};
     j["Label12"] = app.ui.Label12.caption();
     j["Label14"] = Json{{"caption", app.ui.Label14.caption()}, {"visible", app.ui.Label14.visible()}};
     j["Timer8"] = app.ui.Timer8.enabled();
     j["acks"] = board.acks;
     j["full_messages"] = app.ui.dialogs.shown.size();
-    j["counters"] = countersJson(c);
+    j["counters"] = countersJson(c.session);
     j["pages"] = pagesJson(pages);
     reportStream(a.save, io) << j.dump(2) << "\n";
 
-    if (!a.save.empty()) return saveRecord(c, a.save, io);
+    if (!a.save.empty()) return saveRecord(c.session, a.save, io);
     return 0;
 }
 

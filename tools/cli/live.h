@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/program.h"
+#include "session/session.h"
 
 namespace CLI {
 class App;
@@ -23,9 +23,9 @@ class LiveView {
 public:
     LiveView();
     ~LiveView();
-    // Starts serving c; empty on success (the page's address is then on `err`),
-    // otherwise what is wrong.
-    std::string start(Program& c, const ListenArgs& a, std::ostream& err);
+    // Starts serving the session; empty on success (the page's address is then
+    // on `err`), otherwise what is wrong.
+    std::string start(Session& s, const ListenArgs& a, std::ostream& err);
     // From the command's loop: the graph's picture when it is due.
     void tick();
 

@@ -1,5 +1,5 @@
-// `record`: the window program's acquisition without the window. The same poll,
-// handlers, rules and journal run against any board; one line is printed after
+// `record`: a session without a window. The same session, with its poll,
+// handlers, rules and journal, runs against any board; one line is printed after
 // every game, the totals at the end. `simulate` is `record --board sim`.
 #include <QCoreApplication>
 #include <chrono>
@@ -12,15 +12,14 @@
 #include <string>
 #include <thread>
 
-#include "acquisition/rs232.h"
-#include "app/file_commands.h"
+#include "app/board_source.h"
 #include "app/filedisp.h"
-#include "app/headless/headless_app.h"
 #include "boards/board_factory.h"
-#include "commands.h"
 #include "gui.h"
+#include "io.h"
 #include "live.h"
 #include "record/journal.h"
+#include "record_command.h"
 #include "report.h"
 
 namespace tobrak::cli {
@@ -30,15 +29,15 @@ namespace {
 volatile std::sig_atomic_t g_stop = 0;
 void onSignal(int) { g_stop = 1; }
 
-std::string stateLine(const Program& c) {
+std::string stateLine(const Session& c) {
     const Counters& n = c.cnt;
     std::string s = std::to_string(c.rec.games()) + "G  IN " + std::to_string(n.Tot_In) + "  OUT " +
                     std::to_string(n.Tot_Out) + "  差枚 " + std::to_string(n.Tot_Out - n.Tot_In) + "  BB " +
                     std::to_string(n.BB_Cnt) + "  RB " + std::to_string(n.RB_Cnt) + "  ボーナス間隔 " +
                     std::to_string(n.Bonus_Intv) + "G";
-    if (c.acq.DaiBB_On) s += "  [ＢＢ中 " + std::to_string(n.BB_Gain) + "枚]";
-    if (c.acq.DaiRB_On) s += "  [ＲＢ中 " + std::to_string(n.RB_Gain) + "枚]";
-    return s + "  |" + (c.acq.Usb_On ? kBoardOk : kBoardNg) + " |" + c.acq.monitor;
+    if (c.DaiBB_On) s += "  [ＢＢ中 " + std::to_string(n.BB_Gain) + "枚]";
+    if (c.DaiRB_On) s += "  [ＲＢ中 " + std::to_string(n.RB_Gain) + "枚]";
+    return s + "  |" + (c.Usb_On ? kBoardOk : kBoardNg) + " |" + c.monitor;
 }
 
 // The board chosen by --board, and the application object its serial port wants.
@@ -90,15 +89,16 @@ int record(const RecordArgs& a, Io& io) {
         err << "tobrak-cli: record: " << why << "\n";
         return 2;
     }
-    headless::HeadlessApp app(dev.opened.board.get());
-    Program& c = app.program;
+    BoardSource source(dev.opened.board.get());
+    Session c;
+    c.setBoard(&source, dev.opened.what);
     bool everUnprotected = false;
     auto lastWatch = std::chrono::steady_clock::now();
     // A failed journal is tried again every few seconds; each change is told once.
     auto watch = [&] {
         lastWatch = std::chrono::steady_clock::now();
         if (!journal) return;
-        switch (journal->watch(c.rec, c.options())) {
+        switch (c.watchJournal()) {
             case Journal::Protection::Unchanged: break;
             case Journal::Protection::Lost:
                 everUnprotected = true;
@@ -113,7 +113,8 @@ int record(const RecordArgs& a, Io& io) {
         if (!journal->setAside().empty())
             err << "tobrak-cli: the journal left in " << journalDir << " could not be read whole; it was kept as "
                 << journal->setAside() << "\n";
-        journal->begin(c.rec, c.options());  // a left journal is kept, never replaced
+        c.setJournal(journal.get());
+        c.beginJournal();  // a left journal is kept, never replaced
         if (!journal->keptAs().empty())
             err << "tobrak-cli: the journal left in " << journalDir << " was kept as " << journal->keptAs() << "\n";
         // Saved over the journal or its lock, the record would go when the journal does.
@@ -121,7 +122,6 @@ int record(const RecordArgs& a, Io& io) {
             journal->closeNormally();
             return st;
         }
-        c.ui.journal = journal.get();
         watch();
     }
     // Signals are taken before the live view prints its address: whoever reads
@@ -140,11 +140,11 @@ int record(const RecordArgs& a, Io& io) {
     std::int32_t shown = c.rec.Dat_Len;
     // The simulated machine is always there; for a real board the first poll's
     // status is shown too, so that a set-up can be checked.
-    auto boardStatus = [&] { return std::string(c.acq.Usb_On ? kBoardOk : kBoardNg); };
+    auto boardStatus = [&] { return std::string(c.Usb_On ? kBoardOk : kBoardNg); };
     std::string note, status = kind == "sim" ? boardStatus() : "";
     auto next = std::chrono::steady_clock::now();
     while (!g_stop && (games == 0 || c.rec.games() < games) && !c.rec.full()) {
-        app.run(kPollMs);
+        c.poll();
         live.tick();
         if (std::chrono::steady_clock::now() - lastWatch > std::chrono::seconds(3)) watch();
         if (c.rec.Dat_Len != shown) {
@@ -154,7 +154,7 @@ int record(const RecordArgs& a, Io& io) {
         if (kind != "sim" && boardStatus() != status) {
             // The board came or went: say so, with the reason when there is one.
             status = boardStatus();
-            const std::string why = c.acq.Usb_On ? std::string() : dev.opened.error();
+            const std::string why = c.Usb_On ? std::string() : dev.opened.error();
             err << "board:" << status << (why.empty() ? "" : " (" + why + ")") << "\n" << std::flush;
         }
         if (dev.opened.decoder && dev.opened.decoder->note() != note) {
@@ -168,7 +168,7 @@ int record(const RecordArgs& a, Io& io) {
     }
     stopSignals.release();
 
-    const auto pages = showPages(c);
+    const auto pages = sessionPages(c.cnt);
     Json j = newReport();
     j["games"] = c.rec.games();
     j["counters"] = countersJson(c);

@@ -4,8 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/program.h"
 #include "app/state_json.h"
+#include "session/session.h"
 #include "stats/stats_engine.h"
 
 namespace tobrak::cli {
@@ -20,11 +20,9 @@ using tobrak::countersJson;
 using tobrak::figuresJson;
 using tobrak::shortest;
 Json markersJson(const Markers& m);
-// Shows panel pages 0, 1 and 2 in that order, as three clicks from page 4 do,
-// and returns the value texts of each.
-std::array<PageTexts, 3> showPages(Program& c);
+// The value texts of pages 0, 1 and 2 as the panel works them out from these
+// counters, showing each page in turn; `fig` ends with every page's figures.
+std::array<PageTexts, 3> sessionPages(const Counters& cnt, Figures* fig = nullptr);
 Json pagesJson(const std::array<PageTexts, 3>& pages);
-// "RRGGBB", uppercase.
-std::string hexColour(Rgb c);
 
 }  // namespace tobrak::cli

@@ -63,7 +63,8 @@ void HeadlessUi::attach(Program& c, Board* board) {
     c.ui.Timer2 = &Timer2;
     c.ui.Timer8 = &Timer8;
     c.ui.dialogs = &dialogs;
-    c.ui.board = board ? board : &noBoard_;
+    source.set(board);
+    c.session.setBoard(&source);
     c.ui.printer = &printer;
     c.ui.Picture2 = &Picture2s;
     c.ui.Picture3 = &Picture3s;
@@ -73,8 +74,8 @@ void HeadlessUi::attach(Program& c, Board* board) {
 
 HeadlessApp::HeadlessApp(Board* board) {
     ui.attach(program, board);
-    ui.Timer2.bind([this] { program.acq.Timer2_Timer(); });
-    ui.Timer8.bind([this] { program.acq.Timer8_Timer(); });
+    ui.Timer2.bind([this] { program.Timer2_Timer(); });
+    ui.Timer8.bind([this] { program.Timer8_Timer(); });
     Form_Load(program);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The headless front end: every control of the program kept in memory, for the
 // command-line tool and the tests.
+#include "app/board_source.h"
 #include "app/file_commands.h"
 #include "app/filedisp.h"
 #include "app/menu.h"
@@ -43,8 +44,7 @@ public:
     ScriptedPrinter printer;
     MemWindows windows;
 
-private:
-    NoBoard noBoard_;
+    BoardSource source;
 };
 
 // A started program with the headless platform: Form_Load has run and the

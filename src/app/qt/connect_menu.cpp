@@ -57,8 +57,7 @@ ConnectMenu::ConnectMenu(TobrakApp& app, const SimOptions& sim, Settings* settin
 }
 
 ConnectMenu::~ConnectMenu() {
-    Program& c = app_.program;
-    if (c.acq.board == board_.board.get()) c.ui.board = c.acq.board = &g_none;
+    if (app_.board() == board_.board.get()) app_.setBoard(&g_none);
 }
 
 std::string ConnectMenu::withBaud(const std::string& option) const {
@@ -110,13 +109,12 @@ void ConnectMenu::rebuildSoon() {
 bool ConnectMenu::connectTo(const std::string& option, bool tellFailure) {
     OpenedBoard next;
     if (!makeBoard(option, sim_, next).empty()) return false;
-    Program& c = app_.program;
     // A poll may be waiting in a message box below this call, holding the old
     // board: it stays alive until the next switch.
     retired_ = std::move(board_);
     board_ = std::move(next);
     // The poll reads the acquisition's board; the front end's is kept in step.
-    c.ui.board = c.acq.board = board_.board ? board_.board.get() : static_cast<Board*>(&g_none);
+    app_.setBoard(board_.board ? board_.board.get() : static_cast<Board*>(&g_none));
     option_ = option;
     withoutBaud(option, &baud_);
     if (settings_) settings_->setBoard(QString::fromStdString(option));
@@ -154,7 +152,7 @@ void ConnectMenu::tellIfUnreached() {
 
 void ConnectMenu::checkReached() {
     Program& c = app_.program;
-    if (c.acq.Usb_On) return;
+    if (c.session.Usb_On) return;
     c.ui.dialogs->messageBox(boardFailureText(boardCaption(option_), board_.error()), "接続", MsgIcon::Exclamation,
                              MsgButtons::Ok);
 }

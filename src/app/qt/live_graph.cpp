@@ -4,25 +4,30 @@
 #include <QImage>
 #include <QPainter>
 
-#include "app/file_commands.h"
-#include "app/filedisp.h"
-#include "app/headless/headless_app.h"
 #include "graph/slump_graph.h"
 #include "platform/qt/image_surface.h"
 #include "platform/qt/twips.h"
+#include "record/slt_file.h"
 
 namespace tobrak::qt {
 
 std::string graphPng(const std::vector<std::uint8_t>& slt) {
+    // A graph of its own replays the record, so the window's graph is left as it is.
+    PlayRecord rec;
+    if (decodeSlt(slt, rec) != SltStatus::Ok) return {};
+    const std::uint8_t options = rec.Dat_Buf[43];
+    Markers mark;
+    mark.Mark_BBs = mark.Mark_RBs = (options & 1) != 0;
+    mark.Mark_BBe = (options & 2) != 0;
+    mark.Mark_RBe = (options & 8) != 0;
     ImageSurface graph(rgb::LightBlue, QSize(px(kClientWidth - con_P2left), px(kPanelHeight)));
     ImageSurface strip(rgb::LightBlue, QSize(px(600), px(5090)));
-    // A program of its own replays the record, so the window's graph is left as it is.
-    headless::HeadlessApp replay(nullptr);
-    replay.program.ui.Picture2 = &graph;
-    replay.program.ui.Picture3 = &strip;
-    replay.program.attach();
+    SlumpGraph g(rec, mark);
+    g.Picture2 = &graph;
+    g.Picture3 = &strip;
+    g.recordReplaced();
     MekakusiChr(strip, 1.0f, Ghp_Left, 30);
-    if (!loadPlayImage(replay.program, slt)) return {};
+    g.GhpStandardRedraw();
     QImage out = graph.image().copy();
     {
         // The label strip lies over the graph's left end, as in the window.

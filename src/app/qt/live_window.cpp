@@ -78,7 +78,7 @@ LiveViewWindow::~LiveViewWindow() {
 
 std::string LiveViewWindow::start(const live::ListenAddress& at, const std::string& token) {
     if (server_) return {};
-    feed_ = std::make_unique<LiveFeed>(core_, hub_, graphPng);
+    feed_ = std::make_unique<LiveFeed>(core_.session, hub_, graphPng);
     feed_->tick();
     auto server = std::make_unique<live::LiveServer>(hub_, token);
     if (std::string why = server->start(at); !why.empty()) {

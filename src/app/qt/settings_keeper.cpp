@@ -64,7 +64,7 @@ SettingsKeeper::SettingsKeeper(TobrakApp& app, Settings& settings) : app_(app), 
     inner_ = c.ui.dialogs;
     dialogs_ = std::make_unique<Remembering>(*inner_, settings_);
     c.ui.dialogs = dialogs_.get();
-    c.ui.listeners.push_back(this);
+    c.session.listen(*this);
     c.history.chosen = settings_.profile().toStdString();
 
     for (const Named& n : windowsOf(app_)) {
@@ -102,7 +102,7 @@ SettingsKeeper::SettingsKeeper(TobrakApp& app, Settings& settings) : app_(app), 
 
 SettingsKeeper::~SettingsKeeper() {
     Program& c = app_.program;
-    std::erase(c.ui.listeners, this);
+    c.session.forget(*this);
     if (c.ui.dialogs == dialogs_.get()) c.ui.dialogs = inner_;
 }
 

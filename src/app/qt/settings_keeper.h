@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/qt/settings.h"
-#include "record/play_events.h"
+#include "session/session.h"
 
 class QMenu;
 
@@ -19,7 +19,7 @@ namespace tobrak::qt {
 
 class TobrakApp;
 
-class SettingsKeeper final : public QObject, public PlayListener {
+class SettingsKeeper final : public QObject, public SessionListener {
 public:
     // Before `app.start()`: the windows' places, the profile and the dialogs' folders.
     SettingsKeeper(TobrakApp& app, Settings& settings);

@@ -8,7 +8,7 @@
 #include <QTranslator>
 #include <cstdio>
 
-#include "acquisition/rs232.h"
+#include "acquisition/status_view.h"
 #include "app/file_commands.h"
 #include "app/filedisp.h"
 #include "platform/qt/fonts.h"
@@ -61,8 +61,8 @@ TobrakApp::TobrakApp(Board* board, Dialogs* dialogs)
       rs232(std::make_unique<KoyakuWindow>(main.get())),
       zoom(std::make_unique<ZoomDispWindow>(program, main.get())),
       history(std::make_unique<HistoryWindow>(program, main.get())) {
-    timer2_ = std::make_unique<QtTimer>(rs232.get(), [this] { program.acq.Timer2_Timer(); });
-    timer8_ = std::make_unique<QtTimer>(rs232.get(), [this] { program.acq.Timer8_Timer(); });
+    timer2_ = std::make_unique<QtTimer>(rs232.get(), [this] { program.Timer2_Timer(); });
+    timer8_ = std::make_unique<QtTimer>(rs232.get(), [this] { program.Timer8_Timer(); });
     if (!dialogs) {
         dialogs_ = std::make_unique<QtDialogs>(main.get());
         dialogs = dialogs_.get();
@@ -72,7 +72,8 @@ TobrakApp::TobrakApp(Board* board, Dialogs* dialogs)
     p.Timer2 = timer2_.get();
     p.Timer8 = timer8_.get();
     p.dialogs = dialogs;
-    p.board = board ? board : &noBoard_;
+    setBoard(board);
+    program.session.setBoard(&source_);
     p.shell = &shell_;
     p.manual = manualUrl().toString().toStdString();
     p.windows = this;
@@ -101,7 +102,7 @@ bool TobrakApp::claimJournal(const std::string& dir) {
     journal_.reset();
     withoutJournal_ = true;
     quit_ = !open;
-    program.ui.board = program.acq.board = &noBoard_;
+    setBoard(nullptr);
     return open;
 }
 

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "app/board_source.h"
 #include "app/program.h"
 #include "app/qt/file_disp_window.h"
 #include "app/qt/history_window.h"
@@ -38,6 +39,9 @@ public:
     // nothing shown, when the user chose to quit (see claimJournal).
     bool start(const std::string& journalDir = {}, const std::string& startFile = {});
     Journal* journal() const { return journal_.get(); }
+    // Puts a board under the session's poll (null: none).
+    void setBoard(Board* board) { source_.set(board ? board : &noBoard_); }
+    Board* board() const { return source_.board(); }
     void shutdown() override;
 
     Program program;
@@ -54,6 +58,7 @@ private:
     std::unique_ptr<Journal> journal_;
     bool claimed_ = false, withoutJournal_ = false, quit_ = false;
     NoBoard noBoard_;
+    BoardSource source_{&noBoard_};
 };
 
 }  // namespace tobrak::qt

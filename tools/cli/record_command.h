@@ -1,0 +1,27 @@
+#pragma once
+// `record` and `simulate`: a session without a window. They need nothing of the
+// window's controls, not even kept in memory.
+#include <cstdint>
+#include <string>
+
+#include "io.h"
+#include "live.h"
+
+namespace tobrak::cli {
+
+struct SimulateArgs {
+    std::uint64_t seed = 1;
+    double speed = 1.0;
+    long games = 0;  // 0: until interrupted
+    bool fast = false;
+    std::string save, journal;
+    ListenArgs live;
+};
+struct RecordArgs {
+    std::string board = "none";
+    SimulateArgs sim;
+};
+int simulate(const SimulateArgs& a, Io& io);
+int record(const RecordArgs& a, Io& io);
+
+}  // namespace tobrak::cli
