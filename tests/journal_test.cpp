@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -9,6 +12,7 @@
 #include "app/filedisp.h"
 #include "app/menu.h"
 #include "record/journal.h"
+#include "record/play_time.h"
 #include "record/slt_file.h"
 #include "rig.h"
 #include "util/text.h"
@@ -283,6 +287,43 @@ TEST_F(JournalTest, LongSessionsAreCompacted) {
     for (int i = 0; i < 150; ++i) r.game(3);
     EXPECT_TRUE(j->healthy());
     EXPECT_EQ(held()->size(), 48u + 300u);
+}
+
+TEST(PlayTime, IsoTimeWritesLocalTimeMillisecondsAndOffset) {
+    const std::tuple<std::int64_t, std::int16_t, const char*> cases[] = {
+        {1796817845120, 540, "2026-12-09T21:04:05.120+09:00"},
+        {1772953199999, -300, "2026-03-08T01:59:59.999-05:00"},
+        {1798759800000, 330, "2027-01-01T05:00:00.000+05:30"},  // a new year in the local time only
+        {-1, 0, "1969-12-31T23:59:59.999+00:00"},
+        {-14182940000, -210, "1969-07-20T16:47:40.000-03:30"},
+        {1709251199999, 0, "2024-02-29T23:59:59.999+00:00"},
+        {253402300799999, 0, "9999-12-31T23:59:59.999+00:00"},
+        {253402300799999, 1, ""},  // the year 10000: not writable
+        {0, 1440, ""},
+        {LLONG_MIN, 0, ""},
+    };
+    for (const auto& [ms, offset, iso] : cases) {
+        EXPECT_EQ(isoTime({ms, offset}), iso) << ms;
+        EXPECT_EQ(writableTime({ms, offset}), *iso != 0) << ms;
+    }
+}
+
+TEST(PlayTime, NowCarriesTheZoneInForce) {
+    const auto setZone = [](const char* zone) {  // "": none
+#ifdef _WIN32
+        _putenv_s("TZ", zone);
+#else
+        *zone ? setenv("TZ", zone, 1) : unsetenv("TZ");
+#endif
+    };
+    const std::string was = std::getenv("TZ") ? std::getenv("TZ") : "";
+    for (const auto& [zone, offset] : {std::pair{"IST-5:30", 330}, {"NST+3:30", -210}, {"UTC0", 0}}) {
+        setZone(zone);
+        const auto sys = std::chrono::system_clock::now().time_since_epoch() / std::chrono::milliseconds(1);
+        EXPECT_EQ(wallNow().offsetMin, offset) << zone;
+        EXPECT_LT(std::abs(wallNow().unixMs - sys), 1000) << zone;
+    }
+    setZone(was.c_str());
 }
 
 }  // namespace
