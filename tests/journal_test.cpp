@@ -326,5 +326,95 @@ TEST(PlayTime, NowCarriesTheZoneInForce) {
     setZone(was.c_str());
 }
 
+// A record and its times, each change told to the journal as the session does.
+struct Timed {
+    PlayRecord rec;
+    GameTimes times;
+    void game(Journal& j, std::optional<WallTime> t) {
+        rec.Dat_Buf[rec.Dat_Len++] = 3;
+        rec.Dat_Buf[rec.Dat_Len] = 0;
+        times.push_back(t);
+        j.byteSet(rec, rec.Dat_Len - 1, 0, times);
+    }
+};
+WallTime at(int game) { return {1796817845120 + game * 4321, 540}; }
+GameTimes timesIn(const std::vector<std::uint8_t>& bytes) { return Journal::readBytes(bytes).times; }
+
+TEST_F(JournalTest, GameTimesSurviveCutsDamageAndCompaction) {
+    auto j = open();
+    Timed p;
+    ASSERT_TRUE(j->begin(p.rec, 0));
+    for (int g = 0; g < 7; ++g) p.game(*j, g == 2 ? std::nullopt : std::optional(at(g)));
+    p.times[6] = at(100);  // a payout update does not move the game's time
+    j->byteSet(p.rec, p.rec.Dat_Len - 1, 0, p.times);
+    p.times[6] = at(6);
+    p.game(*j, at(7));
+    const auto full = fileBytes();
+    EXPECT_EQ(timesIn(full), p.times);
+    auto expect = p.times;  // cut by a crash in the last time: only that one is lost
+    expect[7].reset();
+    EXPECT_EQ(timesIn({full.begin(), full.end() - 3}), expect);
+    for (std::size_t pos = 0; pos < full.size(); ++pos) {  // a byte damaged: a time lost at most, none wrong
+        auto bad = full;
+        bad[pos] ^= 0x5A;
+        const Journal::Contents c = Journal::readBytes(bad);
+        const GameTimes& t = c.times;
+        ASSERT_EQ(t.size() + 48, c.image.value().size()) << pos;  // a time beyond the record is dropped
+        for (std::size_t g = 0; g < t.size(); ++g) EXPECT_TRUE(!t[g] || t[g] == p.times[g]) << pos;
+        EXPECT_LE(std::count(t.begin(), t.end(), std::nullopt), t.size() == 8 ? 2 : 1) << pos;
+    }
+    // Compactions keep every time, also one that comes with an update carrying no times.
+    j->setCompactLimit(8000);
+    for (int g = 8; g < 300; ++g) {
+        p.game(*j, at(g));
+        j->byteSet(p.rec, p.rec.Dat_Len - 1, 0);
+    }
+    EXPECT_LT(fs::file_size(dir / "session.journal"), 8000u + 100u);
+    EXPECT_EQ(timesIn(fileBytes()), p.times);
+}
+
+TEST_F(JournalTest, ARestoredRecordKeepsItsTimesALoadDropsThem) {
+    {
+        auto j = open();
+        Timed p;
+        ASSERT_TRUE(j->begin(p.rec, 0));
+        for (int g = 0; g < 3; ++g) p.game(*j, at(g));
+    }  // a crash
+    auto j = open();
+    Timed p;
+    ASSERT_EQ(decodeSlt(j->recovered().value(), p.rec), SltStatus::Ok);
+    p.times = j->recoveredTimes();
+    EXPECT_EQ(p.times, (GameTimes{at(0), at(1), at(2)}));
+    j->restored();
+    ASSERT_TRUE(j->begin(p.rec, 0, p.times));
+    p.game(*j, at(3));
+    EXPECT_EQ(timesIn(fileBytes()), p.times);
+    p.rec = recordOf({3, 3});  // a load: its games have no time, the next game its own
+    p.times.assign(2, std::nullopt);
+    j->snapshot(p.rec, 0);
+    p.game(*j, at(9));
+    // A journal retried by a caller without times writes the ones it keeps.
+    fileio::failNth(fileio::Op::Write, 1, ENOSPC);
+    p.game(*j, at(10));
+    j->watch(p.rec, 0);
+    EXPECT_TRUE(j->healthy());
+    EXPECT_EQ(timesIn(fileBytes()), (GameTimes{{}, {}, at(9), at(10)}));
+}
+
+// A journal of the J2 days: three games, the last with a payout update.
+TEST(JournalFormat, OldJournalsReadAsBeforeWithNoTimes) {
+    const std::string hex =
+        "544f4252414b4a325332000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
+        "00000000010000000085869c7aba1e53320000000000000000000000000000000000000000000000000000000000000000000000"
+        "0000000000000000000000010000000085869c7aba1e42040000003200303136379d46420400000032003f31f92b05c1";
+    std::vector<std::uint8_t> j2;
+    for (std::size_t i = 0; i < hex.size(); i += 2) j2.push_back(std::stoi(hex.substr(i, 2), nullptr, 16));
+    const Journal::Contents old = Journal::readBytes(j2);
+    PlayRecord rec;
+    ASSERT_EQ(decodeSlt(old.image.value(), rec), SltStatus::Ok);
+    EXPECT_EQ(std::vector(&rec.Dat_Buf[48], &rec.Dat_Buf[rec.Dat_Len]), (Bytes{0x32, 0x31, 0x3F}));
+    EXPECT_EQ(old.times, GameTimes(3));
+}
+
 }  // namespace
 }  // namespace tobrak::test
