@@ -10,6 +10,7 @@
 #include "app/version.h"
 #include "cli.h"
 #include "counts/machine_profile.h"
+#include "record/journal.h"
 #include "record/slt_file.h"
 #include "rig.h"
 
@@ -118,6 +119,17 @@ TEST(CliParser, VersionAndEveryCommandsHelp) {
         EXPECT_EQ(r.status, 0) << name;
         EXPECT_NE(r.out.find("Usage: " + name + " [OPTIONS]"), std::string::npos) << r.out;
     }
+}
+
+// Each game's time as the journal holds it, null where it holds none.
+TEST_F(Cli, JournalListsTheGamesTimes) {
+    const GameTimes times{WallTime{1796817845120, 540}, std::nullopt, WallTime{-1, -90}};
+    ASSERT_TRUE(Journal::open(path("j"))->begin(recordOf({3, 3, 3}), 0, times));  // left as by a crash
+    const auto r = cli({"journal", path("j")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, R"({"format":1,"games":3,"times":["2026-12-09T21:04:05.120+09:00",null,)"
+                     R"("1969-12-31T22:29:59.999-01:30"]})"
+                     "\n");
 }
 
 TEST(CliParser, DashIsStandardInputAndOutput) {

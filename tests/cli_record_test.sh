@@ -42,9 +42,10 @@ for _ in $(seq 50); do grep -q '^3G ' out4 && break; sleep 0.2; done
 grep -q "別のＴＯＢＲＡＫ（プロセス番号 $first）が記録中です。" err5 || fail "second recorder: $(cat err5)"
 grep -q "another Tobrak (process $first) is recording with the journal in j4" err5 || fail "second: $(cat err5)"
 [ ! -e second.slt ] || fail "the second recorder recorded"
-before=$("$cli" journal j4 | sed 's/[^0-9]//g')
+games_in() { "$cli" journal "$1" | sed -n 's/.*"games":\([0-9]*\).*/\1/p'; }
+before=$(games_in j4)
 for _ in $(seq 50); do
-  now=$("$cli" journal j4 | sed 's/[^0-9]//g')
+  now=$(games_in j4)
   [ "$now" -gt "$before" ] && break
   sleep 0.2
 done

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -9,6 +12,7 @@
 #include "app/filedisp.h"
 #include "app/menu.h"
 #include "record/journal.h"
+#include "record/play_time.h"
 #include "record/slt_file.h"
 #include "rig.h"
 #include "util/text.h"
@@ -283,6 +287,133 @@ TEST_F(JournalTest, LongSessionsAreCompacted) {
     for (int i = 0; i < 150; ++i) r.game(3);
     EXPECT_TRUE(j->healthy());
     EXPECT_EQ(held()->size(), 48u + 300u);
+}
+
+TEST(PlayTime, IsoTimeWritesLocalTimeMillisecondsAndOffset) {
+    const std::tuple<std::int64_t, std::int16_t, const char*> cases[] = {
+        {1796817845120, 540, "2026-12-09T21:04:05.120+09:00"},
+        {1772953199999, -300, "2026-03-08T01:59:59.999-05:00"},
+        {1798759800000, 330, "2027-01-01T05:00:00.000+05:30"},  // a new year in the local time only
+        {-1, 0, "1969-12-31T23:59:59.999+00:00"},
+        {-14182940000, -210, "1969-07-20T16:47:40.000-03:30"},
+        {1709251199999, 0, "2024-02-29T23:59:59.999+00:00"},
+        {253402300799999, 0, "9999-12-31T23:59:59.999+00:00"},
+        {253402300799999, 1, ""},  // the year 10000: not writable
+        {0, 1440, ""},
+        {LLONG_MIN, 0, ""},
+    };
+    for (const auto& [ms, offset, iso] : cases) {
+        EXPECT_EQ(isoTime({ms, offset}), iso) << ms;
+        EXPECT_EQ(writableTime({ms, offset}), *iso != 0) << ms;
+    }
+}
+
+TEST(PlayTime, NowCarriesTheZoneInForce) {
+    const auto setZone = [](const char* zone) {  // "": none
+#ifdef _WIN32
+        _putenv_s("TZ", zone);
+#else
+        *zone ? setenv("TZ", zone, 1) : unsetenv("TZ");
+#endif
+    };
+    const std::string was = std::getenv("TZ") ? std::getenv("TZ") : "";
+    for (const auto& [zone, offset] : {std::pair{"IST-5:30", 330}, {"NST+3:30", -210}, {"UTC0", 0}}) {
+        setZone(zone);
+        const auto sys = std::chrono::system_clock::now().time_since_epoch() / std::chrono::milliseconds(1);
+        EXPECT_EQ(wallNow().offsetMin, offset) << zone;
+        EXPECT_LT(std::abs(wallNow().unixMs - sys), 1000) << zone;
+    }
+    setZone(was.c_str());
+}
+
+// A record and its times, each change told to the journal as the session does.
+struct Timed {
+    PlayRecord rec;
+    GameTimes times;
+    void game(Journal& j, std::optional<WallTime> t) {
+        rec.Dat_Buf[rec.Dat_Len++] = 3;
+        rec.Dat_Buf[rec.Dat_Len] = 0;
+        times.push_back(t);
+        j.byteSet(rec, rec.Dat_Len - 1, 0, times);
+    }
+};
+WallTime at(int game) { return {1796817845120 + game * 4321, 540}; }
+GameTimes timesIn(const std::vector<std::uint8_t>& bytes) { return Journal::readBytes(bytes).times; }
+
+TEST_F(JournalTest, GameTimesSurviveCutsDamageAndCompaction) {
+    auto j = open();
+    Timed p;
+    ASSERT_TRUE(j->begin(p.rec, 0));
+    for (int g = 0; g < 7; ++g) p.game(*j, g == 2 ? std::nullopt : std::optional(at(g)));
+    p.times[6] = at(100);  // a payout update does not move the game's time
+    j->byteSet(p.rec, p.rec.Dat_Len - 1, 0, p.times);
+    p.times[6] = at(6);
+    p.game(*j, at(7));
+    const auto full = fileBytes();
+    EXPECT_EQ(timesIn(full), p.times);
+    auto expect = p.times;  // cut by a crash in the last time: only that one is lost
+    expect[7].reset();
+    EXPECT_EQ(timesIn({full.begin(), full.end() - 3}), expect);
+    for (std::size_t pos = 0; pos < full.size(); ++pos) {  // a byte damaged: a time lost at most, none wrong
+        auto bad = full;
+        bad[pos] ^= 0x5A;
+        const Journal::Contents c = Journal::readBytes(bad);
+        const GameTimes& t = c.times;
+        ASSERT_EQ(t.size() + 48, c.image.value().size()) << pos;  // a time beyond the record is dropped
+        for (std::size_t g = 0; g < t.size(); ++g) EXPECT_TRUE(!t[g] || t[g] == p.times[g]) << pos;
+        EXPECT_LE(std::count(t.begin(), t.end(), std::nullopt), t.size() == 8 ? 2 : 1) << pos;
+    }
+    // Compactions keep every time, also one that comes with an update carrying no times.
+    j->setCompactLimit(5000);
+    for (int g = 8; g < 200; ++g) {
+        p.game(*j, at(g));
+        j->byteSet(p.rec, p.rec.Dat_Len - 1, 0);
+    }
+    EXPECT_LT(fs::file_size(dir / "session.journal"), 5000u + 100u);
+    EXPECT_EQ(timesIn(fileBytes()), p.times);
+}
+
+TEST_F(JournalTest, ARestoredRecordKeepsItsTimesALoadDropsThem) {
+    {
+        auto j = open();
+        Timed p;
+        ASSERT_TRUE(j->begin(p.rec, 0));
+        for (int g = 0; g < 3; ++g) p.game(*j, at(g));
+    }  // a crash
+    auto j = open();
+    Timed p;
+    ASSERT_EQ(decodeSlt(j->recovered().value(), p.rec), SltStatus::Ok);
+    p.times = j->recoveredTimes();
+    EXPECT_EQ(p.times, (GameTimes{at(0), at(1), at(2)}));
+    j->restored();
+    ASSERT_TRUE(j->begin(p.rec, 0, p.times));
+    p.game(*j, at(3));
+    EXPECT_EQ(timesIn(fileBytes()), p.times);
+    p.rec = recordOf({3, 3});  // a load: its games have no time, the next game its own
+    p.times.assign(2, std::nullopt);
+    j->snapshot(p.rec, 0);
+    p.game(*j, at(9));
+    // A journal retried by a caller without times writes the ones it keeps.
+    fileio::failNth(fileio::Op::Write, 1, ENOSPC);
+    p.game(*j, at(10));
+    j->watch(p.rec, 0);
+    EXPECT_TRUE(j->healthy());
+    EXPECT_EQ(timesIn(fileBytes()), (GameTimes{{}, {}, at(9), at(10)}));
+}
+
+// A journal of the J2 days: three games, the last with a payout update.
+TEST(JournalFormat, OldJournalsReadAsBeforeWithNoTimes) {
+    const std::string hex =
+        "544f4252414b4a325332000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
+        "00000000010000000085869c7aba1e53320000000000000000000000000000000000000000000000000000000000000000000000"
+        "0000000000000000000000010000000085869c7aba1e42040000003200303136379d46420400000032003f31f92b05c1";
+    std::vector<std::uint8_t> j2;
+    for (std::size_t i = 0; i < hex.size(); i += 2) j2.push_back(std::stoi(hex.substr(i, 2), nullptr, 16));
+    const Journal::Contents old = Journal::readBytes(j2);
+    PlayRecord rec;
+    ASSERT_EQ(decodeSlt(old.image.value(), rec), SltStatus::Ok);
+    EXPECT_EQ(std::vector(&rec.Dat_Buf[48], &rec.Dat_Buf[rec.Dat_Len]), (Bytes{0x32, 0x31, 0x3F}));
+    EXPECT_EQ(old.times, GameTimes(3));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "record/journal.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
@@ -16,10 +17,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// J1 journals differ only in their shorter game entries; both are read.
-constexpr char kMagic[] = "TOBRAKJ2";
+// J1 journals differ only in their shorter game entries, J2 ones in holding no
+// times; all are read. A program of the J2 days reads this one too: it compares the
+// magic without its last character and steps over the entries it does not know.
+constexpr char kMagic[] = "TOBRAKJ3";
 constexpr std::size_t kMagicLen = sizeof kMagic - 1;
 constexpr std::size_t kReadCap = std::size_t{64} << 20;
+constexpr std::size_t kMaxGames = kDatMax - kHeaderLen;
+constexpr std::uint32_t kTimeLen = 10;
+constexpr std::int64_t kNoTime = INT64_MIN;
 
 std::uint32_t crc32(const std::uint8_t* p, std::size_t n, std::uint32_t crc = 0) {
     static const auto table = [] {
@@ -43,6 +49,23 @@ std::uint32_t get32(const std::uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
+void putTime(std::vector<std::uint8_t>& v, const std::optional<WallTime>& t) {
+    const auto ms = static_cast<std::uint64_t>(t ? t->unixMs : kNoTime);
+    for (int i = 0; i < 8; ++i) v.push_back(static_cast<std::uint8_t>(ms >> (8 * i)));
+    const auto off = static_cast<std::uint16_t>(t ? t->offsetMin : 0);
+    v.push_back(static_cast<std::uint8_t>(off & 0xFF));
+    v.push_back(static_cast<std::uint8_t>(off >> 8));
+}
+// None for a time isoTime could not write: a damaged or foreign entry that
+// happened to pass its checksum.
+std::optional<WallTime> getTime(const std::uint8_t* p) {
+    std::uint64_t ms = 0;
+    for (int i = 7; i >= 0; --i) ms = (ms << 8) | p[i];
+    WallTime t{static_cast<std::int64_t>(ms), static_cast<std::int16_t>(p[8] | (p[9] << 8))};
+    if (!writableTime(t)) return std::nullopt;
+    return t;
+}
+
 // The record as a file image, the display options in byte 43.
 std::vector<std::uint8_t> image(const PlayRecord& rec, std::uint8_t options) {
     std::vector<std::uint8_t> img = encodeSlt(rec);
@@ -55,6 +78,15 @@ std::vector<std::uint8_t> image(const PlayRecord& rec, std::uint8_t options) {
 //   'B' a game byte: index (2 bytes), the byte, the previous game's byte (J1: no
 //       previous byte)
 //   'H' the 48 header bytes
+//   'T' a game's time: index (2 bytes, as in 'B'), then the time: milliseconds
+//       since 1970 UTC (8 bytes, signed) and the local offset in minutes (2 bytes,
+//       signed)
+//   'W' the times of the snapshot before it: 10 bytes a game as in 'T', game 0
+//       first, the smallest millisecond count for a game with no time
+// Numbers are little-endian. An 'S' leaves every game without a time until a 'W'
+// or 'T' gives one, so the times of a record that was replaced never reach the
+// new one. Older readers skip 'T' and 'W' byte by byte; the checksum keeps them
+// from taking a piece of such a payload for an entry of their own.
 // The replay takes the entries as they come; at an entry that is cut or whose
 // checksum fails it moves on by one byte until an entry holds again.
 class Replayer {
@@ -75,14 +107,19 @@ public:
         parse(true);
         Journal::Contents c;
         c.recognised = recognised_;
-        if (any_) c.image = encodeSlt(rec_);
+        if (any_) {
+            c.image = encodeSlt(rec_);
+            c.times = std::move(times_);
+            c.times.resize(c.image->size() - kHeaderLen);
+        }
         return c;
     }
 
 private:
     static bool plausible(std::uint8_t type, std::uint32_t len) {
         return (type == 'B' && (len == 3 || len == 4)) || (type == 'H' && len == kHeaderLen) ||
-               (type == 'S' && len >= kHeaderLen && len <= kMaxFileLen);
+               (type == 'S' && len >= kHeaderLen && len <= kMaxFileLen) || (type == 'T' && len == 2 + kTimeLen) ||
+               (type == 'W' && len > 0 && len % kTimeLen == 0 && len / kTimeLen <= kMaxGames);
     }
     void parse(bool final) {
         while (pos_ + 9 <= buf_.size()) {
@@ -111,6 +148,20 @@ private:
             PlayRecord fresh;
             if (decodeSlt(std::vector<std::uint8_t>(payload, payload + len), fresh) != SltStatus::Ok) return;
             rec_ = fresh;
+            times_.clear();
+        } else if (type == 'W') {
+            times_.clear();
+            for (std::uint32_t at = 0; at < len; at += kTimeLen) times_.push_back(getTime(payload + at));
+            return;  // times alone make no record
+        } else if (type == 'T') {
+            // A time beyond the record is dropped at the end: the game entry it
+            // belongs to may be the damaged one, the next game entry restores it.
+            const std::int32_t i = payload[0] | (payload[1] << 8);
+            if (i < kHeaderLen || i >= kDatMax) return;
+            const auto g = static_cast<std::size_t>(i - kHeaderLen);
+            if (times_.size() <= g) times_.resize(g + 1);
+            times_[g] = getTime(payload + 2);
+            return;
         } else if (type == 'B') {
             const std::int32_t i = payload[0] | (payload[1] << 8);
             if (i < kHeaderLen || i >= kDatMax) return;
@@ -130,6 +181,7 @@ private:
     std::size_t pos_ = 0;
     bool started_ = false, any_ = false, recognised_ = false;
     PlayRecord rec_;
+    GameTimes times_;
 };
 
 std::string inDir(const std::string& dir, const std::string& name) { return pathUtf8(fsPath(dir) / fsPath(name)); }
@@ -157,9 +209,15 @@ std::string defaultJournalDir() {
 }
 
 std::optional<std::vector<std::uint8_t>> Journal::replay(const std::vector<std::uint8_t>& bytes) {
+    return readBytes(bytes).image;
+}
+
+Journal::Contents Journal::readBytes(const std::vector<std::uint8_t>& bytes) {
     Replayer r;
     r.feed(bytes.data(), bytes.size());
-    return r.finish().image;
+    Contents c = r.finish();
+    c.bytes = bytes.size();
+    return c;
 }
 
 Journal::Contents Journal::read(const std::string& file) {
@@ -233,6 +291,7 @@ void Journal::readLeft() {
     Contents left = read(path_);
     if (left.image && left.image->size() > static_cast<std::size_t>(kHeaderLen)) {
         recovered_ = std::move(left.image);
+        recoveredTimes_ = std::move(left.times);
         keepOld_ = true;
     }
     // Not one entry holds in a file with bytes: not a journal of ours, or all of it damaged.
@@ -249,7 +308,8 @@ void Journal::readLeft() {
 
 Journal::~Journal() = default;
 
-bool Journal::begin(const PlayRecord& rec, std::uint8_t options) {
+bool Journal::begin(const PlayRecord& rec, std::uint8_t options, const GameTimes& times) {
+    keep(rec, times);
     if (!lock_.held() && !acquire()) return false;
     if (keepOld_) {
         const std::string kept = datedName("session");
@@ -264,6 +324,23 @@ bool Journal::begin(const PlayRecord& rec, std::uint8_t options) {
     return rewrite(rec, options);
 }
 
+// Takes the caller's times of the record's games; a game it has none for keeps the one held.
+void Journal::keep(const PlayRecord& rec, const GameTimes& times) {
+    const auto games = static_cast<std::size_t>(std::max(rec.games(), 0));
+    times_.resize(std::min(std::max(times_.size(), times.size()), games));
+    for (std::size_t g = 0; g < times_.size() && g < times.size(); ++g)
+        if (times[g] && writableTime(*times[g])) times_[g] = times[g];
+}
+
+std::vector<std::uint8_t> Journal::timesPayload() const {
+    std::size_t n = times_.size();
+    while (n > 0 && !times_[n - 1]) --n;
+    std::vector<std::uint8_t> p;
+    p.reserve(n * kTimeLen);
+    for (std::size_t g = 0; g < n; ++g) putTime(p, times_[g]);
+    return p;
+}
+
 // A new journal holding the record replaces the old one once it is complete and
 // synced; until then the old one stays in use.
 bool Journal::rewrite(const PlayRecord& rec, std::uint8_t options) {
@@ -271,6 +348,11 @@ bool Journal::rewrite(const PlayRecord& rec, std::uint8_t options) {
     const std::vector<std::uint8_t> s = entry('S', image(rec, options));
     bytes.insert(bytes.end(), s.begin(), s.end());
     bytes.insert(bytes.end(), s.begin(), s.end());
+    if (const std::vector<std::uint8_t> t = timesPayload(); !t.empty()) {
+        const std::vector<std::uint8_t> w = entry('W', t);
+        bytes.insert(bytes.end(), w.begin(), w.end());
+        bytes.insert(bytes.end(), w.begin(), w.end());
+    }
     // Closed while it is replaced (Windows replaces no open file); a failed
     // replace leaves the old journal, which goes on.
     const bool going = out_.isOpen();
@@ -284,7 +366,7 @@ bool Journal::rewrite(const PlayRecord& rec, std::uint8_t options) {
         fail(e);
         return false;
     }
-    size_ = static_cast<std::int64_t>(bytes.size());
+    size_ = rewritten_ = static_cast<std::int64_t>(bytes.size());
     nextCompact_ = 0;
     problem_.clear();
     return true;
@@ -304,11 +386,23 @@ void Journal::append(char type, const std::vector<std::uint8_t>& payload) {
     size_ += static_cast<std::int64_t>(e.size());
 }
 
-void Journal::byteSet(const PlayRecord& rec, std::int32_t index, std::uint8_t options) {
-    append('B', {static_cast<std::uint8_t>(index & 0xFF), static_cast<std::uint8_t>(index >> 8), rec.Dat_Buf[index],
-                 rec.Dat_Buf[index - 1]});
-    if (out_.isOpen() && size_ > compactAt_ && size_ >= nextCompact_ && !rewrite(rec, options))
-        nextCompact_ = size_ + compactAt_ / 4;  // the old journal goes on; try again later
+void Journal::byteSet(const PlayRecord& rec, std::int32_t index, std::uint8_t options, const GameTimes& times) {
+    const auto lo = static_cast<std::uint8_t>(index & 0xFF), hi = static_cast<std::uint8_t>(index >> 8);
+    append('B', {lo, hi, rec.Dat_Buf[index], rec.Dat_Buf[index - 1]});
+    // The game's time once, with its first byte; a payout update finds it held.
+    const auto g = static_cast<std::size_t>(index - kHeaderLen);
+    if (index >= kHeaderLen && g < times.size() && times[g] && writableTime(*times[g]) &&
+        !(g < times_.size() && times_[g])) {
+        std::vector<std::uint8_t> t{lo, hi};
+        putTime(t, times[g]);
+        append('T', t);
+        if (times_.size() <= g) times_.resize(g + 1);
+        times_[g] = times[g];
+    }
+    // A snapshot near the limit by itself (a long record with its times) is not
+    // rewritten at every game.
+    if (!out_.isOpen() || size_ <= compactAt_ || size_ < nextCompact_ || size_ - rewritten_ < compactAt_ / 4) return;
+    if (!rewrite(rec, options)) nextCompact_ = size_ + compactAt_ / 4;  // the old journal goes on; try again later
 }
 
 void Journal::header(const PlayRecord& rec, std::uint8_t options) {
@@ -317,10 +411,16 @@ void Journal::header(const PlayRecord& rec, std::uint8_t options) {
     append('H', h);
 }
 
-void Journal::snapshot(const PlayRecord& rec, std::uint8_t options) {
+void Journal::snapshot(const PlayRecord& rec, std::uint8_t options, const GameTimes& times) {
+    times_.clear();  // a new record: none of the old times are its own
+    keep(rec, times);
     const std::vector<std::uint8_t> img = image(rec, options);
     append('S', img);
     append('S', img);
+    if (const std::vector<std::uint8_t> t = timesPayload(); !t.empty()) {
+        append('W', t);
+        append('W', t);
+    }
 }
 
 void Journal::closeNormally() {
@@ -329,8 +429,8 @@ void Journal::closeNormally() {
     if (ours) fileio::removeFile(path_);
 }
 
-Journal::Protection Journal::watch(const PlayRecord& rec, std::uint8_t options, bool retry) {
-    if (retry && !healthy()) begin(rec, options);
+Journal::Protection Journal::watch(const PlayRecord& rec, std::uint8_t options, bool retry, const GameTimes& times) {
+    if (retry && !healthy()) begin(rec, options, times);
     if (healthy() != toldLost_) return Protection::Unchanged;
     toldLost_ = !healthy();
     return toldLost_ ? Protection::Lost : Protection::Back;

@@ -19,9 +19,16 @@ struct WallTime {
 // an older journal).
 using GameTimes = std::vector<std::optional<WallTime>>;
 
-// Now, with the local offset.
+// The widest offset written as ±HH:MM: 23:59.
+constexpr std::int16_t kMaxOffsetMin = 23 * 60 + 59;
+
+// Now, with the local offset (0 when the computer does not say it).
 WallTime wallNow();
-// "2026-12-09T21:04:05.120+09:00".
+// Whether isoTime can write `t`: an offset within ±23:59 and a local date in the
+// years 0000 to 9999. A time read from a file that is not writable is none.
+bool writableTime(const WallTime& t);
+// "2026-12-09T21:04:05.120+09:00" (local time, then the offset); empty for a
+// time that is not writable.
 std::string isoTime(const WallTime& t);
 
 }  // namespace tobrak

@@ -1,5 +1,6 @@
 // `journal`: what a session journal holds, for recovering a record by hand. The
 // journal is named by its folder (its session.journal) or as a file (a kept one).
+// Beside the number of games it lists each game's time (null where it has none).
 #include <filesystem>
 #include <ostream>
 
@@ -24,6 +25,9 @@ int journal(const JournalArgs& a, Io& io) {
     if (!held.image) return fileError(io.err, "the journal " + file + " holds no record");
     Json j = newReport();
     j["games"] = static_cast<long>(held.image->size()) - kHeaderLen;
+    Json times = Json::array();
+    for (const auto& t : held.times) times.push_back(t ? Json(isoTime(*t)) : Json());
+    j["times"] = std::move(times);
     reportStream(a.save, io) << j.dump() << "\n";
     if (!a.save.empty()) {
         const auto& image = *held.image;
