@@ -28,8 +28,8 @@ public:
     void poll(EventSink& sink, bool recordFull) override {
         ++polls;
         full = recordFull;
-        Poll p = queue_.empty() ? Poll{} : queue_.front();
-        if (!queue_.empty()) queue_.pop_front();
+        Poll p;
+        if (!queue_.empty()) p = queue_.front(), queue_.pop_front();
         sink.boardState(p.reachable);
         for (std::uint8_t c : p.codes) sink.arrived(c);
     }

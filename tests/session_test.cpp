@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 
 #include "poll_queue.h"
 #include "record/slt_file.h"
@@ -40,15 +41,11 @@ public:
     std::vector<std::int64_t> at;  // the second each timed event was seen
     int polled = 0;
 
-    void gameClosed(std::int32_t i) override { add("c" + std::to_string(i - kHeaderLen)); }
-    void gameStarted(std::int32_t i, const EventTime& t) override { add("g" + std::to_string(i - kHeaderLen), &t); }
-    void payout(std::int32_t i, const EventTime& t) override { add("p" + std::to_string(i - kHeaderLen), &t); }
-    void bonusStarted(Bonus k, std::int32_t n, const EventTime& t) override {
-        add(name(k) + "<" + std::to_string(n), &t);
-    }
-    void bonusEnded(Bonus k, std::int32_t n, const EventTime& t) override {
-        add(name(k) + ">" + std::to_string(n), &t);
-    }
+    void gameClosed(std::int32_t i) override { add("c", i - kHeaderLen); }
+    void gameStarted(std::int32_t i, const EventTime& t) override { add("g", i - kHeaderLen, &t); }
+    void payout(std::int32_t i, const EventTime& t) override { add("p", i - kHeaderLen, &t); }
+    void bonusStarted(Bonus k, std::int32_t n, const EventTime& t) override { add(kind(k) + "<", n, &t); }
+    void bonusEnded(Bonus k, std::int32_t n, const EventTime& t) override { add(kind(k) + ">", n, &t); }
     void boardPolled(bool reachable, bool changed) override {
         ++polled;
         if (changed) add(reachable ? "ok" : "ng");
@@ -58,8 +55,9 @@ public:
     void headerChanged() override { add("H"); }
 
 private:
-    static std::string name(Bonus k) { return k == Bonus::BB ? "BB" : "RB"; }
-    void add(const std::string& t, const EventTime* time = nullptr) {
+    static std::string kind(Bonus k) { return k == Bonus::BB ? "BB" : "RB"; }
+    void add(std::string t, std::optional<int> n = {}, const EventTime* time = nullptr) {
+        if (n) t += std::to_string(*n);
         if (time) at.push_back(time->steadyMs / 1000);
         if (!items_.empty() && items_.back().first == t)
             ++items_.back().second;
@@ -97,11 +95,7 @@ struct Sitting {
     Log log;
 };
 
-std::string dots(int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i) out += "･";
-    return out;
-}
+std::string dots(int n) { return n ? "･" + dots(n - 1) : ""; }
 
 TEST(Session, EachEventCarriesTheTimeItsCodeArrived) {
     Sitting t;
@@ -223,21 +217,23 @@ TEST(Session, APollInsideAPollIsSkipped) {
 }
 
 TEST(Session, ListenersHearInTheOrderTheyWereAdded) {
+    // Each notes the game count it sees: the counters are taken before anyone hears.
     struct Tag final : SessionListener {
-        Tag(std::string& o, char c) : out(o), tag(c) {}
-        void gameStarted(std::int32_t, const EventTime&) override { out += tag; }
+        Tag(const Session& s, std::string& o, char c) : s(s), out(o), tag(c) {}
+        void gameStarted(std::int32_t, const EventTime&) override { out += tag + std::to_string(s.cnt.Game_Cnt); }
+        const Session& s;
         std::string& out;
         char tag;
     };
     Sitting t;
     std::string heard;
-    Tag a(heard, 'a'), b(heard, 'b');
+    Tag a(t.s, heard, 'a'), b(t.s, heard, 'b');
     t.s.listen(a);
     t.s.listen(b);
     t.poll("3 3");
     t.s.forget(a);
     t.poll("3");
-    EXPECT_EQ(heard, "ababb");
+    EXPECT_EQ(heard, "a1b1a2b2b3");
 }
 
 // A loaded record: the times known of it, and play going on from where it ends.
