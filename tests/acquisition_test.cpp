@@ -1,304 +1,205 @@
+// What the main window shows while the session records: the board's status, the
+// blink and gain of a running bonus, the データＦＵＬＬ box, the line and the
+// markers on both graphs. How codes become games is the session's own test.
 #include <gtest/gtest.h>
 
+#include "app/menu.h"
+#include "app/views.h"
 #include "platform/sim_board.h"
+#include "poll_queue.h"
 #include "rig.h"
-#include "stats/panel.h"
-#include "stats/stats_engine.h"
 
 namespace tobrak::test {
 namespace {
 
-// The bonus flags and the blink timer that are on, e.g. "BBGame DaiBB Timer8".
-std::string flags(Rig& r) {
-    std::string out;
-    for (auto [on, name] : {std::pair{r.c.session.BBGame_On, "BBGame"},
-                            {r.c.session.RBGame_On, "RBGame"},
-                            {r.c.session.DaiBB_On, "DaiBB"},
-                            {r.c.session.DaiRB_On, "DaiRB"},
-                            {r.ui.Timer8.enabled(), "Timer8"}})
-        if (on) out += (out.empty() ? "" : " ") + std::string(name);
-    return out;
+struct Window {
+    Window() { c.session.setBoard(&board); }
+    // One 80 ms poll that finds `codes` (see PollQueue::push).
+    void poll(const std::string& codes, bool reachable = true) {
+        board.push(codes, reachable);
+        c.Timer2_Timer();
+    }
+    bool tick() { return ui.Timer8.fire(); }
+    PollQueue board;
+    headless::HeadlessApp app{nullptr};
+    Program& c = app.program;
+    headless::HeadlessUi& ui = app.ui;
+};
+
+TEST(StatusView, BoardCaptionOnTransitionsOnlyAndTheMonitorLine) {
+    Window w;
+    const std::string design = w.ui.Label1.caption();
+    w.poll("", false);  // missing from the start: the design caption stays
+    EXPECT_EQ(w.ui.Label1.backColor(), rgb::Yellow);
+    EXPECT_EQ(w.ui.Label1.caption(), design);
+    w.poll("3 p1");
+    EXPECT_EQ(w.ui.Label1.caption(), " 　ゲームＯＫ");
+    EXPECT_EQ(w.ui.Label1.backColor(), rgb::Green);
+    EXPECT_EQ(w.ui.Label12.caption(), " III･");
+    w.ui.Label1.setCaption("x");  // a steady state does not write the caption again
+    w.poll("");
+    EXPECT_EQ(w.ui.Label1.caption(), "x");
+    w.poll("", false);
+    EXPECT_EQ(w.ui.Label1.caption(), " 　ゲーム不可");
+    EXPECT_EQ(w.ui.Label1.backColor(), rgb::Yellow);
 }
 
-// Medals in and out fed to the main graph and to the zoom line.
-std::string fed(const Program& c) {
-    const auto& g = c.graph;
-    const auto& z = c.zoom;
-    return std::to_string(g.Ghp_In) + "/" + std::to_string(g.Ghp_Out) + " " + std::to_string(z.Zoom_In) + "/" +
-           std::to_string(z.Zoom_Out);
+TEST(StatusView, TheBBsRowsAndGainBlinkUntilItEnds) {
+    Window w;
+    w.poll("3 25 11 p15");
+    EXPECT_TRUE(w.tick());
+    EXPECT_TRUE(w.ui.Label14.visible() && w.ui.Label15.visible());
+    EXPECT_EQ(w.ui.Label14.caption(), "12 ");
+    EXPECT_EQ(w.ui.Label14.foreColor(), rgb::Red);
+    EXPECT_EQ(w.ui.Label2[2].backColor(), rgb::Red);
+    EXPECT_EQ(w.ui.Label2[4].backColor(), rgb::Cyan);
+    w.tick();
+    EXPECT_EQ(w.ui.Label14.foreColor(), rgb::Yellow);
+    EXPECT_EQ(w.ui.Label15.foreColor(), rgb::Yellow);
+    EXPECT_EQ(w.ui.Label2[2].backColor(), rgb::Cyan);
+    // On the BB page the count is row 0.
+    menuClick(w.c, "menPage");
+    w.tick();
+    EXPECT_EQ(w.ui.Label2[0].backColor(), rgb::Red);
+    // The analysis view hides the gain; the panel goes on blinking.
+    menuClick(w.c, "Kaiseki", 0);
+    w.tick();
+    EXPECT_FALSE(w.ui.Label14.visible());
+    EXPECT_EQ(w.ui.Label2[0].backColor(), rgb::Cyan);
+    menuClick(w.c, "HistEnd");
+    menuClick(w.c, "menPage");
+    menuClick(w.c, "menPage");
+    w.poll("24 3");  // the end code, then the normal game that ends the BB
+    EXPECT_TRUE(w.ui.Timer8.enabled());
+    w.tick();  // the next tick stops the blink
+    EXPECT_FALSE(w.ui.Timer8.enabled());
+    for (int i : {0, 2, 4}) EXPECT_EQ(w.ui.Label2[i].backColor(), rgb::Cyan);
+    EXPECT_FALSE(w.ui.Label14.visible());
 }
 
-TEST(Poll, IdleValueThenAGameCodeWithTheBBLamp) {
-    Rig r;
-    r.poll(0x47);
-    EXPECT_EQ(r.c.rec.Dat_Len, 48);
-    EXPECT_EQ(r.ui.Label1.backColor(), rgb::Green);
-    // 127 before the read, nothing after it: no acknowledge for an idle value.
-    EXPECT_EQ(r.board.outs, (std::vector<std::uint8_t>{127}));
-    r.board.outs.clear();
-    r.poll(0x0B);
-    EXPECT_EQ(r.board.outs, (std::vector<std::uint8_t>{127, 255}));
-    EXPECT_EQ(r.c.rec.Dat_Len, 49);
-    EXPECT_EQ(r.c.rec.Dat_Buf[48], 0xB0);
-    EXPECT_EQ(flags(r), "BBGame");
-    EXPECT_COUNTERS(r.c.cnt, "BB_GameCnt=1 BB_Gain=-3");
-    EXPECT_EQ(r.ui.Label12.caption(), " III");
+TEST(StatusView, AnRBsLossBlinksBetweenBlackAndYellow) {
+    Window w;
+    w.poll("21 7");
+    w.tick();
+    EXPECT_EQ(w.ui.Label14.caption(), "-3 ");
+    EXPECT_EQ(w.ui.Label14.foreColor(), rgb::Yellow);  // black at first, so yellow
+    EXPECT_EQ(w.ui.Label2[4].backColor(), rgb::Red);
+    w.tick();
+    EXPECT_EQ(w.ui.Label14.foreColor(), rgb::Black);
+    EXPECT_EQ(w.ui.Label2[4].backColor(), rgb::Cyan);
 }
 
-TEST(Poll, BitFiveIsMaskedAndUnknownCodesAreOnlyAcknowledged) {
-    Rig r;
-    r.game(3);
-    r.poll(0x30);  // code 16 after masking
-    EXPECT_EQ(r.c.rec.Dat_Buf[48], 0x31);
-    const Counters before = r.c.cnt;
-    for (int code : {17, 18, 19, 22, 23, 26, 27, 31}) r.poll(static_cast<std::uint8_t>(code));
-    EXPECT_EQ(r.board.acks, 2 + 8);
-    EXPECT_EQ(countersOf(r.c.cnt), countersOf(before));
-    EXPECT_EQ(r.c.rec.Dat_Len, 49);
-    EXPECT_EQ(r.ui.Label12.caption(), " III･");
-}
-
-TEST(Poll, BoardLostAndFoundAgainChangesCaptionOnlyOnTransitions) {
-    Rig r;
-    r.failedPoll();  // missing from the start: design caption stays
-    EXPECT_EQ(r.ui.Label1.backColor(), rgb::Yellow);
-    r.poll(0x7F);
-    EXPECT_EQ(r.ui.Label1.caption(), " 　ゲームＯＫ");
-    r.ui.Label1.setCaption("x");  // a steady state does not rewrite the caption
-    r.poll(0x7F);
-    EXPECT_EQ(r.ui.Label1.caption(), "x");
-    r.failedPoll();
-    EXPECT_EQ(r.ui.Label1.caption(), " 　ゲーム不可");
-    EXPECT_EQ(r.c.rec.Dat_Len, 48);
-}
-
-TEST(Game1Set, PayoutIsDrawnWhenTheNextGameStarts) {
-    Rig r;
-    r.game(3);
-    EXPECT_EQ(fed(r.c), "0/0 0/0");  // the first game of an empty record draws nothing
-    r.pulses(8);
-    r.game(2);
-    EXPECT_EQ(r.c.rec.Dat_Buf[48], 0x38);
-    EXPECT_COUNTERS(r.c.cnt, "Tot_In=5 Tot_Out=8 Nor_Out=8");
-    EXPECT_EQ(fed(r.c), "3/8 3/8");  // the open game is not fed yet; the hidden zoom window is
-    EXPECT_EQ(r.c.graph.Ghp_Pos, 50);
-    EXPECT_EQ(r.ui.Label12.caption(), " II");
-    // The analysis view skips the main graph but not the zoom.
-    r.c.analysis.Kaiseki_On = 3;
-    r.game(3);
-    EXPECT_EQ(fed(r.c), "3/8 5/8");
-    EXPECT_EQ(r.c.graph.Ghp_Pos, 51);
-}
-
-TEST(Out1Add, NibbleStopsAtFifteenAndAPulseBeforeAnyGameOnlyMarksTheMonitor) {
-    Rig r;
-    r.pulses(1);
-    EXPECT_EQ(r.c.cnt.Tot_Out, 0);
-    EXPECT_EQ(r.c.rec.Dat_Buf[47] | r.c.rec.Dat_Buf[48], 0);
-    EXPECT_EQ(r.ui.Label12.caption(), " ･");
-    r.game(3);
-    r.pulses(16);
-    EXPECT_EQ(r.c.rec.Dat_Buf[48], 0x3F);
-    EXPECT_EQ(r.c.cnt.Tot_Out, 15);
-    EXPECT_EQ(r.ui.Label12.caption().size(), 4 + 16 * std::string("･").size());
-}
-
-TEST(BonusCodes, BBRunFromStartToClose) {
-    Rig r;
-    r.games(3, 5);
-    r.ui.Picture2s.ops.clear();
-    r.poll(code::BBStart);
-    EXPECT_COUNTERS(r.c.cnt, "BB_Cnt=1 BB_IntvMin=5 Bonus_IntvCnt=0 Bonus_Intv=5");
-    EXPECT_EQ(flags(r), "DaiBB Timer8");
-    EXPECT_EQ(r.ui.Label12.caption(), " IIIBo");
-    // The interval is written at the end of the line on both graphs.
-    EXPECT_EQ(textsOf(r.ui.Picture2s).at(0).text + textsOf(r.ui.Zoom).at(0).text, " 5  5 ");
-    r.games(8 | 3, 3, 15);
-    r.poll(code::BBEnd);
-    EXPECT_EQ(r.ui.Label12.caption().substr(r.ui.Label12.caption().size() - 2), "Bx");
-    EXPECT_EQ(flags(r), "BBGame DaiBB Timer8");  // the end code closes nothing
-    r.game(3);
-    EXPECT_EQ(flags(r), "Timer8");
-    EXPECT_COUNTERS(r.c.cnt, "BB_EndCnt=1 BB_GainSum=36 BB_GameSum=3");
-    ASSERT_EQ(textsOf(r.ui.Picture2s).size(), 2u);
-    EXPECT_EQ(textsOf(r.ui.Picture2s)[1].text, " 36 ");
-    EXPECT_TRUE(r.tick());  // the next tick stops the blink
-    EXPECT_EQ(flags(r), "");
-    EXPECT_FALSE(r.ui.Label14.visible());
-}
-
-TEST(BonusCodes, StartCodeWhileItsGamesRunIsIgnoredEntirely) {
-    Rig r;
-    r.game(8 | 3);
-    const std::string line = r.ui.Label12.caption();
-    r.poll(code::BBStart);
-    r.poll(code::RBEnd);  // no RB running: nothing
-    EXPECT_EQ(r.c.cnt.BB_Cnt, 0);
-    EXPECT_EQ(r.ui.Label12.caption(), line);
-    EXPECT_EQ(flags(r), "BBGame");
-}
-
-TEST(BonusCodes, MarkersFollowTheOptionsAndThePenAnchors) {
-    Rig r;
-    // Too few medals for a plotted point, so the pen stays where it is put.
-    SlumpGraph& g = r.c.graph;
-    g.Ghp_Scroll = -1000;
-    g.Ghp_LastX = 2000.0f;
-    g.Ghp_LastY = 2500.0f;
-    ZoomView& z = r.c.zoom;
-    z.Zoom_Scl = 5.0f;
-    z.Zoom_LastX = 9000.0f;
-    z.Zoom_LastY = 7000.0f;
-    z.Ox = 100;
-    z.Oy = 50;
-    z.Zoom_Next = 1000;
-    r.ui.Picture2s.ops.clear();
-    r.ui.Zoom.ops.clear();
-    r.games(3, 2);
-    r.poll(code::RBStart);
-    r.games(4 | 1, 2, 15);
-    r.game(3);
-    EXPECT_EQ(textsOf(r.ui.Picture2s), (std::vector<Text>{{1000.0f, 2500.0f, " 2 "}, {670.0f, 2350.0f, " 28 "}}));
-    // x5 - 1000 scrolled + 9000 - Ox; the gain 400 left and 200 up, scaled 400 and 200.
-    EXPECT_EQ(textsOf(r.ui.Zoom), (std::vector<Text>{{3900.0f, 6950.0f, " 2 "}, {3500.0f, 6750.0f, " 28 "}}));
-
-    // With the options off nothing is written, but the bonus still counts.
-    r.c.mark = Markers{false, false, false, false};
-    r.poll(code::RBStart);
-    r.game(4 | 1);
-    r.game(3);
-    EXPECT_EQ(textsOf(r.ui.Picture2s).size(), 2u);
-    EXPECT_COUNTERS(r.c.cnt, "RB_Cnt=2 RB_EndCnt=2");
-}
-
-// A bonus of one kind right after games of the other kind: both stay open and
-// the next normal game closes the BB, then the RB, as the rebuild does.
-TEST(BonusCodes, RBDirectlyFollowedByBBClosesBothAtTheNextNormalGame) {
-    Rig r;
-    r.games(3, 4);
-    r.poll(code::RBStart);
-    r.games(4 | 1, 2, 15);
-    r.poll(code::RBEnd);
-    r.poll(code::BBStart);
-    EXPECT_EQ(r.c.cnt.BB_Cnt, 1);
-    r.games(8 | 3, 2, 15);
-    EXPECT_TRUE(r.c.session.RBGame_On && r.c.session.BBGame_On);
-    r.game(3);
-    EXPECT_COUNTERS(r.c.cnt, "RB_EndCnt=1 BB_EndCnt=1 RB_GainSum=28 BB_GainSum=24 RB_GameSum=2 BB_GameSum=2");
-    EXPECT_EQ(flags(r), "Timer8");
-    // The BB gain is written before the RB gain.
-    const auto main = textsOf(r.ui.Picture2s);
-    ASSERT_GE(main.size(), 4u);
-    EXPECT_EQ(main[main.size() - 2].text, " 24 ");
-    EXPECT_EQ(main[main.size() - 1].text, " 28 ");
-    r.tick();
-    EXPECT_FALSE(r.ui.Timer8.enabled());
-}
-
-TEST(Blink, IndicatorLabelsAlternateAndStop) {
-    Rig r;
-    r.game(3);
-    r.poll(code::BBStart);
-    r.game(8 | 3);
-    r.pulses(15);
-    r.tick();
-    EXPECT_TRUE(r.ui.Label14.visible());
-    EXPECT_TRUE(r.ui.Label15.visible());
-    EXPECT_EQ(r.ui.Label14.caption(), "12 ");
-    EXPECT_EQ(r.ui.Label14.foreColor(), rgb::Red);
-    EXPECT_EQ(r.ui.Label2[2].backColor(), rgb::Red);
-    EXPECT_EQ(r.ui.Label2[4].backColor(), rgb::Cyan);
-    r.tick();
-    EXPECT_EQ(r.ui.Label14.foreColor(), rgb::Yellow);
-    EXPECT_EQ(r.ui.Label15.foreColor(), rgb::Yellow);
-    EXPECT_EQ(r.ui.Label2[2].backColor(), rgb::Cyan);
-    // On the BB page the count label is row 0.
-    r.c.panel.menPage_Click();
-    r.tick();
-    EXPECT_EQ(r.ui.Label2[0].backColor(), rgb::Red);
-    // The analysis view hides the gain but the panel keeps blinking.
-    r.c.analysis.Kaiseki_On = 1;
-    r.tick();
-    EXPECT_FALSE(r.ui.Label14.visible());
-    EXPECT_EQ(r.ui.Label2[0].backColor(), rgb::Cyan);
-    r.c.analysis.Kaiseki_On = 0;
-    r.c.panel.MenuPage = 0;
-    r.game(3);
-    r.tick();
-    EXPECT_FALSE(r.ui.Timer8.enabled());
-    for (int i : {0, 2, 4}) EXPECT_EQ(r.ui.Label2[i].backColor(), rgb::Cyan);
-    EXPECT_FALSE(r.ui.Label14.visible());
-}
-
-TEST(Blink, RBGainBlinksBetweenBlackAndYellowWithNegativeText) {
-    Rig r;
-    r.poll(code::RBStart);
-    r.game(4 | 3);
-    r.tick();
-    EXPECT_EQ(r.ui.Label14.caption(), "-3 ");
-    EXPECT_EQ(r.ui.Label14.foreColor(), rgb::Yellow);  // black at first, so yellow
-    r.tick();
-    EXPECT_EQ(r.ui.Label14.foreColor(), rgb::Black);
-    EXPECT_EQ(r.ui.Label2[4].backColor(), rgb::Cyan);  // second tick of the blink
-}
-
-TEST(FullRecord, The31002ndGameIsRefusedWithOneBoxEachAndNoPollWhileItIsOpen) {
-    Rig r;
-    for (int i = 0; i < 31001; ++i) r.game(3);
-    EXPECT_EQ(r.c.rec.Dat_Len, 31049);
-    EXPECT_EQ(r.c.rec.Dat_Buf[31048], 0x30);
-    EXPECT_EQ(r.c.rec.Dat_Buf[31049], 0);
-    EXPECT_TRUE(r.ui.dialogs.shown.empty());
-    const Counters before = r.c.cnt;
+// One box for each refused game; the poll timer that fires while the box is open
+// reads nothing, and what the board had waits for the next poll.
+TEST(DataFull, OneBoxEachRefusedGameAndNoPollWhileItIsOpen) {
+    Window w;
+    std::string games;
+    for (int i = 0; i < 31001; ++i) games += "3 ";
+    w.poll(games);
+    EXPECT_TRUE(w.ui.dialogs.shown.empty());
+    const Counters before = w.c.cnt;
     int nested = 0;
-    r.ui.dialogs.whileOpen = [&] {
-        // The timer keeps firing while the modal box is open.
-        r.board.pushByte(3);
-        r.ui.Timer2.fire();
-        ++nested;
+    w.ui.dialogs.whileOpen = [&] {
+        w.board.push("3");
+        nested += w.ui.Timer2.fire();
     };
-    const int readsBefore = r.board.reads;
-    r.game(3);
-    ASSERT_EQ(r.ui.dialogs.shown.size(), 1u);  // no stacked box
-    const auto& box = r.ui.dialogs.shown[0];
+    w.poll("3");
+    ASSERT_EQ(w.ui.dialogs.shown.size(), 1u);  // no stacked box
+    const auto& box = w.ui.dialogs.shown[0];
     EXPECT_EQ(box.text, "これ以上データの記録と表示ができません。\n保存かクリアして下さい！");
+    EXPECT_EQ(box.title, "データＦＵＬＬ");
     EXPECT_EQ(box.icon, MsgIcon::Exclamation);
     EXPECT_EQ(nested, 1);
-    EXPECT_EQ(r.board.reads, readsBefore + 1);  // the nested tick did not read the board
-    // The byte left in the board is read by the next poll once the box is closed.
-    r.ui.dialogs.whileOpen = nullptr;
-    r.c.Timer2_Timer();
-    EXPECT_EQ(r.ui.dialogs.shown.size(), 2u);
-    r.pulses(3);  // dropped silently
-    EXPECT_EQ(r.ui.dialogs.shown.size(), 2u);
-    EXPECT_EQ(r.c.rec.Dat_Len, 31049);
-    EXPECT_EQ(countersOf(r.c.cnt, "Game_Cnt Tot_Out"), countersOf(before, "Game_Cnt Tot_Out"));
+    EXPECT_EQ(w.board.polls, 2);
+    EXPECT_EQ(w.board.pending(), 1u);
+    w.ui.dialogs.whileOpen = nullptr;
+    w.c.Timer2_Timer();
+    EXPECT_EQ(w.ui.dialogs.shown.size(), 2u);
+    w.poll("p3 3 3");  // payouts are dropped silently
+    EXPECT_EQ(w.ui.dialogs.shown.size(), 4u);
+    EXPECT_EQ(w.c.rec.games(), 31001);
+    EXPECT_EQ(countersOf(w.c.cnt), countersOf(before));
 }
 
-// The live path and the rebuild agree on a long simulated play that ends with
-// a normal game.
-TEST(LiveAgainstRebuild, SimulatedPlayGivesTheSameCounters) {
+// A game's line is drawn when the next game begins, with every payout it had.
+TEST(Graphs, EachGameIsDrawnWhenTheNextBegins) {
+    Window w;
+    w.ui.Picture2s.ops.clear();
+    for (int i = 0; i < 5; ++i) w.poll("3 p3");
+    EXPECT_TRUE(linesOf(w.ui.Picture2s).empty());  // 12 medals in so far: no point yet
+    w.poll("3");
+    EXPECT_EQ(linesOf(w.ui.Picture2s), std::vector<std::string>{"line 630.00 2720.00 645.00 2720.00 FFFFFF"});
+}
+
+// The analysis view leaves the main graph alone but the zoom line is still fed.
+TEST(Graphs, TheAnalysisViewSkipsTheMainGraphButNotTheZoom) {
+    Window graph, chart;
+    menuClick(chart.c, "Kaiseki", 0);
+    for (Window* w : {&graph, &chart}) {
+        w->ui.Picture2s.ops.clear();
+        w->ui.Zoom.ops.clear();
+        for (int i = 0; i < 12; ++i) w->poll("3 p2");
+    }
+    EXPECT_TRUE(chart.ui.Picture2s.ops.empty());
+    EXPECT_FALSE(linesOf(graph.ui.Picture2s).empty());
+    EXPECT_FALSE(chart.ui.Zoom.ops.empty());
+    EXPECT_EQ(chart.ui.Zoom.ops, graph.ui.Zoom.ops);
+}
+
+// The interval is written when the start code comes, the gain when the bonus
+// ends, on both graphs (where, is the graphs' test); each option switches its own.
+TEST(Graphs, MarkersOnBothGraphsAsTheOptionsSay) {
+    Window w;
+    auto written = [&](const std::string& codes) {
+        w.ui.Picture2s.ops.clear();
+        w.ui.Zoom.ops.clear();
+        w.poll(codes);
+        std::string out;
+        for (const Text& t : textsOf(w.ui.Picture2s)) out += t.text;
+        for (const Text& t : textsOf(w.ui.Zoom)) out += "|" + t.text;
+        return out;
+    };
+    // An RB straight into a BB: both gains at the next normal game, the BB's first.
+    EXPECT_EQ(written("3 21 5 p15 20 25 11 p15 3"), " 1  0  12  14 | 1 | 0 | 12 | 14 ");
+    w.c.mark = Markers{.Mark_BBs = false, .Mark_RBs = true, .Mark_BBe = true, .Mark_RBe = false};
+    EXPECT_EQ(written("3 21 5 p15 3"), " 2 | 2 ");
+    EXPECT_EQ(written("3 25 11 p15 3"), " 12 | 12 ");
+    w.c.mark = Markers{.Mark_BBs = true, .Mark_RBs = false, .Mark_BBe = false, .Mark_RBe = true};
+    EXPECT_EQ(written("3 21 5 p15 3"), " 14 | 14 ");
+    EXPECT_EQ(written("3 25 11 p15 3"), " 2 | 2 ");
+    EXPECT_COUNTERS(w.c.cnt, "RB_Cnt=3 BB_Cnt=3 RB_EndCnt=3 BB_EndCnt=3");  // markers or not, every bonus counts
+}
+
+// A long simulated play: the live counters and the live line are what a rebuild
+// of the same record gives.
+TEST(LiveAgainstRebuild, SimulatedPlayGivesTheSameCountersAndLine) {
     SimBoard sim({.seed = 7, .speed = 50.0});
     headless::HeadlessApp app(&sim);
     Program& c = app.program;
-    app.ui.Picture2s.logging = false;
-    while (c.rec.games() < 4000 || bonusState(c.rec.Dat_Buf[c.rec.Dat_Len - 1]) != BonusState::Normal ||
-           app.ui.source.value() != 3)
+    // Stops right after a normal game began, before any start code.
+    struct JustBegun final : SessionListener {
+        bool now = false;
+        void gameStarted(std::int32_t, const EventTime&) override { now = true; }
+        void payout(std::int32_t, const EventTime&) override { now = false; }
+        void bonusStarted(Bonus, std::int32_t, const EventTime&) override { now = false; }
+    } begun;
+    c.session.listen(begun);
+    app.ui.Picture2s.ops.clear();
+    while (c.rec.games() < 4000 || bonusState(c.rec.game(c.rec.games() - 1)) != BonusState::Normal || !begun.now)
         app.run(80);
     ASSERT_GT(c.cnt.BB_Cnt, 5);
     ASSERT_GT(c.cnt.RB_Cnt, 3);
     const Counters live = c.cnt;
+    const auto liveLines = linesOf(app.ui.Picture2s);
     ChrClrInit(c);
     ChrDispAll(c);
     EXPECT_EQ(countersOf(live), countersOf(c.cnt));
-    // Every completed game was fed to both graphs once.
-    std::int32_t in = 0, out = 0;
-    for (int i = 0; i < c.rec.games() - 1; ++i) {
-        in += medalsIn(c.rec.game(i));
-        out += medalsOut(c.rec.game(i));
-    }
-    const std::string io = std::to_string(in) + "/" + std::to_string(out);
-    EXPECT_EQ(fed(c), io + " " + io);
+    app.ui.Picture2s.ops.clear();
+    c.graph.GhpStandardRedraw();
+    const auto redrawn = linesOf(app.ui.Picture2s);
+    ASSERT_GT(redrawn.size(), kGridLines + 500);
+    EXPECT_TRUE(std::equal(liveLines.begin(), liveLines.end(), redrawn.begin() + kGridLines, redrawn.end()));
+    c.session.forget(begun);
 }
 
 }  // namespace

@@ -139,7 +139,16 @@ TEST_F(FileCommands, RefusedFilesChangeNothing) {
     EXPECT_EQ(lastBox().title, "データＦＵＬＬ");
 }
 
+// The comment and the clear reach the session's listeners (the journal, the live view) once each.
+struct Told final : SessionListener {
+    void recordReplaced() override { s += 'L'; }
+    void headerChanged() override { s += 'H'; }
+    std::string s;
+};
+
 TEST_F(FileCommands, CommentIsCutToTwentyUnitsAndShownInTheTitle) {
+    Told told;
+    r.c.session.listen(told);
     r.ui.dialogs.inputAnswers.push_back(std::string("ABCDEFGHIJKLMNOPQRSTUVWXY"));
     menuClick(r.c, "Comment");
     EXPECT_EQ(r.c.rec.Dat_Buf[0], 40);
@@ -150,6 +159,7 @@ TEST_F(FileCommands, CommentIsCutToTwentyUnitsAndShownInTheTitle) {
     menuClick(r.c, "Comment");
     EXPECT_EQ(r.ui.dialogs.inputs.at(1).defaultText, "ABCDEFGHIJKLMNOPQRST");
     EXPECT_EQ(r.c.ComData, u"ABCDEFGHIJKLMNOPQRST");
+    EXPECT_EQ(told.s, "H");
 
     // Full-width text; a pair that would be split at unit 20 is dropped whole.
     r.ui.dialogs.inputAnswers.push_back(std::string("スロット　設定６　１９文字目までです！😀"));
@@ -157,6 +167,7 @@ TEST_F(FileCommands, CommentIsCutToTwentyUnitsAndShownInTheTitle) {
     EXPECT_EQ(r.c.ComData.size(), 19u);
     EXPECT_EQ(r.c.rec.Dat_Buf[0], 38);
     EXPECT_EQ(utf16ToUtf8(headerComment(r.c.rec)), "スロット　設定６　１９文字目までです！");
+    r.c.session.forget(told);
 }
 
 TEST_F(FileCommands, ClearAsksThenEmptiesTheRecordKeepingTheCommentText) {
@@ -165,6 +176,8 @@ TEST_F(FileCommands, ClearAsksThenEmptiesTheRecordKeepingTheCommentText) {
     r.games(3, 4, 1);
     menuClick(r.c, "menPage");
     menuClick(r.c, "menPage");
+    Told told;
+    r.c.session.listen(told);
     menuClick(r.c, "GhpHyo", 2);
     r.ui.dialogs.answers.push_back(MsgResult::Cancel);
     menuClick(r.c, "Ghp_Cls");
@@ -172,6 +185,8 @@ TEST_F(FileCommands, ClearAsksThenEmptiesTheRecordKeepingTheCommentText) {
     EXPECT_EQ(r.c.rec.Dat_Len, 52);
 
     menuClick(r.c, "Ghp_Cls");
+    EXPECT_EQ(told.s, "HL");  // the display option, then the clear
+    r.c.session.forget(told);
     EXPECT_EQ(r.c.rec.Dat_Len, 48);
     EXPECT_EQ(r.c.rec.Dat_Buf[0], 0);
     EXPECT_EQ(r.c.cnt.Tot_In, 0);
@@ -302,32 +317,6 @@ TEST(MainWindow, HomePage) {
     r.c.ui.manual = "file:///usr/share/tobrak/doc/README.html";
     menuClick(r.c, "kovhp");
     EXPECT_EQ(r.ui.shell.opened, std::vector<std::string>{r.c.ui.manual});
-}
-
-// Every change of the record reaches a listener once, after the panel took it.
-TEST(PlayEvents, EachChangeIsToldOnceInOrder) {
-    struct Log : SessionListener {
-        std::string s;
-        Rig* r = nullptr;
-        void gameStarted(std::int32_t, const EventTime&) override { s += "g" + std::to_string(r->c.cnt.Game_Cnt); }
-        void payout(std::int32_t, const EventTime&) override { s += "p"; }
-        void bonusStarted(Bonus k, std::int32_t, const EventTime&) override { s += k == Bonus::BB ? "B" : "R"; }
-        void bonusEnded(Bonus k, std::int32_t, const EventTime&) override { s += k == Bonus::BB ? "b" : "r"; }
-        void recordReplaced() override { s += "L"; }
-        void headerChanged() override { s += "H"; }
-    } log;
-    Rig r;
-    log.r = &r;
-    r.c.session.listen(log);
-    r.game(3);
-    r.pulses(2);
-    r.poll(code::BBStart);
-    r.game(8 | 3);
-    r.game(3);
-    r.ui.dialogs.inputAnswers.push_back(std::string("x"));
-    menuClick(r.c, "Comment");
-    menuClick(r.c, "Ghp_Cls");
-    EXPECT_EQ(log.s, "g1ppBg2bg3HL");
 }
 
 }  // namespace

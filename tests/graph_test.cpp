@@ -82,23 +82,15 @@ TEST(Labels, XAxisWithAndWithoutScrollAndTheYStrip) {
                                                           {105.0f, 4530.0f, "-2000"}}));
 }
 
-TEST(LineStep, OnePointPerFifteenMedalsAndReplaysDrawNothing) {
+TEST(LineStep, OnePointPerFifteenMedalsAndReplayGamesOnlyCount) {
     // Four 3-medal games, then a replay game: 12 medals, no point yet.
-    Replay p({0x30, 0x30, 0x30, 0x30, 0x05});
-    EXPECT_TRUE(p.lines().empty());
-    EXPECT_EQ(p.c.graph.Ghp_Out, 5);
+    EXPECT_TRUE(Replay({0x30, 0x30, 0x30, 0x30, 0x05}).lines().empty());
     // The fifth 3-medal game reaches 15: one segment from the origin.
-    Replay q({0x30, 0x30, 0x30, 0x30, 0x05, 0x30});
-    EXPECT_EQ(q.lines(), (Strings{"line 630.00 2720.00 645.00 2730.00 FFFFFF"}));
-    EXPECT_EQ(q.c.graph.Ghp_PlotNo, 2);
-}
-
-TEST(LineStep, ReplayGameStillUpdatesBonusState) {
+    EXPECT_EQ(Replay({0x30, 0x30, 0x30, 0x30, 0x05, 0x30}).lines(),
+              (Strings{"line 630.00 2720.00 645.00 2730.00 FFFFFF"}));
+    // A replay game still closes a BB: the interval and the gain are written though no segment is drawn.
     Replay p({0x30, 0x80, 0x05});
     EXPECT_TRUE(p.lines().empty());
-    EXPECT_FALSE(p.c.graph.Ghp_BB_On);  // the replay game closed the BB
-    EXPECT_EQ(p.c.graph.Ghp_IntvCnt, 1);
-    // The interval and the gain are written though no segment is drawn.
     EXPECT_EQ(p.texts(), (std::vector<Text>{{630.0f, 2720.0f, " 1 "}, {300.0f, 2570.0f, " 0 "}}));
 }
 
@@ -119,22 +111,17 @@ TEST(Wrap, TwentyFiveHundredStaysInTheBandOneMoreWrapsThroughTheCrossing) {
     Rig r;
     // D = 3000 - 500 = 2500.
     EXPECT_EQ(stepNearTheEdge(r, 2997, 500, 0x30), (Strings{"line 3612.00 5202.00 3630.00 5220.00 FFFFFF"}));
-    EXPECT_EQ(r.c.graph.Ghp_Band, 0);
     // D = 2501: from (3612, 5203) towards (3630, 5221) the edge y 5220 is met at x 3629.
     EXPECT_EQ(stepNearTheEdge(r, 2997, 499, 0x30),
               (Strings{"line 3612.00 5203.00 3629.00 5220.00 FFFFFF", "line 3629.00 2720.00 3630.00 2721.00 FFFFFF"}));
-    EXPECT_EQ(r.c.graph.Ghp_Band, 1);
-    EXPECT_EQ(r.c.graph.Ghp_LastY, 2721.0f);
 
     // The top: in 3, out 15 gives D = 3000 - 5512 = -2512, out of the band.
     const Strings lines = stepNearTheEdge(r, 2997, 5497, 0x3F);
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(r.c.graph.Ghp_Band, -1);
     EXPECT_NE(lines[0].find(" 220.00 FFFFFF"), std::string::npos) << lines[0];
     EXPECT_EQ(lines[1].substr(lines[1].size() - 22), "3630.00 2708.00 FFFFFF");
     // D = 3000 - 5500 = -2500: no wrap.
     EXPECT_EQ(stepNearTheEdge(r, 2997, 5485, 0x3F).size(), 1u);
-    EXPECT_EQ(r.c.graph.Ghp_Band, 0);
 }
 
 TEST(Colours, ChangeOneSegmentLate) {

@@ -214,15 +214,9 @@ TEST(LiveServer, WithoutATokenOnlyThisMachinesOwnNamesAreAnswered) {
     EXPECT_EQ(ask(port, get("/", "")), "403");
 
     // Loopback is what the name resolves to, never how it is spelled.
-    EXPECT_TRUE(isLoopback("127.0.0.1"));
-    EXPECT_TRUE(isLoopback("127.3.4.5"));
-    EXPECT_TRUE(isLoopback("::1"));
-    EXPECT_TRUE(isLoopback("localhost"));
-    EXPECT_TRUE(isLoopback("::ffff:127.0.0.1"));
-    EXPECT_FALSE(isLoopback("127.0.0.1.example"));
-    EXPECT_FALSE(isLoopback("0.0.0.0"));
-    EXPECT_FALSE(isLoopback("::"));
-    EXPECT_FALSE(isLoopback("10.1.2.3"));
+    for (const char* name : {"127.0.0.1", "127.3.4.5", "::1", "localhost", "::ffff:127.0.0.1"})
+        EXPECT_TRUE(isLoopback(name)) << name;
+    for (const char* name : {"127.0.0.1.example", "0.0.0.0", "::", "10.1.2.3"}) EXPECT_FALSE(isLoopback(name)) << name;
     LiveHub hub;
     LiveServer named(hub, "");
     EXPECT_NE(named.start({"127.0.0.1.example", 0}), "");

@@ -329,12 +329,6 @@ TEST(QtDialogs, FilterInQtForm) {
     EXPECT_EQ(qtFilter("Text|*.txt;*.csv"), QStringLiteral("Text (*.txt *.csv)"));
 }
 
-}  // namespace
-}  // namespace tobrak::qt
-
-namespace tobrak::qt {
-namespace {
-
 // A hidden graph is resized through its control and drawn on before it is shown
 // (the zoom window keeps drawing while closed): the new part already counts.
 TEST(ImageSurfacePixels, HiddenWidgetResizedThenDrawnKeepsTheLine) {

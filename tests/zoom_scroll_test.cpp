@@ -29,18 +29,14 @@ TEST(ZoomMenu, FrameSizeFollowsTheFactorAndKeepsItsCentre) {
     // Right after start-up the frame stands at the origin, centred on the zero line.
     EXPECT_EQ(frameOf(r), (Frame{630, 2470, 500, 500}));
     EXPECT_TRUE(r.ui.Image1.visible() && r.ui.zoomForm.visible() && r.ui.menus("G_zoom", 2).checked());
-    EXPECT_EQ(r.c.zoom.Zoom_P2y, 25060);
 
     r.c.zoom.Sub_Sub1(3000, 2000);
     menuClick(r.c, "G_zoom", 1);
     EXPECT_EQ(frameOf(r), (Frame{2500, 1500, 1000, 1000}));
-    EXPECT_EQ(r.c.zoom.Zoom_P2y, 12560);
     menuClick(r.c, "G_zoom", 0);
     EXPECT_EQ(frameOf(r), (Frame{2167, 1167, 1667, 1667}));  // 5000 / 3 square
     // The offsets come from the frame's exact place (2166.67), not from the shown one.
     EXPECT_EQ(r.c.zoom.Ox, 4610);
-    EXPECT_EQ(r.c.zoom.Zoom_P2y, 7560);
-    EXPECT_EQ(r.c.zoom.Zoom_Scl, 3.0f);
     // The same factor again gives the same result.
     menuClick(r.c, "G_zoom", 0);
     EXPECT_EQ(frameOf(r), (Frame{2167, 1167, 1667, 1667}));
@@ -73,7 +69,6 @@ TEST(ZoomFrame, MouseButtons) {
     Rig r;
     r.c.zoom.Picture2_MouseDown(mouse::Left, 0, 4000, 3000);  // zoom off: nothing
     r.c.zoom.Picture2_MouseUp(mouse::Left, 0, 4000, 3000);
-    EXPECT_EQ(frameOf(r).width, 10);
     EXPECT_NE(frameOf(r).left, 3995);
 
     menuClick(r.c, "G_zoom", 2);
