@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/sim_board.h"
+#include "boards/sim_board.h"
 #include "rig.h"
 #include "stats/panel.h"
 #include "stats/stats_engine.h"
@@ -28,16 +28,12 @@ std::string fed(const Program& c) {
            std::to_string(z.Zoom_Out);
 }
 
-TEST(Poll, IdleValueThenAGameCodeWithTheBBLamp) {
+TEST(Poll, NothingNewThenAGameCodeWithTheBBLamp) {
     Rig r;
-    r.poll(0x47);
+    r.idlePoll();
     EXPECT_EQ(r.c.rec.Dat_Len, 48);
     EXPECT_EQ(r.ui.Label1.backColor(), rgb::Green);
-    // 127 before the read, nothing after it: no acknowledge for an idle value.
-    EXPECT_EQ(r.board.outs, (std::vector<std::uint8_t>{127}));
-    r.board.outs.clear();
     r.poll(0x0B);
-    EXPECT_EQ(r.board.outs, (std::vector<std::uint8_t>{127, 255}));
     EXPECT_EQ(r.c.rec.Dat_Len, 49);
     EXPECT_EQ(r.c.rec.Dat_Buf[48], 0xB0);
     EXPECT_EQ(flags(r), "BBGame");
@@ -45,14 +41,13 @@ TEST(Poll, IdleValueThenAGameCodeWithTheBBLamp) {
     EXPECT_EQ(r.ui.Label12.caption(), " III");
 }
 
-TEST(Poll, BitFiveIsMaskedAndUnknownCodesAreOnlyAcknowledged) {
+TEST(Poll, UnknownCodesAreIgnored) {
     Rig r;
     r.game(3);
-    r.poll(0x30);  // code 16 after masking
+    r.poll(code::Payout);
     EXPECT_EQ(r.c.rec.Dat_Buf[48], 0x31);
     const Counters before = r.c.cnt;
     for (int code : {17, 18, 19, 22, 23, 26, 27, 31}) r.poll(static_cast<std::uint8_t>(code));
-    EXPECT_EQ(r.board.acks, 2 + 8);
     EXPECT_EQ(countersOf(r.c.cnt), countersOf(before));
     EXPECT_EQ(r.c.rec.Dat_Len, 49);
     EXPECT_EQ(r.ui.Label12.caption(), " III･");
@@ -62,10 +57,10 @@ TEST(Poll, BoardLostAndFoundAgainChangesCaptionOnlyOnTransitions) {
     Rig r;
     r.failedPoll();  // missing from the start: design caption stays
     EXPECT_EQ(r.ui.Label1.backColor(), rgb::Yellow);
-    r.poll(0x7F);
+    r.idlePoll();
     EXPECT_EQ(r.ui.Label1.caption(), " 　ゲームＯＫ");
     r.ui.Label1.setCaption("x");  // a steady state does not rewrite the caption
-    r.poll(0x7F);
+    r.idlePoll();
     EXPECT_EQ(r.ui.Label1.caption(), "x");
     r.failedPoll();
     EXPECT_EQ(r.ui.Label1.caption(), " 　ゲーム不可");
@@ -253,18 +248,18 @@ TEST(FullRecord, The31002ndGameIsRefusedWithOneBoxEachAndNoPollWhileItIsOpen) {
     int nested = 0;
     r.ui.dialogs.whileOpen = [&] {
         // The timer keeps firing while the modal box is open.
-        r.board.pushByte(3);
+        r.board.pushCode(3);
         r.ui.Timer2.fire();
         ++nested;
     };
-    const int readsBefore = r.board.reads;
+    const int pollsBefore = r.board.polls;
     r.game(3);
     ASSERT_EQ(r.ui.dialogs.shown.size(), 1u);  // no stacked box
     const auto& box = r.ui.dialogs.shown[0];
     EXPECT_EQ(box.text, "これ以上データの記録と表示ができません。\n保存かクリアして下さい！");
     EXPECT_EQ(box.icon, MsgIcon::Exclamation);
     EXPECT_EQ(nested, 1);
-    EXPECT_EQ(r.board.reads, readsBefore + 1);  // the nested tick did not read the board
+    EXPECT_EQ(r.board.polls, pollsBefore + 1);  // the nested tick did not poll the board
     // The byte left in the board is read by the next poll once the box is closed.
     r.ui.dialogs.whileOpen = nullptr;
     r.c.acq.Timer2_Timer();

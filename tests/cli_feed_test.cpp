@@ -80,6 +80,15 @@ TEST(CliFeed, GamesPayoutsAndAFailedRead) {
     EXPECT_EQ(j["pages"][0][6], "160.00");
 }
 
+// The bytes are the I/O board's port: bit 6 high is nothing new, bits 5 and 7 are not of the code.
+TEST(CliFeed, PortBitsBesideTheCode) {
+    const json j = cli({"feed"}, "03 30 b0 f3 ff 7f").j();
+    EXPECT_EQ(j["record"], "32");
+    EXPECT_EQ(j["acks"], 3);
+    EXPECT_EQ(j["Usb_Dat"], 16);
+    EXPECT_EQ(j["Label12"], " III･･");
+}
+
 TEST(CliFeed, BonusRunWithBlinkTicks) {
     std::string s = "03 19 ";  // a game, then the BB start code
     for (int i = 0; i < 2; ++i) s += "0b 10 10 10 10 10 10 10 10 10 10 10 10 10 10 10 ";

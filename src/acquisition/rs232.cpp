@@ -89,14 +89,11 @@ void Acquisition::Timer2_Timer() {
         ~Leave() { f = false; }
     } leave{inPoll};
 
-    Board& b = *board;
-    b.uio_find();
-    b.uio_out(0, kOutRead, 0);
-    b.setRecordFull(rec_.Dat_Len >= rec_.Dat_Max);
-    std::uint8_t v = Usb_Dat;
-    const std::int32_t r = b.uio_inp(v, 0, 0);
-    Usb_Dat = v;
-    if (r != 0) {
+    board->poll(*this, rec_.Dat_Len >= rec_.Dat_Max);
+}
+
+void Acquisition::boardState(bool reachable) {
+    if (!reachable) {
         Label1->setBackColor(rgb::Yellow);
         if (Usb_On) {
             Label1->setCaption(kBoardNg);
@@ -109,9 +106,10 @@ void Acquisition::Timer2_Timer() {
         Label1->setCaption(kBoardOk);
         Usb_On = true;
     }
-    if ((Usb_Dat & 64) == 64) return;  // nothing new
-    b.uio_out(0, kOutAck, 0);
-    Usb_Dat &= 31;
+}
+
+void Acquisition::arrived(std::uint8_t code) {
+    Usb_Dat = code;
     dispatch();
 }
 

@@ -5,10 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/board.h"
-#include "platform/board_protocol.h"
 #include "platform/dialogs.h"
 #include "record/counters.h"
+#include "session/event_source.h"
 #include "stats/panel.h"
 
 namespace tobrak {
@@ -38,7 +37,7 @@ public:
     virtual bool graphShown() const = 0;
 };
 
-class Acquisition {
+class Acquisition final : private EventSink {
 public:
     Acquisition(PlayRecord& rec, Counters& cnt, Panel& panel, AcquisitionEvents& events)
         : rec_(rec), cnt_(cnt), panel_(panel), events_(events) {}
@@ -60,7 +59,7 @@ public:
     Label* Label15 = nullptr;  // its unit
     Timer* Timer2 = nullptr;   // 80 ms poll
     Timer* Timer8 = nullptr;   // 300 ms blink
-    Board* board = nullptr;
+    EventSource* board = nullptr;
     Dialogs* dialogs = nullptr;
 
     void Timer2_Timer();
@@ -82,6 +81,8 @@ public:
     void hideGain();
 
 private:
+    void boardState(bool reachable) override;
+    void arrived(std::uint8_t code) override;
     void appendMonitor(const char* s);
     void dispatch();
     void bonusStart(Bonus k);

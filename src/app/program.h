@@ -13,13 +13,13 @@
 #include "analysis/koyaku.h"
 #include "graph/scroll.h"
 #include "graph/zoom.h"
-#include "platform/board.h"
 #include "platform/live_view.h"
 #include "platform/printer.h"
 #include "platform/shell.h"
 #include "print/print_report.h"
 #include "record/journal.h"
 #include "record/play_events.h"
+#include "session/event_source.h"
 #include "stats/panel.h"
 
 namespace tobrak {
@@ -60,7 +60,7 @@ struct Platform {
     Timer* Timer2 = nullptr;  // 80 ms poll
     Timer* Timer8 = nullptr;  // 300 ms bonus blink
     Dialogs* dialogs = nullptr;
-    Board* board = nullptr;
+    EventSource* board = nullptr;
     Shell* shell = nullptr;
     std::string manual;  // address of the documentation the help menu opens
     AppWindows* windows = nullptr;

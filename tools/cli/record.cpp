@@ -16,7 +16,7 @@
 #include "app/file_commands.h"
 #include "app/filedisp.h"
 #include "app/headless/headless_app.h"
-#include "boards/board_factory.h"
+#include "boards/board_table.h"
 #include "commands.h"
 #include "gui.h"
 #include "live.h"
@@ -56,8 +56,9 @@ void needCoreApp(Device& d) {
 }
 
 std::string openDevice(const std::string& kind, const SimOptions& sim, Device& d) {
-    if (usesSerialPort(kind)) needCoreApp(d);
-    return makeBoard(kind, sim, d.opened);
+    const BoardRow* row = findBoard(kind);
+    if (row && row->needsQtApp) needCoreApp(d);
+    return openBoard(kind, sim, d.opened);
 }
 
 }  // namespace
@@ -90,7 +91,7 @@ int record(const RecordArgs& a, Io& io) {
         err << "tobrak-cli: record: " << why << "\n";
         return 2;
     }
-    headless::HeadlessApp app(dev.opened.board.get());
+    headless::HeadlessApp app(dev.opened.source.get());
     Program& c = app.program;
     bool everUnprotected = false;
     auto lastWatch = std::chrono::steady_clock::now();
@@ -154,11 +155,11 @@ int record(const RecordArgs& a, Io& io) {
         if (kind != "sim" && boardStatus() != status) {
             // The board came or went: say so, with the reason when there is one.
             status = boardStatus();
-            const std::string why = c.acq.Usb_On ? std::string() : dev.opened.error();
+            const std::string why = c.acq.Usb_On ? std::string() : dev.opened.source->problem();
             err << "board:" << status << (why.empty() ? "" : " (" + why + ")") << "\n" << std::flush;
         }
-        if (dev.opened.decoder && dev.opened.decoder->note() != note) {
-            note = dev.opened.decoder->note();
+        if (dev.opened.source->note() != note) {
+            note = dev.opened.source->note();
             err << note << "\n" << std::flush;
         }
         if (!fast) {

@@ -16,7 +16,7 @@ HeadlessUi::HeadlessUi() {
     historyForm.shown = false;
 }
 
-void HeadlessUi::attach(Program& c, Board* board) {
+void HeadlessUi::attach(Program& c, EventSource* board) {
     MainControls& m = c.ui.main;
     m.Label1 = &Label1;
     m.Label12 = &Label12;
@@ -71,7 +71,7 @@ void HeadlessUi::attach(Program& c, Board* board) {
     c.attach();
 }
 
-HeadlessApp::HeadlessApp(Board* board) {
+HeadlessApp::HeadlessApp(EventSource* board) {
     ui.attach(program, board);
     ui.Timer2.bind([this] { program.acq.Timer2_Timer(); });
     ui.Timer8.bind([this] { program.acq.Timer8_Timer(); });

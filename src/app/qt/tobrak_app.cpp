@@ -56,7 +56,7 @@ QUrl manualUrl() {
     return {};
 }
 
-TobrakApp::TobrakApp(Board* board, Dialogs* dialogs)
+TobrakApp::TobrakApp(EventSource* board, Dialogs* dialogs)
     : main(makeMain(program)),
       rs232(std::make_unique<KoyakuWindow>(main.get())),
       zoom(std::make_unique<ZoomDispWindow>(program, main.get())),

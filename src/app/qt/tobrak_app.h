@@ -22,7 +22,7 @@ QUrl manualUrl();
 class TobrakApp final : public AppWindows {
 public:
     // `dialogs` replaces the Qt dialogs (tests answer them from a script).
-    explicit TobrakApp(Board* board, Dialogs* dialogs = nullptr);
+    explicit TobrakApp(EventSource* board, Dialogs* dialogs = nullptr);
     ~TobrakApp() override;
 
     // Takes this session's journal in `dir`, before any board is connected. When
@@ -53,7 +53,7 @@ private:
     std::unique_ptr<Printer> printer_;
     std::unique_ptr<Journal> journal_;
     bool claimed_ = false, withoutJournal_ = false, quit_ = false;
-    NoBoard noBoard_;
+    NoSource noBoard_;
 };
 
 }  // namespace tobrak::qt
