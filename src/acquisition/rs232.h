@@ -37,7 +37,7 @@ public:
     virtual bool graphShown() const = 0;
 };
 
-class Acquisition final : private EventSink {
+class Acquisition : private EventSink {
 public:
     Acquisition(PlayRecord& rec, Counters& cnt, Panel& panel, AcquisitionEvents& events)
         : rec_(rec), cnt_(cnt), panel_(panel), events_(events) {}

@@ -172,7 +172,7 @@ std::vector<BoardChoice> boardChoices() {
     std::vector<BoardChoice> c;
     for (const BoardRow& row : kBoards) {
         if (!row.finder) {
-            c.push_back({row.name, row.title, row.takesBaud});
+            c.push_back({row.name, row.title});
             continue;
         }
         for (const BoardCandidates& f : found) {
@@ -180,7 +180,7 @@ std::vector<BoardChoice> boardChoices() {
             for (const BoardFound& d : f.found)
                 if (d.usable)
                     for (const BoardRow* r : f.rows)
-                        c.push_back({boardOption(*r, d.target), r->title + ("  " + d.shown), r->takesBaud});
+                        c.push_back({boardOption(*r, d.target), r->title + ("  " + d.shown)});
         }
     }
     return c;

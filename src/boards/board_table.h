@@ -82,7 +82,6 @@ std::vector<BoardCandidates> findBoards();
 // One choice of a board menu: its option (without a baud) and its caption.
 struct BoardChoice {
     std::string option, caption;
-    bool takesBaud = false;
 };
 // In the table's order: a row without a finder is its one option; at a finder's
 // first row, every usable candidate with each of the finder's rows.
