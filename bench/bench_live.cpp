@@ -137,7 +137,7 @@ void BM_EventLatency(benchmark::State& st) {
         settle(*w);
         const std::uint64_t before = w->hub.sequence();
         const auto t0 = Clock::now();
-        p.board.pushByte(static_cast<std::uint8_t>(b >> 4));
+        p.board.pushCode(static_cast<std::uint8_t>(b >> 4));
         c.Timer2_Timer();
         if (w->hub.sequence() == before) {
             st.SkipWithError("the poll took no game");

@@ -44,7 +44,7 @@ struct LivePlay {
         next = 3000;
     }
     void poll(std::uint8_t code) {
-        p.board.pushByte(code);
+        p.board.pushCode(code);
         p.program().Timer2_Timer();
     }
     std::uint8_t nextGame() {

@@ -9,10 +9,10 @@
 #include "acquisition/status_view.h"
 #include "app/file_commands.h"
 #include "app/filedisp.h"
+#include "boards/sim_board.h"
 #include "graph/slump_graph.h"
 #include "graph/zoom.h"
 #include "platform/qt/twips.h"
-#include "platform/sim_board.h"
 
 namespace tobrak::bench {
 

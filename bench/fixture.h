@@ -11,7 +11,7 @@
 
 #include "app/headless/headless_app.h"
 #include "app/program.h"
-#include "platform/headless/scripted_board.h"
+#include "boards/scripted_board.h"
 #include "platform/qt/image_surface.h"
 
 namespace tobrak::bench {
@@ -39,7 +39,7 @@ public:
     void finish();
 
     tobrak::Program& program() { return app.program; }
-    headless::ScriptedBoard board;
+    ScriptedBoard board;
     headless::HeadlessApp app{&board};
     std::unique_ptr<qt::ImageSurface> graph, strip, zoom;
 };

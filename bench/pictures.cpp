@@ -16,12 +16,12 @@
 #include "app/file_commands.h"
 #include "app/filedisp.h"
 #include "app/headless/headless_app.h"
+#include "boards/sim_board.h"
 #include "graph/slump_graph.h"
 #include "graph/zoom.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/image_surface.h"
 #include "platform/qt/twips.h"
-#include "platform/sim_board.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ using namespace tobrak;
 
 // A started program drawing on Qt images of the window's sizes.
 struct Window {
-    explicit Window(Board* board, qreal ratio = 1.0)
+    explicit Window(EventSource* board, qreal ratio = 1.0)
         : app(board),
           graph(rgb::LightBlue, QSize(qt::px(kClientWidth - con_P2left), qt::px(kPanelHeight)), ratio),
           zoom(0x008000, QSize(qt::px(5200), qt::px(5200)), ratio) {

@@ -6,7 +6,7 @@
 #include "acquisition/status_view.h"
 #include "app/headless/headless_app.h"
 #include "app/menu.h"
-#include "platform/headless/scripted_board.h"
+#include "boards/scripted_board.h"
 #include "stats/stats_engine.h"
 
 namespace {
@@ -22,14 +22,13 @@ void check(const tobrak::Program& c) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static tobrak::headless::ScriptedBoard board;
+    static tobrak::ScriptedBoard board;
     static tobrak::headless::HeadlessApp app(&board);
     tobrak::Program& c = app.program;
     app.ui.Picture2s.logging = false;
     app.ui.Zoom.logging = false;
     app.ui.dialogs.answers.clear();
-    app.ui.dialogs.shown.clear();  // nothing may grow from input to input
-    board.outs.clear();
+    app.ui.dialogs.shown.clear();     // nothing may grow from input to input
     tobrak::menuClick(c, "Ghp_Cls");  // each input starts from an empty record
     if (size > 0 && (data[0] & 1)) {
         // Nearly full, so that the end of the record is reached.
@@ -42,7 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 1; i < size; ++i) {
         const std::uint8_t b = data[i];
         if (b < 0xF0) {
-            board.pushByte(b);
+            // As the I/O board's port reads: bit 6 high is nothing new.
+            if (b & 0x40)
+                board.pushIdle();
+            else
+                board.pushCode(b & 31);
             c.Timer2_Timer();
         } else if (b < 0xF8) {
             board.pushFailure();

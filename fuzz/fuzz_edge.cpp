@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/edge_board.h"
+#include "boards/edge_board.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 
 #include "acquisition/status_view.h"
 #include "app/headless/headless_app.h"
-#include "platform/edge_board.h"
-#include "platform/sim_board.h"
+#include "boards/edge_board.h"
+#include "boards/sim_board.h"
 #include "record/journal.h"
 #include "record/slt_file.h"
 
@@ -29,27 +29,33 @@ void write(const fs::path& p, const Bytes& b) {
     std::printf("%-40s %6zu bytes\n", p.string().c_str(), b.size());
 }
 
-// The simulated machine, with every read the program makes written down in the
-// fuzz_acquisition input language: the byte read, 0xF0 for a failed read, and a
-// blink tick (0xF8) after every fourth poll.
-class Recorder final : public tobrak::Board {
+// The simulated machine, with every poll the program makes written down in the
+// fuzz_acquisition input language: the code taken or 0x7F for nothing new, and
+// a blink tick (0xF8) after every fourth poll.
+class Recorder final : public tobrak::EventSource, private tobrak::EventSink {
 public:
     explicit Recorder(tobrak::SimOptions o) : sim_(o) {}
-    std::int32_t uio_find() override { return sim_.uio_find(); }
-    std::int32_t uio_out(std::int32_t port, std::int32_t value, std::int32_t flags) override {
-        return sim_.uio_out(port, value, flags);
-    }
-    std::int32_t uio_inp(std::uint8_t& value, std::int32_t port, std::int32_t flags) override {
-        const std::int32_t r = sim_.uio_inp(value, port, flags);
-        stream.push_back(r != 0 ? 0xF0 : value);
-        if (++reads_ % 4 == 0) stream.push_back(0xF8);
-        return r;
+    void poll(tobrak::EventSink& sink, bool recordFull) override {
+        out_ = &sink;
+        taken_ = false;
+        sim_.poll(*this, recordFull);
+        if (!taken_) stream.push_back(0x7F);
+        if (++polls_ % 4 == 0) stream.push_back(0xF8);
     }
     Bytes stream;
 
 private:
+    void boardState(bool reachable) override { out_->boardState(reachable); }
+    void arrived(std::uint8_t code) override {
+        stream.push_back(code);
+        taken_ = true;
+        out_->arrived(code);
+    }
+
     tobrak::SimBoard sim_;
-    long reads_ = 0;
+    tobrak::EventSink* out_ = nullptr;
+    bool taken_ = false;
+    long polls_ = 0;
 };
 
 struct Played {

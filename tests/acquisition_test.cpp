@@ -5,7 +5,7 @@
 
 #include "app/menu.h"
 #include "app/views.h"
-#include "platform/sim_board.h"
+#include "boards/sim_board.h"
 #include "poll_queue.h"
 #include "rig.h"
 

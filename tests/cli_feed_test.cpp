@@ -90,6 +90,15 @@ TEST(CliFeed, CodesFailedReadsAndTicks) {
     EXPECT_EQ(j["counters"]["BB_GainMax"], 12);
 }
 
+// The bytes are the I/O board's port: bit 6 high is nothing new, bits 5 and 7 are not of the code.
+TEST(CliFeed, PortBitsBesideTheCode) {
+    const json j = cli({"feed"}, "03 30 b0 f3 ff 7f").j();
+    EXPECT_EQ(j["record"], "32");
+    EXPECT_EQ(j["acks"], 3);
+    EXPECT_EQ(j["Usb_Dat"], 0x7F);  // an idle read is kept as it was read
+    EXPECT_EQ(j["Label12"], " III･･");
+}
+
 TEST(CliFeed, BadInputAndUsage) {
     const auto tok = cli({"feed"}, "03\n0x3\n");
     EXPECT_EQ(tok.status, 1);

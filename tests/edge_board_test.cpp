@@ -3,8 +3,9 @@
 
 #include <functional>
 
-#include "platform/edge_board.h"
+#include "boards/edge_board.h"
 #include "rig.h"
+#include "source_probe.h"
 
 namespace tobrak::test {
 namespace {
@@ -251,7 +252,7 @@ public:
     std::vector<std::string> out;
 };
 
-TEST(EdgeBoard, ThePollTakesOneCodeAtATimeAndFollowsTheLink) {
+TEST(EdgeBoard, APollHandsOverEveryCodeDecodedAndFollowsTheLink) {
     FakeLink link;
     std::int64_t now = 0;
     EdgeBoard board(link, [&] { return now; });
@@ -260,44 +261,33 @@ TEST(EdgeBoard, ThePollTakesOneCodeAtATimeAndFollowsTheLink) {
     EXPECT_EQ(link.out, std::vector<std::string>{"?"});
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲーム不可") << "an open port alone is not a board";
     now = 1000;
-    app.program.Timer2_Timer();
+    EXPECT_FALSE(pollOnce(board).reachable);
     EXPECT_EQ(link.out, (std::vector<std::string>{"?", "?"})) << "asked again after a second of silence";
     link.in = {"H 1 0 00000 Q"};
     app.program.Timer2_Timer();
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲームＯＫ");
     link.in = {"I1 100", "I0 150", "O1 700", "O0 750", "O1 800", "O0 850"};
     now = 1900;
-    std::uint8_t v = 0;
-    board.uio_out(0, 127, 0);
-    ASSERT_EQ(board.uio_inp(v, 0, 0), 0);
-    EXPECT_EQ(v, 0x21);
-    board.uio_out(0, 0, 0);
-    board.uio_out(0, 255, 0);  // not right after a 127: no acknowledge
-    ASSERT_EQ(board.uio_inp(v, 0, 0), 0);
-    EXPECT_EQ(v, 0x21) << "held until acknowledged";
-    for (int i = 0; i < 4; ++i) app.program.Timer2_Timer();
+    const Polled p = pollOnce(board);
+    EXPECT_TRUE(p.reachable);
+    EXPECT_EQ(p.codes, (std::vector<std::uint8_t>{1, code::Payout, code::Payout})) << "oldest first, in one poll";
+    EXPECT_TRUE(pollOnce(board).codes.empty()) << "each code once";
+    link.in = {"I1 2000", "I0 2050", "O1 2600", "O0 2650", "bogus"};
+    now = 3000;
+    app.program.Timer2_Timer();
     EXPECT_EQ(app.program.rec.games(), 1);
-    EXPECT_EQ(app.program.cnt.Tot_Out, 2);
+    EXPECT_EQ(app.program.cnt.Tot_Out, 1);
+    EXPECT_NE(board.note().find("\"bogus\""), std::string::npos) << board.note();
 
     link.lost = true;
     app.program.Timer2_Timer();
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲーム不可");
+    EXPECT_EQ(board.problem(), "gone");
     link.up = true;
     link.in = {"H 1 2000 00000 Q"};
     app.program.Timer2_Timer();
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲームＯＫ");
     EXPECT_EQ(link.out.size(), 3u) << "asked again after the link came back";
-}
-
-TEST(EdgeBoard, PortOption) {
-    std::string path;
-    std::int32_t baud = 0;
-    ASSERT_TRUE(parsePortOption("edges", "edges:/dev/ttyACM0", path, baud));
-    EXPECT_EQ(path + "," + std::to_string(baud), "/dev/ttyACM0,115200");
-    ASSERT_TRUE(parsePortOption("edges", "edges:COM4,9600", path, baud));
-    EXPECT_EQ(path + "," + std::to_string(baud), "COM4,9600");
-    for (const char* bad : {"edges:", "edges", "edgesX:/dev/a", "edges:/dev/a,", "edges:/dev/a,-5", "serial:/dev/a"})
-        EXPECT_FALSE(parsePortOption("edges", bad, path, baud)) << bad;
 }
 
 }  // namespace

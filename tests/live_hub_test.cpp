@@ -8,9 +8,9 @@
 
 #include "app/headless/headless_app.h"
 #include "app/live_feed.h"
+#include "boards/sim_board.h"
 #include "counts/bonus_history.h"
 #include "live/live_hub.h"
-#include "platform/sim_board.h"
 
 namespace tobrak::live {
 namespace {

@@ -15,9 +15,9 @@
 #include "app/qt/settings_keeper.h"
 #include "app/qt/tobrak_app.h"
 #include "app/qt/view_scale_menu.h"
+#include "boards/sim_board.h"
 #include "platform/headless/memory_ui.h"
 #include "platform/qt/image_surface.h"
-#include "platform/sim_board.h"
 
 namespace tobrak::qt {
 namespace {
@@ -71,7 +71,7 @@ TEST(Settings, KeptAcrossRunsAndUnreadableValuesReadAsUnset) {
 }
 
 struct KeptWindow {
-    explicit KeptWindow(const QString& file, Board* board = nullptr) : settings(file), app(board, &dialogs) {
+    explicit KeptWindow(const QString& file, EventSource* board = nullptr) : settings(file), app(board, &dialogs) {
         keeper = std::make_unique<SettingsKeeper>(app, settings);
         app.start();
         keeper->restoreAfterStart();

@@ -21,8 +21,8 @@
 #include "app/headless/headless_app.h"
 #include "app/qt/tobrak_app.h"
 #include "app/version.h"
+#include "boards/sim_board.h"
 #include "platform/qt/twips.h"
-#include "platform/sim_board.h"
 #include "record/journal.h"
 #include "record/slt_file.h"
 #include "util/durable_file.h"
@@ -31,7 +31,7 @@ namespace tobrak::qt {
 namespace {
 
 struct Window {
-    explicit Window(Board* board = nullptr) : app(board, &dialogs) {
+    explicit Window(EventSource* board = nullptr) : app(board, &dialogs) {
         app.start();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(app.main.get()));
     }

@@ -14,8 +14,8 @@
 #include "acquisition/status_view.h"
 #include "analysis/histogram.h"
 #include "app/headless/headless_app.h"
+#include "boards/scripted_board.h"
 #include "platform/headless/recording_surface.h"
-#include "platform/headless/scripted_board.h"
 
 namespace tobrak::test {
 
@@ -135,21 +135,25 @@ struct TempDir {
 };
 
 struct Rig {
-    headless::ScriptedBoard board;
+    ScriptedBoard board;
     headless::HeadlessApp app{&board};
     Program& c = app.program;
     headless::HeadlessUi& ui = app.ui;
 
-    // One poll reading `v` from the board.
-    void poll(std::uint8_t v) {
-        board.pushByte(v);
+    // One poll in which the board hands over `code`.
+    void poll(std::uint8_t code) {
+        board.pushCode(code);
+        c.Timer2_Timer();
+    }
+    void idlePoll() {
+        board.pushIdle();
         c.Timer2_Timer();
     }
     void failedPoll() {
         board.pushFailure();
         c.Timer2_Timer();
     }
-    // A game code (0..15) as the board presents it: bit 6 low.
+    // A game code (0..15).
     void game(int code) { poll(static_cast<std::uint8_t>(code & 15)); }
     void pulses(int n) {
         for (int i = 0; i < n; ++i) poll(code::Payout);

@@ -21,10 +21,11 @@
 #include "app/headless/headless_app.h"
 #include "app/qt/connect_menu.h"
 #include "app/qt/tobrak_app.h"
+#include "boards/qt/serial_board.h"
+#include "boards/qt/serial_lines.h"
 #include "platform/headless/memory_ui.h"
 #include "platform/qt/qt_controls.h"
-#include "platform/qt/serial_board.h"
-#include "platform/qt/serial_lines.h"
+#include "source_probe.h"
 
 namespace tobrak::qt {
 namespace {
@@ -201,7 +202,7 @@ protected:
         dir = fs::temp_directory_path() / ("tobrak_serial_" + std::to_string(::getpid()));
         fs::create_directories(dir);
         bridge = std::make_unique<FakeBridge>(dir / "ttyBRIDGE");
-        board = std::make_unique<SerialBoard>(QString::fromStdString((dir / "ttyBRIDGE").string()), 115200);
+        board = std::make_unique<SerialBoard>((dir / "ttyBRIDGE").string(), 115200);
     }
     void TearDown() override {
         board.reset();
@@ -213,53 +214,49 @@ protected:
     std::unique_ptr<SerialBoard> board;
 };
 
-TEST_F(SerialBoardTest, ReadsAndWritesPortZeroOfAProtocolOneBridge) {
+using test::pollOnce;
+
+TEST_F(SerialBoardTest, AProtocolOneBridgeCarriesTheHandshake) {
     bridge->speaks2 = false;
-    ASSERT_EQ(board->uio_find(), 0) << board->lastError().toStdString();
-    EXPECT_EQ(board->uio_out(0, 127, 0), 0);
-    bridge->value = 0x0B;
-    std::uint8_t v = 0;
-    EXPECT_EQ(board->uio_inp(v, 0, 0), 0);
-    EXPECT_EQ(v, 0x0B);
-    EXPECT_EQ(board->uio_out(0, 255, 0), 0);
-    bridge->value = 0x47;
-    EXPECT_EQ(board->uio_inp(v, 0, 0), 0);
-    EXPECT_EQ(v, 0x47);
-    for (int i = 0; i < 50 && bridge->writes().size() < 2; ++i)
+    bridge->value = 0x47;  // bit 6 high: nothing new
+    test::Polled p = pollOnce(*board);
+    for (int i = 0; i < 5 && !p.reachable; ++i) p = pollOnce(*board);  // asked until it answers
+    ASSERT_TRUE(p.reachable) << board->problem();
+    bridge->queue({0x0B});
+    p = pollOnce(*board);
+    EXPECT_EQ(p.codes, std::vector<std::uint8_t>{0x0B});
+    EXPECT_TRUE(pollOnce(*board).codes.empty());
+    const std::vector<std::uint8_t> expected{127, 127, 255, 127};
+    for (int i = 0; i < 50 && bridge->writes().size() < expected.size(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_EQ(bridge->writes(), (std::vector<std::uint8_t>{127, 255}));
-    EXPECT_EQ(board->uio_out(1, 0, 0), -1);  // port 0 only
-    QString path;
-    qint32 baud = 0;
-    EXPECT_TRUE(parseSerialBoard("serial:COM3,9600", path, baud) && path == "COM3" && baud == 9600);
+    const auto w = bridge->writes();
+    ASSERT_GE(w.size(), expected.size());
+    EXPECT_EQ(std::vector<std::uint8_t>(w.end() - 4, w.end()), expected) << "127 before each read, 255 after a code";
 }
 
-TEST_F(SerialBoardTest, SilenceAndGarbageAreFailedReads) {
+TEST_F(SerialBoardTest, SilenceAndGarbageAreABoardOutOfReach) {
     for (const bool v2 : {false, true}) {
         SCOPED_TRACE(v2 ? "protocol 2" : "protocol 1");
         bridge->speaks2 = v2;
         bridge->mode = FakeBridge::Mode::Answer;
-        board = std::make_unique<SerialBoard>(QString::fromStdString((dir / "ttyBRIDGE").string()), 115200);
-        ASSERT_EQ(board->uio_find(), 0);
-        std::uint8_t v = 0;
-        bridge->value = 0x55;
-        for (int i = 0; i < 5 && board->uio_inp(v, 0, 0) != 0; ++i) {
-        }
-        EXPECT_EQ(v, 0x55);
+        board = std::make_unique<SerialBoard>((dir / "ttyBRIDGE").string(), 115200);
+        bool reachable = false;
+        for (int i = 0; i < 5 && !reachable; ++i) reachable = pollOnce(*board).reachable;
+        ASSERT_TRUE(reachable);
         bridge->mode = FakeBridge::Mode::Silent;
         const auto t0 = std::chrono::steady_clock::now();
-        EXPECT_NE(board->uio_inp(v, 0, 0), 0);
+        EXPECT_FALSE(pollOnce(*board).reachable);
         EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(70));  // well within a poll
-        EXPECT_EQ(v, 0x55);
-        bridge->mode = FakeBridge::Mode::Garbage;
-        EXPECT_NE(board->uio_inp(v, 0, 0), 0);
-        bridge->mode = FakeBridge::Mode::BadCheck;
-        EXPECT_NE(board->uio_inp(v, 0, 0), 0);
+        for (const auto mode : {FakeBridge::Mode::Garbage, FakeBridge::Mode::BadCheck}) {
+            bridge->mode = mode;
+            EXPECT_FALSE(pollOnce(*board).reachable);
+        }
         // Back to normal: a stale answer is not taken for the next read.
         bridge->mode = FakeBridge::Mode::Answer;
-        bridge->value = 0x50;
-        EXPECT_EQ(board->uio_inp(v, 0, 0), 0);
-        EXPECT_EQ(v, 0x50);
+        bridge->queue({3});
+        const test::Polled p = pollOnce(*board);
+        EXPECT_TRUE(p.reachable);
+        EXPECT_EQ(p.codes, std::vector<std::uint8_t>{3});
         EXPECT_TRUE(board->isOpen());
     }
 }
@@ -324,7 +321,7 @@ TEST_F(SerialBoardTest, ReopenedPortIsNegotiatedAgain) {
     for (const Case& t : cases) {
         SCOPED_TRACE(static_cast<int>(t.back));
         bridge = std::make_unique<FakeBridge>(dir / "ttyBRIDGE");
-        board = std::make_unique<SerialBoard>(QString::fromStdString((dir / "ttyBRIDGE").string()), 115200);
+        board = std::make_unique<SerialBoard>((dir / "ttyBRIDGE").string(), 115200);
         headless::HeadlessApp app(board.get());
         bridge->queue(t.before);
         if (t.back == Back::KeptRunning) bridge->garbleAck = 2;
@@ -382,9 +379,9 @@ TEST_F(SerialBoardTest, HangUpAndReturnDriveTheStatusLabel) {
 TEST(SerialLines, EdgeBoardOverAPseudoTerminal) {
     char name[256] = {};
     const int master = rawPty(name);
-    SerialLines link(QString::fromUtf8(name));
+    SerialLines link(name);
     EdgeBoard board(link);
-    ASSERT_EQ(board.uio_find(), 0) << board.lastError();
+    EXPECT_FALSE(pollOnce(board).reachable) << "not before it has said something";
     char req[8] = {};
     pollfd p{master, POLLIN, 0};
     ASSERT_EQ(poll(&p, 1, 1000), 1);
@@ -393,18 +390,14 @@ TEST(SerialLines, EdgeBoardOverAPseudoTerminal) {
     const std::string lines = "H 1 0 00000 Q\r\nI1 100\nI0 150\nO1 1000\nO0 10";  // the last one still coming
     ASSERT_EQ(::write(master, lines.data(), lines.size()), static_cast<ssize_t>(lines.size()));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    std::uint8_t v = 0;
-    ASSERT_EQ(board.uio_inp(v, 0, 0), 0) << board.lastError();
-    EXPECT_EQ(v, 0x21);  // the game of one medal, closed by the OUT edge
-    board.uio_out(0, 127, 0);
-    board.uio_out(0, 255, 0);
-    ASSERT_EQ(board.uio_inp(v, 0, 0), 0);
-    EXPECT_EQ(v, 0x7F) << "the payout settles only once its fall is known";
+    const test::Polled first = pollOnce(board);
+    ASSERT_TRUE(first.reachable) << board.problem();
+    // The game of one medal, closed by the OUT edge; the payout settles only once its fall is known.
+    EXPECT_EQ(first.codes, std::vector<std::uint8_t>{1});
     ASSERT_EQ(::write(master, "50\n", 3), 3);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    ASSERT_EQ(board.uio_inp(v, 0, 0), 0);
-    EXPECT_EQ(v, 0x30);
-    EXPECT_EQ(board.decoder().badLines(), 0);
+    EXPECT_EQ(pollOnce(board).codes, std::vector<std::uint8_t>{code::Payout});
+    EXPECT_EQ(board.note(), "");
     ::close(master);
 }
 
@@ -413,20 +406,18 @@ TEST(SerialLines, EdgeBoardOverAPseudoTerminal) {
 TEST(SerialLines, AnOverlongLineIsDroppedWhole) {
     char name[256] = {};
     const int master = rawPty(name);
-    SerialLines link(QString::fromUtf8(name));
+    SerialLines link(name);
     EdgeBoard board(link);
-    ASSERT_EQ(board.uio_find(), 0) << board.lastError();
+    EXPECT_FALSE(pollOnce(board).reachable);  // opens the port
     const auto send = [&](const std::string& s) {
         ASSERT_EQ(::write(master, s.data(), s.size()), static_cast<ssize_t>(s.size()));
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     };
     std::vector<int> codes;
-    std::uint8_t v = 0;
     const auto poll = [&] {
-        ASSERT_EQ(board.uio_inp(v, 0, 0), 0) << board.lastError();
-        if (!(v & 0x40)) codes.push_back(v & 0x1F);
-        board.uio_out(0, 127, 0);
-        board.uio_out(0, 255, 0);
+        const test::Polled p = pollOnce(board);
+        ASSERT_TRUE(p.reachable) << board.problem();
+        codes.insert(codes.end(), p.codes.begin(), p.codes.end());
     };
     send("H 1 0 00000 Q\n");
     // 280 characters first, the rest of the line (an OUT rise) later.
@@ -440,7 +431,7 @@ TEST(SerialLines, AnOverlongLineIsDroppedWhole) {
         poll();
     }
     EXPECT_EQ(codes, std::vector<int>{1}) << "one game of one medal, no payout";
-    EXPECT_EQ(board.decoder().badLines(), 2) << board.decoder().note();
+    EXPECT_EQ(board.decoder().badLines(), 2) << board.note();
     ::close(master);
 }
 

@@ -1,64 +1,59 @@
 #include <gtest/gtest.h>
 
-#include "platform/sim_board.h"
+#include "boards/sim_board.h"
 #include "rig.h"
+#include "source_probe.h"
 
 namespace tobrak::test {
 namespace {
 
-// Polls like the program: 127, read, and 255 only when a code was present.
-std::uint8_t pollOnce(SimBoard& b, bool acknowledge = true) {
-    b.uio_find();
-    b.uio_out(0, 127, 0);
-    std::uint8_t v = 0;
-    EXPECT_EQ(b.uio_inp(v, 0, 0), 0);
-    if ((v & 64) == 0 && acknowledge) b.uio_out(0, 255, 0);
-    return v;
+// Each poll's code, or -1 for a poll that brought none.
+std::vector<int> stream(SimBoard& b, int polls, bool full = false) {
+    std::vector<int> s;
+    for (int i = 0; i < polls; ++i) {
+        const Polled p = pollOnce(b, full);
+        EXPECT_TRUE(p.reachable);
+        EXPECT_LE(p.codes.size(), 1u) << "at most one code a poll";
+        s.push_back(p.codes.empty() ? -1 : p.codes[0]);
+    }
+    return s;
 }
 
 TEST(SimBoard, EveryCodeIsDeliveredOnceAndInOrder) {
     SimBoard b({.seed = 3, .speed = 20.0, .keepLog = true});
     std::vector<std::uint8_t> seen;
-    for (int i = 0; i < 60000; ++i) {
-        const std::uint8_t v = pollOnce(b);
-        if ((v & 64) == 0) seen.push_back(v & 31);
-    }
+    for (const int c : stream(b, 60000))
+        if (c >= 0) seen.push_back(static_cast<std::uint8_t>(c));
     ASSERT_GT(seen.size(), 5000u);
-    EXPECT_EQ(seen, b.taken());
-    // Everything taken is exactly the start of what the machine produced.
-    ASSERT_LE(b.taken().size(), b.generated().size());
-    EXPECT_TRUE(std::equal(b.taken().begin(), b.taken().end(), b.generated().begin()));
+    // Everything handed over is exactly the start of what the machine produced.
+    ASSERT_LE(seen.size(), b.generated().size());
+    EXPECT_TRUE(std::equal(seen.begin(), seen.end(), b.generated().begin()));
 }
 
-TEST(SimBoard, AMissingAcknowledgeHoldsTheCode) {
-    SimBoard b({.seed = 5, .speed = 1.0, .keepLog = true});
-    std::uint8_t v = 0x7F;
-    int polls = 0;
-    while ((v & 64) != 0 && polls++ < 1000) v = pollOnce(b, false);
-    ASSERT_EQ(v & 64, 0) << "no code within 80 s";
-    EXPECT_LT(polls, 13) << "the first game comes within a second";
-    for (int i = 0; i < 20; ++i) EXPECT_EQ(pollOnce(b, false), v);
-    // A 255 without the 127 before it is no acknowledge either.
-    b.uio_out(0, 0, 0);
-    b.uio_out(0, 255, 0);
-    std::uint8_t again = 0;
-    b.uio_inp(again, 0, 0);
-    EXPECT_EQ(again, v);
-    EXPECT_TRUE(b.taken().empty());
-    // Acknowledged once, it is gone: between codes bit 6 is high.
-    pollOnce(b, true);
-    EXPECT_EQ(b.taken().size(), 1u);
-}
-
-TEST(SimBoard, SameSeedSameStreamOtherSeedOtherStream) {
-    auto stream = [](std::uint64_t seed) {
-        SimBoard b({.seed = seed, .speed = 30.0});
-        std::vector<std::uint8_t> s;
-        for (int i = 0; i < 5000; ++i) s.push_back(pollOnce(b));
-        return s;
+TEST(SimBoard, ASeedAndASpeedReplayTheSamePolls) {
+    auto run = [](std::uint64_t seed, double speed) {
+        SimBoard b({.seed = seed, .speed = speed});
+        return stream(b, 5000);
     };
-    EXPECT_EQ(stream(11), stream(11));
-    EXPECT_NE(stream(11), stream(12));
+    EXPECT_EQ(run(11, 30), run(11, 30));
+    EXPECT_NE(run(11, 30), run(12, 30));
+    EXPECT_NE(run(11, 30), run(11, 20));
+    // In real time the first game starts within a second.
+    const std::vector<int> first = run(5, 1.0);
+    const auto game = std::find_if(first.begin(), first.end(), [](int c) { return c >= 0; });
+    ASSERT_NE(game, first.end());
+    EXPECT_LT(game - first.begin(), 13);
+    EXPECT_LT(*game, 16);
+}
+
+// A full record: the player stands up; no game starts until there is room again.
+TEST(SimBoard, AFullRecordStartsNoGame) {
+    SimBoard b({.seed = 4, .speed = 50.0});
+    stream(b, 300);
+    const std::vector<int> full = stream(b, 3000, true);
+    EXPECT_TRUE(std::none_of(full.begin(), full.end(), [](int c) { return c >= 0 && c < 16; }));
+    const std::vector<int> room = stream(b, 100);
+    EXPECT_TRUE(std::any_of(room.begin(), room.end(), [](int c) { return c >= 0 && c < 16; }));
 }
 
 TEST(SimBoard, PlaysLikeTheMachine) {

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "platform/sim_board.h"
+#include "boards/sim_board.h"
 #include "rig.h"
 #include "stats/stats_engine.h"
 
@@ -13,34 +13,42 @@ namespace {
 
 // The simulated machine behind a flaky cable: single failed reads now and then,
 // and outages of a couple of seconds.
-class FlakyBoard final : public Board {
+class FlakyBoard final : public EventSource, private EventSink {
 public:
-    explicit FlakyBoard(Board& inner) : inner_(inner), rng_(99) {}
-    std::int32_t uio_find() override { return inner_.uio_find(); }
-    std::int32_t uio_out(std::int32_t p, std::int32_t v, std::int32_t f) override { return inner_.uio_out(p, v, f); }
-    std::int32_t uio_inp(std::uint8_t& v, std::int32_t p, std::int32_t f) override {
+    explicit FlakyBoard(EventSource& inner) : inner_(inner), rng_(99) {}
+    // Like a real machine it plays on when the record is full.
+    void poll(EventSink& sink, bool) override {
         if (outage_ > 0) {
             --outage_;
-            ++failed;
-            return 1;
+            return fail(sink);
         }
         if (rng_() % 200 == 0) outage_ = static_cast<int>(rng_() % 30);
-        if (rng_() % 60 == 0) {
-            ++failed;
-            return 1;
-        }
-        return inner_.uio_inp(v, p, f);
+        if (rng_() % 60 == 0) return fail(sink);
+        out_ = &sink;
+        inner_.poll(*this, false);
     }
     long failed = 0;
+    std::vector<std::uint8_t> taken;  // every code handed on, in order
 
 private:
-    Board& inner_;
+    void fail(EventSink& sink) {
+        ++failed;
+        sink.boardState(false);
+    }
+    void boardState(bool reachable) override { out_->boardState(reachable); }
+    void arrived(std::uint8_t code) override {
+        taken.push_back(code);
+        out_->arrived(code);
+    }
+
+    EventSource& inner_;
+    EventSink* out_ = nullptr;
     std::mt19937 rng_;
     int outage_ = 0;
 };
 
 TEST(Soak, MoreThanAFullRecordWithDropouts) {
-    SimBoard sim({.seed = 21, .speed = 100.0, .keepLog = true});
+    SimBoard sim({.seed = 21, .speed = 100.0});
     FlakyBoard flaky(sim);
     headless::HeadlessApp app(&flaky);
     Program& c = app.program;
@@ -52,7 +60,7 @@ TEST(Soak, MoreThanAFullRecordWithDropouts) {
 
     // Every game code the machine handed over is in the record, in order.
     std::vector<std::uint8_t> games;
-    for (std::uint8_t code : sim.taken())
+    for (std::uint8_t code : flaky.taken)
         if ((code & 16) == 0) games.push_back(static_cast<std::uint8_t>(code * 16));
     ASSERT_EQ(games.size(), 31001u);
     for (int i = 0; i < 31001; ++i) ASSERT_EQ(c.rec.game(i) & 0xF0, games[static_cast<std::size_t>(i)]) << i;

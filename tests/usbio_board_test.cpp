@@ -3,8 +3,9 @@
 
 #include <deque>
 
-#include "platform/usbio_board.h"
+#include "boards/usbio_board.h"
 #include "rig.h"
+#include "source_probe.h"
 
 namespace tobrak::test {
 namespace {
@@ -42,6 +43,13 @@ public:
     }
     std::string lastError() const override { return "fake"; }
 
+    // What port 1 was driven with, command by command (-1: a read that drives nothing).
+    std::vector<int> driven() const {
+        std::vector<int> d;
+        for (const Report& r : sent) d.push_back(r[1] == 1 ? r[2] : -1);
+        return d;
+    }
+
     bool present = true, isOpen_ = false, gone = false, silent = false, stale = false;
     int seqSkew = 0, opened = 0;
     std::uint8_t inputs = 0x7F, port1Out = 0xFF;
@@ -50,33 +58,36 @@ public:
     std::deque<Report> answers;
 };
 
-TEST(UsbIoBoard, PortZeroIsPortOneOfTheDigitalIoCommand) {
+TEST(UsbIoBoard, EachPollReadsPortOneBetweenTheHandshakesWrites) {
     FakeHid hid;
     UsbIoBoard board(hid, "A1234");
-    ASSERT_EQ(board.uio_find(), 0);
+    hid.inputs = 0x2B;  // bit 6 low: a code (bit 5 is not of it)
+    hid.stale = true;   // skipped: the answer with this command's sequence is taken
+    Polled p = pollOnce(board);
     EXPECT_EQ(hid.serialAsked, "A1234");
-    EXPECT_EQ(board.uio_out(0, 127, 0), 0);
-    hid.inputs = 0x0B;
-    hid.stale = true;  // skipped: the answer with this command's sequence is taken
-    std::uint8_t v = 0;
-    ASSERT_EQ(board.uio_inp(v, 0, 0), 0);
-    EXPECT_EQ(v, 0x0B);
-    ASSERT_EQ(hid.sent.size(), 2u);
-    EXPECT_EQ((std::vector<int>{hid.sent[0][0], hid.sent[0][1], hid.sent[0][2], hid.sent[1][1]}),
-              (std::vector<int>{0x20, 1, 127, 0}))
-        << "port 1 driven with 127, then a read that drives nothing";
+    EXPECT_TRUE(p.reachable);
+    EXPECT_EQ(p.codes, std::vector<std::uint8_t>{0x0B});
+    EXPECT_EQ(hid.driven(), (std::vector<int>{127, -1, 255})) << "127, the read, 255 after a code";
+    EXPECT_EQ(hid.sent[0][0], 0x20);
     EXPECT_NE(hid.sent[0][63], hid.sent[1][63]);
-    EXPECT_EQ(board.uio_out(1, 0, 0), -1);
-    // An answer to another command, or none at all, is a failed read.
+    // Bit 6 high: nothing new, and nothing to acknowledge.
+    hid.sent.clear();
+    hid.inputs = 0x7F;
+    p = pollOnce(board);
+    EXPECT_TRUE(p.reachable && p.codes.empty());
+    EXPECT_EQ(hid.driven(), (std::vector<int>{127, -1}));
+    // An answer to another command, or none at all, is a board out of reach.
     hid.stale = false;
+    hid.inputs = 0x03;
     for (int skew : {1, 0}) {
         hid.seqSkew = skew;
         hid.silent = skew == 0;
-        v = 0x55;
-        EXPECT_NE(board.uio_inp(v, 0, 0), 0);
-        EXPECT_EQ(v, 0x55);
+        p = pollOnce(board);
+        EXPECT_FALSE(p.reachable);
+        EXPECT_TRUE(p.codes.empty());
     }
     EXPECT_TRUE(hid.isOpen()) << "silence alone does not drop the board";
+    EXPECT_EQ(board.problem(), "fake");
 }
 
 // The whole program on the board: a game code, the board unplugged, looked for
@@ -105,13 +116,6 @@ TEST(UsbIoBoard, UnplugAndReturnDriveTheStatusLabel) {
         back = app.ui.Label1.caption() == " 　ゲームＯＫ";
     }
     EXPECT_TRUE(back);
-}
-
-TEST(UsbIoBoard, Option) {
-    std::string serial = "x";
-    EXPECT_TRUE(parseUsbIoOption("usbio", serial) && serial.empty());
-    EXPECT_TRUE(parseUsbIoOption("usbio:A1234", serial) && serial == "A1234");
-    EXPECT_FALSE(parseUsbIoOption("usbio:", serial) || parseUsbIoOption("usbiox", serial));
 }
 
 }  // namespace

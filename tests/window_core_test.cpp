@@ -3,7 +3,7 @@
 #include "app/file_commands.h"
 #include "app/filedisp.h"
 #include "app/menu.h"
-#include "platform/sim_board.h"
+#include "boards/sim_board.h"
 #include "rig.h"
 
 namespace tobrak::test {

@@ -1,12 +1,10 @@
 // `boards`: what could be recorded from on this computer, with the --board
-// option that would use it.
+// option that would use it, as the board table finds it.
 #include <QCoreApplication>
-#include <cstdio>
 #include <ostream>
 
-#include "boards/board_factory.h"
+#include "boards/board_table.h"
 #include "commands.h"
-#include "platform/hid/hidapi_link.h"
 
 namespace tobrak::cli {
 
@@ -17,31 +15,21 @@ int boards(Io& io) {
     static char* argv[] = {name, nullptr};
     std::unique_ptr<QCoreApplication> app;
     if (!QCoreApplication::instance()) app = std::make_unique<QCoreApplication>(argc, argv);
-    const auto ports = findSerialPorts();
-    out << "serial ports: " << ports.size() << "\n";
-    for (const SerialPortFound& p : ports) {
-        out << "  " << p.path;
-        if (!p.description.empty()) out << "  " << p.description;
-        if (!p.manufacturer.empty()) out << " (" << p.manufacturer << ")";
-        if (p.vendor >= 0) {
-            char id[16];
-            std::snprintf(id, sizeof id, "%04x:%04x", p.vendor, p.product);
-            out << "  " << id;
+    for (const BoardCandidates& c : findBoards()) {
+        out << c.finder->title << ": " << c.found.size() << "\n";
+        for (const BoardFound& f : c.found) {
+            out << "  " << f.listing << "\n    ";
+            if (!f.usable) {
+                out << "not a board this program knows\n";
+                continue;
+            }
+            // Where several boards can be on one port, each says which it is.
+            for (std::size_t i = 0; i < c.rows.size(); ++i) {
+                out << (i ? " or " : "") << "--board " << boardOption(*c.rows[i], f.target);
+                if (c.rows.size() > 1) out << " (" << c.rows[i]->kind << ")";
+            }
+            out << "\n";
         }
-        out << "\n    --board serial:" << p.path << " (a serial bridge) or --board edges:" << p.path
-            << " (an edge board)\n";
-    }
-    const auto hid = listHidBoards();
-    out << "USB HID I/O boards: " << hid.size() << "\n";
-    for (const HidBoardInfo& h : hid) {
-        char id[16];
-        std::snprintf(id, sizeof id, "%04x:%04x", h.vendor, h.product);
-        out << "  " << id << "  " << h.product_name << "  serial " << (h.serial.empty() ? "-" : h.serial) << "  "
-            << h.path << "\n";
-        if (h.known)
-            out << "    --board usbio" << (h.serial.empty() ? "" : ":" + h.serial) << "\n";
-        else
-            out << "    not a board this program knows\n";
     }
     return 0;
 }

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "app/headless/headless_app.h"
+#include "boards/scripted_board.h"
 #include "commands.h"
-#include "platform/headless/scripted_board.h"
 #include "report.h"
 
 namespace tobrak::cli {
@@ -47,7 +47,8 @@ int feed(const FeedArgs& a, Io& io) {
         return 2;
     }
     if (const int st = refuseSameFile(a.save, {a.load}, io)) return st;
-    headless::ScriptedBoard board;
+    ScriptedBoard board;
+    std::uint8_t usbDat = 0;  // the port value as the poll last read it (a code masked to 5 bits)
     headless::HeadlessApp app(&board);
     Program& c = app.program;
     if (!a.load.empty()) {
@@ -76,7 +77,13 @@ int feed(const FeedArgs& a, Io& io) {
                 board.pushFailure();
                 c.Timer2_Timer();
             } else if (tok.size() == 2 && hexDigit(tok[0]) >= 0 && hexDigit(tok[1]) >= 0) {
-                board.pushByte(static_cast<std::uint8_t>(hexDigit(tok[0]) * 16 + hexDigit(tok[1])));
+                // A byte as the I/O board's port reads: bit 6 high is nothing new, bit 5 is not of the code.
+                const int v = hexDigit(tok[0]) * 16 + hexDigit(tok[1]);
+                usbDat = static_cast<std::uint8_t>((v & 64) != 0 ? v : v & 31);
+                if ((v & 64) != 0)
+                    board.pushIdle();
+                else
+                    board.pushCode(static_cast<std::uint8_t>(v & 31));
                 c.Timer2_Timer();
             } else {
                 io.err << "feed: bad token '" << tok << "' on line " << lineNo
@@ -91,13 +98,13 @@ int feed(const FeedArgs& a, Io& io) {
     j["record"] = recordHex(c.rec);
     j["Dat_Len"] = c.rec.Dat_Len;
     j["Ghp_Pos"] = c.graph.Ghp_Pos;
-    j["Usb_Dat"] = app.ui.source.value();
+    j["Usb_Dat"] = usbDat;
     j["Usb_On"] = c.session.Usb_On;
     j["Label1"] = Json{{"caption", app.ui.Label1.caption()}, {"back", hexColour(app.ui.Label1.backColor())}};
     j["Label12"] = app.ui.Label12.caption();
     j["Label14"] = Json{{"caption", app.ui.Label14.caption()}, {"visible", app.ui.Label14.visible()}};
     j["Timer8"] = app.ui.Timer8.enabled();
-    j["acks"] = board.acks;
+    j["acks"] = board.taken;
     j["full_messages"] = app.ui.dialogs.shown.size();
     j["counters"] = countersJson(c.session);
     j["pages"] = pagesJson(pages);

@@ -12,9 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "app/board_source.h"
 #include "app/filedisp.h"
-#include "boards/board_factory.h"
+#include "boards/board_table.h"
 #include "gui.h"
 #include "io.h"
 #include "live.h"
@@ -55,8 +54,9 @@ void needCoreApp(Device& d) {
 }
 
 std::string openDevice(const std::string& kind, const SimOptions& sim, Device& d) {
-    if (usesSerialPort(kind)) needCoreApp(d);
-    return makeBoard(kind, sim, d.opened);
+    const BoardRow* row = findBoard(kind);
+    if (row && row->needsQtApp) needCoreApp(d);
+    return openBoard(kind, sim, d.opened);
 }
 
 }  // namespace
@@ -89,9 +89,8 @@ int record(const RecordArgs& a, Io& io) {
         err << "tobrak-cli: record: " << why << "\n";
         return 2;
     }
-    BoardSource source(dev.opened.board.get());
     Session c;
-    c.setBoard(&source, dev.opened.what);
+    c.setBoard(dev.opened.source.get(), dev.opened.what);
     bool everUnprotected = false;
     auto lastWatch = std::chrono::steady_clock::now();
     // A failed journal is tried again every few seconds; each change is told once.
@@ -154,11 +153,11 @@ int record(const RecordArgs& a, Io& io) {
         if (kind != "sim" && boardStatus() != status) {
             // The board came or went: say so, with the reason when there is one.
             status = boardStatus();
-            const std::string why = c.Usb_On ? std::string() : dev.opened.error();
+            const std::string why = c.Usb_On ? std::string() : dev.opened.source->problem();
             err << "board:" << status << (why.empty() ? "" : " (" + why + ")") << "\n" << std::flush;
         }
-        if (dev.opened.decoder && dev.opened.decoder->note() != note) {
-            note = dev.opened.decoder->note();
+        if (dev.opened.source->note() != note) {
+            note = dev.opened.source->note();
             err << note << "\n" << std::flush;
         }
         if (!fast) {

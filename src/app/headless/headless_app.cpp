@@ -16,7 +16,7 @@ HeadlessUi::HeadlessUi() {
     historyForm.shown = false;
 }
 
-void HeadlessUi::attach(Program& c, Board* board) {
+void HeadlessUi::attach(Program& c, EventSource* board) {
     MainControls& m = c.ui.main;
     m.Label1 = &Label1;
     m.Label12 = &Label12;
@@ -63,8 +63,7 @@ void HeadlessUi::attach(Program& c, Board* board) {
     c.ui.Timer2 = &Timer2;
     c.ui.Timer8 = &Timer8;
     c.ui.dialogs = &dialogs;
-    source.set(board);
-    c.session.setBoard(&source);
+    c.session.setBoard(board ? board : &noBoard_);
     c.ui.printer = &printer;
     c.ui.Picture2 = &Picture2s;
     c.ui.Picture3 = &Picture3s;
@@ -72,7 +71,7 @@ void HeadlessUi::attach(Program& c, Board* board) {
     c.attach();
 }
 
-HeadlessApp::HeadlessApp(Board* board) {
+HeadlessApp::HeadlessApp(EventSource* board) {
     ui.attach(program, board);
     ui.Timer2.bind([this] { program.Timer2_Timer(); });
     ui.Timer8.bind([this] { program.Timer8_Timer(); });

@@ -1,7 +1,6 @@
 #pragma once
 // The headless front end: every control of the program kept in memory, for the
 // command-line tool and the tests.
-#include "app/board_source.h"
 #include "app/file_commands.h"
 #include "app/filedisp.h"
 #include "app/menu.h"
@@ -16,7 +15,7 @@ class HeadlessUi {
 public:
     HeadlessUi();
     // Points the program's platform at these controls; `board` may be null (no board).
-    void attach(Program& c, Board* board);
+    void attach(Program& c, EventSource* board);
 
     MemLabel Label1, Label12, Label14, Label15, Label11;
     std::array<MemLabel, kRows> Label2, Label3, Label4;
@@ -44,14 +43,15 @@ public:
     ScriptedPrinter printer;
     MemWindows windows;
 
-    BoardSource source;
+private:
+    NoSource noBoard_;
 };
 
 // A started program with the headless platform: Form_Load has run and the
 // timers drive the acquisition of this program.
 class HeadlessApp {
 public:
-    explicit HeadlessApp(Board* board);
+    explicit HeadlessApp(EventSource* board);
     // Advances time by `ms` in 80 ms steps: polls and blink ticks fall due in order.
     void run(int ms);
 

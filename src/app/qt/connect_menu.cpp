@@ -8,26 +8,27 @@
 
 #include "app/qt/settings.h"
 #include "app/qt/tobrak_app.h"
-#include "platform/edge_board.h"
 #include "platform/qt/qt_controls.h"
 
 namespace tobrak::qt {
 
 namespace {
-NoBoard g_none;  // outlives every menu: the poll may still look at it after one is gone
+NoSource g_none;  // outlives every menu: the poll may still look at it after one is gone
 
 bool has(const std::string& s, const char* part) { return s.find(part) != std::string::npos; }
 
 // "serial:/dev/ttyUSB0,9600" → "serial:/dev/ttyUSB0" and 9600.
 std::string withoutBaud(const std::string& option, int* baud = nullptr) {
-    std::string path;
-    std::int32_t b = 0;
-    for (const char* kind : {"serial", "edges"})
-        if (parsePortOption(kind, option, path, b)) {
-            if (baud) *baud = b;
-            return std::string(kind) + ":" + path;
-        }
-    return option;
+    BoardArgs a;
+    const BoardRow* row = findBoard(option, &a);
+    if (!row || !row->takesBaud) return option;
+    if (baud) *baud = a.baud;
+    return boardOption(*row, a.target);
+}
+
+bool takesBaud(const std::string& option) {
+    const BoardRow* row = findBoard(option);
+    return row && row->takesBaud;
 }
 }  // namespace
 
@@ -57,11 +58,11 @@ ConnectMenu::ConnectMenu(TobrakApp& app, const SimOptions& sim, Settings* settin
 }
 
 ConnectMenu::~ConnectMenu() {
-    if (app_.board() == board_.board.get()) app_.setBoard(&g_none);
+    if (app_.board() == board_.source.get()) app_.setBoard(&g_none);
 }
 
 std::string ConnectMenu::withBaud(const std::string& option) const {
-    return usesSerialPort(option) ? option + "," + std::to_string(baud_) : option;
+    return takesBaud(option) ? option + "," + std::to_string(baud_) : option;
 }
 
 void ConnectMenu::rebuild() {
@@ -94,7 +95,7 @@ void ConnectMenu::rebuild() {
         connect(a, &QAction::triggered, this, [this, b] {
             baud_ = b;
             // A serial board now is opened again at the new speed.
-            if (usesSerialPort(option_)) connectTo(withBaud(withoutBaud(option_)));
+            if (takesBaud(option_)) connectTo(withBaud(withoutBaud(option_)));
         });
     }
     menu_->addSeparator();
@@ -108,13 +109,14 @@ void ConnectMenu::rebuildSoon() {
 
 bool ConnectMenu::connectTo(const std::string& option, bool tellFailure) {
     OpenedBoard next;
-    if (!makeBoard(option, sim_, next).empty()) return false;
+    if (!openBoard(option, sim_, next).empty()) return false;
     // A poll may be waiting in a message box below this call, holding the old
     // board: it stays alive until the next switch.
+    retired_.source.reset();  // before what it reads through
     retired_ = std::move(board_);
     board_ = std::move(next);
     // The poll reads the acquisition's board; the front end's is kept in step.
-    app_.setBoard(board_.board ? board_.board.get() : static_cast<Board*>(&g_none));
+    app_.setBoard(board_.source.get(), boardCaption(option));
     option_ = option;
     withoutBaud(option, &baud_);
     if (settings_) settings_->setBoard(QString::fromStdString(option));
@@ -126,17 +128,17 @@ bool ConnectMenu::connectTo(const std::string& option, bool tellFailure) {
     return true;
 }
 
-// What the edge board's decoder last noticed (a restart, a clock that jumped):
-// on the status label's tip and on standard error, once each time it changes.
+// What the board last noticed (an edge board restarted, its clock jumped): on
+// the status label's tip and on standard error, once each time it changes.
 void ConnectMenu::showNote() {
-    const std::string now = board_.decoder ? board_.decoder->note() : std::string();
+    const std::string now = board_.source ? board_.source->note() : std::string();
     if (now != note_) {
         note_ = now;
         if (!now.empty()) QTextStream(stderr) << QString::fromStdString(now) << "\n";
         if (auto* status = dynamic_cast<QtLabel*>(app_.program.ui.main.Label1))
             status->widget()->setToolTip(QString::fromStdString(now));
     }
-    if (board_.decoder && !noteTimer_) {
+    if (board_.source && !noteTimer_) {
         noteTimer_ = new QTimer(this);
         connect(noteTimer_, &QTimer::timeout, this, [this] { showNote(); });
         noteTimer_->start(1000);
@@ -144,7 +146,8 @@ void ConnectMenu::showNote() {
 }
 
 void ConnectMenu::tellIfUnreached() {
-    if (!board_.board || option_ == "sim") return;
+    const BoardRow* row = findBoard(option_);
+    if (!board_.source || !row || !row->device) return;
     QTimer::singleShot(kCheckMs, this, [this, generation = generation_] {
         if (generation == generation_) checkReached();
     });
@@ -153,8 +156,8 @@ void ConnectMenu::tellIfUnreached() {
 void ConnectMenu::checkReached() {
     Program& c = app_.program;
     if (c.session.Usb_On) return;
-    c.ui.dialogs->messageBox(boardFailureText(boardCaption(option_), board_.error()), "接続", MsgIcon::Exclamation,
-                             MsgButtons::Ok);
+    c.ui.dialogs->messageBox(boardFailureText(boardCaption(option_), board_.source->problem()), "接続",
+                             MsgIcon::Exclamation, MsgButtons::Ok);
 }
 
 }  // namespace tobrak::qt

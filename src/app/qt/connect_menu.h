@@ -5,7 +5,7 @@
 #include <QString>
 #include <string>
 
-#include "boards/board_factory.h"
+#include "boards/board_table.h"
 
 class QMenu;
 class QTimer;

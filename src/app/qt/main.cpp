@@ -16,7 +16,7 @@
 #include "app/qt/tobrak_app.h"
 #include "app/qt/view_scale_menu.h"
 #include "app/version.h"
-#include "boards/board_factory.h"
+#include "boards/board_table.h"
 #include "record/journal.h"
 
 namespace {
@@ -108,8 +108,7 @@ int main(int argc, char** argv) {
     tobrak::qt::Settings settings;
     const std::string option = args.isSet(board) ? args.value(board).toStdString() : settings.board().toStdString();
     if (args.isSet(board)) {
-        tobrak::OpenedBoard tried;
-        if (const std::string why = tobrak::makeBoard(option, sim, tried); !why.empty())
+        if (const std::string why = tobrak::boardOptionProblem(option); !why.empty())
             return fail(QString::fromStdString(why));
     }
 

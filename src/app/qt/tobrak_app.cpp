@@ -56,7 +56,7 @@ QUrl manualUrl() {
     return {};
 }
 
-TobrakApp::TobrakApp(Board* board, Dialogs* dialogs)
+TobrakApp::TobrakApp(EventSource* board, Dialogs* dialogs)
     : main(makeMain(program)),
       rs232(std::make_unique<KoyakuWindow>(main.get())),
       zoom(std::make_unique<ZoomDispWindow>(program, main.get())),
@@ -73,7 +73,6 @@ TobrakApp::TobrakApp(Board* board, Dialogs* dialogs)
     p.Timer8 = timer8_.get();
     p.dialogs = dialogs;
     setBoard(board);
-    program.session.setBoard(&source_);
     p.shell = &shell_;
     p.manual = manualUrl().toString().toStdString();
     p.windows = this;

@@ -5,7 +5,6 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/board_source.h"
 #include "app/program.h"
 #include "app/qt/file_disp_window.h"
 #include "app/qt/history_window.h"
@@ -23,7 +22,7 @@ QUrl manualUrl();
 class TobrakApp final : public AppWindows {
 public:
     // `dialogs` replaces the Qt dialogs (tests answer them from a script).
-    explicit TobrakApp(Board* board, Dialogs* dialogs = nullptr);
+    explicit TobrakApp(EventSource* board, Dialogs* dialogs = nullptr);
     ~TobrakApp() override;
 
     // Takes this session's journal in `dir`, before any board is connected. When
@@ -40,8 +39,10 @@ public:
     bool start(const std::string& journalDir = {}, const std::string& startFile = {});
     Journal* journal() const { return journal_.get(); }
     // Puts a board under the session's poll (null: none).
-    void setBoard(Board* board) { source_.set(board ? board : &noBoard_); }
-    Board* board() const { return source_.board(); }
+    void setBoard(EventSource* board, std::string name = {}) {
+        program.session.setBoard(board ? board : &noBoard_, std::move(name));
+    }
+    EventSource* board() const { return &program.session.board(); }
     void shutdown() override;
 
     Program program;
@@ -57,8 +58,7 @@ private:
     std::unique_ptr<Printer> printer_;
     std::unique_ptr<Journal> journal_;
     bool claimed_ = false, withoutJournal_ = false, quit_ = false;
-    NoBoard noBoard_;
-    BoardSource source_{&noBoard_};
+    NoSource noBoard_;
 };
 
 }  // namespace tobrak::qt

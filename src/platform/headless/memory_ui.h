@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/board.h"
 #include "platform/dialogs.h"
 #include "platform/headless/recording_surface.h"
 #include "platform/printer.h"

@@ -1,6 +1,13 @@
-#include "platform/usbio_board.h"
+#include "boards/usbio_board.h"
 
 namespace tobrak {
+
+namespace {
+// The interface board's handshake on port 1.
+constexpr std::uint8_t kOutRead = 127;    // written before each read
+constexpr std::uint8_t kOutAck = 255;     // written after a code was taken
+constexpr std::uint8_t kDataIdle = 0x40;  // bit 6 high: no code waiting
+}  // namespace
 
 const std::vector<UsbIoModel>& usbIoModels() {
     static const std::vector<UsbIoModel> models{{0x1352, 0x0121, "USB-IO2.0"}};
@@ -9,12 +16,12 @@ const std::vector<UsbIoModel>& usbIoModels() {
 
 UsbIoBoard::UsbIoBoard(HidLink& link, std::string serial) : link_(link), serial_(std::move(serial)) {}
 
-std::int32_t UsbIoBoard::uio_find() {
-    if (link_.isOpen()) return 0;
+bool UsbIoBoard::find() {
+    if (link_.isOpen()) return true;
     const auto now = std::chrono::steady_clock::now();
-    if (now < nextTry_) return -1;  // an absent board is looked for once a second, not every poll
+    if (now < nextTry_) return false;  // an absent board is looked for once a second, not every poll
     nextTry_ = now + std::chrono::milliseconds(kReopenMs);
-    return link_.open(serial_) ? 0 : -1;
+    return link_.open(serial_);
 }
 
 int UsbIoBoard::exchange(int drive) {
@@ -48,27 +55,14 @@ int UsbIoBoard::exchange(int drive) {
     }
 }
 
-std::int32_t UsbIoBoard::uio_out(std::int32_t port, std::int32_t value, std::int32_t) {
-    if (port != 0) return -1;
-    return exchange(value & 0xFF) >= 0 ? 0 : -1;
-}
-
-std::int32_t UsbIoBoard::uio_inp(std::uint8_t& value, std::int32_t port, std::int32_t) {
-    if (port != 0) return -1;
+void UsbIoBoard::poll(EventSink& sink, bool) {
+    find();
+    exchange(kOutRead);
     const int v = exchange(-1);
-    if (v < 0) return -1;
-    value = static_cast<std::uint8_t>(v);
-    return 0;
-}
-
-bool parseUsbIoOption(const std::string& option, std::string& serial) {
-    if (option == "usbio") {
-        serial.clear();
-        return true;
-    }
-    if (option.rfind("usbio:", 0) != 0 || option.size() == 6) return false;
-    serial = option.substr(6);
-    return true;
+    sink.boardState(v >= 0);
+    if (v < 0 || (v & kDataIdle) != 0) return;
+    exchange(kOutAck);
+    sink.arrived(static_cast<std::uint8_t>(v & 31));
 }
 
 }  // namespace tobrak

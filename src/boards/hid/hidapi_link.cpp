@@ -1,4 +1,4 @@
-#include "platform/hid/hidapi_link.h"
+#include "boards/hid/hidapi_link.h"
 
 #include <hidapi.h>
 

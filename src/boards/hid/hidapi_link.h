@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/usbio_board.h"
+#include "boards/usbio_board.h"
 
 struct hid_device_;
 

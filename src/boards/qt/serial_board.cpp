@@ -1,23 +1,15 @@
-#include "platform/qt/serial_board.h"
+#include "boards/qt/serial_board.h"
 
-#include "platform/board_protocol.h"
-#include "platform/edge_board.h"
+#include "boards/qt/serial_ports.h"
 
 namespace tobrak::qt {
 
-bool openSerial8N1(QSerialPort& port, const QString& path, qint32 baud, QString& error) {
-    port.setPortName(path);
-    port.setBaudRate(baud);
-    port.setDataBits(QSerialPort::Data8);
-    port.setParity(QSerialPort::NoParity);
-    port.setStopBits(QSerialPort::OneStop);
-    port.setFlowControl(QSerialPort::NoFlowControl);
-    if (port.open(QIODevice::ReadWrite)) return true;
-    error = port.errorString();
-    return false;
-}
-
 namespace {
+// The I/O board's handshake, which protocol 1 carries as it is.
+constexpr std::uint8_t kOutRead = 127;    // written before each read
+constexpr std::uint8_t kOutAck = 255;     // written after a code was taken
+constexpr std::uint8_t kDataIdle = 0x40;  // bit 6 high: no code waiting
+
 constexpr char kWrite = 'W';
 constexpr char kRead = 'R';
 constexpr char kAnswer = 'A';
@@ -41,16 +33,7 @@ bool pairAnswer(const QByteArray& a, int at, char lead) {
 }
 }  // namespace
 
-bool parseSerialBoard(const QString& option, QString& path, qint32& baud) {
-    std::string p;
-    std::int32_t b = 0;
-    if (!parsePortOption("serial", option.toStdString(), p, b)) return false;
-    path = QString::fromStdString(p);
-    baud = b;
-    return true;
-}
-
-SerialBoard::SerialBoard(QString path, qint32 baud) : path_(std::move(path)), baud_(baud) {}
+SerialBoard::SerialBoard(const std::string& path, qint32 baud) : path_(QString::fromStdString(path)), baud_(baud) {}
 
 bool SerialBoard::ensureOpen() {
     if (port_.isOpen()) return true;
@@ -78,10 +61,19 @@ bool SerialBoard::send(const char* bytes, qint64 n) {
     return true;
 }
 
-std::int32_t SerialBoard::uio_find() { return ensureOpen() ? 0 : -1; }
+void SerialBoard::poll(EventSink& sink, bool) {
+    ensureOpen();
+    out(kOutRead);
+    std::uint8_t v = 0;
+    const bool read = inp(v) == 0;
+    sink.boardState(read);
+    if (!read || (v & kDataIdle) != 0) return;
+    out(kOutAck);
+    sink.arrived(static_cast<std::uint8_t>(v & 31));
+}
 
-std::int32_t SerialBoard::uio_out(std::int32_t port, std::int32_t value, std::int32_t) {
-    if (port != 0 || !port_.isOpen()) return -1;
+std::int32_t SerialBoard::out(std::int32_t value) {
+    if (!port_.isOpen()) return -1;
     if (protocol_ == Protocol::Two) {
         // The port's bit 7 is no handshake here: only the acknowledge goes out.
         if (value != kOutAck || !ackDue_) return 0;
@@ -134,8 +126,8 @@ std::int32_t SerialBoard::takeNumbered(const QByteArray& answer, int at, std::ui
     return 0;
 }
 
-std::int32_t SerialBoard::uio_inp(std::uint8_t& value, std::int32_t port, std::int32_t) {
-    if (port != 0 || !port_.isOpen()) return -1;
+std::int32_t SerialBoard::inp(std::uint8_t& value) {
+    if (!port_.isOpen()) return -1;
     port_.readAll();  // a late answer to an earlier read is not this one's
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kAnswerMs);
     QByteArray answer;

@@ -1,6 +1,4 @@
-#include "platform/edge_board.h"
-
-#include "platform/board_protocol.h"
+#include "boards/edge_board.h"
 
 #include <algorithm>
 #include <charconv>
@@ -235,7 +233,7 @@ EdgeBoard::EdgeBoard(LineSource& source, Clock clock) : source_(source), clock_(
         };
 }
 
-std::int32_t EdgeBoard::uio_find() {
+bool EdgeBoard::read() {
     const bool now = source_.open();
     if (now && !open_) {
         source_.writeLine("?");  // the board answers with its levels
@@ -243,63 +241,40 @@ std::int32_t EdgeBoard::uio_find() {
         askedAt_ = clock_();
     }
     open_ = now;
-    return open_ ? 0 : -1;
-}
-
-std::int32_t EdgeBoard::uio_out(std::int32_t port, std::int32_t value, std::int32_t) {
-    if (port != 0) return -1;
-    if (value == kOutAck && lastOut_ == kOutRead && presenting_) presenting_ = false;  // acknowledged
-    lastOut_ = value;
-    return open_ ? 0 : -1;
-}
-
-std::int32_t EdgeBoard::uio_inp(std::uint8_t& value, std::int32_t port, std::int32_t) {
-    if (port != 0 || !open_) return -1;
-    const std::int64_t now = clock_();
+    if (!open_) return false;
+    const std::int64_t t = clock_();
     std::string line;
     for (;;) {
         const LineSource::Read r = source_.readLine(line);
         if (r == LineSource::Read::None) break;
         if (r == LineSource::Read::Lost) {
             open_ = false;
-            return -1;
+            return false;
         }
-        heard_ = decoder_.feed(line, now) || heard_;
+        heard_ = decoder_.feed(line, t) || heard_;
     }
     if (!heard_) {
-        if (now - askedAt_ >= kAskMs) {
+        if (t - askedAt_ >= kAskMs) {
             source_.writeLine("?");
-            askedAt_ = now;
+            askedAt_ = t;
         }
-        return -1;
+        return false;
     }
-    decoder_.advance(now);
-    auto& codes = decoder_.codes();
-    if (!presenting_ && !codes.empty()) {
-        current_ = codes.front();
-        codes.pop_front();
-        presenting_ = true;
-    }
-    value = presenting_ ? static_cast<std::uint8_t>(0x20 | current_) : kIdleValue;  // bit 6 low: a code
-    return 0;
+    decoder_.advance(t);
+    return true;
 }
 
-bool parsePortOption(std::string_view prefix, std::string_view option, std::string& path, std::int32_t& baud) {
-    if (option.size() <= prefix.size() || option.substr(0, prefix.size()) != prefix || option[prefix.size()] != ':')
-        return false;
-    std::string_view rest = option.substr(prefix.size() + 1);
-    baud = 115200;
-    const auto comma = rest.rfind(',');
-    if (comma != std::string_view::npos) {
-        const std::string_view b = rest.substr(comma + 1);
-        std::int32_t v = 0;
-        const auto [end, ec] = std::from_chars(b.data(), b.data() + b.size(), v);
-        if (ec != std::errc() || end != b.data() + b.size() || v <= 0) return false;
-        baud = v;
-        rest = rest.substr(0, comma);
+void EdgeBoard::poll(EventSink& sink, bool) {
+    const bool reachable = read();
+    sink.boardState(reachable);
+    if (!reachable) return;
+    // Oldest first, each out of the queue before it is handed over.
+    auto& codes = decoder_.codes();
+    while (!codes.empty()) {
+        const std::uint8_t c = codes.front();
+        codes.pop_front();
+        sink.arrived(c);
     }
-    path = std::string(rest);
-    return !path.empty();
 }
 
 }  // namespace tobrak

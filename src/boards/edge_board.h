@@ -1,9 +1,8 @@
 #pragma once
 // Edge boards (docs/edge-protocol.md): a small board beside the machine reports
 // every level change of the IN, OUT, BB, RB (and, where wired, replay) lines
-// with its own millisecond time stamp. EdgeDecoder turns those edges into the
-// board's event codes; EdgeBoard hands the codes to the poll exactly as the
-// I/O board does: one code at a time with bit 6 low, held until acknowledged.
+// with its own millisecond time stamp. EdgeDecoder turns those edges into
+// event codes; EdgeBoard hands every code decoded so far to the poll.
 #include <array>
 #include <cstdint>
 #include <deque>
@@ -11,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/board.h"
+#include "session/event_source.h"
 
 namespace tobrak {
 
@@ -89,34 +88,28 @@ public:
 // The board counts as reachable once it has said something of the protocol
 // since the port was opened (it answers "?" at once), so a wrong port or a
 // board without the firmware shows as not reachable.
-class EdgeBoard final : public Board {
+class EdgeBoard final : public EventSource {
 public:
     static constexpr std::int64_t kAskMs = 1000;  // "?" again while the board is silent
 
     using Clock = std::function<std::int64_t()>;  // milliseconds, steady
     explicit EdgeBoard(LineSource& source, Clock clock = {});
 
-    std::int32_t uio_find() override;
-    std::int32_t uio_out(std::int32_t port, std::int32_t value, std::int32_t flags) override;
-    std::int32_t uio_inp(std::uint8_t& value, std::int32_t port, std::int32_t flags) override;
+    void poll(EventSink& sink, bool recordFull) override;
+    std::string problem() const override { return source_.lastError(); }
+    std::string note() const override { return decoder_.note(); }
 
     const EdgeDecoder& decoder() const { return decoder_; }
-    std::string lastError() const { return source_.lastError(); }
 
 private:
+    bool read();  // false: not reachable now
+
     LineSource& source_;
     Clock clock_;
     EdgeDecoder decoder_;
     bool open_ = false;
     bool heard_ = false;  // a line of the protocol came since the port was opened
     std::int64_t askedAt_ = 0;
-    bool presenting_ = false;
-    std::uint8_t current_ = 0;
-    std::int32_t lastOut_ = 255;
 };
-
-// "PREFIX:PATH[,BAUD]" → path and baud (115200 when not given); false when the
-// option is not of that form.
-bool parsePortOption(std::string_view prefix, std::string_view option, std::string& path, std::int32_t& baud);
 
 }  // namespace tobrak

@@ -3,15 +3,16 @@
 // driven by their maker's published digital I/O command 0x20: a 64-byte report
 // out ([0] 0x20, then up to four port/value pairs with ports 1..4, 0 for none;
 // [63] a sequence number) and a 64-byte report back ([0] the command, [1..4]
-// the input values of ports 1..4, [63] the sequence number). The program's
-// port 0 is the board's port 1 (J1, eight bits).
+// the input values of ports 1..4, [63] the sequence number). The machine's
+// signal lines are on the board's port 1 (J1, eight bits), behind the handshake
+// of the interface board between them.
 #include <array>
 #include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "platform/board.h"
+#include "session/event_source.h"
 
 namespace tobrak {
 
@@ -42,7 +43,7 @@ struct UsbIoModel {
 };
 const std::vector<UsbIoModel>& usbIoModels();
 
-class UsbIoBoard final : public Board {
+class UsbIoBoard final : public EventSource {
 public:
     static constexpr int kAnswerMs = 30;
     static constexpr int kReopenMs = 1000;
@@ -50,13 +51,12 @@ public:
 
     UsbIoBoard(HidLink& link, std::string serial);
 
-    std::int32_t uio_find() override;
-    std::int32_t uio_out(std::int32_t port, std::int32_t value, std::int32_t flags) override;
-    std::int32_t uio_inp(std::uint8_t& value, std::int32_t port, std::int32_t flags) override;
-
-    std::string lastError() const { return link_.lastError(); }
+    // One read of port 1 between the handshake's writes: at most one code.
+    void poll(EventSink& sink, bool recordFull) override;
+    std::string problem() const override { return link_.lastError(); }
 
 private:
+    bool find();
     // Sends one 0x20 command (port 1 driven with `drive` when it is set) and
     // waits for its answer; the answer's port-1 value, or -1.
     int exchange(int drive);
@@ -66,8 +66,5 @@ private:
     std::uint8_t seq_ = 0;
     std::chrono::steady_clock::time_point nextTry_{};
 };
-
-// "usbio" or "usbio:SERIAL" → the serial number ("" for any); false otherwise.
-bool parseUsbIoOption(const std::string& option, std::string& serial);
 
 }  // namespace tobrak

@@ -1,10 +1,10 @@
-#include "platform/qt/serial_lines.h"
+#include "boards/qt/serial_lines.h"
 
-#include "platform/qt/serial_board.h"
+#include "boards/qt/serial_ports.h"
 
 namespace tobrak::qt {
 
-SerialLines::SerialLines(QString path, qint32 baud) : path_(std::move(path)), baud_(baud) {}
+SerialLines::SerialLines(const std::string& path, qint32 baud) : path_(QString::fromStdString(path)), baud_(baud) {}
 
 bool SerialLines::open() {
     if (port_.isOpen()) return true;

@@ -1,6 +1,4 @@
-#include "platform/sim_board.h"
-
-#include "platform/board_protocol.h"
+#include "boards/sim_board.h"
 
 namespace tobrak {
 
@@ -77,37 +75,16 @@ void SimBoard::playGame() {
     if (!bb && chance(8)) startBonus(Mode::BB, t0 + 3700);
 }
 
-std::int32_t SimBoard::uio_out(std::int32_t port, std::int32_t value, std::int32_t) {
-    if (port != 0) return 0;
-    if (value == kOutAck && lastOut_ == kOutRead && presenting_ && seen_) {
-        presenting_ = false;
-        if (opt_.keepLog) taken_.push_back(current_);
-    }
-    lastOut_ = value;
-    return 0;
-}
-
-std::int32_t SimBoard::uio_inp(std::uint8_t& value, std::int32_t port, std::int32_t) {
-    if (port != 0) return 1;
+void SimBoard::poll(EventSink& sink, bool recordFull) {
+    sink.boardState(true);
     now_ += kPollMs * opt_.speed;
-    if (!presenting_) {
-        if (queue_.empty() && now_ >= nextGame_ && !full_) playGame();
-        // A game code is a code without the event bit; a full record takes none.
-        const bool held = full_ && !queue_.empty() && (queue_.front().code & 16) == 0;
-        if (!held && !queue_.empty() && queue_.front().due <= now_) {
-            current_ = queue_.front().code;
-            queue_.pop_front();
-            presenting_ = true;
-            seen_ = false;
-        }
-    }
-    if (presenting_) {
-        value = static_cast<std::uint8_t>(0x20 | current_);  // bit 6 low: a code is present
-        seen_ = true;
-    } else {
-        value = kIdleValue;
-    }
-    return 0;
+    if (queue_.empty() && now_ >= nextGame_ && !recordFull) playGame();
+    // A game code is a code without the event bit; a full record takes none.
+    const bool held = recordFull && !queue_.empty() && (queue_.front().code & 16) == 0;
+    if (held || queue_.empty() || queue_.front().due > now_) return;
+    const std::uint8_t c = queue_.front().code;
+    queue_.pop_front();
+    sink.arrived(c);
 }
 
 }  // namespace tobrak

@@ -5,7 +5,7 @@
 #include <QString>
 #include <chrono>
 
-#include "platform/edge_board.h"
+#include "boards/edge_board.h"
 
 namespace tobrak::qt {
 
@@ -16,7 +16,7 @@ public:
     // characters, which the decoder counts as a bad line, and the rest is dropped.
     static constexpr qint64 kMaxLine = static_cast<qint64>(EdgeDecoder::kMaxLine);
 
-    SerialLines(QString path, qint32 baud = 115200);
+    SerialLines(const std::string& path, qint32 baud = 115200);
 
     bool open() override;
     Read readLine(std::string& line) override;

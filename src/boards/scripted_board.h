@@ -1,0 +1,47 @@
+#pragma once
+// A board that answers each poll from a script: the codes that poll hands over
+// (none: nothing new), or a poll in which the board is not reachable. An
+// exhausted script is a reachable board with nothing new.
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "session/event_source.h"
+
+namespace tobrak {
+
+class ScriptedBoard final : public EventSource {
+public:
+    void pushPoll(std::vector<std::uint8_t> codes) { script_.push_back({true, std::move(codes)}); }
+    void pushCode(std::uint8_t code) { pushPoll({code}); }
+    void pushIdle() { pushPoll({}); }
+    void pushFailure() { script_.push_back({false, {}}); }
+    std::size_t pending() const { return script_.size(); }
+
+    void poll(EventSink& sink, bool) override {
+        ++polls;
+        if (script_.empty()) {
+            sink.boardState(true);
+            return;
+        }
+        const Poll p = std::move(script_.front());
+        script_.pop_front();
+        sink.boardState(p.reachable);
+        for (const std::uint8_t c : p.codes) {
+            ++taken;
+            sink.arrived(c);
+        }
+    }
+
+    int polls = 0;  // polls answered
+    int taken = 0;  // codes handed over
+
+private:
+    struct Poll {
+        bool reachable;
+        std::vector<std::uint8_t> codes;
+    };
+    std::deque<Poll> script_;
+};
+
+}  // namespace tobrak
