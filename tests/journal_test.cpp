@@ -86,6 +86,7 @@ TEST_F(JournalTest, EveryChangeOfTheRecordReachesTheFile) {
 }
 
 TEST_F(JournalTest, LeftOverRecordIsOfferedAndRestoredAsALoad) {
+    GameTimes seen;
     {
         Rig r;
         auto j = open();
@@ -96,6 +97,7 @@ TEST_F(JournalTest, LeftOverRecordIsOfferedAndRestoredAsALoad) {
         r.poll(code::RBStart);
         r.games(4 | 1, 2, 15);
         menuClick(r.c, "GhpHyo", 0);
+        seen = r.c.session.times();
         // The program dies here: no normal close.
     }
     Rig r;
@@ -110,9 +112,13 @@ TEST_F(JournalTest, LeftOverRecordIsOfferedAndRestoredAsALoad) {
     EXPECT_EQ(r.c.ComData, u"前回");
     EXPECT_FALSE(r.c.mark.Mark_BBs);
     EXPECT_TRUE(r.c.mark.Mark_BBe);
+    EXPECT_EQ(r.c.session.times(), seen);  // every game keeps the time it was played
+    ASSERT_EQ(seen.size(), 12u);
+    EXPECT_TRUE(seen.back().has_value());
     // Recording goes on into the new session's journal.
     r.game(3);
     EXPECT_EQ(held()->size(), 48u + 13u);
+    EXPECT_EQ(Journal::read((dir / "session.journal").string()).times.size(), 13u);
 }
 
 TEST_F(JournalTest, CancelKeepsTheOldJournalAsABackupAndANormalEndRemovesOnlyOurs) {
@@ -279,8 +285,9 @@ TEST_F(JournalTest, LongSessionsAreCompacted) {
         r.game(3);
         r.pulses(i % 6);
     }
-    // 150 games with their pulses would take some 6 kB as single entries.
-    EXPECT_LT(fs::file_size(dir / "session.journal"), 2000u + 400u);
+    // 150 games with their pulses and times take some 10 kB as single entries; compacted,
+    // the journal is the record and its times, twice, and what came since.
+    EXPECT_LT(fs::file_size(dir / "session.journal"), 4500u);
     EXPECT_EQ(held(), imageOf(r));
     // A compaction that fails keeps the old journal going.
     fileio::failNth(fileio::Op::Rename, 1, EIO);

@@ -86,7 +86,7 @@ void recoverJournal(Program& c, Journal& journal) {
     if (journal.recovered() &&
         c.ui.dialogs->messageBox(kRecoverText, "復元", MsgIcon::Information, MsgButtons::OkCancelOkDefault) ==
             MsgResult::Ok &&
-        loadPlayImage(c, *journal.recovered())) {
+        loadPlayImage(c, *journal.recovered(), journal.recoveredTimes())) {
         journal.restored();
         c.Unsaved = true;  // back from the journal, never from a file
     }

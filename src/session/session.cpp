@@ -33,11 +33,11 @@ void Session::setBoard(EventSource* source, std::string name) {
     boardName_ = std::move(name);
 }
 
-bool Session::beginJournal() { return journal_ && journal_->begin(rec, options()); }
+bool Session::beginJournal() { return journal_ && journal_->begin(rec, options(), times_); }
 
 Journal::Protection Session::watchJournal(bool retry) {
     if (!journal_) return Journal::Protection::Unchanged;
-    const Journal::Protection p = journal_->watch(rec, options(), retry);
+    const Journal::Protection p = journal_->watch(rec, options(), retry, times_);
     if (p != Journal::Protection::Unchanged) tell([p](SessionListener& l) { l.journalChanged(p); });
     return p;
 }
@@ -102,7 +102,7 @@ void Session::bonusEnd(Bonus k) {
 }
 
 void Session::byteChanged(std::int32_t index) {
-    if (journal_) journal_->byteSet(rec, index, options());
+    if (journal_) journal_->byteSet(rec, index, options(), times_);
 }
 
 void Session::Game1Set(std::uint8_t v) {
@@ -182,7 +182,7 @@ void Session::recount() { replayCounters(rec, cnt, BBGame_On, RBGame_On); }
 void Session::replaced(GameTimes times) {
     times.resize(static_cast<std::size_t>(std::max(0, rec.games())));
     times_ = std::move(times);
-    if (journal_) journal_->snapshot(rec, options());
+    if (journal_) journal_->snapshot(rec, options(), times_);
     tell([](SessionListener& l) { l.recordReplaced(); });
 }
 
