@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "counts/machine_profile.h"
+#include "record/display_marks.h"
 #include "record/journal.h"
 #include "record/slt_file.h"
 #include "util/paths.h"
@@ -46,6 +48,20 @@ TEST(SltFile, EncodeMasksOnlyGameBytesAndDecodeRestoresThem) {
 }
 
 // Loading refused or accepted whole; what a refused load leaves is the file commands' test.
+// Byte 43 holds the display options beside bits of its own: they read back as they were set.
+TEST(SltFile, DisplayOptionsByteRoundTrip) {
+    PlayRecord rec;
+    rec.Dat_Buf[43] = 0xF4;  // bits the options do not own
+    for (int bits = 0; bits < 8; ++bits) {
+        const Markers m{(bits & 1) != 0, (bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0};
+        const std::uint8_t b = currentOptions(m, rec);
+        EXPECT_EQ(b & 0xF4, 0xF4);
+        const Markers back = markersOf(b);
+        EXPECT_EQ(std::tie(back.Mark_BBs, back.Mark_RBs, back.Mark_BBe, back.Mark_RBe),
+                  std::tie(m.Mark_BBs, m.Mark_RBs, m.Mark_BBe, m.Mark_RBe));
+    }
+}
+
 TEST(SltFile, SizeLimits) {
     PlayRecord r;
     EXPECT_EQ(decodeSlt(fileOf(31000), r), SltStatus::Ok);

@@ -16,5 +16,10 @@ struct Markers {
 
 // Header byte 43 for these options; the bits the options do not own are kept from `rec`.
 std::uint8_t currentOptions(const Markers& m, const PlayRecord& rec);
+// The options header byte 43 holds (bit 0 intervals, bit 1 BB gains, bit 3 RB gains).
+constexpr Markers markersOf(std::uint8_t options) {
+    const bool intervals = (options & 1) != 0;
+    return {intervals, intervals, (options & 2) != 0, (options & 8) != 0};
+}
 
 }  // namespace tobrak

@@ -15,11 +15,7 @@ std::string graphPng(const std::vector<std::uint8_t>& slt) {
     // A graph of its own replays the record, so the window's graph is left as it is.
     PlayRecord rec;
     if (decodeSlt(slt, rec) != SltStatus::Ok) return {};
-    const std::uint8_t options = rec.Dat_Buf[43];
-    Markers mark;
-    mark.Mark_BBs = mark.Mark_RBs = (options & 1) != 0;
-    mark.Mark_BBe = (options & 2) != 0;
-    mark.Mark_RBe = (options & 8) != 0;
+    const Markers mark = markersOf(rec.Dat_Buf[43]);
     ImageSurface graph(rgb::LightBlue, QSize(px(kClientWidth - con_P2left), px(kPanelHeight)));
     ImageSurface strip(rgb::LightBlue, QSize(px(600), px(5090)));
     SlumpGraph g(rec, mark);
