@@ -46,12 +46,14 @@ inline std::vector<std::string> coloursOf(const std::vector<std::string>& lines)
     return out;
 }
 
-inline std::vector<std::string> linesOf(const headless::RecordingSurface& s) {
+// The operations of one kind ("box "), in order.
+inline std::vector<std::string> opsOf(const headless::RecordingSurface& s, const std::string& kind) {
     std::vector<std::string> out;
     for (const auto& op : s.ops)
-        if (op.rfind("line ", 0) == 0) out.push_back(op);
+        if (op.rfind(kind, 0) == 0) out.push_back(op);
     return out;
 }
+inline std::vector<std::string> linesOf(const headless::RecordingSurface& s) { return opsOf(s, "line "); }
 
 inline long countOps(const headless::RecordingSurface& s, const std::string& kind) {
     long n = 0;
