@@ -147,14 +147,6 @@ struct Rig {
         board.pushCode(code);
         c.Timer2_Timer();
     }
-    void idlePoll() {
-        board.pushIdle();
-        c.Timer2_Timer();
-    }
-    void failedPoll() {
-        board.pushFailure();
-        c.Timer2_Timer();
-    }
     // A game code (0..15).
     void game(int code) { poll(static_cast<std::uint8_t>(code & 15)); }
     void pulses(int n) {
@@ -166,7 +158,6 @@ struct Rig {
             pulses(payEach);
         }
     }
-    bool tick() { return ui.Timer8.fire(); }
     // Puts `bytes` in the record as a load does, nothing drawn or counted yet.
     void load(const Bytes& bytes) {
         c.rec.Dat_Len = kHeaderLen;

@@ -1,13 +1,11 @@
 // The serial bridge board against a device played on a pseudo-terminal.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QTest>
 #include <atomic>
@@ -17,7 +15,6 @@
 #include <regex>
 #include <thread>
 
-#include "acquisition/status_view.h"
 #include "app/headless/headless_app.h"
 #include "app/qt/connect_menu.h"
 #include "app/qt/tobrak_app.h"
@@ -108,8 +105,7 @@ public:
     std::atomic<Mode> mode{Mode::Answer};
     std::atomic<bool> speaks2{true};
     std::atomic<int> garbleAck{0};  // this acknowledge from now (1: the next) arrives with a bad check byte
-    std::atomic<int> reads{0};
-    std::atomic<int> repeats{0};  // reads that presented a code again after its acknowledge was damaged
+    std::atomic<int> repeats{0};    // reads that presented a code again after its acknowledge was damaged
     std::vector<std::uint8_t> writes() {
         std::lock_guard<std::mutex> g(m_);
         return writes_;
@@ -146,14 +142,12 @@ private:
         std::lock_guard<std::mutex> g(m_);
         requests_ += static_cast<char>(lead);
         if (lead == 'R') {
-            ++reads;
             const std::uint8_t v = portByte();
             answer({'A', v, static_cast<std::uint8_t>(v ^ 0xFF)});
         } else if (v2 && lead == 'V') {
             const std::uint8_t n = presenting_ ? seq_ : 0;
             answer({'P', 2, n, static_cast<std::uint8_t>(2 ^ n ^ 0xFF)});
         } else if (v2 && lead == 'S') {
-            ++reads;
             const std::uint8_t v = portByte();
             const std::uint8_t n = presenting_ ? seq_ : 0;
             answer({'N', v, n, static_cast<std::uint8_t>(v ^ n ^ 0xFF)});
