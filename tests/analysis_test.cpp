@@ -39,12 +39,7 @@ struct ChartRig : Rig {
         ui.Picture2s.ops.clear();
         c.analysis.Hist_Cnt.fill(0);
     }
-    std::vector<std::string> boxes() const {
-        std::vector<std::string> out;
-        for (const auto& op : ui.Picture2s.ops)
-            if (op.rfind("box ", 0) == 0) out.push_back(op);
-        return out;
-    }
+    std::vector<std::string> boxes() const { return opsOf(ui.Picture2s, "box "); }
 };
 
 TEST(Chart, BarsLabelsAndScale) {

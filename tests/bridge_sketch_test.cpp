@@ -35,6 +35,16 @@ protected:
             run(offMs);
         }
     }
+    // A bet of `bets` medals, then quiet until its game code is due.
+    void game(int bets) {
+        pulse(sketch::PIN_IN, bets);
+        run(450);
+    }
+    // A bonus lamp going on or off, and staying so for 100 ms.
+    void lamp(std::uint8_t pin, bool on) {
+        set(pin, on);
+        run(100);
+    }
     void send(std::initializer_list<std::uint8_t> bytes) {
         arduino::serial.rx.insert(arduino::serial.rx.end(), bytes);
         run(1);
@@ -54,6 +64,12 @@ protected:
             return -1;
         b = a[at + 2];
         return a[at + 1];
+    }
+    // The protocol-2 version answer: the version, and the number presented in `n`.
+    int version(int& n) {
+        arduino::serial.tx.clear();
+        send({'V'});
+        return pair('P', 0, n);
     }
     // One numbered read: the port byte, and the code's number in `n`.
     int readNumbered(int& n) {
@@ -78,46 +94,33 @@ TEST_F(BridgeSketch, InBurstsBecomeGamesAndOutPulsesPayouts) {
         set(sketch::PIN_IN, i % 2 == 0);
         run(1);
     }
-    set(sketch::PIN_IN, true);
-    run(50);
-    set(sketch::PIN_IN, false);
-    run(50);
-    pulse(sketch::PIN_IN, 2);
+    pulse(sketch::PIN_IN, 3);
     EXPECT_EQ(takeAll(), Codes{}) << "the burst is still open";
     run(400);
     pulse(sketch::PIN_OUT, 8);
     pulse(sketch::PIN_OUT, 1, 5, 100);  // a glitch, not a medal
     EXPECT_EQ(takeAll(), (Codes{3, 16, 16, 16, 16, 16, 16, 16, 16}));
     // A one-medal bet is a game of its own.
-    pulse(sketch::PIN_IN, 1);
-    run(450);
+    game(1);
     EXPECT_EQ(takeAll(), Codes{1});
 }
 
 TEST_F(BridgeSketch, BonusLevelsGiveStartEndCodesAndLampBits) {
-    set(sketch::PIN_BB, true);
-    run(100);
-    pulse(sketch::PIN_IN, 3);
-    run(450);
+    lamp(sketch::PIN_BB, true);
+    game(3);
     pulse(sketch::PIN_OUT, 2);
-    set(sketch::PIN_BB, false);
-    run(100);
-    set(sketch::PIN_RB, true);
-    run(100);
-    pulse(sketch::PIN_IN, 1);
-    run(450);
-    set(sketch::PIN_RB, false);
-    run(100);
-    pulse(sketch::PIN_IN, 3);
-    run(450);
+    lamp(sketch::PIN_BB, false);
+    lamp(sketch::PIN_RB, true);
+    game(1);
+    lamp(sketch::PIN_RB, false);
+    game(3);
     EXPECT_EQ(takeAll(), (Codes{25, 8 | 3, 16, 16, 24, 21, 4 | 1, 20, 3}));
 }
 
 // The next game's bet while the last payout still runs: every medal paid goes
 // to the game that paid it, the game code follows the payout.
 TEST_F(BridgeSketch, PayoutOverlappingTheNextBetStaysWithItsGame) {
-    pulse(sketch::PIN_IN, 3);
-    run(450);
+    game(3);
     for (int i = 0; i < 12; ++i) {
         set(sketch::PIN_OUT, true);
         if (i >= 4 && i < 7) set(sketch::PIN_IN, true);
@@ -127,15 +130,13 @@ TEST_F(BridgeSketch, PayoutOverlappingTheNextBetStaysWithItsGame) {
         run(100);
     }
     run(450);
-    Codes want{3};
-    want.insert(want.end(), 12, 16);
-    want.push_back(3);
+    Codes want(14, 16);  // the game, its 12 medals, the next game
+    want.front() = want.back() = 3;
     EXPECT_EQ(takeAll(), want);
 }
 
 TEST_F(BridgeSketch, CodeIsHeldUntilAcknowledgedAfterARead) {
-    pulse(sketch::PIN_IN, 2);
-    run(450);
+    game(2);
     pulse(sketch::PIN_OUT, 1);
     EXPECT_EQ(read(), 0x20 | 2);
     EXPECT_EQ(read(), 0x20 | 2) << "no acknowledge yet";
@@ -151,22 +152,17 @@ TEST_F(BridgeSketch, CodeIsHeldUntilAcknowledgedAfterARead) {
 // Protocol 2: every code carries a number; a damaged acknowledge leaves the code
 // presented under the same number, an acknowledge of another number takes nothing.
 TEST_F(BridgeSketch, NumberedCodeIsRepeatedUntilItsNumberIsAcknowledged) {
-    arduino::serial.tx.clear();
-    send({'V'});
     int n = -1;
-    EXPECT_EQ(pair('P', 0, n), 2);
+    EXPECT_EQ(version(n), 2);
     EXPECT_EQ(n, 0) << "nothing presented yet";
-    pulse(sketch::PIN_IN, 2);
-    run(450);
+    game(2);
     pulse(sketch::PIN_OUT, 1);
     EXPECT_EQ(readNumbered(n), 0x20 | 2);
     EXPECT_EQ(n, 1);
     send({'K', 1, 0xFF});  // damaged on the way
     EXPECT_EQ(readNumbered(n), 0x20 | 2);
     EXPECT_EQ(n, 1);
-    arduino::serial.tx.clear();
-    send({'V'});
-    EXPECT_EQ(pair('P', 0, n), 2);
+    EXPECT_EQ(version(n), 2);
     EXPECT_EQ(n, 1) << "the code already sent";
     send({'K', 2, 0xFD});  // not the number presented
     EXPECT_EQ(readNumbered(n), 0x20 | 2);

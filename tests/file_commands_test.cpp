@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "app/file_commands.h"
 #include "app/filedisp.h"
@@ -30,7 +31,9 @@ protected:
             .write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
         return path(name);
     }
-    void load(const std::string& p) {
+    // Opens `p`; `ask` answers the question a record with games in it asks first.
+    void load(const std::string& p, std::optional<MsgResult> ask = {}) {
+        if (ask) r.ui.dialogs.answers.push_back(*ask);
         r.ui.dialogs.openAnswers.push_back(p);
         menuClick(r.c, "menFile_open");
     }
@@ -54,8 +57,7 @@ TEST_F(FileCommands, LoadReplacesTheRecordAndRebuildsEverything) {
     EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　ABC");
     EXPECT_FALSE(r.ui.menus("GhpHyo", 0).checked());  // no option bits in byte 43: all off
     // The views are rebuilt from the record: the whole record on the main graph.
-    EXPECT_EQ(r.c.graph.Ghp_In, 13);
-    EXPECT_EQ(r.c.graph.Ghp_Out, 3 + 30);
+    EXPECT_EQ(std::pair(r.c.graph.Ghp_In, r.c.graph.Ghp_Out), std::pair(13, 3 + 30));
     // Recording goes on inside the loaded bonus, drawing one game behind.
     r.game(8 | 3);
     EXPECT_EQ(r.c.graph.Ghp_In, 13);
@@ -72,8 +74,7 @@ TEST_F(FileCommands, DisplayOptionsComeFromByte43) {
     EXPECT_TRUE(r.c.mark.Mark_BBs && r.c.mark.Mark_RBs && r.c.mark.Mark_BBe && r.ui.menus("GhpHyo", 4).checked());
     EXPECT_EQ(r.c.rec.Dat_Buf[43], 0x0B);  // used as stored, not unmasked
     header[43] = 0x04;
-    r.ui.dialogs.answers.push_back(MsgResult::Ok);
-    load(write("c.slt", header, {0x30}));
+    load(write("c.slt", header, {0x30}), MsgResult::Ok);
     EXPECT_FALSE(r.c.mark.Mark_BBs || r.c.mark.Mark_BBe || r.c.mark.Mark_RBe);
 }
 
@@ -87,8 +88,7 @@ TEST_F(FileCommands, LoadConfirmationAndDialogOutcomes) {
     r.game(3);
     const std::string file = write("a.slt", {}, {0x30, 0x30});
     // Cancel at the question: the dialog is not even shown.
-    r.ui.dialogs.answers.push_back(MsgResult::Cancel);
-    load(file);
+    load(file, MsgResult::Cancel);
     ASSERT_EQ(r.ui.dialogs.shown.size(), 1u);
     EXPECT_EQ(lastBox().text, "読込を行うと既存データがクリアされます。\n\n本当に読込ますか？");
     EXPECT_EQ(r.c.rec.Dat_Len, 49);
@@ -119,20 +119,17 @@ TEST_F(FileCommands, RefusedFilesChangeNothing) {
         EXPECT_TRUE(r.ui.menus("GhpHyo", 0).checked());
     };
 
-    r.ui.dialogs.answers.push_back(MsgResult::Ok);
-    load(write("big.slt", {}, std::vector<std::uint8_t>(31002, 0x30)));
+    load(write("big.slt", {}, std::vector<std::uint8_t>(31002, 0x30)), MsgResult::Ok);
     EXPECT_EQ(lastBox().text, "データサイズは31000ゲームまでです！");
     expectUnchanged();
 
     std::ofstream(path("short.slt"), std::ios::binary) << "abc";
-    r.ui.dialogs.answers.push_back(MsgResult::Ok);
-    load(path("short.slt"));
+    load(path("short.slt"), MsgResult::Ok);
     EXPECT_EQ(lastBox().text, "ファイル・エラーです！");
     expectUnchanged();
 
     // Loading what a full live record saves works: 31001 games.
-    r.ui.dialogs.answers.push_back(MsgResult::Ok);
-    load(write("full.slt", {}, std::vector<std::uint8_t>(31001, 0x31)));
+    load(write("full.slt", {}, std::vector<std::uint8_t>(31001, 0x31)), MsgResult::Ok);
     EXPECT_EQ(r.c.rec.Dat_Len, 31049);
     EXPECT_EQ(r.c.cnt.Tot_Out, 31001);
     r.game(3);

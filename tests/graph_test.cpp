@@ -207,17 +207,16 @@ TEST(Redraw, EmptyRecordAndScrolledOrigin) {
 // then draws it once.
 TEST(Redraw, RebuildDuringLivePlayDoesNotCountTheOpenGameTwice) {
     Rig r;
+    const auto drawn = [&] { return std::pair(r.c.graph.Ghp_In, r.c.graph.Ghp_Out); };
     r.games(3, 10, 1);
-    EXPECT_EQ(r.c.graph.Ghp_In, 27);  // nine completed games
+    EXPECT_EQ(drawn(), std::pair(27, 9));  // nine completed games
     r.ui.form.clientW = 14000;
     Form_Resize(r.c);  // a resize replays the record
-    EXPECT_EQ(r.c.graph.Ghp_In, 27);
-    EXPECT_EQ(r.c.graph.Ghp_Out, 9);
+    EXPECT_EQ(drawn(), std::pair(27, 9));
     r.game(3);
-    EXPECT_EQ(r.c.graph.Ghp_In, 30);
-    EXPECT_EQ(r.c.graph.Ghp_Out, 10);
+    EXPECT_EQ(drawn(), std::pair(30, 10));
     menuClick(r.c, "GhpHyo", 2);
-    EXPECT_EQ(r.c.graph.Ghp_In, 30);
+    EXPECT_EQ(drawn(), std::pair(30, 10));
 }
 
 // Where a line stands after a replay: what the next game and the next redraw go on from.

@@ -82,14 +82,13 @@ TEST(BonusHistory, AgreesWithTheChartCollectors) {
         auto gained = [](Bonus k) {
             return [k](const BonusEntry& e) { return e.kind == k && !e.running && e.net >= 0; };
         };
+        auto unchained = [](const BonusEntry& e) { return !e.chained; };
         auto interval = [](const BonusEntry& e) { return e.interval; };
         auto kindInterval = [](const BonusEntry& e) { return e.kindInterval; };
         auto games = [](const BonusEntry& e) { return e.games; };
         auto net = [](const BonusEntry& e) { return e.net; };
         // A bonus straight after another is no new interval of the combined chart.
-        EXPECT_EQ(countsOf(Hist_YB, r), tally(
-                                            h, [](const BonusEntry& e) { return !e.chained; }, interval))
-            << seed;
+        EXPECT_EQ(countsOf(Hist_YB, r), tally(h, unchained, interval)) << seed;
         EXPECT_EQ(countsOf(Hist_BBkan, r), tally(h, bb, kindInterval)) << seed;
         EXPECT_EQ(countsOf(Hist_RBkan, r), tally(h, rb, kindInterval)) << seed;
         EXPECT_EQ(countsOf(Hist_BBgame, r), tally(h, done(Bonus::BB), games)) << seed;

@@ -15,12 +15,7 @@ headless::RecordingSurface shown(const headless::RecordingSurface& s) {
     return out;
 }
 
-std::vector<std::string> boxesOf(const headless::RecordingSurface& s) {
-    std::vector<std::string> out;
-    for (const auto& op : shown(s).ops)
-        if (op.rfind("box ", 0) == 0) out.push_back(op);
-    return out;
-}
+std::vector<std::string> boxesOf(const headless::RecordingSurface& s) { return opsOf(shown(s), "box "); }
 
 // Two BBs and an RB straight after the second, then a BB still running.
 void play(Rig& r) {

@@ -76,10 +76,8 @@ TEST_F(JournalTest, EveryChangeOfTheRecordReachesTheFile) {
     r.ui.dialogs.inputAnswers.push_back(std::string("テスト"));
     menuClick(r.c, "Comment");
     menuClick(r.c, "GhpHyo", 2);
-    PlayRecord back;
-    ASSERT_EQ(decodeSlt(held().value(), back), SltStatus::Ok);
-    EXPECT_EQ(headerComment(back), u"テスト");
-    EXPECT_EQ(back.Dat_Buf[43], 1 | 8);
+    EXPECT_EQ(held(), imageOf(r));
+    EXPECT_EQ(headerComment(r.c.rec), u"テスト");
     // A clear empties it.
     menuClick(r.c, "Ghp_Cls");
     EXPECT_EQ(held().value().size(), 48u);

@@ -46,12 +46,14 @@ inline std::vector<std::string> coloursOf(const std::vector<std::string>& lines)
     return out;
 }
 
-inline std::vector<std::string> linesOf(const headless::RecordingSurface& s) {
+// The operations of one kind ("box "), in order.
+inline std::vector<std::string> opsOf(const headless::RecordingSurface& s, const std::string& kind) {
     std::vector<std::string> out;
     for (const auto& op : s.ops)
-        if (op.rfind("line ", 0) == 0) out.push_back(op);
+        if (op.rfind(kind, 0) == 0) out.push_back(op);
     return out;
 }
+inline std::vector<std::string> linesOf(const headless::RecordingSurface& s) { return opsOf(s, "line "); }
 
 inline long countOps(const headless::RecordingSurface& s, const std::string& kind) {
     long n = 0;
@@ -145,14 +147,6 @@ struct Rig {
         board.pushCode(code);
         c.Timer2_Timer();
     }
-    void idlePoll() {
-        board.pushIdle();
-        c.Timer2_Timer();
-    }
-    void failedPoll() {
-        board.pushFailure();
-        c.Timer2_Timer();
-    }
     // A game code (0..15).
     void game(int code) { poll(static_cast<std::uint8_t>(code & 15)); }
     void pulses(int n) {
@@ -164,7 +158,6 @@ struct Rig {
             pulses(payEach);
         }
     }
-    bool tick() { return ui.Timer8.fire(); }
     // Puts `bytes` in the record as a load does, nothing drawn or counted yet.
     void load(const Bytes& bytes) {
         c.rec.Dat_Len = kHeaderLen;

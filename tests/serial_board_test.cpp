@@ -1,13 +1,11 @@
 // The serial bridge board against a device played on a pseudo-terminal.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QTest>
 #include <atomic>
@@ -17,7 +15,6 @@
 #include <regex>
 #include <thread>
 
-#include "acquisition/status_view.h"
 #include "app/headless/headless_app.h"
 #include "app/qt/connect_menu.h"
 #include "app/qt/tobrak_app.h"
@@ -43,6 +40,17 @@ int rawPty(char (&name)[256]) {
     ::close(slave);  // opened again by its path
     return master;
 }
+
+// A pseudo-terminal the test speaks on as the device.
+struct Pty {
+    char name[256] = {};
+    int master = rawPty(name);
+    ~Pty() { ::close(master); }
+    void say(const std::string& s, int settleMs = 50) {
+        ASSERT_EQ(::write(master, s.data(), s.size()), static_cast<ssize_t>(s.size()));
+        std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
+    }
+};
 
 // The bridge's side of a pseudo-terminal, reachable by a stable link path so
 // that it can "come back" on a new terminal after a hang-up. It holds queued
@@ -97,8 +105,7 @@ public:
     std::atomic<Mode> mode{Mode::Answer};
     std::atomic<bool> speaks2{true};
     std::atomic<int> garbleAck{0};  // this acknowledge from now (1: the next) arrives with a bad check byte
-    std::atomic<int> reads{0};
-    std::atomic<int> repeats{0};  // reads that presented a code again after its acknowledge was damaged
+    std::atomic<int> repeats{0};    // reads that presented a code again after its acknowledge was damaged
     std::vector<std::uint8_t> writes() {
         std::lock_guard<std::mutex> g(m_);
         return writes_;
@@ -135,14 +142,12 @@ private:
         std::lock_guard<std::mutex> g(m_);
         requests_ += static_cast<char>(lead);
         if (lead == 'R') {
-            ++reads;
             const std::uint8_t v = portByte();
             answer({'A', v, static_cast<std::uint8_t>(v ^ 0xFF)});
         } else if (v2 && lead == 'V') {
             const std::uint8_t n = presenting_ ? seq_ : 0;
             answer({'P', 2, n, static_cast<std::uint8_t>(2 ^ n ^ 0xFF)});
         } else if (v2 && lead == 'S') {
-            ++reads;
             const std::uint8_t v = portByte();
             const std::uint8_t n = presenting_ ? seq_ : 0;
             answer({'N', v, n, static_cast<std::uint8_t>(v ^ n ^ 0xFF)});
@@ -273,6 +278,14 @@ void pollUntil(headless::HeadlessApp& app, Done done) {
     }
 }
 int newestPaid(const PlayRecord& rec) { return medalsOut(rec.Dat_Buf[rec.Dat_Len - 1]); }
+// Whether the status label says the board is back; the port is tried again about once a second.
+bool waitBack(headless::HeadlessApp& app) {
+    for (int i = 0; i < 40 && app.ui.Label1.caption() != " 　ゲームＯＫ"; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(80));
+        poll(app, 1);
+    }
+    return app.ui.Label1.caption() == " 　ゲームＯＫ";
+}
 
 // The acknowledge of a payout is damaged on its way: the bridge presents that
 // code again, and the program must not pay it twice.
@@ -334,10 +347,7 @@ TEST_F(SerialBoardTest, ReopenedPortIsNegotiatedAgain) {
         if (t.back == Back::ProtocolOne) bridge->speaks2 = false;
         bridge->queue(t.after);
         bridge->plugIn();
-        for (int i = 0; i < 40 && app.ui.Label1.caption() != " 　ゲームＯＫ"; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(80));
-            poll(app, 1);
-        }
+        EXPECT_TRUE(waitBack(app));
         pollUntil(app, [&] { return bridge->idle(); });
         poll(app, 2);
         EXPECT_EQ(app.program.rec.games(), 1);
@@ -362,13 +372,7 @@ TEST_F(SerialBoardTest, HangUpAndReturnDriveTheStatusLabel) {
     EXPECT_EQ(app.ui.Label1.caption(), " 　ゲーム不可");
 
     bridge->plugIn();
-    bool back = false;
-    for (int i = 0; i < 40 && !back; ++i) {  // the port is tried again about once a second
-        std::this_thread::sleep_for(std::chrono::milliseconds(80));
-        c.Timer2_Timer();
-        back = app.ui.Label1.caption() == " 　ゲームＯＫ";
-    }
-    EXPECT_TRUE(back);
+    EXPECT_TRUE(waitBack(app));
     bridge->queue({2});
     pollUntil(app, [&] { return c.rec.games() == 2; });
     EXPECT_EQ(c.rec.games(), 2);
@@ -377,88 +381,72 @@ TEST_F(SerialBoardTest, HangUpAndReturnDriveTheStatusLabel) {
 // An edge board on a pseudo-terminal, read without an event loop as the
 // command-line tool does: the request goes out, lines come in whole.
 TEST(SerialLines, EdgeBoardOverAPseudoTerminal) {
-    char name[256] = {};
-    const int master = rawPty(name);
-    SerialLines link(name);
+    Pty pty;
+    SerialLines link(pty.name);
     EdgeBoard board(link);
     EXPECT_FALSE(pollOnce(board).reachable) << "not before it has said something";
     char req[8] = {};
-    pollfd p{master, POLLIN, 0};
+    pollfd p{pty.master, POLLIN, 0};
     ASSERT_EQ(poll(&p, 1, 1000), 1);
-    ASSERT_EQ(::read(master, req, sizeof req), 2);
+    ASSERT_EQ(::read(pty.master, req, sizeof req), 2);
     EXPECT_STREQ(req, "?\n");
-    const std::string lines = "H 1 0 00000 Q\r\nI1 100\nI0 150\nO1 1000\nO0 10";  // the last one still coming
-    ASSERT_EQ(::write(master, lines.data(), lines.size()), static_cast<ssize_t>(lines.size()));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    pty.say("H 1 0 00000 Q\r\nI1 100\nI0 150\nO1 1000\nO0 10");  // the last line still coming
     const test::Polled first = pollOnce(board);
     ASSERT_TRUE(first.reachable) << board.problem();
     // The game of one medal, closed by the OUT edge; the payout settles only once its fall is known.
     EXPECT_EQ(first.codes, std::vector<std::uint8_t>{1});
-    ASSERT_EQ(::write(master, "50\n", 3), 3);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    pty.say("50\n");
     EXPECT_EQ(pollOnce(board).codes, std::vector<std::uint8_t>{code::Payout});
     EXPECT_EQ(board.note(), "");
-    ::close(master);
 }
 
 // Lines over 256 characters are dropped whole, whether they arrive at once or
 // in pieces, even when their tail looks like an edge; the next line is read intact.
 TEST(SerialLines, AnOverlongLineIsDroppedWhole) {
-    char name[256] = {};
-    const int master = rawPty(name);
-    SerialLines link(name);
+    Pty pty;
+    SerialLines link(pty.name);
     EdgeBoard board(link);
     EXPECT_FALSE(pollOnce(board).reachable);  // opens the port
-    const auto send = [&](const std::string& s) {
-        ASSERT_EQ(::write(master, s.data(), s.size()), static_cast<ssize_t>(s.size()));
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    };
     std::vector<int> codes;
     const auto poll = [&] {
         const test::Polled p = pollOnce(board);
         ASSERT_TRUE(p.reachable) << board.problem();
         codes.insert(codes.end(), p.codes.begin(), p.codes.end());
     };
-    send("H 1 0 00000 Q\n");
+    pty.say("H 1 0 00000 Q\n");
     // 280 characters first, the rest of the line (an OUT rise) later.
-    send(std::string(280, 'x'));
+    pty.say(std::string(280, 'x'));
     poll();
-    send("O1 00000000000000200\nO0 250\n");
+    pty.say("O1 00000000000000200\nO0 250\n");
     // At once: the tail after the 257th character is a whole OUT rise.
-    send(std::string(257, 'y') + "O1 00000000000000000000000000000000000000300\nO0 350\nI1 400\nI0 450\n");
+    pty.say(std::string(257, 'y') + "O1 00000000000000000000000000000000000000300\nO0 350\nI1 400\nI0 450\n");
     for (int i = 0; i < 15; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(60));
         poll();
     }
     EXPECT_EQ(codes, std::vector<int>{1}) << "one game of one medal, no payout";
     EXPECT_EQ(board.decoder().badLines(), 2) << board.note();
-    ::close(master);
 }
 
 // In the window, what the edge board's decoder notices (here its clock jumping
 // days ahead) is said on the status label's tip, and the games go on.
 TEST(SerialLines, TheWindowTellsAnEdgeBoardsClockJump) {
-    char name[256] = {};
-    const int master = rawPty(name);
+    Pty pty;
     headless::ScriptedDialogs dialogs;
     TobrakApp app(nullptr, &dialogs);
     app.start();
     ConnectMenu menu(app, SimOptions{}, nullptr);
-    ASSERT_TRUE(menu.connectTo(std::string("edges:") + name, false));
-    auto say = [&](const std::string& s) {
-        ASSERT_EQ(::write(master, s.data(), s.size()), static_cast<ssize_t>(s.size()));
-    };
-    say("H 1 1000 00000 Q\nI1 1100\nI0 1150\n");
+    ASSERT_TRUE(menu.connectTo(std::string("edges:") + pty.name, false));
+    pty.say("H 1 1000 00000 Q\nI1 1100\nI0 1150\n", 0);
     QTest::qWait(800);
     EXPECT_EQ(menu.note(), "");
-    say("I1 300000000\nI0 300000050\n");  // three days ahead of the computer's clock
+    pty.say("I1 300000000\nI0 300000050\n", 0);  // three days ahead of the computer's clock
     QTest::qWait(1600);
     EXPECT_NE(menu.note().find("clock jumped"), std::string::npos) << menu.note();
     auto* status = dynamic_cast<QtLabel*>(app.program.ui.main.Label1);
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(status->widget()->toolTip().toStdString(), menu.note());
     EXPECT_EQ(app.program.rec.games(), 2);
-    ::close(master);
 }
 
 }  // namespace

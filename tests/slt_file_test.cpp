@@ -88,9 +88,7 @@ TEST(SltFile, CommentBytes) {
     PlayRecord w;
     w.Dat_Buf[40] = 0xEE;
     setHeaderComment(w, utf8ToUtf16("北斗"));
-    EXPECT_EQ(w.Dat_Buf[0], 4);
-    EXPECT_EQ(w.Dat_Buf[1], 0x17);  // U+5317 low byte first
-    EXPECT_EQ(w.Dat_Buf[2], 0x53);
+    EXPECT_EQ(std::vector(&w.Dat_Buf[0], &w.Dat_Buf[3]), (std::vector<std::uint8_t>{4, 0x17, 0x53}));  // low byte first
     EXPECT_EQ(w.Dat_Buf[40], 0xEE);  // beyond the new length: kept
 }
 
@@ -125,9 +123,7 @@ TEST(Text, Utf8AndUtf16RoundTrip) {
     const std::string s = "ＴＯＢＲＡＫ　機種A😀";
     EXPECT_EQ(utf16ToUtf8(utf8ToUtf16(s)), s);
     EXPECT_EQ(utf8ToUtf16("😀").size(), 2u);  // a surrogate pair
-    EXPECT_EQ(utf8ToUtf16("\xff"
-                          "a"),
-              u"\uFFFDa");
+    EXPECT_EQ(utf8ToUtf16(std::string("\xff") + "a"), u"\uFFFDa");
     EXPECT_EQ(utf8ToUtf16("\xe3\x81"), u"\uFFFD\uFFFD");  // cut short
     EXPECT_EQ(utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "app/filedisp.h"
 #include "app/menu.h"
 #include "graph/scroll.h"
@@ -10,16 +12,9 @@
 namespace tobrak::test {
 namespace {
 
-struct Frame {
-    int left, top, width, height;
-    bool operator==(const Frame&) const = default;
-};
+using Frame = std::array<int, 4>;  // left, top, width, height
 Frame frameOf(const Rig& r) {
-    const auto& i = r.ui.Image1;
-    return {i.left(), i.top(), i.width(), i.height()};
-}
-std::ostream& operator<<(std::ostream& o, const Frame& f) {
-    return o << "(" << f.left << ", " << f.top << ", " << f.width << " x " << f.height << ")";
+    return {r.ui.Image1.left(), r.ui.Image1.top(), r.ui.Image1.width(), r.ui.Image1.height()};
 }
 
 TEST(ZoomMenu, FrameSizeFollowsTheFactorAndKeepsItsCentre) {
@@ -42,7 +37,7 @@ TEST(ZoomMenu, FrameSizeFollowsTheFactorAndKeepsItsCentre) {
     EXPECT_EQ(frameOf(r), (Frame{2167, 1167, 1667, 1667}));
     // Near the bottom the new size is clamped instead.
     r.c.zoom.Sub_Sub1(3000, 5000);
-    EXPECT_EQ(frameOf(r).top, 5220 - 1667);
+    EXPECT_EQ(frameOf(r)[1], 5220 - 1667);
     menuClick(r.c, "G_zoom", 3);
     EXPECT_FALSE(r.ui.Image1.visible() || r.ui.zoomForm.visible() || r.ui.menus("G_zoom", 0).checked());
 }
@@ -57,19 +52,19 @@ TEST(ZoomFrame, ClampedToTheVisibleGraphInOrder) {
     // Scrolled to the end of the axis, the end wins over the window's width.
     r.c.graph.Ghp_Scroll = -85000;
     r.c.zoom.Sub_Sub1(99999, 2000);
-    EXPECT_EQ(frameOf(r).left, 630 + 90000 - 500 - 85000);
+    EXPECT_EQ(frameOf(r)[0], 630 + 90000 - 500 - 85000);
     // A window so narrow that both bounds conflict: the origin column is checked first, the axis end last.
     r.c.graph.Ghp_Scroll = 0;
     r.ui.form.clientW = 2000;
     r.c.zoom.Sub_Sub1(5000, 2000);
-    EXPECT_EQ(frameOf(r).left, 630);
+    EXPECT_EQ(frameOf(r)[0], 630);
 }
 
 TEST(ZoomFrame, MouseButtons) {
     Rig r;
     r.c.zoom.Picture2_MouseDown(mouse::Left, 0, 4000, 3000);  // zoom off: nothing
     r.c.zoom.Picture2_MouseUp(mouse::Left, 0, 4000, 3000);
-    EXPECT_NE(frameOf(r).left, 3995);
+    EXPECT_NE(frameOf(r)[0], 3995);
 
     menuClick(r.c, "G_zoom", 2);
     const long redraws = countOps(r.ui.Zoom, "cls");
@@ -77,7 +72,7 @@ TEST(ZoomFrame, MouseButtons) {
     EXPECT_EQ(frameOf(r), (Frame{3750, 2750, 500, 500}));
     r.c.zoom.Picture2_MouseMove(mouse::Right, 0, 5000, 3000);
     r.c.zoom.Picture2_MouseMove(mouse::Left | mouse::Right, 0, 5000, 3000);
-    EXPECT_EQ(frameOf(r).left, 3750);
+    EXPECT_EQ(frameOf(r)[0], 3750);
     r.c.zoom.Picture2_MouseMove(mouse::Left, 0, 6000, 2000);
     EXPECT_EQ(frameOf(r), (Frame{5750, 1750, 500, 500}));
     EXPECT_EQ(countOps(r.ui.Zoom, "cls"), redraws);  // no redraw while dragging
@@ -131,14 +126,10 @@ TEST(ZoomLine, WrapsAtTheSameMedalsAsTheMainGraph) {
 
 TEST(ZoomLine, AnnotationsAtTheirAnchorsOnReplay) {
     Rig r;
-    for (int i = 0; i < 4; ++i) r.game(3);
+    r.games(3, 4);
     r.poll(code::BBStart);
-    for (int i = 0; i < 2; ++i) {
-        r.game(8 | 3);
-        r.pulses(15);
-    }
-    r.game(3);
-    r.game(3);
+    r.games(8 | 3, 2, 15);
+    r.games(3, 2);
     r.ui.Zoom.ops.clear();  // the live markers
     menuClick(r.c, "G_zoom", 2);
     const auto texts = textsOf(r.ui.Zoom);
@@ -161,11 +152,11 @@ TEST(ZoomWindow, ClosingAndResizing) {
     r.ui.zoomForm.clientH = 1000 - headless::MemForm::kFrame;  // far too low
     r.c.zoom.ZoomDisp_Form_Resize();
     EXPECT_EQ(r.ui.zoomForm.outerHeight(), 2000);
-    EXPECT_EQ(frameOf(r).height, (2000 - 700) / 5);
+    EXPECT_EQ(frameOf(r)[3], (2000 - 700) / 5);
     EXPECT_EQ(r.ui.ZoomPicture1.height(), 1500);
     r.ui.zoomForm.clientW = 8310;
     r.c.zoom.ZoomDisp_Form_Resize();
-    EXPECT_EQ(frameOf(r).width, 1600);
+    EXPECT_EQ(frameOf(r)[2], 1600);
     EXPECT_EQ(r.ui.ZoomPicture1.width(), 8200);
     r.c.zoom.ZoomDisp_Form_QueryUnload();
     EXPECT_FALSE(r.ui.Image1.visible() || r.ui.zoomForm.visible() || r.ui.menus("G_zoom", 1).checked());
@@ -234,14 +225,14 @@ TEST(Scroll, FrameKeptOnTheAxisAfterAForwardScroll) {
     graphWidth(r, 9000);
     menuClick(r.c, "G_zoom", 2);
     r.c.zoom.Sub_Sub1(9000, 2720);
-    const int left = frameOf(r).left;
+    const int left = frameOf(r)[0];
     menuClick(r.c, "Migi");
-    EXPECT_EQ(frameOf(r).left, left);  // stays where it is on the screen
+    EXPECT_EQ(frameOf(r)[0], left);  // stays where it is on the screen
     EXPECT_EQ(r.c.zoom.Ox, (left - 630) * 10);
     r.c.graph.Ghp_Scroll = -81000;
     menuClick(r.c, "Dmigi");  // to 85000: the axis ends at x = 630 + 5000
     EXPECT_EQ(r.c.graph.Ghp_Scroll, -85000);
-    EXPECT_EQ(frameOf(r).left, 630 + 90000 - 500 - 85000);
+    EXPECT_EQ(frameOf(r)[0], 630 + 90000 - 500 - 85000);
 }
 
 }  // namespace
