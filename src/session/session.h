@@ -141,7 +141,8 @@ public:
     void clearFlags();
     // After a rebuild: a record that ends inside a bonus shows it running again.
     void resumeBonus();
-    // The counters and flags again from the record, by the live rules.
+    // The counters and flags from the record, by the live rules, added to what they
+    // hold: reset the counters and clearFlags() first for a rebuild.
     void recount();
 
     // The record was replaced by its owner (load, clear, restore): into the
