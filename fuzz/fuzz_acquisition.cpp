@@ -41,11 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 1; i < size; ++i) {
         const std::uint8_t b = data[i];
         if (b < 0xF0) {
-            // As the I/O board's port reads: bit 6 high is nothing new.
-            if (b & 0x40)
-                board.pushIdle();
-            else
-                board.pushCode(b & 31);
+            board.pushPort(b);
             c.Timer2_Timer();
         } else if (b < 0xF8) {
             board.pushFailure();

@@ -41,9 +41,9 @@ std::string LiveFeed::stateJson() const {
     // Each page's figures as the panel works them out when it shows that page.
     Figures& f = fig_;
     Json pages = Json::array();
+    const auto texts = pagesTexts(n, f);
     for (int p = 0; p < 3; ++p) {
-        PageTexts values;
-        pageTexts(n, f, p, values);
+        const PageTexts& values = texts[static_cast<std::size_t>(p)];
         Json rows = Json::array();
         for (int r = 0; r < kRows; ++r) {
             const RowText t = rowText(p, r);

@@ -15,6 +15,16 @@ public:
     void pushPoll(std::vector<std::uint8_t> codes) { script_.push_back({true, std::move(codes)}); }
     void pushCode(std::uint8_t code) { pushPoll({code}); }
     void pushIdle() { pushPoll({}); }
+    // A read of the I/O board's port: bit 6 high is nothing new; a code is the low five bits.
+    // Returns the value as the poll keeps it (a code masked, an idle read as read).
+    std::uint8_t pushPort(std::uint8_t v) {
+        if (v & 64) {
+            pushIdle();
+            return v;
+        }
+        pushCode(v & 31);
+        return v & 31;
+    }
     void pushFailure() { script_.push_back({false, {}}); }
     std::size_t pending() const { return script_.size(); }
 

@@ -107,4 +107,10 @@ bool pageTexts(const Counters& cntIn, Figures& f, int page, PageTexts& t) {
     }
 }
 
+std::array<PageTexts, 3> pagesTexts(const Counters& cnt, Figures& fig) {
+    std::array<PageTexts, 3> pages;
+    for (int p = 0; p < 3; ++p) pageTexts(cnt, fig, p, pages[static_cast<std::size_t>(p)]);
+    return pages;
+}
+
 }  // namespace tobrak

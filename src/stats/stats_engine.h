@@ -33,5 +33,7 @@ RowText rowText(int page, int row);
 // Figures of `page` recomputed under their guards, and the 13 texts. Any page
 // other than 0..2 gives no texts (false).
 bool pageTexts(const Counters& cnt, Figures& fig, int page, PageTexts& out);
+// Pages 0, 1 and 2 in turn, as the panel shows them one after another.
+std::array<PageTexts, 3> pagesTexts(const Counters& cnt, Figures& fig);
 
 }  // namespace tobrak

@@ -77,13 +77,7 @@ int feed(const FeedArgs& a, Io& io) {
                 board.pushFailure();
                 c.Timer2_Timer();
             } else if (tok.size() == 2 && hexDigit(tok[0]) >= 0 && hexDigit(tok[1]) >= 0) {
-                // A byte as the I/O board's port reads: bit 6 high is nothing new, bit 5 is not of the code.
-                const int v = hexDigit(tok[0]) * 16 + hexDigit(tok[1]);
-                usbDat = static_cast<std::uint8_t>((v & 64) != 0 ? v : v & 31);
-                if ((v & 64) != 0)
-                    board.pushIdle();
-                else
-                    board.pushCode(static_cast<std::uint8_t>(v & 31));
+                usbDat = board.pushPort(static_cast<std::uint8_t>(hexDigit(tok[0]) * 16 + hexDigit(tok[1])));
                 c.Timer2_Timer();
             } else {
                 io.err << "feed: bad token '" << tok << "' on line " << lineNo

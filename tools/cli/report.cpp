@@ -13,11 +13,8 @@ Json markersJson(const Markers& m) {
 }
 
 std::array<PageTexts, 3> sessionPages(const Counters& cnt, Figures* fig) {
-    std::array<PageTexts, 3> pages;
     Figures own;
-    Figures& f = fig ? *fig : own;
-    for (int p = 0; p < 3; ++p) pageTexts(cnt, f, p, pages[static_cast<std::size_t>(p)]);
-    return pages;
+    return pagesTexts(cnt, fig ? *fig : own);
 }
 
 Json pagesJson(const std::array<PageTexts, 3>& pages) {
