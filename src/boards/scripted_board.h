@@ -10,9 +10,12 @@
 
 namespace tobrak {
 
-class ScriptedBoard final : public EventSource {
+class ScriptedBoard : public EventSource {
 public:
-    void pushPoll(std::vector<std::uint8_t> codes) { script_.push_back({true, std::move(codes)}); }
+    // One poll: its codes, or (not reachable) a board that could not be read.
+    void pushPoll(std::vector<std::uint8_t> codes, bool reachable = true) {
+        script_.push_back({reachable, std::move(codes)});
+    }
     void pushCode(std::uint8_t code) { pushPoll({code}); }
     void pushIdle() { pushPoll({}); }
     // A read of the I/O board's port: bit 6 high is nothing new; a code is the low five bits.
@@ -25,11 +28,12 @@ public:
         pushCode(v & 31);
         return v & 31;
     }
-    void pushFailure() { script_.push_back({false, {}}); }
+    void pushFailure() { pushPoll({}, false); }
     std::size_t pending() const { return script_.size(); }
 
-    void poll(EventSink& sink, bool) override {
+    void poll(EventSink& sink, bool recordFull) override {
         ++polls;
+        full = recordFull;
         if (script_.empty()) {
             sink.boardState(true);
             return;
@@ -43,8 +47,9 @@ public:
         }
     }
 
-    int polls = 0;  // polls answered
-    int taken = 0;  // codes handed over
+    int polls = 0;      // polls answered
+    int taken = 0;      // codes handed over
+    bool full = false;  // what the last poll said of the record
 
 private:
     struct Poll {
