@@ -1,20 +1,16 @@
 // `boards`: what could be recorded from on this computer, with the --board
 // option that would use it, as the board table finds it.
-#include <QCoreApplication>
 #include <ostream>
 
 #include "boards/board_table.h"
 #include "commands.h"
+#include "gui.h"
 
 namespace tobrak::cli {
 
 int boards(Io& io) {
     std::ostream& out = io.out;
-    static int argc = 1;
-    static char name[] = "tobrak-cli";
-    static char* argv[] = {name, nullptr};
-    std::unique_ptr<QCoreApplication> app;
-    if (!QCoreApplication::instance()) app = std::make_unique<QCoreApplication>(argc, argv);
+    const auto app = coreApp();
     for (const BoardCandidates& c : findBoards()) {
         out << c.finder->title << ": " << c.found.size() << "\n";
         for (const BoardFound& f : c.found) {

@@ -9,6 +9,17 @@
 
 namespace tobrak::cli {
 
+namespace {
+int argc = 1;
+char name[] = "tobrak-cli";
+char* argv[] = {name, nullptr};
+}  // namespace
+
+std::unique_ptr<QCoreApplication> coreApp() {
+    if (QCoreApplication::instance()) return nullptr;
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 std::unique_ptr<QGuiApplication> guiApp() {
     if (QGuiApplication::instance()) return nullptr;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -19,9 +30,6 @@ std::unique_ptr<QGuiApplication> guiApp() {
         QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
     }
-    static int argc = 1;
-    static char name[] = "tobrak-cli";
-    static char* argv[] = {name, nullptr};
     auto app = std::make_unique<QGuiApplication>(argc, argv);
     qt::installFonts();
     return app;

@@ -45,17 +45,9 @@ struct Device {
     OpenedBoard opened;
 };
 
-void needCoreApp(Device& d) {
-    if (QCoreApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "tobrak-cli";
-    static char* argv[] = {name, nullptr};
-    d.app = std::make_unique<QCoreApplication>(argc, argv);
-}
-
 std::string openDevice(const std::string& kind, const SimOptions& sim, Device& d) {
     const BoardRow* row = findBoard(kind);
-    if (row && row->needsQtApp) needCoreApp(d);
+    if (row && row->needsQtApp) d.app = coreApp();
     return openBoard(kind, sim, d.opened);
 }
 
