@@ -146,10 +146,12 @@ TEST(AnalysisView, ResizeRedrawsTheChartWithNewGames) {
     playSome(r);
     menuClick(r.c, "Kaiseki", 4);
     const auto before = r.c.analysis.chart.bins;
+    const auto drawn = r.ui.Picture2s.ops;
     r.poll(code::BBStart);
     r.games(8 | 3, 4, 15);
     r.games(3, 2);
     EXPECT_EQ(r.c.analysis.chart.bins, before);  // a snapshot
+    EXPECT_EQ(r.ui.Picture2s.ops, drawn);        // with no bonus figure written over it
     r.ui.form.clientW = 13000;
     Form_Resize(r.c);
     EXPECT_EQ(r.ui.Picture2.width(), 13000 - 1560);

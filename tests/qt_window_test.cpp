@@ -4,8 +4,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -246,6 +248,16 @@ TEST(Window, VersionBoxHelpAndIcons) {
     EXPECT_TRUE(box->isVisible());
     QTest::mouseClick(box->findChild<QAbstractButton*>(), Qt::LeftButton);
     EXPECT_FALSE(box->isVisible());
+    // Escape and Enter close it too: it has the keyboard while shown.
+    w.app.main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.app.main.get()));
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+        w.action("HelpVer")->trigger();
+        ASSERT_TRUE(box->isVisible());
+        ASSERT_EQ(QApplication::focusWidget(), box);
+        QTest::keyClick(QApplication::focusWidget(), key);
+        EXPECT_FALSE(box->isVisible()) << key;
+    }
     QStringList texts;
     for (auto* l : box->findChildren<QLabel*>()) texts << l->text();
     EXPECT_TRUE(texts.contains(QStringLiteral("ＴＯＢＲＡＫ　バージョン　" TOBRAK_VERSION_WIDE)))
@@ -318,6 +330,25 @@ TEST(QtDialogs, ConfirmationDefaultsToCancel) {
         QTimer::singleShot(50, [&] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
         EXPECT_EQ(d.messageBox("x", "y", MsgIcon::Exclamation, buttons), enter) << static_cast<int>(buttons);
     }
+}
+
+// The comment box takes no more than the file keeps, rather than dropping the rest unseen.
+TEST(QtDialogs, CommentBoxTakesWhatIsKept) {
+    TobrakApp app(nullptr);  // with the real dialogs
+    app.start();
+    QString shown;
+    QTimer::singleShot(50, [&] {
+        auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        auto* edit = box->findChild<QLineEdit*>();
+        QTest::keyClicks(edit, QString(25, QLatin1Char('x')));
+        shown = edit->text();
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    app.main->menus().find("Comment")->action()->trigger();
+    EXPECT_EQ(shown, QString(20, QLatin1Char('x')));
+    EXPECT_EQ(app.program.ComData, std::u16string(20, u'x'));
+    app.program.Unsaved = false;  // nothing to ask at the end
 }
 
 TEST(QtDialogs, FilterInQtForm) {

@@ -220,6 +220,30 @@ TEST(Scroll, ForwardStepsAndTheirBounds) {
     EXPECT_EQ(r.c.graph.Ghp_Scroll, -82000);
 }
 
+// Home and End go to the ends of the record: the newest game in view, a step of
+// room after it, whatever the scroll was.
+TEST(Scroll, HomeAndEndKeysGoToTheEndsOfTheRecord) {
+    Rig r;
+    graphWidth(r, 10545);  // 9915 medals in view
+    r.games(3, 120);       // 360 in: the start shows it
+    r.c.graph.Ghp_Scroll = -5000;
+    graphEndKey(r.c);
+    EXPECT_EQ(r.c.graph.Ghp_Scroll, 0);
+    r.games(3, 6880);  // 21000 in
+    graphEndKey(r.c);
+    EXPECT_EQ(r.c.graph.Ghp_Scroll, -13000);  // shows 13000 to 22915
+    graphEndKey(r.c);
+    EXPECT_EQ(r.c.graph.Ghp_Scroll, -13000);
+    r.c.graph.Ghp_Scroll = -60000;  // beyond the record: back to it
+    graphEndKey(r.c);
+    EXPECT_EQ(r.c.graph.Ghp_Scroll, -13000);
+    graphHomeKey(r.c);
+    EXPECT_EQ(r.c.graph.Ghp_Scroll, 0);
+    menuClick(r.c, "Kaiseki", 0);  // the chart in place of the graph: no scrolling
+    graphEndKey(r.c);
+    EXPECT_EQ(r.c.graph.Ghp_Scroll, 0);
+}
+
 TEST(Scroll, FrameKeptOnTheAxisAfterAForwardScroll) {
     Rig r;
     graphWidth(r, 9000);

@@ -115,12 +115,12 @@ void Comment_Click(Program& c) {
     const std::string entered = c.ui.dialogs->inputBox(
         "機種名や条件等を入力して下さい。\n\nデータの保存時に添付されます。\n\n倍角・半角合わせて２０文字まで保存できま"
         "す。",
-        "コメント入力", utf16ToUtf8(c.ComData));
+        "コメント入力", utf16ToUtf8(c.ComData), static_cast<int>(kCommentUnits));
     if (entered.empty()) return;
     std::u16string text = utf8ToUtf16(entered);
-    if (text.size() > 20) {
+    if (text.size() > kCommentUnits) {
         // Never keep half of a surrogate pair.
-        std::size_t n = 20;
+        std::size_t n = kCommentUnits;
         if (text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
         text.resize(n);
     }

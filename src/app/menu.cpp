@@ -39,8 +39,11 @@ void runMenuCommand(Program& c, const MenuEntry& e) {
         case MenuCommand::Version: return HelpVer_Click(c);
         case MenuCommand::HomePage: return kovhp_Click(c);
         case MenuCommand::LiveView:
+            if (c.ui.liveView) c.ui.liveView->toggleLiveView();
+            return showLiveState(c);
+        case MenuCommand::LiveAddress:
             if (c.ui.liveView) c.ui.liveView->showLiveView();
-            return;
+            return showLiveState(c);
     }
 }
 
@@ -48,6 +51,16 @@ void menuClick(Program& c, MenuName name, int index) {
     const MenuEntry* e = findMenuEntry(name.name, index);
     if (!e) throw std::logic_error("no menu item " + menuKey(name.name, index));
     runMenuCommand(c, *e);
+}
+
+void showLiveState(Program& c) { c.ui.menu("menLive")->setChecked(c.ui.liveView && c.ui.liveView->serving()); }
+
+void graphHomeKey(Program& c) {
+    if (c.graphShown()) c.scroll.toStart();
+}
+
+void graphEndKey(Program& c) {
+    if (c.graphShown()) c.scroll.toLatest(c.cnt.Tot_In);
 }
 
 }  // namespace tobrak

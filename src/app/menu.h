@@ -12,4 +12,12 @@ void runMenuCommand(Program& c, const MenuEntry& e);
 // programming error (std::logic_error).
 void menuClick(Program& c, MenuName name, int index = -1);
 
+// The live view's check item: checked while the page is served.
+void showLiveState(Program& c);
+
+// The Home and End keys: the slump graph from the start of the record, or at the
+// newest game. Nothing in the analysis view, like the scroll items.
+void graphHomeKey(Program& c);
+void graphEndKey(Program& c);
+
 }  // namespace tobrak

@@ -79,8 +79,10 @@ void Program::payout(std::int32_t, const EventTime&) {
 
 void Program::bonusStarted(Bonus k, std::int32_t interval, const EventTime&) {
     status.blinkOn();
+    // A chart in place of the graph is a picture of its own: the figure waits for the
+    // graph's rebuild on the way back, which writes every marker from the record.
     if (k == Bonus::BB ? mark.Mark_BBs : mark.Mark_RBs) {
-        graph.markInterval(interval);
+        if (graphShown()) graph.markInterval(interval);
         zoom.markInterval(interval);
     }
     panel.menPageDisp();
@@ -88,7 +90,7 @@ void Program::bonusStarted(Bonus k, std::int32_t interval, const EventTime&) {
 
 void Program::bonusEnded(Bonus k, std::int32_t gain, const EventTime&) {
     if (k == Bonus::BB ? mark.Mark_BBe : mark.Mark_RBe) {
-        graph.markGain(gain);
+        if (graphShown()) graph.markGain(gain);
         zoom.markGain(gain);
     }
     panel.menPageDisp();

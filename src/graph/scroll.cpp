@@ -1,5 +1,6 @@
 #include "graph/scroll.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tobrak {
@@ -62,6 +63,22 @@ void GraphScroll::Dmigi_Click() {
         step = static_cast<std::int32_t>(num / 1000 * 1000);
     }
     GhpScrollFwd(step);
+}
+
+void GraphScroll::toStart() {
+    if (graph_.Ghp_Scroll < 0) GhpScrollBack(-graph_.Ghp_Scroll);
+}
+
+void GraphScroll::toLatest(std::int32_t medalsIn) {
+    // The medals in across the part of the graph right of the label strip.
+    const std::int32_t seen = Picture2->width() - static_cast<std::int32_t>(Ghp_Left);
+    // In whole steps of ">>>", leaving a step of room after the newest game, no further than "≫≫" goes.
+    const std::int32_t room = medalsIn + 1000 - seen;
+    std::int32_t to = room > 0 ? (room + 999) / 1000 * 1000 : 0;
+    to = std::min(to, std::max(0, graph_.con_Inmax - 5000));
+    const std::int32_t now = -graph_.Ghp_Scroll;
+    if (to > now) GhpScrollFwd(to - now);
+    if (to < now) GhpScrollBack(now - to);
 }
 
 }  // namespace tobrak

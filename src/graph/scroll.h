@@ -22,6 +22,10 @@ public:
     void Dhidari_Click();  // "≪≪"
     void Migi_Click();     // ">>>"
     void Dmigi_Click();    // "≫≫"
+    // The Home and End keys: back to the start of the record; to the view that shows
+    // the newest game (`medalsIn`, the medals in so far) with what led up to it.
+    void toStart();
+    void toLatest(std::int32_t medalsIn);
 
 private:
     void rebuild(std::int32_t scrollDelta);

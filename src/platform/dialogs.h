@@ -25,9 +25,10 @@ public:
     // File-save dialog with the same kind of filter; the dialog asks no overwrite
     // question of its own (the caller does). No value: cancelled.
     virtual std::optional<std::string> saveFile(const std::string& filter) = 0;
-    // Input box with a title, a prompt and a default text. Cancel gives an empty text.
-    virtual std::string inputBox(const std::string& prompt, const std::string& title,
-                                 const std::string& defaultText) = 0;
+    // Input box with a title, a prompt and a default text, taking at most `maxUnits`
+    // UTF-16 units (0: no bound). Cancel gives an empty text.
+    virtual std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText,
+                                 int maxUnits) = 0;
 };
 
 }  // namespace tobrak

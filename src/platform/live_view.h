@@ -7,7 +7,10 @@ namespace tobrak {
 class LiveViewHost {
 public:
     virtual ~LiveViewHost() = default;
-    // Starts serving if it does not yet, and shows where the page is.
+    virtual bool serving() const = 0;
+    // The menu's check item: starts serving and shows where the page is, or stops.
+    virtual void toggleLiveView() = 0;
+    // Shows where the page is, starting to serve first when it does not.
     virtual void showLiveView() = 0;
 };
 

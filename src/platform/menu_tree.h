@@ -29,6 +29,7 @@ enum class MenuCommand {
     Version,
     HomePage,
     LiveView,
+    LiveAddress,
 };
 
 struct MenuEntry {
@@ -85,6 +86,7 @@ inline constexpr MenuEntry kMenuTree[] = {
     {"Kaiseki", 12, "ボーナス履歴・設定推測", "SyuKei", true, MenuCommand::Chart},
     {"menLive0", -1, "-", "SyuKei", true, MenuCommand::None},
     {"menLive", -1, "ライブ表示", "SyuKei", true, MenuCommand::LiveView},
+    {"menLiveAddr", -1, "ライブ表示のアドレス…", "SyuKei", true, MenuCommand::LiveAddress},
     {"HistEnd", -1, "戻る", nullptr, false, MenuCommand::ChartEnd},
     {"YB_Hist", -1, "ボーナス間隔グラフ", nullptr, false, MenuCommand::ChartBonus},
     {"BB_Hist", -1, "ＢＢ解析", nullptr, false, MenuCommand::None},

@@ -50,7 +50,7 @@ std::u16string headerComment(const PlayRecord& rec) {
 }
 
 void setHeaderComment(PlayRecord& rec, const std::u16string& text) {
-    const std::size_t n = text.size() < 20 ? text.size() : 20;
+    const std::size_t n = text.size() < kCommentUnits ? text.size() : kCommentUnits;
     rec.Dat_Buf[0] = static_cast<std::uint8_t>(2 * n);
     for (std::size_t i = 0; i < n; ++i) {
         rec.Dat_Buf[1 + 2 * i] = static_cast<std::uint8_t>(text[i] & 0xFF);

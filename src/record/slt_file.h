@@ -1,5 +1,6 @@
 #pragma once
 // Play-data files (*.slt): the header as held, then each game byte XOR 0xB7.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -41,7 +42,8 @@ SltStatus writeFileBytes(const std::string& path, const std::vector<std::uint8_t
 // The comment held in header bytes 0..40 (empty when byte 0 is above 40).
 std::u16string headerComment(const PlayRecord& rec);
 // Stores the comment: byte 0 = 2 x length, then UTF-16LE code units. Bytes beyond
-// the new length keep their content. At most 20 code units are stored.
+// the new length keep their content. At most kCommentUnits code units are stored.
+inline constexpr std::size_t kCommentUnits = 20;
 void setHeaderComment(PlayRecord& rec, const std::u16string& text);
 
 }  // namespace tobrak

@@ -3,10 +3,12 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <functional>
 
 #include "analysis/histogram.h"
 #include "app/filedisp.h"
@@ -47,6 +49,38 @@ protected:
     }
 };
 
+// The version box: it takes the keyboard while shown, so that Escape or Enter
+// closes it as its button does (before a window shortcut takes the key).
+class VersionBox final : public QWidget {
+public:
+    explicit VersionBox(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::StrongFocus); }
+    std::function<void()> close;
+
+protected:
+    static bool closesIt(const QKeyEvent* k) {
+        return k->modifiers() == Qt::NoModifier &&
+               (k->key() == Qt::Key_Escape || k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter);
+    }
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::ShortcutOverride && closesIt(static_cast<QKeyEvent*>(e))) {
+            e->accept();
+            return true;
+        }
+        return QWidget::event(e);
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        if (closesIt(e) && close) {
+            close();
+            return;
+        }
+        QWidget::keyPressEvent(e);
+    }
+    void showEvent(QShowEvent* e) override {
+        QWidget::showEvent(e);
+        setFocus();
+    }
+};
+
 // Keys of the menu tree's items. Items on the bar itself show no shortcut text,
 // so their keys are the usual ones for the direction they move.
 struct Shortcut {
@@ -60,8 +94,8 @@ const Shortcut kShortcuts[] = {
     {"Pgend", Qt::CTRL | Qt::Key_Q},
     {"Hidari", QKeyCombination(Qt::Key_Left)},
     {"Migi", QKeyCombination(Qt::Key_Right)},
-    {"Dhidari", QKeyCombination(Qt::Key_Home)},
-    {"Dmigi", QKeyCombination(Qt::Key_End)},
+    {"Dhidari", Qt::CTRL | Qt::Key_Left},
+    {"Dmigi", Qt::CTRL | Qt::Key_Right},
     {"menPage", QKeyCombination(Qt::Key_PageDown)},
     {"HistEnd", QKeyCombination(Qt::Key_Escape)},
 };
@@ -78,6 +112,7 @@ FileDispWindow::FileDispWindow(Program& core) : core_(core) {
     buildVersionBox(client);
     // Client area as designed: 12105 x 5520 twips.
     resize(px(kClientWidth), px(kPanelHeight) + menuBar()->sizeHint().height());
+    keepToTheGraphsHeight();
 }
 
 FileDispWindow::~FileDispWindow() = default;
@@ -135,6 +170,14 @@ void FileDispWindow::buildMenus() {
         a->setShortcut(QKeySequence(s.keys));
         // Arrow keys must reach the window even while the interval box has the focus.
         a->setShortcutContext(Qt::WindowShortcut);
+    }
+    // Home and End go to the ends of the record rather than by the big steps.
+    for (auto [key, go] : {std::pair{Qt::Key_Home, &graphHomeKey}, std::pair{Qt::Key_End, &graphEndKey}}) {
+        auto* a = new QAction(this);
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+        connect(a, &QAction::triggered, this, [this, go] { go(core_); });
     }
     // The page cycles through three; back one is forward two. Hidden with the
     // page command itself, like the other keys of bar items.
@@ -258,7 +301,12 @@ void FileDispWindow::buildGraph(QWidget* client) {
 }
 
 void FileDispWindow::buildVersionBox(QWidget* client) {
-    QWidget* v = surface(client, 0x3030FF);
+    auto* v = new VersionBox(client);
+    v->setAutoFillBackground(true);
+    QPalette back = v->palette();
+    back.setColor(QPalette::Window, qcolor(0x3030FF));
+    v->setPalette(back);
+    v->close = [this] { Command2_Click(core_); };
     v->setGeometry(pxRect(3360, 2000, 4215, 1485));
     controls_.Picture10 = box(v);
     for (auto [top, width, text] : {std::tuple{210, 2535, kVersionText}, std::tuple{525, 3690, kVersionText2}}) {
@@ -293,7 +341,18 @@ void FileDispWindow::setOuterHeight(int t) {
 
 void FileDispWindow::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
+    keepToTheGraphsHeight();
     if (loaded_ && !isMinimized()) Form_Resize(core_);
+}
+
+// The client area is never taller than the graph. Said to the window manager as the
+// window's largest height, a maximised window fills the screen's width at the graph's
+// height, and a drag of the lower border stops there, instead of the layout rule
+// shrinking a window the window manager has just sized (which keeps the maximised
+// width and pushes the window off the screen).
+void FileDispWindow::keepToTheGraphsHeight() {
+    const int most = menuBar()->heightForWidth(width()) + px(kPanelHeight);
+    if (most > 0 && maximumHeight() != most) setMaximumHeight(most);
 }
 
 void FileDispWindow::changeEvent(QEvent* e) {

@@ -37,6 +37,9 @@ public:
 
     QtMenus& menus() { return menus_; }
 
+    // The window's largest height: the menu bar and the graph, at the scale in force.
+    void keepToTheGraphsHeight();
+
 protected:
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;

@@ -2,6 +2,7 @@
 
 #include <qrencode.h>
 
+#include <QHBoxLayout>
 #include <QHostAddress>
 #include <QImage>
 #include <QLabel>
@@ -9,11 +10,13 @@
 #include <QNetworkInterface>
 #include <QPixmap>
 #include <QPushButton>
-#include <QSettings>
 #include <QVBoxLayout>
 
 #include "app/live_feed.h"
+#include "app/menu.h"
 #include "app/qt/live_graph.h"
+#include "app/qt/settings.h"
+#include "app/qt/side_window.h"
 
 namespace tobrak::qt {
 
@@ -45,8 +48,13 @@ QString lanAddress() {
 
 }  // namespace
 
-LiveViewWindow::LiveViewWindow(Program& core, QWidget* parent)
-    : QDialog(parent), core_(core), qr_(new QLabel(this)), address_(new QLabel(this)), overlay_(new QLabel(this)) {
+LiveViewWindow::LiveViewWindow(Program& core, QWidget* parent, Settings* settings)
+    : QDialog(parent),
+      core_(core),
+      settings_(settings),
+      qr_(new QLabel(this)),
+      address_(new QLabel(this)),
+      overlay_(new QLabel(this)) {
     setWindowTitle(QStringLiteral("ライブ表示"));
     auto* layout = new QVBoxLayout(this);
     auto* hint = new QLabel(QStringLiteral("スマートフォンで読み取ると、カウンターとグラフが見られます。\n"
@@ -60,9 +68,18 @@ LiveViewWindow::LiveViewWindow(Program& core, QWidget* parent)
         l->setWordWrap(true);
         layout->addWidget(l);
     }
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* stopButton = new QPushButton(QStringLiteral("停止"), this);
+    connect(stopButton, &QPushButton::clicked, this, [this] {
+        stop();
+        showLiveState(core_);
+    });
+    buttons->addWidget(stopButton);
     auto* close = new QPushButton(QStringLiteral("閉じる"), this);
     connect(close, &QPushButton::clicked, this, &QDialog::hide);
-    layout->addWidget(close, 0, Qt::AlignRight);
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
     tick_.setInterval(250);
     connect(&tick_, &QTimer::timeout, this, [this] {
         if (feed_) feed_->tick();
@@ -92,32 +109,68 @@ std::string LiveViewWindow::start(const live::ListenAddress& at, const std::stri
     return {};
 }
 
-void LiveViewWindow::showLiveView() {
-    if (!server_) {
-        QSettings settings;
-        std::string token = settings.value(QStringLiteral("live/token")).toString().toStdString();
-        if (token.empty()) {
-            token = live::randomToken();
-            settings.setValue(QStringLiteral("live/token"), QString::fromStdString(token));
-        }
-        // The same port as last time when it is free, so that an open page reconnects.
-        std::string why = start({"0.0.0.0", kDefaultPort}, token);
-        if (!why.empty()) {
-            why = start({"0.0.0.0", 0}, token);
-            if (why.empty())
-                moved_ = QStringLiteral("（ポート%1は他のプログラムが使用中のため、別のポートで開きました）")
-                             .arg(kDefaultPort);
-        }
-        if (!why.empty()) {
-            QMessageBox::warning(parentWidget(), QStringLiteral("ライブ表示"),
-                                 QStringLiteral("ライブ表示を始められません。\n") + QString::fromStdString(why));
-            return;
-        }
+bool LiveViewWindow::startKept() {
+    std::string token = settings_ ? settings_->liveToken().toStdString() : std::string();
+    if (token.empty()) {
+        token = live::randomToken();
+        if (settings_) settings_->setLiveToken(QString::fromStdString(token));
     }
+    // The same port as last time when it is free, so that an open page reconnects.
+    moved_.clear();
+    std::string why = start({"0.0.0.0", kDefaultPort}, token);
+    if (!why.empty()) {
+        why = start({"0.0.0.0", 0}, token);
+        if (why.empty())
+            moved_ =
+                QStringLiteral("（ポート%1は他のプログラムが使用中のため、別のポートで開きました）").arg(kDefaultPort);
+    }
+    if (!why.empty()) {
+        QMessageBox::warning(parentWidget(), QStringLiteral("ライブ表示"),
+                             QStringLiteral("ライブ表示を始められません。\n") + QString::fromStdString(why));
+        return false;
+    }
+    return true;
+}
+
+void LiveViewWindow::keepOn(bool on) {
+    if (settings_ && settings_->liveOn() != on) settings_->setLiveOn(on);
+}
+
+void LiveViewWindow::showLiveView() {
+    if (!server_ && !startKept()) return;
+    keepOn(true);
     showAddress();
+    if (!placed_ && parentWidget()) {
+        // Beside the main window, as its other windows open, not over the graph.
+        placed_ = true;
+        adjustSize();
+        move(placeBesideMainWindow(this, parentWidget()));
+    }
     show();
     raise();
     activateWindow();
+}
+
+void LiveViewWindow::toggleLiveView() {
+    if (server_)
+        stop();
+    else
+        showLiveView();
+}
+
+void LiveViewWindow::stop() {
+    if (!server_) return;
+    server_->stop();
+    server_.reset();
+    tick_.stop();
+    feed_.reset();
+    keepOn(false);
+    hide();
+}
+
+void LiveViewWindow::resume() {
+    if (server_ || !settings_ || !settings_->liveOn()) return;
+    if (!startKept()) keepOn(false);
 }
 
 void LiveViewWindow::showAddress() {

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/file_commands.h"
+#include "app/menu.h"
 #include "app/qt/connect_menu.h"
 #include "app/qt/live_window.h"
 #include "app/qt/settings.h"
@@ -134,13 +135,16 @@ int main(int argc, char** argv) {
     tobrakApp.start(journalDir, files.isEmpty() ? std::string() : files.first().toStdString());
     keeper.restoreAfterStart();
     connect.tellIfUnreached();
-    tobrak::qt::LiveViewWindow live(tobrakApp.program, tobrakApp.main.get());
+    tobrak::qt::LiveViewWindow live(tobrakApp.program, tobrakApp.main.get(), &settings);
     if (args.isSet(listen)) {
         tobrak::live::ListenAddress at;
         std::string why = tobrak::live::parseListen(args.value(listen).toStdString(), at);
         if (why.empty()) why = live.start(at, args.value(token).toStdString());
         if (!why.empty()) return fail(QString::fromStdString(why));
         QTextStream(stderr) << "live view: " << live.phoneUrl() << "\n";
+    } else {
+        live.resume();  // served when the program ended last time
     }
+    tobrak::showLiveState(tobrakApp.program);
     return QApplication::exec();
 }

@@ -14,6 +14,7 @@ Settings::Settings(const QString& file) {
 #else
         s_ = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "tobrak", "tobrak");
 #endif
+    users_ = file.isEmpty();
     // A file that does not parse is left as it is until something is written.
     readable_ = s_->status() == QSettings::NoError;
 }
@@ -89,5 +90,19 @@ void Settings::addRecentFile(const QString& path) {
     l.prepend(path);
     write("recentFiles", l.mid(0, kRecentFiles));
 }
+
+QString Settings::liveToken() const {
+    QString token = text(*s_, readable_, "live/token");
+    if (token.isEmpty() && users_) {
+        // Kept by earlier versions under Qt's stand-in organisation name.
+        const QSettings old(QSettings::NativeFormat, QSettings::UserScope, "Unknown Organization", "tobrak");
+        token = text(old, old.status() == QSettings::NoError, "live/token");
+    }
+    return token;
+}
+void Settings::setLiveToken(const QString& token) { write("live/token", token); }
+
+bool Settings::liveOn() const { return text(*s_, readable_, "live/on") == QLatin1String("1"); }
+void Settings::setLiveOn(bool on) { write("live/on", on ? QStringLiteral("1") : QStringLiteral("0")); }
 
 }  // namespace tobrak::qt

@@ -34,6 +34,12 @@ public:
     void setProfile(const QString& label);
     QStringList recentFiles() const;  // newest first
     void addRecentFile(const QString& path);
+    // The live view's token (a phone's bookmark keeps working across runs) and
+    // whether it served when the program ended (it serves again at the next start).
+    QString liveToken() const;
+    void setLiveToken(const QString& token);
+    bool liveOn() const;
+    void setLiveOn(bool on);
 
     static constexpr int kViewScales[] = {100, 125, 150, 200};
     static constexpr int kRecentFiles = 5;
@@ -42,6 +48,7 @@ private:
     void write(const QString& key, const QVariant& value);
     std::unique_ptr<QSettings> s_;
     bool readable_ = true;
+    bool users_ = false;  // the user's own settings, not a file named by a test
 };
 
 }  // namespace tobrak::qt

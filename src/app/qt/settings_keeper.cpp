@@ -27,8 +27,9 @@ public:
     }
     std::optional<std::string> openFile(const std::string& filter) override { return pick("open", filter); }
     std::optional<std::string> saveFile(const std::string& filter) override { return pick("save", filter); }
-    std::string inputBox(const std::string& prompt, const std::string& title, const std::string& def) override {
-        return inner_.inputBox(prompt, title, def);
+    std::string inputBox(const std::string& prompt, const std::string& title, const std::string& def,
+                         int maxUnits) override {
+        return inner_.inputBox(prompt, title, def, maxUnits);
     }
     QString chosen;  // by the last file dialog, until taken
 

@@ -78,19 +78,21 @@ QPoint SideWindow::firstPlace() const {
     return freePlace();
 }
 
-QPoint SideWindow::freePlace() const {
-    const QRect mainFrame = main_->frameGeometry();
-    const QMargins border(main_->geometry().left() - mainFrame.left(), main_->geometry().top() - mainFrame.top(),
-                          mainFrame.right() - main_->geometry().right(),
-                          mainFrame.bottom() - main_->geometry().bottom());
-    const QSize frame = size().grownBy(border);
-    const QScreen* screen = main_->screen();
+QPoint placeBesideMainWindow(const QWidget* w, const QWidget* main) {
+    const QRect mainFrame = main->frameGeometry();
+    const QMargins border(main->geometry().left() - mainFrame.left(), main->geometry().top() - mainFrame.top(),
+                          mainFrame.right() - main->geometry().right(), mainFrame.bottom() - main->geometry().bottom());
+    const QSize frame = w->size().grownBy(border);
+    const QScreen* screen = main->screen();
     const QRect avail = screen ? screen->availableGeometry() : QRect(mainFrame.topLeft(), frame);
     std::vector<QRect> taken;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w != this && w != main_ && w->isVisible() && dynamic_cast<SideWindow*>(w))
-            taken.push_back(w->frameGeometry());
+    for (const QWidget* other : QApplication::topLevelWidgets())
+        if (other != w && other != main && other->isVisible() &&
+            (other->windowType() == Qt::Window || other->windowType() == Qt::Dialog))
+            taken.push_back(other->frameGeometry());
     return placeBeside(mainFrame, frame, avail, taken).topLeft();
 }
+
+QPoint SideWindow::freePlace() const { return placeBesideMainWindow(this, main_); }
 
 }  // namespace tobrak::qt

@@ -26,6 +26,9 @@ QRect clampInto(QRect r, const QRect& avail);
 // Moves a shown window that reaches off its screen back onto it (after it grew).
 void keepOnItsScreen(QWidget* w);
 
+// Where `w` opens beside `main`, clear of the other windows shown.
+QPoint placeBesideMainWindow(const QWidget* w, const QWidget* main);
+
 // Whether a window's frame at `frame` can be seen and moved: its top left and
 // centre on the available area of a screen now.
 bool onAScreen(const QRect& frame);

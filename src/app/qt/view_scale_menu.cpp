@@ -59,6 +59,7 @@ void ViewScaleMenu::setPercent(int percent) {
     QTimer::singleShot(0, this, [this, windows] {
         FileDispWindow& m = *app_.main;
         const int bar = std::max(m.menuBar()->heightForWidth(m.width()), m.menuBar()->sizeHint().height());
+        m.keepToTheGraphsHeight();
         m.resize(m.width(), px(kPanelHeight) + bar);
         for (QWidget* w : windows) keepOnItsScreen(w);
         for (SideWindow* w : {static_cast<SideWindow*>(app_.zoom.get()), static_cast<SideWindow*>(app_.rs232.get()),

@@ -197,7 +197,7 @@ public:
         filters.push_back(filter);
         return next(saveAnswers);
     }
-    std::string inputBox(const std::string& prompt, const std::string& title, const std::string& def) override {
+    std::string inputBox(const std::string& prompt, const std::string& title, const std::string& def, int) override {
         inputs.push_back({prompt, title, def});
         return next(inputAnswers).value_or("");
     }

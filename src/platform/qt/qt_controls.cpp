@@ -181,11 +181,15 @@ std::optional<std::string> QtDialogs::saveFile(const std::string& filter) {
     return p.toStdString();
 }
 
-std::string QtDialogs::inputBox(const std::string& prompt, const std::string& title, const std::string& def) {
-    bool ok = false;
-    const QString s = QInputDialog::getText(parent_, QString::fromStdString(title), QString::fromStdString(prompt),
-                                            QLineEdit::Normal, QString::fromStdString(def), &ok);
-    return ok ? s.toStdString() : std::string();
+std::string QtDialogs::inputBox(const std::string& prompt, const std::string& title, const std::string& def,
+                                int maxUnits) {
+    QInputDialog box(parent_);
+    box.setWindowTitle(QString::fromStdString(title));
+    box.setLabelText(QString::fromStdString(prompt));
+    box.setTextValue(QString::fromStdString(def));
+    // The box takes no more than is kept, rather than dropping the rest unseen.
+    if (auto* edit = box.findChild<QLineEdit*>(); edit && maxUnits > 0) edit->setMaxLength(maxUnits);
+    return box.exec() == QDialog::Accepted ? box.textValue().toStdString() : std::string();
 }
 
 void QtShell::openUrl(const std::string& url) { QDesktopServices::openUrl(QUrl(QString::fromStdString(url))); }

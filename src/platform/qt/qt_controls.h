@@ -139,7 +139,8 @@ public:
     MsgResult messageBox(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) override;
     std::optional<std::string> openFile(const std::string& filter) override;
     std::optional<std::string> saveFile(const std::string& filter) override;
-    std::string inputBox(const std::string& prompt, const std::string& title, const std::string& def) override;
+    std::string inputBox(const std::string& prompt, const std::string& title, const std::string& def,
+                         int maxUnits) override;
     QString startFolder;  // of the next file dialog; empty: Qt's choice
 
 private:
