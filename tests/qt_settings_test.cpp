@@ -101,12 +101,16 @@ TEST(Settings, ZoomFolderRecentFileAndPlacesComeBack) {
         w.app.history->remembered = QPoint(-4000, -4000);  // off every screen now
         w.app.history->setVisible(true);
         EXPECT_TRUE(w.app.main->screen()->availableGeometry().contains(w.app.history->pos()));
-        w.app.zoom->move(30, 40);
+        w.app.history->hide();
+        w.app.rs232->remembered = QPoint(10, 10);  // over the menus and the panel now
+        w.action("Kaiseki(10)")->trigger();
+        EXPECT_GT(w.app.rs232->frameGeometry().left(), px(con_P2left)) << w.app.rs232->pos().x();
+        w.app.zoom->move(430, 400);  // below the main window, clear of its panel
     }
     KeptWindow w(file);
     EXPECT_EQ(w.app.program.zoom.ZoomSel, 1);
     EXPECT_TRUE(w.app.zoom->isVisible());
-    EXPECT_EQ(w.app.zoom->pos(), QPoint(30, 40));
+    EXPECT_EQ(w.app.zoom->pos(), QPoint(430, 400));
     EXPECT_EQ(w.settings.folder("save"), dir.path());
     ASSERT_EQ(w.settings.recentFiles(), QStringList{dir.filePath("night.slt")});
     QMenu* fileMenu = w.action("menFile")->menu();
@@ -160,7 +164,7 @@ TEST(ViewScale, EveryWindowGrowsTheLogicKeepsItsTwipsAndBackIsExact) {
     const QRect valueAt = value->geometry();
     const double valuePt = value->font().pointSizeF();
     const int twipsWide = m.clientWidth(), menuPt = m.menuBar()->font().pointSizeF();
-    const QSize history = w.app.history->size();
+    const QSize history = w.app.history->content()->size();
 
     menu.setPercent(150);
     QTest::qWait(50);
@@ -168,7 +172,7 @@ TEST(ViewScale, EveryWindowGrowsTheLogicKeepsItsTwipsAndBackIsExact) {
     EXPECT_EQ(value->geometry(), QRect(valueAt.topLeft() * 1.5, valueAt.size() * 1.5));
     EXPECT_DOUBLE_EQ(value->font().pointSizeF(), valuePt * 1.5);
     EXPECT_GT(m.menuBar()->font().pointSizeF(), menuPt);
-    EXPECT_EQ(w.app.history->size(), history * 1.5);
+    EXPECT_EQ(w.app.history->content()->size(), history * 1.5);
     EXPECT_NEAR(m.clientWidth(), twipsWide, 15);
     EXPECT_EQ(m.centralWidget()->height(), px(5520));  // the layout rule still holds, in twips
     // The graph is drawn at the designed size, enlarged by its pixel ratio.
@@ -184,7 +188,7 @@ TEST(ViewScale, EveryWindowGrowsTheLogicKeepsItsTwipsAndBackIsExact) {
     EXPECT_EQ(m.centralWidget()->height(), px(5520));
     EXPECT_EQ(value->geometry(), valueAt);
     EXPECT_EQ(value->font().pointSizeF(), valuePt);
-    EXPECT_EQ(w.app.history->size(), history);
+    EXPECT_EQ(w.app.history->content()->size(), history);
 }
 
 TEST(SideWindows, OpenBesideTheMainWindowWithinTheScreen) {

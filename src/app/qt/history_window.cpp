@@ -2,6 +2,9 @@
 
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QVBoxLayout>
 
 #include "analysis/history_view.h"
 #include "platform/qt/twips.h"
@@ -15,19 +18,29 @@ constexpr int kMargin = 120;
 constexpr int kLine = 270;
 }  // namespace
 
-HistoryWindow::HistoryWindow(Program& core, QWidget* mainWindow) : SideWindow(mainWindow), core_(core) {
+HistoryWindow::HistoryWindow(Program& core, QWidget* mainWindow)
+    : SideWindow(mainWindow), core_(core), scroll_(new QScrollArea(this)), content_(new QWidget) {
     setWindowTitle(QString::fromUtf8(kHistoryTitle));
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, qcolor(rgb::LightGreen));
     setPalette(pal);
-    setFixedSize(px(kWidth), px(kHeight));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroll_);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    content_->setAutoFillBackground(true);
+    content_->setPalette(pal);
+    content_->setFixedSize(px(kWidth), px(kHeight));
+    scroll_->setWidget(content_);
+    fitToScreen();
     const int inner = kWidth - 2 * kMargin;
 
     probAll_ = label(kMargin, 60, inner, kLine);
     probNormal_ = label(kMargin, 60 + kLine + 15, inner, kLine);
 
-    auto* table = new QTableWidget(this);
+    auto* table = new QTableWidget(content_);
     table->setGeometry(pxRect(kMargin, 690, inner, 3480));
     table_ = std::make_unique<QtTable>(table);
     table_->setHeader({"", "", "", "", "", "", ""});
@@ -36,15 +49,15 @@ HistoryWindow::HistoryWindow(Program& core, QWidget* mainWindow) : SideWindow(ma
     table->horizontalHeader()->setStretchLastSection(true);
 
     label(kMargin, 4290, 600, kLine, "機種");
-    profileBox_ = new QComboBox(this);
+    profileBox_ = new QComboBox(content_);
     profileBox_->setGeometry(pxRect(720, 4245, 4800, 345));
     profile_ = std::make_unique<QtCombo>(profileBox_);
     connect(profileBox_, &QComboBox::activated, this, [this](int index) { core_.history.HistoryProfile_Click(index); });
-    auto* refresh = new QPushButton(QStringLiteral("更新"), this);
+    auto* refresh = new QPushButton(QStringLiteral("更新"), content_);
     refresh->setGeometry(pxRect(5640, 4245, kWidth - kMargin - 5640, 345));
     connect(refresh, &QPushButton::clicked, this, [this] { core_.history.HistoryRefresh_Click(); });
 
-    bars_ = new SurfaceWidget(this, rgb::LightBlue);
+    bars_ = new SurfaceWidget(content_, rgb::LightBlue);
     bars_->setGeometry(pxRect((kWidth - static_cast<int>(kBarsWidth)) / 2, 4710, static_cast<int>(kBarsWidth),
                               static_cast<int>(kBarsHeight)));
 
@@ -54,7 +67,7 @@ HistoryWindow::HistoryWindow(Program& core, QWidget* mainWindow) : SideWindow(ma
 }
 
 QtLabel* HistoryWindow::label(int l, int t, int w, int h, const std::string& text) {
-    return labels_.add(this, pxRect(l, t, w, h), Qt::AlignLeft | Qt::AlignVCenter, false, text);
+    return labels_.add(content_, pxRect(l, t, w, h), Qt::AlignLeft | Qt::AlignVCenter, false, text);
 }
 
 void HistoryWindow::attach(HistoryView& h) {
@@ -67,6 +80,18 @@ void HistoryWindow::attach(HistoryView& h) {
     h.payout = payout_;
     h.used = used_;
     h.reliability = reliability_;
+}
+
+void HistoryWindow::fitToScreen() {
+    const QWidget* main = mainWindow();
+    const QScreen* screen = main && main->screen() ? main->screen() : this->screen();
+    const QSize inner = content_->size();
+    // The title bar and borders, as the main window has them.
+    const int border = main ? main->frameGeometry().height() - main->geometry().height() : 0;
+    const int room = screen ? screen->availableGeometry().height() - border : inner.height();
+    const bool scrolls = inner.height() > room;
+    const int bar = scrolls ? scroll_->verticalScrollBar()->sizeHint().width() : 0;
+    setFixedSize(inner.width() + bar, scrolls ? room : inner.height());
 }
 
 void HistoryWindow::setVisible(bool v) {

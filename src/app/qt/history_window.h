@@ -2,6 +2,7 @@
 // The bonus history and setting estimate window: probability lines, the table of
 // bonuses, the profile choice with its refresh button, the posterior chart and
 // the estimate's lines. Closing it only hides it.
+#include <QScrollArea>
 #include <QWidget>
 #include <memory>
 #include <vector>
@@ -19,6 +20,12 @@ public:
     void attach(HistoryView& h);
     void setVisible(bool v) override;
 
+    // What the window shows, as designed (the view scale sizes it); the window
+    // scrolls it where the screen is lower than it.
+    QWidget* content() const { return content_; }
+    // The window as large as its content, within the screen's available height.
+    void fitToScreen();
+
     QTableWidget* table() const { return table_->widget(); }
     QComboBox* profileBox() const { return profileBox_; }
     SurfaceWidget* bars() const { return bars_; }
@@ -26,6 +33,8 @@ public:
 private:
     QtLabel* label(int l, int t, int w, int h, const std::string& text = "");
     Program& core_;
+    QScrollArea* scroll_;
+    QWidget* content_;
     LabelSet labels_;
     QtLabel *probAll_, *probNormal_, *payout_, *used_, *reliability_;
     std::unique_ptr<QtTable> table_;

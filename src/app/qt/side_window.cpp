@@ -1,9 +1,14 @@
 #include "app/qt/side_window.h"
 
 #include <QApplication>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QScreen>
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
+
+#include "graph/geometry.h"
 
 namespace tobrak::qt {
 
@@ -26,38 +31,67 @@ constexpr int kGap = 8;
 bool coversAny(const QRect& r, const std::vector<QRect>& taken) {
     return std::ranges::any_of(taken, [&](const QRect& t) { return t.intersects(r); });
 }
-}  // namespace
 
-// The first place down a column starting at `r` that covers none of `taken`.
-std::optional<QRect> downColumn(QRect r, const QRect& avail, const std::vector<QRect>& taken) {
-    for (bool moved = true; moved;) {
-        moved = false;
-        for (const QRect& t : taken)
-            if (t.intersects(r)) {
-                r.moveTop(t.bottom() + 1 + kGap);
-                moved = true;
-            }
-    }
-    return r.bottom() <= avail.bottom() ? std::optional<QRect>(r) : std::nullopt;
+// The distance between two rectangles along each axis (0 where they overlap).
+int gapBetween(const QRect& a, const QRect& b) {
+    const int dx = std::max({0, b.left() - a.right() - 1, a.left() - b.right() - 1});
+    const int dy = std::max({0, b.top() - a.bottom() - 1, a.top() - b.bottom() - 1});
+    return dx + dy;
 }
 
-QRect placeBeside(const QRect& main, QSize frame, const QRect& avail, const std::vector<QRect>& taken) {
-    const int roomRight = avail.right() - main.right() - kGap;
-    const int roomLeft = main.left() - avail.left() - kGap;
-    const bool rightFirst = roomRight >= roomLeft;
-    for (bool right : {rightFirst, !rightFirst}) {
-        if ((right ? roomRight : roomLeft) < frame.width()) continue;
-        const QRect r(QPoint(right ? main.right() + 1 + kGap : main.left() - kGap - frame.width(), main.top()), frame);
-        if (auto free = downColumn(clampInto(r, avail), avail, taken)) return *free;
+// The best of the places of `frame` whose edges meet the edges of `around`, of the
+// other windows and of `area`, lying inside `area` and over none of `avoid`; the
+// smaller `cost`, the better.
+template <class Cost>
+std::optional<QRect> bestPlace(QSize frame, const QRect& area, const QRect& around, const std::vector<QRect>& avoid,
+                               const std::vector<QRect>& taken, Cost cost) {
+    std::vector<int> xs{area.left(),
+                        area.right() + 1 - frame.width(),
+                        around.right() + 1 + kGap,
+                        around.left() - kGap - frame.width(),
+                        around.left(),
+                        around.right() + 1 - frame.width()};
+    std::vector<int> ys{area.top(), area.bottom() + 1 - frame.height(), around.top(), around.bottom() + 1 + kGap,
+                        around.top() - kGap - frame.height()};
+    for (const QRect& t : taken) {
+        xs.insert(xs.end(), {t.right() + 1 + kGap, t.left() - kGap - frame.width(), t.left()});
+        ys.insert(ys.end(), {t.bottom() + 1 + kGap, t.top() - kGap - frame.height(), t.top()});
     }
-    // No room beside: over the main window from its roomier edge inwards, column by column.
-    const int step = (frame.width() + kGap) * (rightFirst ? -1 : 1);
-    QRect r = clampInto(QRect(QPoint(rightFirst ? avail.right() + 1 - frame.width() : avail.left(), main.top()), frame),
-                        avail);
-    for (QRect column = r; avail.contains(column); column.translate(step, 0))
-        if (auto free = downColumn(column, avail, taken)) return *free;
-    // Every place covers another: cascaded from the first.
-    for (int i = 1; i < 16 && coversAny(r, taken); ++i) r = clampInto(r.translated(-step / 8, 4 * kGap), avail);
+    std::optional<QRect> best;
+    long bestCost = 0;
+    for (int x : xs)
+        for (int y : ys) {
+            const QRect r(QPoint(x, y), frame);
+            if (!area.contains(r) || coversAny(r, avoid) || coversAny(r, taken)) continue;
+            const long c = cost(r);
+            if (!best || c < bestCost) {
+                best = r;
+                bestCost = c;
+            }
+        }
+    return best;
+}
+}  // namespace
+
+QRect placeBeside(const QRect& main, QSize frame, const QRect& avail, const std::vector<QRect>& taken,
+                  const std::vector<QRect>& keepClear) {
+    const bool rightFirst = avail.right() - main.right() >= main.left() - avail.left();
+    // Beside, above or below the main window, as near to it and to its top as there is room;
+    // on its roomier side when both are as near.
+    auto near = [&](const QRect& r) {
+        const bool right = r.left() > main.right();
+        return 4L * gapBetween(r, main) + std::abs(r.top() - main.top()) + (right == rightFirst ? 0 : 1);
+    };
+    if (auto r = bestPlace(frame, avail, main, {main}, taken, near)) return *r;
+    // No room beside: over the far end of the graph, clear of the menu bar and the panel.
+    const int below = keepClear.empty() ? main.top() : keepClear.front().bottom() + 1;
+    auto overTheGraph = [&](const QRect& r) {
+        return 4L * std::abs(r.right() - main.right()) + std::abs(r.top() - below);
+    };
+    if (auto r = bestPlace(frame, avail, main, keepClear, taken, overTheGraph)) return *r;
+    // Every place covers another: cascaded from the main window's far corner.
+    QRect r = clampInto(QRect(QPoint(main.right() + 1 - frame.width(), below), frame), avail);
+    for (int i = 1; i < 16 && coversAny(r, taken); ++i) r = clampInto(r.translated(-4 * kGap, 4 * kGap), avail);
     return r;
 }
 
@@ -67,16 +101,20 @@ bool onAScreen(const QRect& frame) {
     });
 }
 
-QPoint SideWindow::firstPlace() const {
-    const QRect mainFrame = main_->frameGeometry();
-    // Before its first showing a window has no frame yet: the main window's is taken.
-    const QMargins border(main_->geometry().left() - mainFrame.left(), main_->geometry().top() - mainFrame.top(),
-                          mainFrame.right() - main_->geometry().right(),
-                          mainFrame.bottom() - main_->geometry().bottom());
-    const QSize frame = size().grownBy(border);
-    if (remembered && onAScreen(QRect(*remembered, frame))) return *remembered;
-    return freePlace();
+namespace {
+// The parts of the main window a side window never covers: the title and menu bar
+// (first), and the statistics panel down its left side.
+std::vector<QRect> clearOf(const QWidget* main) {
+    const QRect frame = main->frameGeometry();
+    const auto* window = qobject_cast<const QMainWindow*>(main);
+    const QWidget* bar = window ? window->menuBar() : nullptr;
+    const int barBottom = bar ? bar->mapToGlobal(QPoint(0, bar->height())).y() - 1 : main->geometry().top() - 1;
+    const int panelRight = main->geometry().left() + px(con_P2left) - 1;
+    return {QRect(frame.topLeft(), QPoint(frame.right(), barBottom)),
+            QRect(frame.topLeft(), QPoint(panelRight, frame.bottom()))};
 }
+
+}  // namespace
 
 QPoint placeBesideMainWindow(const QWidget* w, const QWidget* main) {
     const QRect mainFrame = main->frameGeometry();
@@ -90,7 +128,21 @@ QPoint placeBesideMainWindow(const QWidget* w, const QWidget* main) {
         if (other != w && other != main && other->isVisible() &&
             (other->windowType() == Qt::Window || other->windowType() == Qt::Dialog))
             taken.push_back(other->frameGeometry());
-    return placeBeside(mainFrame, frame, avail, taken).topLeft();
+    return placeBeside(mainFrame, frame, avail, taken, clearOf(main)).topLeft();
+}
+
+QPoint SideWindow::firstPlace() const {
+    const QRect mainFrame = main_->frameGeometry();
+    // Before its first showing a window has no frame yet: the main window's is taken.
+    const QMargins border(main_->geometry().left() - mainFrame.left(), main_->geometry().top() - mainFrame.top(),
+                          mainFrame.right() - main_->geometry().right(),
+                          mainFrame.bottom() - main_->geometry().bottom());
+    const QSize frame = size().grownBy(border);
+    // A place of an earlier run, when it is on a screen and leaves the menus and the
+    // panel free (the main window may be larger now, at another view scale).
+    if (remembered && onAScreen(QRect(*remembered, frame)) && !coversAny(QRect(*remembered, frame), clearOf(main_)))
+        return *remembered;
+    return freePlace();
 }
 
 QPoint SideWindow::freePlace() const { return placeBesideMainWindow(this, main_); }

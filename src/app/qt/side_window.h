@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,11 +16,13 @@
 
 namespace tobrak::qt {
 
-// Where a window whose frame is `frame` opens: beside `main` on the side with
-// more room, inside `avail` (the screen's available area), below the `taken`
-// frames on that side so that it covers none of them. Without room on either
-// side it lies over the main window's edge, still inside `avail`, cascaded.
-QRect placeBeside(const QRect& main, QSize frame, const QRect& avail, const std::vector<QRect>& taken);
+// Where a window whose frame is `frame` opens: inside `avail` (the screen's
+// available area), over none of the `taken` frames, beside (or above, below)
+// `main` as near to it and to its top as there is room, on its roomier side first.
+// Without room it lies over the far end of the main window, clear of the parts
+// in `keepClear` (its menu bar first, then its panel); without that, cascaded.
+QRect placeBeside(const QRect& main, QSize frame, const QRect& avail, const std::vector<QRect>& taken,
+                  const std::vector<QRect>& keepClear = {});
 
 // `r` moved into `avail` as far as it fits (its top left first when it does not).
 QRect clampInto(QRect r, const QRect& avail);
@@ -51,6 +54,9 @@ public:
         if (first) {
             placed_ = true;
             move(firstPlace());
+            // Kept above the main window by the window manager: never lost behind it.
+            if (winId() && windowHandle() && main_->windowHandle())
+                windowHandle()->setTransientParent(main_->windowHandle());
         }
         QWidget::setVisible(v);
         // Its frame was guessed; once the window manager has drawn it, it is known.
@@ -63,7 +69,9 @@ public:
     std::optional<QPoint> remembered;
     // Shown over the main window (it grew): beside it again, where there is room.
     void moveOffTheMainWindow() {
-        if (isVisible() && main_ && frameGeometry().intersects(main_->frameGeometry())) move(freePlace());
+        if (!isVisible() || !main_ || !frameGeometry().intersects(main_->frameGeometry())) return;
+        move(freePlace());
+        raise();
     }
 
 protected:

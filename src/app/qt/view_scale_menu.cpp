@@ -52,16 +52,19 @@ void ViewScaleMenu::setPercent(int percent) {
         if (a->data().isValid()) a->setChecked(a->data().toInt() == percent);
     if (percent == percent_) return;
     percent_ = percent;
-    const std::vector<QWidget*> windows{app_.main.get(), app_.zoom.get(), app_.rs232.get(), app_.history.get()};
+    const std::vector<QWidget*> windows{app_.main.get(), app_.zoom.get(), app_.rs232.get(), app_.history->content()};
     setViewScale(percent / 100.0, windows);
+    app_.history->fitToScreen();
     // The client area as tall as the panel again, once the menu bar has taken
     // the new font (it did not grow in step).
-    QTimer::singleShot(0, this, [this, windows] {
+    QTimer::singleShot(0, this, [this] {
         FileDispWindow& m = *app_.main;
         const int bar = std::max(m.menuBar()->heightForWidth(m.width()), m.menuBar()->sizeHint().height());
         m.keepToTheGraphsHeight();
         m.resize(m.width(), px(kPanelHeight) + bar);
-        for (QWidget* w : windows) keepOnItsScreen(w);
+        for (QWidget* w : {static_cast<QWidget*>(app_.main.get()), static_cast<QWidget*>(app_.zoom.get()),
+                           static_cast<QWidget*>(app_.rs232.get()), static_cast<QWidget*>(app_.history.get())})
+            keepOnItsScreen(w);
         for (SideWindow* w : {static_cast<SideWindow*>(app_.zoom.get()), static_cast<SideWindow*>(app_.rs232.get()),
                               static_cast<SideWindow*>(app_.history.get())})
             w->moveOffTheMainWindow();
