@@ -54,7 +54,7 @@ TEST_F(FileCommands, LoadReplacesTheRecordAndRebuildsEverything) {
     EXPECT_TRUE(r.c.session.DaiBB_On && r.ui.Timer8.enabled());  // the record ends inside a BB
     EXPECT_EQ(r.c.panel.MenuPage, 0);
     EXPECT_EQ(r.ui.Label3[7].caption(), "20");
-    EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　ABC");
+    EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　ABC - a.slt");
     EXPECT_FALSE(r.ui.menus("GhpHyo", 0).checked());  // no option bits in byte 43: all off
     // The views are rebuilt from the record: the whole record on the main graph.
     EXPECT_EQ(std::pair(r.c.graph.Ghp_In, r.c.graph.Ghp_Out), std::pair(13, 3 + 30));
@@ -81,7 +81,7 @@ TEST_F(FileCommands, DisplayOptionsComeFromByte43) {
 TEST_F(FileCommands, HeaderOnlyFile) {
     load(write("h.slt", {4, 0x17, 0x53, 0x97, 0x65}, {}));
     EXPECT_EQ(r.c.rec.Dat_Len, 48);
-    EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　北斗");
+    EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　北斗 - h.slt");
 }
 
 TEST_F(FileCommands, LoadConfirmationAndDialogOutcomes) {
@@ -218,9 +218,61 @@ TEST_F(FileCommands, SaveThenLoadGivesTheSameRecord) {
     EXPECT_EQ(other.c.rec.Dat_Len, saved.Dat_Len);
     EXPECT_TRUE(std::equal(saved.Dat_Buf.begin() + 48, saved.Dat_Buf.begin() + saved.Dat_Len,
                            other.c.rec.Dat_Buf.begin() + 48));
-    EXPECT_EQ(other.ui.form.title(), "ＴＯＢＲＡＫ　　ＢＩＧ　テスト");
+    EXPECT_EQ(other.ui.form.title(), "ＴＯＢＲＡＫ　　ＢＩＧ　テスト - play.slt");
     EXPECT_TRUE(other.c.mark.Mark_BBs && !other.c.mark.Mark_BBe && other.c.mark.Mark_RBe);
     EXPECT_EQ(countersOf(other.c.cnt), countersOf(counters));
+}
+
+// 上書き保存 writes the file last loaded or saved without a question; the title
+// names that file and marks a record changed since.
+TEST_F(FileCommands, OverwriteGoesToTheCurrentFileUntilAClear) {
+    auto size = [&](const std::string& name) { return fs::file_size(path(name)); };
+    r.games(3, 2);
+    r.ui.dialogs.saveAnswers.push_back(path("first"));
+    menuClick(r.c, "menFile_Uwagaki");  // no file yet: asks its name
+    EXPECT_EQ(size("first.slt"), 48u + 2u);
+    EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　 - first.slt");
+    r.game(3);
+    EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　 - first.slt *");
+    const std::size_t dialogs = r.ui.dialogs.filters.size();
+    menuClick(r.c, "menFile_Uwagaki");
+    EXPECT_EQ(r.ui.dialogs.filters.size(), dialogs);
+    EXPECT_EQ(size("first.slt"), 48u + 3u);
+    EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　 - first.slt");
+
+    // ファイルの保存 always asks, and its file becomes the current one.
+    r.ui.dialogs.inputAnswers.push_back(std::string("夕方"));
+    menuClick(r.c, "Comment");
+    r.ui.dialogs.saveAnswers.push_back(path("second.slt"));
+    menuClick(r.c, "menFile_Save");
+    r.game(3);
+    menuClick(r.c, "menFile_Uwagaki");
+    EXPECT_EQ(size("second.slt"), 48u + 4u);
+    EXPECT_EQ(size("first.slt"), 48u + 3u);
+    EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　夕方 - second.slt");
+
+    // A failed write says so, leaves the file whole and the record marked.
+    r.game(3);
+    fileio::failNth(fileio::Op::Write, 1, ENOSPC);
+    menuClick(r.c, "menFile_Uwagaki");
+    fileio::clearFaults();
+    EXPECT_EQ(lastBox().text, "ファイル・エラーです！\n\n" + path("second.slt") +
+                                  "\nに書き込めません。\n\nディスクの空きがありません。");
+    EXPECT_EQ(size("second.slt"), 48u + 4u);
+    EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　夕方 - second.slt *");
+
+    // A loaded file is the current one too.
+    load(path("first.slt"), MsgResult::Ok);
+    r.game(3);
+    menuClick(r.c, "menFile_Uwagaki");
+    EXPECT_EQ(size("first.slt"), 48u + 4u);
+
+    // After a clear no file is current: the empty record is never written over one.
+    menuClick(r.c, "Ghp_Cls");
+    EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　　　　　　　　　　　　　　　　　　　　　");
+    menuClick(r.c, "menFile_Uwagaki");  // asks a name; cancelled
+    EXPECT_EQ(r.ui.dialogs.filters.size(), dialogs + 3);
+    EXPECT_EQ(size("first.slt"), 48u + 4u);
 }
 
 TEST_F(FileCommands, SaveAsksBeforeOverwritingAndReportsFailure) {

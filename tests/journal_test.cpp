@@ -103,7 +103,8 @@ TEST_F(JournalTest, LeftOverRecordIsOfferedAndRestoredAsALoad) {
     ASSERT_TRUE(j->recovered());
     recoverJournal(r.c, *j);
     ASSERT_EQ(r.ui.dialogs.shown.size(), 1u);
-    EXPECT_EQ(r.ui.dialogs.shown[0].text, "前回の記録が残っています。\n復元しますか？");
+    EXPECT_EQ(r.ui.dialogs.shown[0].text.rfind("前回の記録が残っています。\n復元しますか？\n\nゲーム数：12\n日時：", 0),
+              0u);
     EXPECT_EQ(r.c.rec.games(), 12);
     EXPECT_EQ(r.c.cnt.Tot_Out, 10 + 30);
     EXPECT_TRUE(r.c.session.RBGame_On);  // ends inside the RB, as a load does
@@ -311,6 +312,10 @@ TEST(PlayTime, IsoTimeWritesLocalTimeMillisecondsAndOffset) {
         EXPECT_EQ(isoTime({ms, offset}), iso) << ms;
         EXPECT_EQ(writableTime({ms, offset}), *iso != 0) << ms;
     }
+    // As the player reads it: the local date and minute, the seconds dropped.
+    EXPECT_EQ(japaneseTime({1772953199999, -300}), "2026/03/08 01:59");
+    EXPECT_EQ(japaneseTime({1798759800000, 330}), "2027/01/01 05:00");
+    EXPECT_EQ(japaneseTime({0, 1440}), "");
 }
 
 TEST(PlayTime, NowCarriesTheZoneInForce) {
@@ -404,6 +409,64 @@ TEST_F(JournalTest, ARestoredRecordKeepsItsTimesALoadDropsThem) {
     j->watch(p.rec, 0);
     EXPECT_TRUE(j->healthy());
     EXPECT_EQ(timesIn(fileBytes()), (GameTimes{{}, {}, at(9), at(10)}));
+}
+
+TEST_F(JournalTest, TheRestoreQuestionSaysHowManyGamesAndWhen) {
+    {
+        auto j = open();
+        Timed p;
+        ASSERT_TRUE(j->begin(p.rec, 0));
+        p.game(*j, std::nullopt);  // a game from before times were kept
+        p.game(*j, at(0));
+        p.game(*j, std::nullopt);
+        p.game(*j, WallTime{at(0).unixMs + (2 * 60 + 59) * 60'000, 540});  // past midnight
+    }                                                                      // a crash
+    Rig r;
+    auto j = open();
+    r.ui.dialogs.answers.push_back(MsgResult::Cancel);
+    recoverJournal(r.c, *j);
+    EXPECT_EQ(r.ui.dialogs.shown.at(0).text,
+              "前回の記録が残っています。\n復元しますか？\n\nゲーム数：4\n日時：2026/12/09 21:04 ～ 2026/12/10 00:03");
+}
+
+// A kept journal opened from the file menu: restored as a load is, with its
+// times; anything else is refused and the record stays as it was.
+TEST_F(JournalTest, AKeptJournalOpensAsALoadAForeignFileChangesNothing) {
+    crashAfter(6);
+    Rig r;
+    auto j = open();
+    r.ui.dialogs.answers.push_back(MsgResult::Cancel);  // not restored: kept as session-….journal
+    recoverJournal(r.c, *j);
+    ASSERT_EQ(kept("session-").size(), 1u);
+    const std::string keptFile = kept("session-")[0].string();
+    r.games(3, 2, 1);
+    const auto before = imageOf(r);
+    const std::string title = r.ui.form.title();
+    TempDir other{"journal_foreign"};
+    other.write("garbage.journal", std::string(5000, '\x5a'));
+    other.write("play.journal", std::string(reinterpret_cast<const char*>(before.data()), before.size()));
+    other.write("empty.journal", "");
+    for (const char* name : {"garbage.journal", "play.journal", "empty.journal"}) {
+        const std::string file = (other.path / name).string();
+        r.ui.dialogs.answers.push_back(MsgResult::Ok);  // the load question
+        r.ui.dialogs.openAnswers.push_back(file);
+        menuClick(r.c, "Hogo_open");
+        EXPECT_EQ(r.ui.dialogs.filters.back(), kJournalFilter);
+        EXPECT_EQ(r.ui.dialogs.shown.back().text,
+                  "保護データを読み取れません！\n\n" + file + "\nは記録の保護のファイルではないか、壊れています。");
+        EXPECT_EQ(imageOf(r), before) << name;
+        EXPECT_EQ(r.ui.form.title(), title);
+    }
+
+    r.ui.dialogs.answers.push_back(MsgResult::Ok);
+    r.ui.dialogs.openAnswers.push_back(keptFile);
+    menuClick(r.c, "Hogo_open");
+    EXPECT_EQ(r.c.rec.games(), 6);
+    EXPECT_EQ(r.c.session.times().size(), 6u);
+    EXPECT_TRUE(std::all_of(r.c.session.times().begin(), r.c.session.times().end(), [](auto& t) { return t; }));
+    // Not a file of the user's: nothing to 上書き保存 to, and quitting asks to save.
+    EXPECT_TRUE(r.c.FileName.empty() && r.c.Unsaved);
+    EXPECT_EQ(held(), imageOf(r));  // this session's journal took it
 }
 
 // A journal of the J2 days: three games, the last with a payout update.

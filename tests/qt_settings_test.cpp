@@ -111,7 +111,7 @@ TEST(Settings, ZoomFolderRecentFileAndPlacesComeBack) {
     EXPECT_EQ(w.app.program.zoom.ZoomSel, 1);
     EXPECT_TRUE(w.app.zoom->isVisible());
     EXPECT_EQ(w.app.zoom->pos(), QPoint(430, 400));
-    EXPECT_EQ(w.settings.folder("save"), dir.path());
+    EXPECT_EQ(w.settings.folder("play"), dir.path());  // where the next open or save starts
     ASSERT_EQ(w.settings.recentFiles(), QStringList{dir.filePath("night.slt")});
     QMenu* fileMenu = w.action("menFile")->menu();
     EXPECT_EQ(fileMenu->actions().last()->menu(), w.keeper->recentMenu());

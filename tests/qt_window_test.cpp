@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -305,6 +306,53 @@ TEST(Window, HistoryWindowFromTheAnalysisMenu) {
     QTest::mouseClick(h.findChild<QPushButton*>(), Qt::LeftButton);
     EXPECT_EQ(h.profileBox()->count(), 1);
     EXPECT_NE(w.text(c.payout), QStringLiteral("期待機械割 -"));
+}
+
+// Without a printer the report's page goes to a PDF file, and the graph to a PNG
+// file: the same bytes tobrak-cli makes of the saved record.
+TEST(Window, PrintWithoutAPrinterOffersThePdfAndTheGraphSavesAsAPicture) {
+    QTemporaryDir tmp;
+    auto file = [&](const char* name) { return tmp.filePath(name).toStdString(); };
+    auto bytes = [](const std::string& path) {
+        std::ifstream f(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    };
+    SimBoard sim({.seed = 4, .speed = 50});
+    Window w(&sim);
+    QTest::qWait(1000);
+    w.app.program.ui.Timer2->setEnabled(false);
+    w.dialogs.saveAnswers.push_back(file("play.slt"));
+    w.action("menFile_Save")->trigger();
+    ASSERT_GT(w.app.program.rec.games(), 3);
+
+    headless::ScriptedPrinter none;
+    none.start = Printer::Start::Failed;
+    w.app.program.ui.printer = &none;
+    w.dialogs.answers.push_back(MsgResult::Save);
+    w.dialogs.saveAnswers.push_back(file("report"));
+    w.action("O_prin")->trigger();
+    ASSERT_EQ(w.dialogs.shown.size(), 1u);
+    EXPECT_EQ(w.dialogs.shown[0].text, "プリンタに接続できません！");
+    EXPECT_EQ(w.dialogs.shown[0].buttons, MsgButtons::OkSavePdf);
+    EXPECT_EQ(w.dialogs.filters.back(), "PDFファイル(*.pdf)|*.pdf");
+    w.dialogs.saveAnswers.push_back(file("graph.PNG"));
+    w.action("Gazou_Save")->trigger();
+
+    const std::string cli = std::string(TOBRAK_CLI) + " ";
+    ASSERT_EQ(std::system((cli + "print " + file("play.slt") + " --pdf " + file("cli.pdf")).c_str()), 0);
+    ASSERT_EQ(std::system((cli + "render " + file("play.slt") + " --png " + file("cli.png")).c_str()), 0);
+    // Alike but for the moment each was made.
+    auto undated = [&](const std::string& path) {
+        std::string b = bytes(path);
+        const auto at = b.find("/CreationDate (D:");
+        if (at != std::string::npos) b.erase(at, b.find(')', at) - at);
+        return b;
+    };
+    EXPECT_EQ(undated(file("report.pdf")).substr(0, 5), "%PDF-");
+    EXPECT_EQ(undated(file("report.pdf")), undated(file("cli.pdf")));
+    EXPECT_FALSE(bytes(file("graph.PNG")).empty());
+    EXPECT_EQ(bytes(file("graph.PNG")), bytes(file("cli.png")));
+    EXPECT_EQ(w.dialogs.shown.size(), 1u);  // nothing failed
 }
 
 // The real message box: a confirmation defaults to Cancel, so Enter does not proceed.

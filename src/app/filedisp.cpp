@@ -39,6 +39,18 @@ void applyDesign(Program& c) {
 
 const char* const kRecoverText = "前回の記録が残っています。\n復元しますか？";
 
+std::string recoverText(const Journal& j) {
+    std::string text = kRecoverText;
+    if (!j.recovered()) return text;
+    text += "\n\nゲーム数：" + std::to_string(j.recovered()->size() - kHeaderLen);
+    // The first and the last game the journal gives a time.
+    std::string first, last;
+    for (const auto& t : j.recoveredTimes())
+        if (std::string at = t ? japaneseTime(*t) : std::string(); !at.empty()) (first.empty() ? first : last) = at;
+    if (!first.empty()) text += "\n日時：" + first + (last.empty() || last == first ? "" : " ～ " + last);
+    return text;
+}
+
 const char* const kJournalTitle = "記録の保護";
 const char* const kJournalBack = "記録の保護を再開しました。";
 
@@ -84,7 +96,7 @@ void recoverJournal(Program& c, Journal& journal) {
     if (!journal.setAside().empty())
         c.ui.dialogs->messageBox(journalSetAsideText(journal), "復元", MsgIcon::Exclamation, MsgButtons::Ok);
     if (journal.recovered() &&
-        c.ui.dialogs->messageBox(kRecoverText, "復元", MsgIcon::Information, MsgButtons::OkCancelOkDefault) ==
+        c.ui.dialogs->messageBox(recoverText(journal), "復元", MsgIcon::Information, MsgButtons::OkCancelOkDefault) ==
             MsgResult::Ok &&
         loadPlayImage(c, *journal.recovered(), journal.recoveredTimes())) {
         journal.restored();
@@ -117,6 +129,7 @@ void Form_Load(Program& c) {
     c.zoom.showFrame();
     for (MenuName name : {MenuName("HistEnd"), MenuName("YB_Hist"), MenuName("BB_Hist"), MenuName("RB_Hist")})
         c.ui.menu(name)->setVisible(false);
+    if (!c.ui.exporter) c.ui.menu("Gazou_Save")->setVisible(false);  // no picture is made here
     c.analysis.Kaiseki_On = 0;
     c.graph.Ghp_Redraw = false;
     MekakusiChr(*c.ui.Picture3, 1.0f, Ghp_Left, 30);
@@ -164,7 +177,7 @@ bool Form_QueryUnload(Program& c, int closeReason) {
     if (c.Unsaved && c.rec.games() > 0) {
         const MsgResult r = c.ui.dialogs->messageBox("保存していないデータがあります。\n\n保存してから終了しますか？",
                                                      "終了", MsgIcon::Exclamation, MsgButtons::SaveDiscardCancel);
-        if (r == MsgResult::Save) menFile_Save_Click(c);
+        if (r == MsgResult::Save) menFile_Uwagaki_Click(c);
         // A save cancelled or failed keeps the program, and the record, running.
         if (r == MsgResult::Save ? c.Unsaved : r != MsgResult::Discard) return true;
     } else if (c.ui.dialogs->messageBox("本当に終了しますか？", "終了", MsgIcon::Information, MsgButtons::OkCancel) !=

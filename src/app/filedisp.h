@@ -12,6 +12,9 @@ extern const char* const kGainUnit;  // "枚"
 // timer runs from its end.
 void Form_Load(Program& c);
 extern const char* const kRecoverText;  // "前回の記録が残っています。\n復元しますか？"
+// The restore question: kRecoverText, then how many games the record holds and
+// when they were played, as far as the journal knows.
+std::string recoverText(const Journal& j);
 // After start-up, before the poll runs: a record left in the journal by a session
 // that did not end normally is offered back (OK, the default, restores it; Cancel
 // keeps the old journal as a dated backup); then the journal records this session.

@@ -8,7 +8,6 @@
 #include "app/views.h"
 #include "graph/scroll.h"
 #include "graph/zoom.h"
-#include "print/print_report.h"
 #include "stats/panel.h"
 
 namespace tobrak {
@@ -19,10 +18,13 @@ void runMenuCommand(Program& c, const MenuEntry& e) {
         case MenuCommand::None: return;
         case MenuCommand::Page: return c.panel.menPage_Click();
         case MenuCommand::Open: return menFile_open_Click(c);
+        case MenuCommand::OpenJournal: return Hogo_open_Click(c);
         case MenuCommand::Comment: return Comment_Click(c);
+        case MenuCommand::Overwrite: return menFile_Uwagaki_Click(c);
         case MenuCommand::Save: return menFile_Save_Click(c);
         case MenuCommand::Clear: return Ghp_Cls_Click(c);
-        case MenuCommand::Print: return P_Out_Sub(*c.ui.printer, *c.ui.dialogs, c.printSource());
+        case MenuCommand::Print: return O_prin_Click(c);
+        case MenuCommand::SaveImage: return Gazou_Save_Click(c);
         case MenuCommand::Quit: return Pgend_Click(c);
         case MenuCommand::Marker: return GhpHyo_Click(c, i);
         case MenuCommand::Zoom: return c.zoom.G_zoom_Click(i);

@@ -1,5 +1,7 @@
 #include "app/program.h"
 
+#include "app/file_commands.h"
+
 namespace tobrak {
 
 Program::Program(SessionClock* clock) : session(clock) { session.listen(*this); }
@@ -67,13 +69,19 @@ void Program::gameClosed(std::int32_t index) {
     graph.Ghp_Pos += 1;
 }
 
-void Program::gameStarted(std::int32_t, const EventTime&) {
+void Program::changed() {
+    if (Unsaved) return;
     Unsaved = true;
+    if (!FileName.empty()) showTitle(*this);
+}
+
+void Program::gameStarted(std::int32_t, const EventTime&) {
+    changed();
     panel.menPageDisp();
 }
 
 void Program::payout(std::int32_t, const EventTime&) {
-    Unsaved = true;
+    changed();
     panel.menPageDisp();
 }
 

@@ -13,6 +13,7 @@
 #include "analysis/koyaku.h"
 #include "graph/scroll.h"
 #include "graph/zoom.h"
+#include "platform/exporter.h"
 #include "platform/live_view.h"
 #include "platform/printer.h"
 #include "platform/shell.h"
@@ -62,6 +63,7 @@ struct Platform {
     std::string manual;  // address of the documentation the help menu opens
     AppWindows* windows = nullptr;
     Printer* printer = nullptr;
+    Exporter* exporter = nullptr;      // PDF and PNG files, when the front end makes them
     LiveViewHost* liveView = nullptr;  // the live view, when the front end has one
     Surface* Picture2 = nullptr;       // the slump graph
     Surface* Picture3 = nullptr;       // its y-axis label strip
@@ -92,6 +94,11 @@ public:
 
     // Games, payouts, a clear or a comment since the record was last loaded or saved.
     bool Unsaved = false;
+    // The play-data file the record was last loaded from or saved to, which
+    // 上書き保存 writes; empty after a clear, a restore or an opened journal.
+    std::string FileName;
+    // Notes a change of the record since the file; the title marks it.
+    void changed();
     bool JournalBoxOpen = false;  // the journal's message box is open
 
     Platform ui;

@@ -3,14 +3,15 @@
 // except the restore question: there Enter keeps the record. The quit question
 // over an unsaved record has three: save and quit, quit without saving, cancel.
 // A second copy at start-up is asked to open without recording (Ok) or to quit
-// (Cancel, the default).
+// (Cancel, the default). A failed print offers its page as a PDF file instead
+// ("PDF保存", Save) beside OK, the default.
 #include <optional>
 #include <string>
 
 namespace tobrak {
 
 enum class MsgIcon { Information, Exclamation, Stop };
-enum class MsgButtons { Ok, OkCancel, OkCancelOkDefault, SaveDiscardCancel, OpenQuit };
+enum class MsgButtons { Ok, OkCancel, OkCancelOkDefault, SaveDiscardCancel, OpenQuit, OkSavePdf };
 enum class MsgResult { Ok, Cancel, Save, Discard };
 
 class Dialogs {

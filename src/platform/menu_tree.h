@@ -10,10 +10,13 @@ enum class MenuCommand {
     None,  // a drop-down or a separator
     Page,
     Open,
+    OpenJournal,  // a kept journal of the record's protection
     Comment,
+    Overwrite,  // to the current file, or as Save when there is none
     Save,
     Clear,
     Print,
+    SaveImage,  // the slump graph as a picture
     Quit,
     Marker,  // GhpHyo(index)
     Zoom,    // G_zoom(index)
@@ -46,13 +49,16 @@ inline constexpr MenuEntry kMenuTree[] = {
     {"menPage", -1, "項目切替　１／５", nullptr, true, MenuCommand::Page},
     {"menFile", -1, "ファイル", nullptr, true, MenuCommand::None},
     {"menFile_open", -1, "ファイルの読込", "menFile", true, MenuCommand::Open},
+    {"Hogo_open", -1, "保護データを開く…", "menFile", true, MenuCommand::OpenJournal},
     {"men0", -1, "-", "menFile", true, MenuCommand::None},
     {"Comment", -1, "コメント入力", "menFile", true, MenuCommand::Comment},
+    {"menFile_Uwagaki", -1, "上書き保存", "menFile", true, MenuCommand::Overwrite},
     {"menFile_Save", -1, "ファイルの保存", "menFile", true, MenuCommand::Save},
     {"men1", -1, "-", "menFile", true, MenuCommand::None},
     {"Ghp_Cls", -1, "データの全クリア", "menFile", true, MenuCommand::Clear},
     {"men2", -1, "-", "menFile", true, MenuCommand::None},
     {"O_prin", -1, "グラフの印刷", "menFile", true, MenuCommand::Print},
+    {"Gazou_Save", -1, "画像として保存", "menFile", true, MenuCommand::SaveImage},
     {"men3", -1, "-", "menFile", true, MenuCommand::None},
     {"Pgend", -1, "ＴＯＢＲＡＫの終了", "menFile", true, MenuCommand::Quit},
     {"menHyouji", -1, "表示", nullptr, true, MenuCommand::None},

@@ -133,20 +133,19 @@ void printReport(Surface& page, const PrintSource& src) {
     P_GhpLine(page, src.rec, l.scale, Px, Gtop, l.W);
 }
 
-void P_Out_Sub(Printer& printer, Dialogs& dialogs, const PrintSource& src) {
+bool P_Out_Sub(Printer& printer, Dialogs& dialogs, const PrintSource& src, bool offerPdf) {
+    auto failed = [&] {
+        printer.abort();
+        return dialogs.messageBox(kPrinterError, "プリンタ", MsgIcon::Stop,
+                                  offerPdf ? MsgButtons::OkSavePdf : MsgButtons::Ok) == MsgResult::Save;
+    };
     switch (printer.begin()) {
-        case Printer::Start::Cancelled: return;
-        case Printer::Start::Failed:
-            printer.abort();
-            dialogs.messageBox(kPrinterError, "プリンタ", MsgIcon::Stop, MsgButtons::Ok);
-            return;
+        case Printer::Start::Cancelled: return false;
+        case Printer::Start::Failed: return failed();
         case Printer::Start::Ready: break;
     }
     printReport(printer.page(), src);
-    if (!printer.end()) {
-        printer.abort();
-        dialogs.messageBox(kPrinterError, "プリンタ", MsgIcon::Stop, MsgButtons::Ok);
-    }
+    return !printer.end() && failed();
 }
 
 }  // namespace tobrak

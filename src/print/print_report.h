@@ -42,8 +42,9 @@ struct PrintSource {
 };
 // The whole page: header strip, bands with grid and labels, the line.
 void printReport(Surface& page, const PrintSource& src);
-// The print command: dialog, page, hand-over; a failure shows the printer message.
-void P_Out_Sub(Printer& printer, Dialogs& dialogs, const PrintSource& src);
+// The print command: dialog, page, hand-over; a failure shows the printer message,
+// with "PDF保存" beside OK when `offerPdf`. Returns whether that was chosen.
+bool P_Out_Sub(Printer& printer, Dialogs& dialogs, const PrintSource& src, bool offerPdf = false);
 
 void P_Koumoku(Surface& s, const std::array<std::string, kRows>& captions,
                const std::array<std::string, kRows>& values);

@@ -87,4 +87,16 @@ std::string isoTime(const WallTime& t) {
     return text;
 }
 
+std::string japaneseTime(const WallTime& t) {
+    const std::optional<std::int64_t> local = localMs(t);
+    if (!local) return {};
+    const std::int64_t days = floorDiv(*local, kDayMs);
+    const std::int64_t minuteOfDay = (*local - days * kDayMs) / 60'000;
+    const Civil c = civilFromDays(days);
+    char text[24];
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d", static_cast<int>(c.year), c.month, c.day,
+                  static_cast<int>(minuteOfDay / 60), static_cast<int>(minuteOfDay % 60));
+    return text;
+}
+
 }  // namespace tobrak

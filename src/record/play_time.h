@@ -30,5 +30,8 @@ bool writableTime(const WallTime& t);
 // "2026-12-09T21:04:05.120+09:00" (local time, then the offset); empty for a
 // time that is not writable.
 std::string isoTime(const WallTime& t);
+// "2026/12/09 21:04", the local time as the player saw it; empty for a time
+// that is not writable.
+std::string japaneseTime(const WallTime& t);
 
 }  // namespace tobrak

@@ -1,16 +1,11 @@
 // `print --pdf`: the printed report as a one-page landscape PDF; `trace print`:
 // its drawing operations.
-#include <QBuffer>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 #include <ostream>
 
 #include "app/headless/headless_app.h"
 #include "commands.h"
 #include "gui.h"
-#include "platform/qt/page_surface.h"
+#include "platform/qt/pdf_page.h"
 #include "print/print_report.h"
 #include "stats/panel.h"
 #include "util/durable_file.h"
@@ -18,8 +13,6 @@
 namespace tobrak::cli {
 
 namespace {
-
-constexpr int kPdfDpi = 1200;
 
 // Loads the file and turns the panel to page P, as the user would before printing.
 int prepare(headless::HeadlessApp& app, const std::string& file, int page, Io& io) {
@@ -35,20 +28,9 @@ int printPdf(const PrintArgs& a, Io& io) {
     const auto app = guiApp();
     headless::HeadlessApp headless(nullptr);
     if (const int st = prepare(headless, a.file, a.page, io)) return st;
-    // Made in memory, then written whole: a failed write never leaves a cut document.
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter pdf(&buffer);
-    pdf.setResolution(kPdfDpi);
-    pdf.setPageLayout(
-        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
-    pdf.setCreator(QStringLiteral("Tobrak"));
-    QPainter painter;
-    if (!painter.begin(&pdf)) return fileError(io.err, "cannot write " + a.pdf);
-    qt::PageSurface page(painter, kPdfDpi);
-    printReport(page, headless.program.printSource());
-    if (!painter.end()) return fileError(io.err, "cannot write " + a.pdf);
+    const PrintSource src = headless.program.printSource();
+    const QByteArray bytes = qt::pdfPage([&](Surface& page) { printReport(page, src); });
+    if (bytes.isEmpty()) return fileError(io.err, "cannot write " + a.pdf);
     return writeOutput(a.pdf, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), io);
 }
 

@@ -89,7 +89,8 @@ struct Shortcut {
 };
 const Shortcut kShortcuts[] = {
     {"menFile_open", Qt::CTRL | Qt::Key_O},
-    {"menFile_Save", Qt::CTRL | Qt::Key_S},
+    {"menFile_Uwagaki", Qt::CTRL | Qt::Key_S},
+    {"menFile_Save", Qt::CTRL | Qt::SHIFT | Qt::Key_S},
     {"O_prin", Qt::CTRL | Qt::Key_P},
     {"Pgend", Qt::CTRL | Qt::Key_Q},
     {"Hidari", QKeyCombination(Qt::Key_Left)},

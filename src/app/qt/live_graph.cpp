@@ -11,7 +11,9 @@
 
 namespace tobrak::qt {
 
-std::string graphPng(const std::vector<std::uint8_t>& slt) {
+std::string graphPng(const std::vector<std::uint8_t>& slt) { return graphPngAt(slt, 0); }
+
+std::string graphPngAt(const std::vector<std::uint8_t>& slt, std::int32_t scroll) {
     // A graph of its own replays the record, so the window's graph is left as it is.
     PlayRecord rec;
     if (decodeSlt(slt, rec) != SltStatus::Ok) return {};
@@ -23,7 +25,8 @@ std::string graphPng(const std::vector<std::uint8_t>& slt) {
     g.Picture3 = &strip;
     g.recordReplaced();
     MekakusiChr(strip, 1.0f, Ghp_Left, 30);
-    g.GhpStandardRedraw();
+    g.Ghp_Scroll = scroll;
+    g.GhpStandardRedraw(/*originDot=*/scroll == 0);  // a scrolled graph has no origin in view
     QImage out = graph.image().copy();
     {
         // The label strip lies over the graph's left end, as in the window.

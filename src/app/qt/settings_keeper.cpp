@@ -8,44 +8,58 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QStandardPaths>
 #include <algorithm>
+#include <functional>
 
 #include "app/file_commands.h"
 #include "app/qt/tobrak_app.h"
 #include "graph/zoom.h"
 #include "platform/qt/qt_controls.h"
+#include "record/journal.h"
 
 namespace tobrak::qt {
 
-// The file dialogs as the logic calls them, starting in the folder last used
-// and noting what was chosen.
+// The file dialogs as the logic calls them, each starting in its folder: play-data
+// files where the last one was opened or saved, kept journals where the journal
+// keeps them, pictures and PDF files where the last one went.
 class SettingsKeeper::Remembering final : public Dialogs {
 public:
-    Remembering(Dialogs& inner, Settings& s) : inner_(inner), s_(s) {}
+    Remembering(Dialogs& inner, Settings& s, std::function<QString()> journalDir)
+        : inner_(inner), s_(s), journalDir_(std::move(journalDir)) {}
     MsgResult messageBox(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons b) override {
         return inner_.messageBox(text, title, icon, b);
     }
-    std::optional<std::string> openFile(const std::string& filter) override { return pick("open", filter); }
-    std::optional<std::string> saveFile(const std::string& filter) override { return pick("save", filter); }
+    std::optional<std::string> openFile(const std::string& filter) override { return pick(false, filter); }
+    std::optional<std::string> saveFile(const std::string& filter) override { return pick(true, filter); }
     std::string inputBox(const std::string& prompt, const std::string& title, const std::string& def,
                          int maxUnits) override {
         return inner_.inputBox(prompt, title, def, maxUnits);
     }
-    QString chosen;  // by the last file dialog, until taken
 
 private:
-    std::optional<std::string> pick(const QString& dialog, const std::string& filter) {
-        auto* qt = dynamic_cast<QtDialogs*>(&inner_);
-        if (qt) qt->startFolder = s_.folder(dialog);
-        auto path = dialog == "open" ? inner_.openFile(filter) : inner_.saveFile(filter);
-        if (path && !path->empty()) {
-            chosen = QString::fromStdString(*path);
-            s_.setFolder(dialog, QFileInfo(chosen).absolutePath());
-        }
+    static bool usable(const QString& dir) { return !dir.isEmpty() && QDir(dir).exists(); }
+    // The play-data folder; before it was one, the two dialogs had a folder each.
+    QString playFolder() const {
+        for (const char* key : {"play", "save", "open"})
+            if (const QString f = s_.folder(key); usable(f)) return f;
+        const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        return usable(docs) ? docs : QDir::homePath();
+    }
+    std::optional<std::string> pick(bool save, const std::string& filter) {
+        const bool exported = filter == kPdfFilter || filter == kPngFilter;
+        QString start = playFolder();
+        if (filter == kJournalFilter && usable(journalDir_())) start = journalDir_();
+        if (exported && usable(s_.folder("export"))) start = s_.folder("export");
+        if (auto* qt = dynamic_cast<QtDialogs*>(&inner_)) qt->startFolder = start;
+        auto path = save ? inner_.saveFile(filter) : inner_.openFile(filter);
+        if (exported && path && !path->empty())
+            s_.setFolder("export", QFileInfo(QString::fromStdString(*path)).absolutePath());
         return path;
     }
     Dialogs& inner_;
     Settings& s_;
+    std::function<QString()> journalDir_;
 };
 
 namespace {
@@ -63,7 +77,10 @@ std::vector<Named> windowsOf(TobrakApp& a) {
 SettingsKeeper::SettingsKeeper(TobrakApp& app, Settings& settings) : app_(app), settings_(settings) {
     Program& c = app_.program;
     inner_ = c.ui.dialogs;
-    dialogs_ = std::make_unique<Remembering>(*inner_, settings_);
+    dialogs_ = std::make_unique<Remembering>(*inner_, settings_, [this] {
+        const Journal* j = app_.journal();
+        return QString::fromStdString(j ? j->dir() : defaultJournalDir());
+    });
     c.ui.dialogs = dialogs_.get();
     c.session.listen(*this);
     c.history.chosen = settings_.profile().toStdString();
@@ -92,6 +109,7 @@ SettingsKeeper::SettingsKeeper(TobrakApp& app, Settings& settings) : app_(app), 
     // Connected after the window's own handlers, so these run once the command is done.
     connect(m.find("menFile_open")->action(), &QAction::triggered, this, [this] { afterFileCommand(false); });
     connect(m.find("menFile_Save")->action(), &QAction::triggered, this, [this] { afterFileCommand(true); });
+    connect(m.find("menFile_Uwagaki")->action(), &QAction::triggered, this, [this] { afterFileCommand(true); });
     QMenu* file = m.find("menFile")->action()->menu();
     file->addSeparator();
     recent_ = file->addMenu(QStringLiteral("最近使ったファイル"));
@@ -112,18 +130,17 @@ void SettingsKeeper::restoreAfterStart() {
 }
 
 void SettingsKeeper::afterFileCommand(bool save) {
-    QString path = std::exchange(dialogs_->chosen, QString());
-    // The save adds ".slt" when it was not given.
-    if (save && !path.isEmpty() && !path.endsWith(QStringLiteral(".slt"), Qt::CaseInsensitive))
-        path += QStringLiteral(".slt");
-    const bool done = save ? !app_.program.Unsaved && QFileInfo::exists(path) : replaced_;
+    const Program& c = app_.program;
+    // Saved: nothing changed since; opened: the record was replaced by the file.
+    const bool done = save ? !c.Unsaved : replaced_;
     replaced_ = false;
-    if (path.isEmpty() || !done) return;
-    addRecent(QFileInfo(path).absoluteFilePath());
+    if (done && !c.FileName.empty()) addRecent(QString::fromStdString(c.FileName));
 }
 
 void SettingsKeeper::addRecent(const QString& path) {
-    settings_.addRecentFile(path);
+    const QFileInfo f(path);
+    settings_.setFolder("play", f.absolutePath());
+    settings_.addRecentFile(f.absoluteFilePath());
     fillRecentMenu();
 }
 

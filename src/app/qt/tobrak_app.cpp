@@ -5,13 +5,16 @@
 #include <QIcon>
 #include <QLayout>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 #include <cstdio>
 
 #include "acquisition/status_view.h"
 #include "app/file_commands.h"
 #include "app/filedisp.h"
+#include "app/qt/live_graph.h"
 #include "platform/qt/fonts.h"
+#include "platform/qt/pdf_page.h"
 #include "platform/qt/qt_printer.h"
 #include "platform/qt/twips.h"
 
@@ -24,16 +27,27 @@ extern const char* const kBuildTreeManual;
 namespace {
 constexpr int kJournalRetryMs = 3000;
 // Qt's own dialogs (file dialogs, input box buttons) speak the program's
-// language whatever the locale. Without the translation they stay in English.
+// language whatever the locale. Without the translation they stay in English;
+// without the locale the file dialog's dates and sizes do.
 void installJapaneseDialogs() {
     static QTranslator* installed = nullptr;
     if (installed) return;
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     auto* t = new QTranslator(QCoreApplication::instance());
     if (t->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
         t->load(QStringLiteral("qtbase_ja"), QCoreApplication::applicationDirPath() + QStringLiteral("/translations")))
         QCoreApplication::installTranslator(t);
     installed = t;
 }
+
+// The report's page and the graph's picture as the command-line tool makes them.
+class QtExporter final : public Exporter {
+public:
+    std::string pdf(const std::function<void(Surface&)>& draw) override { return pdfPage(draw).toStdString(); }
+    std::string graphPng(const std::vector<std::uint8_t>& slt, std::int32_t scroll) override {
+        return graphPngAt(slt, scroll);
+    }
+};
 
 // Fonts, translation and the icon must be in place before the first widget is made.
 FileDispWindow* makeMain(Program& program) {
@@ -78,6 +92,8 @@ TobrakApp::TobrakApp(EventSource* board, Dialogs* dialogs)
     p.windows = this;
     printer_ = makeQtPrinter(main.get());
     p.printer = printer_.get();
+    exporter_ = std::make_unique<QtExporter>();
+    p.exporter = exporter_.get();
     zoom->attach(p);
     rs232->attach(p);
     history->attach(program.history);

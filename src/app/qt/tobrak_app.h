@@ -56,6 +56,7 @@ private:
     std::unique_ptr<QtDialogs> dialogs_;
     QtShell shell_;
     std::unique_ptr<Printer> printer_;
+    std::unique_ptr<Exporter> exporter_;
     std::unique_ptr<Journal> journal_;
     bool claimed_ = false, withoutJournal_ = false, quit_ = false;
     NoSource noBoard_;

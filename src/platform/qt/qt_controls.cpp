@@ -2,10 +2,13 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTreeView>
 #include <QUrl>
 
 #include "platform/qt/surface_widget.h"
@@ -142,6 +145,14 @@ MsgResult QtDialogs::messageBox(const std::string& text, const std::string& titl
         box.exec();
         return box.clickedButton() == open ? MsgResult::Ok : MsgResult::Cancel;
     }
+    if (buttons == MsgButtons::OkSavePdf) {
+        QPushButton* pdf = box.addButton(QStringLiteral("PDF保存"), QMessageBox::ActionRole);
+        QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.setDefaultButton(ok);
+        box.setEscapeButton(ok);
+        box.exec();
+        return box.clickedButton() == pdf ? MsgResult::Save : MsgResult::Ok;
+    }
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
     if (buttons != MsgButtons::Ok) {
@@ -168,17 +179,48 @@ QString qtFilter(const std::string& filter) {
     return desc + " (" + pattern + ")";
 }
 
-std::optional<std::string> QtDialogs::openFile(const std::string& filter) {
-    const QString p = QFileDialog::getOpenFileName(parent_, QString(), startFolder, qtFilter(filter));
+namespace {
+
+// Qt's own file dialog writes its size and date columns in the system's locale,
+// English where the computer says nothing else; these are written in the
+// program's language (the default locale) as the rest of the dialog is.
+class LocalFileColumns final : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        enum { Size = 1, Modified = 3 };  // the file system model's columns
+        const auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files || (index.column() != Size && index.column() != Modified))
+            return QIdentityProxyModel::data(index, role);
+        const QFileInfo f = files->fileInfo(mapToSource(index));
+        if (index.column() == Modified) return QLocale().toString(f.lastModified(), QStringLiteral("yyyy/MM/dd HH:mm"));
+        return f.isDir() ? QString() : QLocale().formattedDataSize(f.size(), 1, QLocale::DataSizeTraditionalFormat);
+    }
+};
+
+std::optional<std::string> runFileDialog(QWidget* parent, const QString& folder, const std::string& filter, bool save) {
+    QFileDialog dialog(parent, QString(), folder, qtFilter(filter));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // A system's own dialog speaks the system's language and ignores the proxy.
+    dialog.setProxyModel(new LocalFileColumns(&dialog));
+    if (auto* details = dialog.findChild<QTreeView*>())  // the dates whole, not cut
+        details->header()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const QString p = dialog.selectedFiles().constFirst();
     if (p.isEmpty()) return std::nullopt;
     return p.toStdString();
 }
 
+}  // namespace
+
+std::optional<std::string> QtDialogs::openFile(const std::string& filter) {
+    return runFileDialog(parent_, startFolder, filter, false);
+}
+
 std::optional<std::string> QtDialogs::saveFile(const std::string& filter) {
-    const QString p = QFileDialog::getSaveFileName(parent_, QString(), startFolder, qtFilter(filter), nullptr,
-                                                   QFileDialog::DontConfirmOverwrite);
-    if (p.isEmpty()) return std::nullopt;
-    return p.toStdString();
+    return runFileDialog(parent_, startFolder, filter, true);
 }
 
 std::string QtDialogs::inputBox(const std::string& prompt, const std::string& title, const std::string& def,
