@@ -194,16 +194,16 @@ TEST(ViewScale, EveryWindowGrowsTheLogicKeepsItsTwipsAndBackIsExact) {
 TEST(SideWindows, OpenBesideTheMainWindowWithinTheScreen) {
     const QRect screen(0, 0, 1920, 1040);
     const QSize zoom(360, 400), table(290, 310);
-    // Room on the right: beside, top-aligned; a second one goes below the first.
+    // Room on the right: beside, from the top of the screen; a second one goes below the first.
     const QRect main(100, 100, 820, 420);
     const QRect first = placeBeside(main, zoom, screen, {});
-    EXPECT_EQ(first, QRect(QPoint(main.right() + 9, 100), zoom));
+    EXPECT_EQ(first, QRect(QPoint(main.right() + 9, 0), zoom));
     const QRect second = placeBeside(main, table, screen, {first});
     EXPECT_EQ(second.left(), first.left());
     EXPECT_GT(second.top(), first.bottom());
     // The right is full: the left side.
     const QRect atRight(1000, 50, 900, 420);
-    EXPECT_EQ(placeBeside(atRight, zoom, screen, {}), QRect(QPoint(1000 - 8 - 360, 50), zoom));
+    EXPECT_EQ(placeBeside(atRight, zoom, screen, {}), QRect(QPoint(1000 - 8 - 360, 0), zoom));
     // Maximised on a full-HD screen (three windows), on the same screen at scale 2 (two):
     // inside the screen, never over each other.
     const QRect half(0, 0, 960, 520);

@@ -1,9 +1,12 @@
 #include "app/qt/history_window.h"
 
 #include <QHeaderView>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "analysis/history_view.h"
@@ -86,15 +89,26 @@ void HistoryWindow::fitToScreen() {
     const QWidget* main = mainWindow();
     const QScreen* screen = main && main->screen() ? main->screen() : this->screen();
     const QSize inner = content_->size();
-    // The title bar and borders, as the main window has them.
-    const int border = main ? main->frameGeometry().height() - main->geometry().height() : 0;
-    const int room = screen ? screen->availableGeometry().height() - border : inner.height();
+    // The title bar and borders, as the main window has them (before it is framed, a guess).
+    int border = main ? main->frameGeometry().height() - main->geometry().height() : 0;
+    if (border <= 0) border = 2 * style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    int room = inner.height();
+    if (screen) {
+        // Below the main window's menus, where it may lie over the graph; half the screen at least.
+        const QRect avail = screen->availableGeometry();
+        const auto* window = qobject_cast<const QMainWindow*>(main);
+        const int menus = window && window->isVisible()
+                              ? window->menuBar()->mapToGlobal(QPoint(0, window->menuBar()->height())).y() + 8
+                              : avail.top();
+        room = std::max(avail.height() / 2, avail.bottom() + 1 - std::max(avail.top(), menus)) - border - 8;
+    }
     const bool scrolls = inner.height() > room;
     const int bar = scrolls ? scroll_->verticalScrollBar()->sizeHint().width() : 0;
     setFixedSize(inner.width() + bar, scrolls ? room : inner.height());
 }
 
 void HistoryWindow::setVisible(bool v) {
+    if (v && !isVisible()) fitToScreen();
     SideWindow::setVisible(v);
     if (v) raise();  // opened again from the menu: in front
 }

@@ -53,10 +53,11 @@ std::optional<QRect> bestPlace(QSize frame, const QRect& area, const QRect& arou
                         around.right() + 1 - frame.width()};
     std::vector<int> ys{area.top(), area.bottom() + 1 - frame.height(), around.top(), around.bottom() + 1 + kGap,
                         around.top() - kGap - frame.height()};
-    for (const QRect& t : taken) {
-        xs.insert(xs.end(), {t.right() + 1 + kGap, t.left() - kGap - frame.width(), t.left()});
-        ys.insert(ys.end(), {t.bottom() + 1 + kGap, t.top() - kGap - frame.height(), t.top()});
-    }
+    for (const auto* rects : {&taken, &avoid})
+        for (const QRect& t : *rects) {
+            xs.insert(xs.end(), {t.right() + 1 + kGap, t.left() - kGap - frame.width(), t.left()});
+            ys.insert(ys.end(), {t.bottom() + 1 + kGap, t.top() - kGap - frame.height(), t.top()});
+        }
     std::optional<QRect> best;
     long bestCost = 0;
     for (int x : xs)
@@ -76,11 +77,11 @@ std::optional<QRect> bestPlace(QSize frame, const QRect& area, const QRect& arou
 QRect placeBeside(const QRect& main, QSize frame, const QRect& avail, const std::vector<QRect>& taken,
                   const std::vector<QRect>& keepClear) {
     const bool rightFirst = avail.right() - main.right() >= main.left() - avail.left();
-    // Beside, above or below the main window, as near to it and to its top as there is room;
-    // on its roomier side when both are as near.
+    // Beside, above or below the main window, as near to it as there is room, and as high
+    // (the column down each side then holds the most); on its roomier side when both are as near.
     auto near = [&](const QRect& r) {
         const bool right = r.left() > main.right();
-        return 4L * gapBetween(r, main) + std::abs(r.top() - main.top()) + (right == rightFirst ? 0 : 1);
+        return 4L * gapBetween(r, main) + (r.top() - avail.top()) + (right == rightFirst ? 0 : 1);
     };
     if (auto r = bestPlace(frame, avail, main, {main}, taken, near)) return *r;
     // No room beside: over the far end of the graph, clear of the menu bar and the panel.
@@ -89,6 +90,8 @@ QRect placeBeside(const QRect& main, QSize frame, const QRect& avail, const std:
         return 4L * std::abs(r.right() - main.right()) + std::abs(r.top() - below);
     };
     if (auto r = bestPlace(frame, avail, main, keepClear, taken, overTheGraph)) return *r;
+    // Not even there: over another side window rather than over the menus or the panel.
+    if (auto r = bestPlace(frame, avail, main, keepClear, {}, overTheGraph)) return *r;
     // Every place covers another: cascaded from the main window's far corner.
     QRect r = clampInto(QRect(QPoint(main.right() + 1 - frame.width(), below), frame), avail);
     for (int i = 1; i < 16 && coversAny(r, taken); ++i) r = clampInto(r.translated(-4 * kGap, 4 * kGap), avail);
@@ -126,8 +129,11 @@ QPoint placeBesideMainWindow(const QWidget* w, const QWidget* main) {
     std::vector<QRect> taken;
     for (const QWidget* other : QApplication::topLevelWidgets())
         if (other != w && other != main && other->isVisible() &&
-            (other->windowType() == Qt::Window || other->windowType() == Qt::Dialog))
-            taken.push_back(other->frameGeometry());
+            (other->windowType() == Qt::Window || other->windowType() == Qt::Dialog)) {
+            // Shown a moment ago, its frame may not be known yet: the main window's taken.
+            const QRect f = other->frameGeometry();
+            taken.push_back(f == other->geometry() ? QRect(f.topLeft(), f.size().grownBy(border)) : f);
+        }
     return placeBeside(mainFrame, frame, avail, taken, clearOf(main)).topLeft();
 }
 

@@ -1,0 +1,139 @@
+// The windows under a real window manager (openbox on a 1920x1080 screen, see
+// under_openbox.sh): each on the screen's available area at every view scale and
+// maximised, beside the main window where there is room, never over its menus or
+// its panel, and never lost behind it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "app/menu.h"
+#include "app/qt/live_window.h"
+#include "app/qt/settings.h"
+#include "app/qt/settings_keeper.h"
+#include "app/qt/tobrak_app.h"
+#include "app/qt/view_scale_menu.h"
+#include "graph/geometry.h"
+#include "platform/headless/memory_ui.h"
+#include "platform/qt/twips.h"
+
+namespace tobrak::qt {
+namespace {
+
+// The window program as main() puts it together, at a kept view scale.
+struct Desk {
+    explicit Desk(int percent) : settings(dir.filePath("tobrak.ini")) {
+        settings.setViewScale(percent);
+        app = std::make_unique<TobrakApp>(nullptr, &dialogs);
+        scale = std::make_unique<ViewScaleMenu>(*app, &settings);
+        keeper = std::make_unique<SettingsKeeper>(*app, settings);
+        app->start();
+        keeper->restoreAfterStart();
+        live = std::make_unique<LiveViewWindow>(app->program, app->main.get(), &settings);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(app->main.get(), 20000));
+        settle();
+    }
+    ~Desk() {
+        live.reset();
+        app->program.Unsaved = false;
+    }
+    // The window manager has placed what was asked.
+    static void settle() { QTest::qWait(700); }
+    void click(const std::string& key) { app->main->menus().find(key)->action()->trigger(); }
+    QRect avail() const { return app->main->screen()->availableGeometry(); }
+    // What no side window may cover: the main window's title and menu bar, its panel.
+    std::vector<QRect> menusAndPanel() const {
+        const FileDispWindow& m = *app->main;
+        const QRect f = m.frameGeometry();
+        const int barBottom = m.menuBar()->mapToGlobal(QPoint(0, m.menuBar()->height())).y() - 1;
+        return {QRect(f.topLeft(), QPoint(f.right(), barBottom)),
+                QRect(f.topLeft(), QPoint(m.geometry().left() + px(con_P2left) - 1, f.bottom()))};
+    }
+    std::vector<QWidget*> sideWindows() const {
+        return {app->zoom.get(), app->rs232.get(), app->history.get(), live.get()};
+    }
+
+    QTemporaryDir dir;
+    Settings settings;
+    headless::ScriptedDialogs dialogs;
+    std::unique_ptr<TobrakApp> app;
+    std::unique_ptr<ViewScaleMenu> scale;
+    std::unique_ptr<SettingsKeeper> keeper;
+    std::unique_ptr<LiveViewWindow> live;
+};
+
+std::string where(const QWidget* w) {
+    const QRect r = w->frameGeometry();
+    return w->windowTitle().toStdString() + " at " + std::to_string(r.x()) + "," + std::to_string(r.y()) + " " +
+           std::to_string(r.width()) + "x" + std::to_string(r.height());
+}
+
+TEST(WindowManager, EveryWindowOnTheScreenBesideTheMainOneAtEveryScale) {
+    for (int percent : {100, 150, 200}) {
+        SCOPED_TRACE(percent);
+        Desk d(percent);
+        SCOPED_TRACE(where(d.app->main.get()));
+        // One after another, as a player opens them: each framed before the next is placed.
+        for (const char* item : {"G_zoom(0)", "Kaiseki(10)", "Kaiseki(12)", "menLiveAddr"}) {
+            d.click(item);
+            Desk::settle();
+        }
+        const QRect main = d.app->main->frameGeometry();
+        EXPECT_TRUE(d.avail().contains(main)) << where(d.app->main.get());
+        for (QWidget* w : d.sideWindows()) {
+            ASSERT_TRUE(w->isVisible()) << where(w);
+            const QRect r = w->frameGeometry();
+            EXPECT_TRUE(d.avail().contains(r)) << where(w);
+            for (const QRect& part : d.menusAndPanel()) EXPECT_FALSE(r.intersects(part)) << where(w);
+            // At the designed size there is room for all of them beside the main window.
+            if (percent == 100) {
+                EXPECT_FALSE(r.intersects(main)) << where(w);
+                for (QWidget* other : d.sideWindows())
+                    if (other != w)
+                        EXPECT_FALSE(r.intersects(other->frameGeometry())) << where(w) << " / " << where(other);
+            }
+        }
+        // The history's last lines can be brought on the screen however large it is.
+        EXPECT_LE(d.app->history->frameGeometry().height(), d.avail().height());
+    }
+}
+
+TEST(WindowManager, MaximisedFillsTheScreensWidthAtTheGraphsHeight) {
+    for (int percent : {100, 200}) {
+        SCOPED_TRACE(percent);
+        Desk d(percent);
+        FileDispWindow& m = *d.app->main;
+        m.showMaximized();
+        Desk::settle();
+        EXPECT_TRUE(d.avail().contains(m.frameGeometry())) << where(&m);
+        EXPECT_EQ(m.frameGeometry().width(), d.avail().width()) << where(&m);
+        EXPECT_EQ(m.centralWidget()->height(), px(kPanelHeight));
+    }
+}
+
+// Scale changes with the small-win table open: it stays on the screen and in
+// front, off the menus and the panel, however the main window grew and shrank.
+TEST(WindowManager, ScaleChangesLeaveTheSideWindowsInFront) {
+    Desk d(200);
+    d.click("Kaiseki(10)");
+    Desk::settle();
+    for (int percent : {100, 150, 200, 100}) {
+        SCOPED_TRACE(percent);
+        d.scale->setPercent(percent);
+        Desk::settle();
+        QWidget* table = d.app->rs232.get();
+        const QRect r = table->frameGeometry();
+        EXPECT_TRUE(d.avail().contains(r)) << where(table);
+        for (const QRect& part : d.menusAndPanel()) EXPECT_FALSE(r.intersects(part)) << where(table);
+        // In front of the main window where they meet: the table's centre is its own.
+        if (r.intersects(d.app->main->frameGeometry()))
+            EXPECT_EQ(QApplication::widgetAt(r.center())->window(), table) << where(table);
+    }
+}
+
+}  // namespace
+}  // namespace tobrak::qt
