@@ -10,6 +10,7 @@ exec xvfb-run -a -s "-screen 0 1920x1080x24" sh -c '
   openbox >/dev/null 2>&1 & wm=$!
   # Ready when it has taken the screen (it sets its supporting window).
   for i in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+  sleep 0.5
   QT_QPA_PLATFORM=xcb "$@"; rc=$?
   kill $wm 2>/dev/null
   exit $rc' sh "$@"

@@ -34,10 +34,16 @@ struct Desk {
         app->start();
         keeper->restoreAfterStart();
         live = std::make_unique<LiveViewWindow>(app->program, app->main.get(), &settings);
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(app->main.get(), 20000));
+        // A window mapped while the window manager still settles in can be missed by it: shown again.
+        if (!QTest::qWaitForWindowExposed(app->main.get(), 5000)) {
+            app->main->hide();
+            app->main->show();
+        }
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(app->main.get(), 10000));
         settle();
     }
     ~Desk() {
+        scale->setPercent(100);  // the scale is the program's own: the next desk starts from the design
         live.reset();
         app->program.Unsaved = false;
     }
@@ -108,9 +114,11 @@ TEST(WindowManager, MaximisedFillsTheScreensWidthAtTheGraphsHeight) {
         Desk d(percent);
         FileDispWindow& m = *d.app->main;
         m.showMaximized();
+        QTest::qWaitFor([&] { return m.isMaximized() && m.width() >= d.avail().width() - 2; }, 5000);
         Desk::settle();
-        EXPECT_TRUE(d.avail().contains(m.frameGeometry())) << where(&m);
-        EXPECT_EQ(m.frameGeometry().width(), d.avail().width()) << where(&m);
+        // Its thin border may lie just beyond the screen's edges, as maximised windows' do.
+        EXPECT_TRUE(d.avail().adjusted(-1, -1, 1, 1).contains(m.frameGeometry())) << where(&m);
+        EXPECT_NEAR(m.width(), d.avail().width(), 2) << where(&m);
         EXPECT_EQ(m.centralWidget()->height(), px(kPanelHeight));
     }
 }

@@ -6,6 +6,7 @@
 #include <QLayout>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 #include <cstdio>
 
@@ -132,6 +133,8 @@ bool TobrakApp::start(const std::string& journalDir, const std::string& startFil
     main->setLoaded();
     zoom->setLoaded();
     main->show();
+    // Placed by the window manager at a large view scale, it may reach off the screen.
+    QTimer::singleShot(SideWindow::kFramedMs, main.get(), [m = main.get()] { keepOnItsScreen(m); });
     if (journal_) {
         recoverJournal(program, *journal_);
         journalTimer_ = std::make_unique<QtTimer>(main.get(), [this] { journalWatch(program); });
