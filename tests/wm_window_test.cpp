@@ -98,9 +98,11 @@ TEST(WindowManager, EveryWindowOnTheScreenBesideTheMainOneAtEveryScale) {
             // At the designed size there is room for all of them beside the main window.
             if (percent == 100) {
                 EXPECT_FALSE(r.intersects(main)) << where(w);
-                for (QWidget* other : d.sideWindows())
-                    if (other != w)
+                for (QWidget* other : d.sideWindows()) {
+                    if (other != w) {
                         EXPECT_FALSE(r.intersects(other->frameGeometry())) << where(w) << " / " << where(other);
+                    }
+                }
             }
         }
         // The history's last lines can be brought on the screen however large it is.
@@ -114,7 +116,7 @@ TEST(WindowManager, MaximisedFillsTheScreensWidthAtTheGraphsHeight) {
         Desk d(percent);
         FileDispWindow& m = *d.app->main;
         m.showMaximized();
-        QTest::qWaitFor([&] { return m.isMaximized() && m.width() >= d.avail().width() - 2; }, 5000);
+        (void)QTest::qWaitFor([&] { return m.isMaximized() && m.width() >= d.avail().width() - 2; }, 5000);
         Desk::settle();
         // Its thin border may lie just beyond the screen's edges, as maximised windows' do.
         EXPECT_TRUE(d.avail().adjusted(-1, -1, 1, 1).contains(m.frameGeometry())) << where(&m);
@@ -138,8 +140,9 @@ TEST(WindowManager, ScaleChangesLeaveTheSideWindowsInFront) {
         EXPECT_TRUE(d.avail().contains(r)) << where(table);
         for (const QRect& part : d.menusAndPanel()) EXPECT_FALSE(r.intersects(part)) << where(table);
         // In front of the main window where they meet: the table's centre is its own.
-        if (r.intersects(d.app->main->frameGeometry()))
+        if (r.intersects(d.app->main->frameGeometry())) {
             EXPECT_EQ(QApplication::widgetAt(r.center())->window(), table) << where(table);
+        }
     }
 }
 
