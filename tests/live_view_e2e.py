@@ -112,7 +112,11 @@ try:
     check(status == 200 and time.monotonic() - t < 2, "/api/state answers with 64 watchers connected")
     for st in streams:
         st.close()
-    check('id="games">200<' in dom(url), "the page in Chromium shows the game count")
+    page = dom(url)
+    check('総回転数</div><div class="v"><span id="games">200<' in page, "the page in Chromium shows every game as 総回転数")
+    c = json.loads(get(base + "/api/state?token=sesame")[1])["counters"]
+    odds = (c["BB_IntvCnt"] + c["BB_IntvSum"]) / (c["BB_Cnt"] + c["RB_Cnt"])
+    check(f'id="odds">{odds:.1f}<' in page and "機械割" not in page, "the page shows the bonus odds, not the 出玉率 again")
 finally:
     stop(serve)
 

@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
+#include "app/file_commands.h"
 #include "app/menu.h"
 #include "app/qt/live_window.h"
 #include "app/qt/settings.h"
@@ -58,6 +60,24 @@ struct Desk {
         const int barBottom = m.menuBar()->mapToGlobal(QPoint(0, m.menuBar()->height())).y() - 1;
         return {QRect(f.topLeft(), QPoint(f.right(), barBottom)),
                 QRect(f.topLeft(), QPoint(m.geometry().left() + px(con_P2left) - 1, f.bottom()))};
+    }
+    // With TOBRAK_SCREENSHOTS=DIR: the whole screen and each window as it stands, to be looked at.
+    void keepScreenshots(const std::string& name) const {
+        const QString dirName = qEnvironmentVariable("TOBRAK_SCREENSHOTS");
+        if (dirName.isEmpty()) return;
+        const QDir out(dirName);
+        const QString base = QString::fromStdString(name);
+        // A record to show, when one is named.
+        const QString file = qEnvironmentVariable("TOBRAK_SCREENSHOT_RECORD");
+        if (!file.isEmpty()) {
+            EXPECT_TRUE(loadPlayData(app->program, file.toStdString()));
+            QTest::qWait(300);
+        }
+        EXPECT_TRUE(app->main->screen()->grabWindow(0).save(out.filePath(base + ".png")));
+        std::vector<QWidget*> all = sideWindows();
+        all.insert(all.begin(), app->main.get());
+        for (std::size_t i = 0; i < all.size(); ++i)
+            EXPECT_TRUE(all[i]->grab().save(out.filePath(base + "-" + QString::number(i) + ".png")));
     }
     std::vector<QWidget*> sideWindows() const {
         return {app->zoom.get(), app->rs232.get(), app->history.get(), live.get()};
@@ -107,6 +127,7 @@ TEST(WindowManager, EveryWindowOnTheScreenBesideTheMainOneAtEveryScale) {
         }
         // The history's last lines can be brought on the screen however large it is.
         EXPECT_LE(d.app->history->frameGeometry().height(), d.avail().height());
+        d.keepScreenshots("desk-" + std::to_string(percent));
     }
 }
 

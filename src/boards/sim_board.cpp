@@ -1,5 +1,8 @@
 #include "boards/sim_board.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace tobrak {
 
 namespace {
@@ -77,14 +80,23 @@ void SimBoard::playGame() {
 
 void SimBoard::poll(EventSink& sink, bool recordFull) {
     sink.boardState(true);
-    now_ += kPollMs * opt_.speed;
-    if (queue_.empty() && now_ >= nextGame_ && !recordFull) playGame();
-    // A game code is a code without the event bit; a full record takes none.
-    const bool held = recordFull && !queue_.empty() && (queue_.front().code & 16) == 0;
-    if (held || queue_.empty() || queue_.front().due > now_) return;
-    const std::uint8_t c = queue_.front().code;
-    queue_.pop_front();
-    sink.arrived(c);
+    // A faster machine is as many board polls as fit in this one, each of at most
+    // 80 ms of machine time with one code, so speed n hands over what n polls of
+    // speed 1 would. A new game ends the poll: the program sees every game on a
+    // poll of its own, and a full record is known before the next one starts.
+    const int steps = std::max(1, static_cast<int>(std::ceil(opt_.speed)));
+    const double step = kPollMs * opt_.speed / steps;
+    for (int i = 0; i < steps; ++i) {
+        now_ += step;
+        if (queue_.empty() && now_ >= nextGame_ && !recordFull) playGame();
+        // A game code is a code without the event bit; a full record takes none.
+        const bool held = recordFull && !queue_.empty() && (queue_.front().code & 16) == 0;
+        if (held || queue_.empty() || queue_.front().due > now_) continue;
+        const std::uint8_t c = queue_.front().code;
+        queue_.pop_front();
+        sink.arrived(c);
+        if ((c & 16) == 0) return;
+    }
 }
 
 }  // namespace tobrak

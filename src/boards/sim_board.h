@@ -1,8 +1,8 @@
 #pragma once
 // A simulated machine as an event source. It plays like a real machine (mostly
 // 3-medal games, replays, small wins, BB and RB runs) and hands over at most one
-// event code per poll, as a real board's handshake allows. Time advances by one
-// poll period (times the speed) on every poll, so a seed replays exactly.
+// event code per board poll, as a real board's handshake allows. Time advances by
+// one poll period times the speed on every poll, so a seed replays exactly.
 #include <cstdint>
 #include <deque>
 #include <random>
@@ -14,7 +14,7 @@ namespace tobrak {
 
 struct SimOptions {
     std::uint64_t seed = 1;
-    double speed = 1.0;    // machine time per poll = 80 ms x speed
+    double speed = 1.0;    // machine time per poll = 80 ms x speed (0 < speed <= 100)
     bool keepLog = false;  // remember every generated code (tests)
 };
 

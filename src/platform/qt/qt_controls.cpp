@@ -137,22 +137,26 @@ MsgResult QtDialogs::messageBox(const std::string& text, const std::string& titl
                : box.clickedButton() == discard ? MsgResult::Discard
                                                 : MsgResult::Cancel;
     }
-    if (buttons == MsgButtons::OpenQuit) {
-        QPushButton* open = box.addButton(QStringLiteral("ボードと保護なしで開く"), QMessageBox::AcceptRole);
-        QPushButton* quit = box.addButton(QStringLiteral("終了"), QMessageBox::RejectRole);
-        box.setDefaultButton(quit);
-        box.setEscapeButton(quit);
+    // Two choices; Enter and Escape take the second, the safe one.
+    const auto firstOrSafe = [&box](const QString& first, QMessageBox::ButtonRole role, const QString& safe,
+                                    QMessageBox::ButtonRole safeRole) {
+        QPushButton* a = box.addButton(first, role);
+        QPushButton* b = box.addButton(safe, safeRole);
+        box.setDefaultButton(b);
+        box.setEscapeButton(b);
         box.exec();
-        return box.clickedButton() == open ? MsgResult::Ok : MsgResult::Cancel;
-    }
-    if (buttons == MsgButtons::OkSavePdf) {
-        QPushButton* pdf = box.addButton(QStringLiteral("PDF保存"), QMessageBox::ActionRole);
-        QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-        box.setDefaultButton(ok);
-        box.setEscapeButton(ok);
-        box.exec();
-        return box.clickedButton() == pdf ? MsgResult::Save : MsgResult::Ok;
-    }
+        return box.clickedButton() == a;
+    };
+    if (buttons == MsgButtons::OpenQuit)
+        return firstOrSafe(QStringLiteral("ボードと保護なしで開く"), QMessageBox::AcceptRole, QStringLiteral("終了"),
+                           QMessageBox::RejectRole)
+                   ? MsgResult::Ok
+                   : MsgResult::Cancel;
+    if (buttons == MsgButtons::OkSavePdf)
+        return firstOrSafe(QStringLiteral("PDF保存"), QMessageBox::ActionRole, QStringLiteral("OK"),
+                           QMessageBox::AcceptRole)
+                   ? MsgResult::Save
+                   : MsgResult::Ok;
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
     if (buttons != MsgButtons::Ok) {
