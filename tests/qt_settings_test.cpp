@@ -3,9 +3,11 @@
 
 #include <QAction>
 #include <QFile>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -173,6 +175,11 @@ TEST(ViewScale, EveryWindowGrowsTheLogicKeepsItsTwipsAndBackIsExact) {
     EXPECT_DOUBLE_EQ(value->font().pointSizeF(), valuePt * 1.5);
     EXPECT_GT(m.menuBar()->font().pointSizeF(), menuPt);
     EXPECT_EQ(w.app.history->content()->size(), history * 1.5);
+    // The tables' rows grow with their text, so no line is cut.
+    for (auto* table : w.app.history->content()->findChildren<QTableView*>())
+        EXPECT_GE(table->verticalHeader()->defaultSectionSize(), table->fontMetrics().height()) << "history";
+    for (auto* table : w.app.rs232->findChildren<QTableView*>())
+        EXPECT_GE(table->verticalHeader()->defaultSectionSize(), table->fontMetrics().height()) << "small wins";
     EXPECT_NEAR(m.clientWidth(), twipsWide, 15);
     EXPECT_EQ(m.centralWidget()->height(), px(5520));  // the layout rule still holds, in twips
     // The graph is drawn at the designed size, enlarged by its pixel ratio.

@@ -42,6 +42,9 @@ struct Desk {
             app->main->show();
         }
         EXPECT_TRUE(QTest::qWaitForWindowExposed(app->main.get(), 10000));
+        // A record for screenshots to show, when one is named.
+        const QString file = qEnvironmentVariable("TOBRAK_SCREENSHOT_RECORD");
+        if (!file.isEmpty()) EXPECT_TRUE(loadPlayData(app->program, file.toStdString()));
         settle();
     }
     ~Desk() {
@@ -67,12 +70,6 @@ struct Desk {
         if (dirName.isEmpty()) return;
         const QDir out(dirName);
         const QString base = QString::fromStdString(name);
-        // A record to show, when one is named.
-        const QString file = qEnvironmentVariable("TOBRAK_SCREENSHOT_RECORD");
-        if (!file.isEmpty()) {
-            EXPECT_TRUE(loadPlayData(app->program, file.toStdString()));
-            QTest::qWait(300);
-        }
         EXPECT_TRUE(app->main->screen()->grabWindow(0).save(out.filePath(base + ".png")));
         std::vector<QWidget*> all = sideWindows();
         all.insert(all.begin(), app->main.get());
@@ -143,6 +140,7 @@ TEST(WindowManager, MaximisedFillsTheScreensWidthAtTheGraphsHeight) {
         EXPECT_TRUE(d.avail().adjusted(-1, -1, 1, 1).contains(m.frameGeometry())) << where(&m);
         EXPECT_NEAR(m.width(), d.avail().width(), 2) << where(&m);
         EXPECT_EQ(m.centralWidget()->height(), px(kPanelHeight));
+        d.keepScreenshots("maximised-" + std::to_string(percent));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "platform/qt/qt_controls.h"
 
 #include <QDesktopServices>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -8,6 +9,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTableView>
 #include <QTreeView>
 #include <QUrl>
 
@@ -62,11 +64,25 @@ void QtBox::setGeometry(int l, int t, int w, int h) {
     if (auto* s = dynamic_cast<SurfaceWidget*>(w_)) s->surface().followSize();
 }
 
+namespace {
+// A table's rows as tall as its text, whenever its font changes (a view scale).
+class RowsFollowTheFont final : public QObject {
+public:
+    using QObject::QObject;
+    static void fit(QTableView* t) { t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 4); }
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::FontChange) fit(static_cast<QTableView*>(o));
+        return false;
+    }
+};
+}  // namespace
+
 QtTable::QtTable(QTableWidget* w) : w_(w) {
     w_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     w_->setSelectionBehavior(QAbstractItemView::SelectRows);
     w_->verticalHeader()->setVisible(false);
-    w_->verticalHeader()->setDefaultSectionSize(w_->fontMetrics().height() + 4);
+    RowsFollowTheFont::fit(w_);
+    w_->installEventFilter(new RowsFollowTheFont(w_));
 }
 
 void QtTable::setHeader(const std::vector<std::string>& h) {

@@ -1,9 +1,7 @@
 #include "platform/qt/view_scale.h"
 
 #include <QApplication>
-#include <QHeaderView>
 #include <QLayout>
-#include <QTableView>
 #include <cstring>
 
 #include "platform/qt/twips.h"
@@ -52,8 +50,6 @@ void scaleChildren(QWidget* parent, double from, double to) {
         scaleFont(w, from, to);
         const bool inLayout = parent->layout() && parent->layout()->indexOf(w) >= 0;
         if (!inLayout) w->setGeometry(given(w, designed(w, w->geometry(), from), to));
-        if (auto* table = qobject_cast<QTableView*>(w))
-            table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
         if (placedByHand(w) || inLayout) scaleChildren(w, from, to);
     }
 }
