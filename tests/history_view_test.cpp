@@ -42,9 +42,12 @@ TEST(HistoryWindow, OpensOnTheRecordAsASnapshot) {
     EXPECT_EQ(r.ui.probNormal.caption(), "通常ゲーム 24Ｇ中　ＢＢ 1/8.0　ＲＢ 1/24.0　合成 1/6.0");
     using Row = std::vector<std::string>;
     ASSERT_EQ(r.ui.historyTable.rows.size(), 4u);
-    EXPECT_EQ(r.ui.historyTable.rows[0], (Row{"1", "ＢＢ", "12", "12", "3", "36", ""}));
-    EXPECT_EQ(r.ui.historyTable.rows[2], (Row{"3", "ＲＢ", "0", "24", "2", "28", ""}));
-    EXPECT_EQ(r.ui.historyTable.rows[3], (Row{"4", "ＢＢ", "5", "31", "2", "24", "継続中"}));
+    // Each hit at the time its first game began, as the player's clock showed it.
+    const auto at = [&](int game) { return clockTime(*r.c.session.times().at(game)); };
+    EXPECT_EQ(r.ui.historyTable.rows[0], (Row{"1", "ＢＢ", at(12), "12", "12", "3", "36", ""}));
+    EXPECT_EQ(r.ui.historyTable.rows[2], (Row{"3", "ＲＢ", at(24), "0", "24", "2", "28", ""}));
+    EXPECT_EQ(r.ui.historyTable.rows[3], (Row{"4", "ＢＢ", at(31), "5", "31", "2", "24", "継続中"}));
+    EXPECT_EQ(at(12).size(), 5u);
 
     EXPECT_EQ(r.ui.profileCombo.items.size(), 1u);  // no user folder: the example alone
     EXPECT_EQ(r.ui.used.caption().rfind("使用データ　通常ゲーム 24Ｇ　ＢＢ 3回　ＲＢ 1回", 0), 0u);

@@ -316,6 +316,8 @@ TEST(PlayTime, IsoTimeWritesLocalTimeMillisecondsAndOffset) {
     EXPECT_EQ(japaneseTime({1772953199999, -300}), "2026/03/08 01:59");
     EXPECT_EQ(japaneseTime({1798759800000, 330}), "2027/01/01 05:00");
     EXPECT_EQ(japaneseTime({0, 1440}), "");
+    EXPECT_EQ(clockTime({1798759800000, 330}), "05:00");
+    EXPECT_EQ(clockTime({0, 1440}), "");
 }
 
 TEST(PlayTime, NowCarriesTheZoneInForce) {

@@ -286,8 +286,8 @@ TEST(Window, HistoryWindowFromTheAnalysisMenu) {
     HistoryWindow& h = *w.app.history;
     EXPECT_TRUE(h.isVisible());
     ASSERT_EQ(h.table()->rowCount(), 4);
-    EXPECT_EQ(h.table()->item(3, 6)->text(), QStringLiteral("継続中"));
-    EXPECT_EQ(h.table()->item(3, 3)->textAlignment() & Qt::AlignRight, Qt::AlignRight);
+    EXPECT_EQ(h.table()->item(3, 7)->text(), QStringLiteral("継続中"));
+    EXPECT_EQ(h.table()->item(3, 4)->textAlignment() & Qt::AlignRight, Qt::AlignRight);
     const HistoryView& c = w.app.program.history;
     EXPECT_EQ(w.text(c.probNormal), QStringLiteral("通常ゲーム 160Ｇ中　ＢＢ 1/40.0　ＲＢ -　合成 1/40.0"));
     ASSERT_EQ(h.profileBox()->count(), 2);

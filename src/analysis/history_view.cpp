@@ -95,7 +95,11 @@ void HistoryView::HistoryDisp() {
     w.table->setHeader(historyHeader());
     std::vector<std::vector<std::string>> rows;
     rows.reserve(h.bonuses.size());
-    for (const BonusEntry& e : h.bonuses) rows.push_back(historyRow(e));
+    for (const BonusEntry& e : h.bonuses) {
+        const auto at = static_cast<std::size_t>(e.firstGame);
+        const bool known = v.times && at < v.times->size() && (*v.times)[at];
+        rows.push_back(historyRow(e, known ? clockTime(*(*v.times)[at]) : std::string()));
+    }
     w.table->setRows(rows);
 
     v.profiles = listProfiles(v.profileDir);

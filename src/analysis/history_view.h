@@ -8,6 +8,7 @@
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/surface.h"
+#include "record/play_time.h"
 
 namespace tobrak {
 
@@ -25,6 +26,7 @@ public:
     std::vector<ProfileSlot> profiles;  // as last listed
     std::string chosen;                 // label of the chosen profile, kept over refreshes
     PlayCounts counts;                  // of the record as the window last showed it
+    const GameTimes* times = nullptr;   // each game's time, where known
 
     FormWindow* form = nullptr;
     Label* probAll = nullptr;     // probabilities over every game

@@ -52,6 +52,7 @@ void Program::attach() {
     koyaku.Text4 = m.Text4;
 
     history.dialogs = ui.dialogs;
+    history.times = &session.times();
 }
 
 PrintSource Program::printSource() {

@@ -61,12 +61,13 @@ std::string probabilityLine(const BonusHistory& h, bool normalOnly) {
 }
 
 std::vector<std::string> historyHeader() {
-    return {"回", "種別", "ボーナス間隔", "累計ゲーム", "ゲーム数", "獲得枚数", "状態"};
+    return {"回", "種別", "時刻", "ボーナス間隔", "累計ゲーム", "ゲーム数", "獲得枚数", "状態"};
 }
 
-std::vector<std::string> historyRow(const BonusEntry& e) {
-    return {captionNumber(e.number), bonusName(e.kind),    captionNumber(e.interval), captionNumber(e.gamesAtHit),
-            captionNumber(e.games),  captionNumber(e.net), e.running ? "継続中" : ""};
+std::vector<std::string> historyRow(const BonusEntry& e, const std::string& time) {
+    return {captionNumber(e.number),   bonusName(e.kind),           time,
+            captionNumber(e.interval), captionNumber(e.gamesAtHit), captionNumber(e.games),
+            captionNumber(e.net),      e.running ? "継続中" : ""};
 }
 
 std::string gamesCsv(const PlayRecord& rec, const BonusHistory& h) {

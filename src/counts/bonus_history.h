@@ -42,8 +42,9 @@ std::string oddsText(std::int64_t games, std::int64_t count);
 // The captions of the history window: the probabilities over every game and
 // over normal games, and the table's header and rows.
 std::string probabilityLine(const BonusHistory& h, bool normalOnly);
+// `time`: when the bonus's first game began ("21:04"), empty where it is not known.
 std::vector<std::string> historyHeader();
-std::vector<std::string> historyRow(const BonusEntry& e);
+std::vector<std::string> historyRow(const BonusEntry& e, const std::string& time = {});
 const char* bonusName(Bonus k);  // "ＢＢ", "ＲＢ"
 
 // One line per game: index, bonus state, medals in and out, running balance and

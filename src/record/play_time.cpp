@@ -99,4 +99,9 @@ std::string japaneseTime(const WallTime& t) {
     return text;
 }
 
+std::string clockTime(const WallTime& t) {
+    const std::string s = japaneseTime(t);
+    return s.empty() ? s : s.substr(s.size() - 5);
+}
+
 }  // namespace tobrak

@@ -33,5 +33,7 @@ std::string isoTime(const WallTime& t);
 // "2026/12/09 21:04", the local time as the player saw it; empty for a time
 // that is not writable.
 std::string japaneseTime(const WallTime& t);
+// "21:04", the local time of day; empty for a time that is not writable.
+std::string clockTime(const WallTime& t);
 
 }  // namespace tobrak

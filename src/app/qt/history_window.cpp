@@ -46,7 +46,7 @@ HistoryWindow::HistoryWindow(Program& core, QWidget* mainWindow)
     auto* table = new QTableWidget(content_);
     table->setGeometry(pxRect(kMargin, 690, inner, 3480));
     table_ = std::make_unique<QtTable>(table);
-    table_->setHeader({"", "", "", "", "", "", ""});
+    table_->setHeader(historyHeader());
     // Columns as wide as their texts; the status column takes what is left.
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table->horizontalHeader()->setStretchLastSection(true);
