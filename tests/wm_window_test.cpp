@@ -44,7 +44,9 @@ struct Desk {
         EXPECT_TRUE(QTest::qWaitForWindowExposed(app->main.get(), 10000));
         // A record for screenshots to show, when one is named.
         const QString file = qEnvironmentVariable("TOBRAK_SCREENSHOT_RECORD");
-        if (!file.isEmpty()) EXPECT_TRUE(loadPlayData(app->program, file.toStdString()));
+        if (!file.isEmpty()) {
+            EXPECT_TRUE(loadPlayData(app->program, file.toStdString()));
+        }
         settle();
     }
     ~Desk() {
