@@ -488,3 +488,71 @@ TEST(JournalFormat, OldJournalsReadAsBeforeWithNoTimes) {
 
 }  // namespace
 }  // namespace tobrak::test
+
+namespace tobrak::test {
+namespace {
+
+// Hand counts: a tap reaches the journal at once, a crash keeps them, a rewrite
+// keeps them, a new record counts anew, a damaged entry costs that tap at most.
+TEST_F(JournalTest, HandCountsSurviveACrashAndANewRecordCountsAnew) {
+    const ManualCounts grapes{{"ブドウ", 2}, {"チェリー", 1}};
+    {
+        Rig r;
+        auto j = open();
+        recoverJournal(r.c, *j);
+        r.c.session.nameCounters({"ブドウ", "チェリー"});
+        r.games(3, 5);
+        EXPECT_TRUE(r.c.session.count(0));
+        EXPECT_TRUE(r.c.session.count(0));
+        EXPECT_TRUE(r.c.session.count(1));
+        EXPECT_FALSE(r.c.session.count(2));     // no third counter
+        EXPECT_TRUE(r.c.session.count(0, -1));  // one taken back
+        EXPECT_TRUE(r.c.session.count(0));
+        EXPECT_EQ(r.c.session.manual, grapes);
+        EXPECT_EQ(Journal::read((dir / "session.journal").string()).counts, grapes);
+    }  // the program dies
+    Rig r;
+    auto j = open();
+    EXPECT_EQ(j->recoveredCounts(), grapes);
+    recoverJournal(r.c, *j);
+    EXPECT_EQ(r.c.session.manual, grapes);
+    EXPECT_EQ(Journal::read((dir / "session.journal").string()).counts, grapes);  // in the new journal's start
+    // A profile that names them otherwise keeps the count of a name it keeps.
+    r.c.session.nameCounters({"チェリー", "スイカ"});
+    EXPECT_EQ(r.c.session.manual, (ManualCounts{{"チェリー", 1}, {"スイカ", 0}}));
+    EXPECT_FALSE(r.c.session.count(1, -1));  // never below 0
+    // A clear starts a new record: the counters stay, at 0, in the journal too.
+    r.c.session.count(1);
+    r.ui.dialogs.answers.push_back(MsgResult::Ok);
+    menuClick(r.c, "Ghp_Cls");
+    EXPECT_EQ(r.c.session.manual, (ManualCounts{{"チェリー", 0}, {"スイカ", 0}}));
+    EXPECT_EQ(Journal::read((dir / "session.journal").string()).counts, r.c.session.manual);
+}
+
+TEST(JournalFormat, AHandCountEntryThatDoesNotHoldChangesNothing) {
+    Timed p;
+    TempDir tmp{"counts"};
+    auto j = Journal::open(tmp.path.string());
+    ASSERT_TRUE(j->begin(p.rec, 0));
+    p.game(*j, std::nullopt);
+    j->counted({{"ブドウ", 7}});
+    const ManualCounts longName{{std::string(kMaxCounterName, 'x'), 1}};
+    j->counted(longName);
+    std::ifstream f(tmp.path / "session.journal", std::ios::binary);
+    const std::vector<std::uint8_t> full{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(Journal::readBytes(full).counts, longName);
+    // Any byte of the last entry damaged: the tap before it stands, never a wrong count.
+    const std::size_t last = full.size() - (9 + 1 + 1 + kMaxCounterName + 4);
+    for (std::size_t pos = last; pos < full.size(); ++pos) {
+        auto bad = full;
+        bad[pos] ^= 0x5A;
+        const ManualCounts got = Journal::readBytes(bad).counts;
+        EXPECT_TRUE(got == longName || got == (ManualCounts{{"ブドウ", 7}})) << pos;
+    }
+    // Names are kept to what the journal holds, cut at a character's start.
+    EXPECT_EQ(renamedCounts({}, {std::string(kMaxCounterName - 1, 'a') + "ブ"})[0].name.size(), kMaxCounterName - 1);
+    EXPECT_EQ(renamedCounts({}, std::vector<std::string>(12, "x")).size(), kMaxCounters);
+}
+
+}  // namespace
+}  // namespace tobrak::test

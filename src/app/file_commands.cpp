@@ -152,6 +152,7 @@ bool openJournalFile(Program& c, const std::string& path) {
         return false;
     }
     if (!loadPlayImage(c, *held.image, held.times)) return false;
+    c.session.restoreCounts(held.counts);
     c.Unsaved = true;  // back from a journal, never from a file
     return true;
 }

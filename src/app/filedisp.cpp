@@ -99,6 +99,7 @@ void recoverJournal(Program& c, Journal& journal) {
         c.ui.dialogs->messageBox(recoverText(journal), "復元", MsgIcon::Information, MsgButtons::OkCancelOkDefault) ==
             MsgResult::Ok &&
         loadPlayImage(c, *journal.recovered(), journal.recoveredTimes())) {
+        c.session.restoreCounts(journal.recoveredCounts());
         journal.restored();
         c.Unsaved = true;  // back from the journal, never from a file
     }

@@ -66,6 +66,33 @@ std::optional<WallTime> getTime(const std::uint8_t* p) {
     return t;
 }
 
+std::vector<std::uint8_t> countsPayload(const ManualCounts& k) {
+    std::vector<std::uint8_t> p{static_cast<std::uint8_t>(std::min(k.size(), kMaxCounters))};
+    for (std::size_t i = 0; i < p[0]; ++i) {
+        const std::size_t n = std::min(k[i].name.size(), kMaxCounterName);
+        p.push_back(static_cast<std::uint8_t>(n));
+        p.insert(p.end(), k[i].name.begin(), k[i].name.begin() + static_cast<std::ptrdiff_t>(n));
+        put32(p, static_cast<std::uint32_t>(k[i].count));
+    }
+    return p;
+}
+
+// None unless the payload is exactly what countsPayload writes, every count at least 0.
+std::optional<ManualCounts> countsFrom(const std::uint8_t* p, std::uint32_t len) {
+    ManualCounts k;
+    std::uint32_t at = 1;
+    for (std::uint8_t i = 0; i < p[0]; ++i) {
+        if (at >= len || p[at] > kMaxCounterName || at + 1 + p[at] + 4 > len) return std::nullopt;
+        const std::uint32_t n = p[at];
+        const auto count = static_cast<std::int32_t>(get32(p + at + 1 + n));
+        if (count < 0) return std::nullopt;
+        k.push_back({std::string(reinterpret_cast<const char*>(p + at + 1), n), count});
+        at += 1 + n + 4;
+    }
+    if (p[0] > kMaxCounters || at != len) return std::nullopt;
+    return k;
+}
+
 // The record as a file image, the display options in byte 43.
 std::vector<std::uint8_t> image(const PlayRecord& rec, std::uint8_t options) {
     std::vector<std::uint8_t> img = encodeSlt(rec);
@@ -83,12 +110,13 @@ std::vector<std::uint8_t> image(const PlayRecord& rec, std::uint8_t options) {
 //       signed)
 //   'W' the times of the snapshot before it: 10 bytes a game as in 'T', game 0
 //       first, the smallest millisecond count for a game with no time
+//   'K' the hand counts: their number (1 byte), then each counter's name length
+//       (1 byte), its UTF-8 name and its count (4 bytes)
 // Numbers are little-endian. An 'S' leaves every game without a time until a 'W'
 // or 'T' gives one, so the times of a record that was replaced never reach the
-// new one. Older readers skip 'T' and 'W' byte by byte; the checksum keeps them
-// from taking a piece of such a payload for an entry of their own.
-// The replay takes the entries as they come; at an entry that is cut or whose
-// checksum fails it moves on by one byte until an entry holds again.
+// new one; an 'S' clears the hand counts likewise. Older readers skip 'T', 'W' and 'K' byte by byte; the checksum keeps
+// them from taking a piece of such a payload for an entry of their own. The replay takes the entries as they come; at
+// an entry that is cut or whose checksum fails it moves on by one byte until an entry holds again.
 class Replayer {
 public:
     void feed(const std::uint8_t* p, std::size_t n) {
@@ -111,6 +139,7 @@ public:
             c.image = encodeSlt(rec_);
             c.times = std::move(times_);
             c.times.resize(c.image->size() - kHeaderLen);
+            c.counts = std::move(counts_);
         }
         return c;
     }
@@ -119,7 +148,8 @@ private:
     static bool plausible(std::uint8_t type, std::uint32_t len) {
         return (type == 'B' && (len == 3 || len == 4)) || (type == 'H' && len == kHeaderLen) ||
                (type == 'S' && len >= kHeaderLen && len <= kMaxFileLen) || (type == 'T' && len == 2 + kTimeLen) ||
-               (type == 'W' && len > 0 && len % kTimeLen == 0 && len / kTimeLen <= kMaxGames);
+               (type == 'W' && len > 0 && len % kTimeLen == 0 && len / kTimeLen <= kMaxGames) ||
+               (type == 'K' && len >= 1 && len <= 1 + kMaxCounters * (5 + kMaxCounterName));
     }
     void parse(bool final) {
         while (pos_ + 9 <= buf_.size()) {
@@ -149,6 +179,10 @@ private:
             if (decodeSlt(std::vector<std::uint8_t>(payload, payload + len), fresh) != SltStatus::Ok) return;
             rec_ = fresh;
             times_.clear();
+            counts_.clear();
+        } else if (type == 'K') {
+            if (std::optional<ManualCounts> k = countsFrom(payload, len)) counts_ = std::move(*k);
+            return;  // counts alone make no record
         } else if (type == 'W') {
             times_.clear();
             for (std::uint32_t at = 0; at < len; at += kTimeLen) times_.push_back(getTime(payload + at));
@@ -182,6 +216,7 @@ private:
     bool started_ = false, any_ = false, recognised_ = false;
     PlayRecord rec_;
     GameTimes times_;
+    ManualCounts counts_;
 };
 
 std::string inDir(const std::string& dir, const std::string& name) { return pathUtf8(fsPath(dir) / fsPath(name)); }
@@ -292,6 +327,7 @@ void Journal::readLeft() {
     if (left.image && left.image->size() > static_cast<std::size_t>(kHeaderLen)) {
         recovered_ = std::move(left.image);
         recoveredTimes_ = std::move(left.times);
+        recoveredCounts_ = std::move(left.counts);
         keepOld_ = true;
     }
     // Not one entry holds in a file with bytes: not a journal of ours, or all of it damaged.
@@ -353,6 +389,11 @@ bool Journal::rewrite(const PlayRecord& rec, std::uint8_t options) {
         bytes.insert(bytes.end(), w.begin(), w.end());
         bytes.insert(bytes.end(), w.begin(), w.end());
     }
+    if (!counts_.empty()) {
+        const std::vector<std::uint8_t> k = entry('K', countsPayload(counts_));
+        bytes.insert(bytes.end(), k.begin(), k.end());
+        bytes.insert(bytes.end(), k.begin(), k.end());
+    }
     // Closed while it is replaced (Windows replaces no open file); a failed
     // replace leaves the old journal, which goes on.
     const bool going = out_.isOpen();
@@ -411,8 +452,14 @@ void Journal::header(const PlayRecord& rec, std::uint8_t options) {
     append('H', h);
 }
 
+void Journal::counted(const ManualCounts& counts) {
+    counts_ = counts;
+    append('K', countsPayload(counts_));
+}
+
 void Journal::snapshot(const PlayRecord& rec, std::uint8_t options, const GameTimes& times) {
-    times_.clear();  // a new record: none of the old times are its own
+    times_.clear();  // a new record: none of the old times are its own, nor its counts
+    counts_.clear();
     keep(rec, times);
     const std::vector<std::uint8_t> img = image(rec, options);
     append('S', img);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "record/manual_counts.h"
 #include "record/play_record.h"
 #include "record/play_time.h"
 #include "util/durable_file.h"
@@ -35,6 +36,8 @@ public:
     // The times of the recovered record's games, one for each (none where the
     // journal had none); empty without a recovered record.
     const GameTimes& recoveredTimes() const { return recoveredTimes_; }
+    // What the player had counted by hand in it.
+    const ManualCounts& recoveredCounts() const { return recoveredCounts_; }
     // Where a left journal that could not be read whole was moved (empty: none).
     const std::string& setAside() const { return setAside_; }
     // The left record now lives in this session's record: the new journal may
@@ -56,6 +59,9 @@ public:
     void byteSet(const PlayRecord& rec, std::int32_t index, std::uint8_t options, const GameTimes& times = {});
     // The header changed (comment, display options).
     void header(const PlayRecord& rec, std::uint8_t options);
+    // The hand counts changed: every counter, as it stands. A snapshot forgets
+    // them (a new record counts anew); a rewrite keeps them.
+    void counted(const ManualCounts& counts);
     // The whole record was replaced (load, clear): its times are `times` alone.
     void snapshot(const PlayRecord& rec, std::uint8_t options, const GameTimes& times = {});
     // A normal end: this session's journal is removed.
@@ -88,6 +94,7 @@ public:
     struct Contents {
         std::optional<std::vector<std::uint8_t>> image;
         GameTimes times;  // one for each game of `image` (none where unknown)
+        ManualCounts counts;
         std::string error;
         bool recognised = false;  // at least one entry's checksum held
         std::size_t bytes = 0;    // read from the file
@@ -120,7 +127,9 @@ private:
     std::int64_t rewritten_ = 0;  // the size the last rewrite left
     std::optional<std::vector<std::uint8_t>> recovered_;
     GameTimes recoveredTimes_;
-    GameTimes times_;  // the record's times as this journal keeps them
+    ManualCounts recoveredCounts_;
+    ManualCounts counts_;  // as this journal keeps them
+    GameTimes times_;      // the record's times as this journal keeps them
     bool heldElsewhere_ = false;
     bool keepOld_ = false;  // a left journal is at path_: never replace it unkept
     std::string problem_, setAside_, keptAs_;

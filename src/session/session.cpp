@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 
 #include "record/slt_file.h"
 
@@ -33,7 +34,11 @@ void Session::setBoard(EventSource* source, std::string name) {
     boardName_ = std::move(name);
 }
 
-bool Session::beginJournal() { return journal_ && journal_->begin(rec, options(), times_); }
+bool Session::beginJournal() {
+    if (!journal_) return false;
+    if (!manual.empty()) journal_->counted(manual);  // kept by the journal's first snapshot
+    return journal_->begin(rec, options(), times_);
+}
 
 Journal::Protection Session::watchJournal(bool retry) {
     if (!journal_) return Journal::Protection::Unchanged;
@@ -182,8 +187,37 @@ void Session::recount() { replayCounters(rec, cnt, BBGame_On, RBGame_On); }
 void Session::replaced(GameTimes times) {
     times.resize(static_cast<std::size_t>(std::max(0, rec.games())));
     times_ = std::move(times);
-    if (journal_) journal_->snapshot(rec, options(), times_);
+    // A new record counts anew: the counters stay, at 0.
+    for (ManualCount& k : manual) k.count = 0;
+    if (journal_) {
+        journal_->snapshot(rec, options(), times_);
+        if (!manual.empty()) journal_->counted(manual);
+    }
     tell([](SessionListener& l) { l.recordReplaced(); });
+    tell([](SessionListener& l) { l.manualCounted(-1); });
+}
+
+bool Session::count(int i, int by) {
+    if (i < 0 || i >= static_cast<int>(manual.size())) return false;
+    ManualCount& k = manual[static_cast<std::size_t>(i)];
+    const std::int64_t next = std::clamp<std::int64_t>(std::int64_t{k.count} + by, 0, INT32_MAX);
+    if (next == k.count) return false;
+    k.count = static_cast<std::int32_t>(next);
+    if (journal_) journal_->counted(manual);
+    tell([i](SessionListener& l) { l.manualCounted(i); });
+    return true;
+}
+
+void Session::nameCounters(const std::vector<std::string>& names) {
+    ManualCounts next = renamedCounts(manual, names);
+    if (next == manual) return;
+    restoreCounts(std::move(next));
+}
+
+void Session::restoreCounts(ManualCounts counts) {
+    manual = std::move(counts);
+    if (journal_) journal_->counted(manual);
+    tell([](SessionListener& l) { l.manualCounted(-1); });
 }
 
 void Session::headerChanged() {

@@ -12,6 +12,7 @@
 #include "record/counters.h"
 #include "record/display_marks.h"
 #include "record/journal.h"
+#include "record/manual_counts.h"
 #include "record/play_record.h"
 #include "record/play_time.h"
 #include "session/event_source.h"
@@ -76,6 +77,8 @@ public:
     virtual void recordReplaced() {}
     // The comment or the display options changed.
     virtual void headerChanged() {}
+    // A hand counter changed (or, with -1, the counters were named anew or replaced).
+    virtual void manualCounted(int counter) { (void)counter; }
 };
 
 class Session final : private EventSink {
@@ -89,6 +92,7 @@ public:
     Markers mark;            // the display options, saved with the record
     std::u16string comment;  // the record's comment
     Machine machine;
+    ManualCounts manual;  // what the player counts by hand, named by the machine profile
 
     bool BBGame_On = false;  // a bonus's games are being recorded
     bool RBGame_On = false;
@@ -150,6 +154,14 @@ public:
     void replaced(GameTimes times = {});
     // The header changed (comment, display options): into the journal, then the listeners.
     void headerChanged();
+
+    // Counter `i` by `by` (1 a tap, -1 one taken back; never below 0); false when
+    // there is no such counter or nothing changed. Into the journal, then the listeners.
+    bool count(int i, int by = 1);
+    // The counters as the machine profile names them; a name kept keeps its count.
+    void nameCounters(const std::vector<std::string>& names);
+    // The counts a journal or the library kept for this record.
+    void restoreCounts(ManualCounts counts);
 
 private:
     void boardState(bool reachable) override;
