@@ -23,8 +23,10 @@
 #include <fstream>
 
 #include "app/headless/headless_app.h"
+#include "app/menu.h"
 #include "app/qt/tobrak_app.h"
 #include "app/version.h"
+#include "app/views.h"
 #include "boards/sim_board.h"
 #include "platform/qt/twips.h"
 #include "record/journal.h"
@@ -417,6 +419,44 @@ TEST(ImageSurfacePixels, HiddenWidgetResizedThenDrawnKeepsTheLine) {
     const QImage& pic = w->surface().image();
     ASSERT_EQ(pic.width(), 1000);
     EXPECT_EQ(rgbOf(pic.pixelColor(850, 50)), rgb::Red);
+}
+
+}  // namespace
+}  // namespace tobrak::qt
+
+namespace tobrak::qt {
+namespace {
+
+// The hand counters from the keyboard and the window's buttons: keys 1 to 8 (and
+// the number pad's) count, Shift takes one back, the window shows count and 1/x.
+TEST(Window, NumberKeysCountTheHandCountersTheirWindowShowsThem) {
+    Window w;
+    Program& p = w.app.program;
+    CounterWindow& cw = *w.app.counters;
+    w.action("menCounter")->trigger();
+    ASSERT_TRUE(cw.isVisible());
+    EXPECT_TRUE(cw.shownRows().empty());
+    EXPECT_EQ(cw.note()->text().toStdString(), kNoCounters);
+    QTest::keyClick(w.app.main.get(), Qt::Key_1);  // no counter: nothing
+    for (int i = 0; i < 60; ++i) p.rec.Dat_Buf[p.rec.Dat_Len++] = 0x30;
+    p.session.replaced();
+    ChrClrInit(p);
+    ChrDispAll(p);
+    p.session.nameCounters({"ブドウ", "チェリー"});
+    for (int i = 0; i < 9; ++i) QTest::keyClick(w.app.main.get(), Qt::Key_1);
+    QTest::keyClick(w.app.main.get(), Qt::Key_1, Qt::ShiftModifier);
+    QTest::keyClick(w.app.main.get(), Qt::Key_2, Qt::KeypadModifier);
+    QTest::keyClick(w.app.main.get(), Qt::Key_3);                       // beyond the counters
+    QTest::keyClick(w.app.main.get(), Qt::Key_1, Qt::ControlModifier);  // not a count
+    EXPECT_EQ(p.session.manual, (ManualCounts{{"ブドウ", 8}, {"チェリー", 1}}));
+    EXPECT_EQ(cw.shownRows(),
+              (std::vector<QStringList>{{"1", "ブドウ", "8", "1/7.5"}, {"2", "チェリー", "1", "1/60.0"}}));
+    // The buttons do as the keys.
+    auto buttons = cw.findChildren<QPushButton*>();
+    ASSERT_EQ(buttons.size(), 4);
+    buttons[3]->click();  // チェリー －
+    EXPECT_EQ(cw.shownRows()[1], (QStringList{"2", "チェリー", "0", "-"}));
+    w.app.program.Unsaved = false;
 }
 
 }  // namespace

@@ -6,9 +6,11 @@
 #include "app/file_commands.h"
 #include "app/filedisp.h"
 #include "app/views.h"
+#include "counts/bonus_history.h"
 #include "graph/scroll.h"
 #include "graph/zoom.h"
 #include "stats/panel.h"
+#include "util/format.h"
 
 namespace tobrak {
 
@@ -46,6 +48,9 @@ void runMenuCommand(Program& c, const MenuEntry& e) {
         case MenuCommand::LiveAddress:
             if (c.ui.liveView) c.ui.liveView->showLiveView();
             return showLiveState(c);
+        case MenuCommand::Counters:
+            if (c.ui.counterForm) c.ui.counterForm->setVisible(true);
+            return;
     }
 }
 
@@ -56,6 +61,23 @@ void menuClick(Program& c, MenuName name, int index) {
 }
 
 void showLiveState(Program& c) { c.ui.menu("menLive")->setChecked(c.ui.liveView && c.ui.liveView->serving()); }
+
+const char* const kCounterTitle = "小役カウンター";
+const char* const kNoCounters =
+    "選んだ機種データには小役カウンターがありません。\n"
+    "カウンターのある機種データを「ボーナス履歴・設定推測」で選んで下さい。";
+
+void counterKey(Program& c, int digit, bool back) { c.session.count(digit - 1, back ? -1 : 1); }
+
+std::vector<CounterRow> counterRows(const Program& c) {
+    const std::int64_t normal = std::int64_t{c.cnt.BB_IntvCnt} + c.cnt.BB_IntvSum;
+    std::vector<CounterRow> rows;
+    for (std::size_t i = 0; i < c.session.manual.size(); ++i) {
+        const ManualCount& k = c.session.manual[i];
+        rows.push_back({std::to_string(i + 1), k.name, captionNumber(k.count), oddsText(normal, k.count)});
+    }
+    return rows;
+}
 
 void graphHomeKey(Program& c) {
     if (c.graphShown()) c.scroll.toStart();

@@ -63,11 +63,12 @@ struct Platform {
     std::string manual;  // address of the documentation the help menu opens
     AppWindows* windows = nullptr;
     Printer* printer = nullptr;
-    Exporter* exporter = nullptr;      // PDF and PNG files, when the front end makes them
-    LiveViewHost* liveView = nullptr;  // the live view, when the front end has one
-    Surface* Picture2 = nullptr;       // the slump graph
-    Surface* Picture3 = nullptr;       // its y-axis label strip
-    Surface* Zoom = nullptr;           // the zoom window's graph
+    Exporter* exporter = nullptr;       // PDF and PNG files, when the front end makes them
+    LiveViewHost* liveView = nullptr;   // the live view, when the front end has one
+    FormWindow* counterForm = nullptr;  // the hand counters' window, when the front end has one
+    Surface* Picture2 = nullptr;        // the slump graph
+    Surface* Picture3 = nullptr;        // its y-axis label strip
+    Surface* Zoom = nullptr;            // the zoom window's graph
     MenuItem* menu(MenuName name, int index = -1) const { return &menus->at(name, index); }
 };
 

@@ -33,6 +33,7 @@ enum class MenuCommand {
     HomePage,
     LiveView,
     LiveAddress,
+    Counters,  // the hand counters' window
 };
 
 struct MenuEntry {
@@ -90,6 +91,7 @@ inline constexpr MenuEntry kMenuTree[] = {
     {"Kaiseki", 10, "小役出現確率", "SyuKei", true, MenuCommand::Chart},
     {"Kaiseki", 11, "-", "SyuKei", true, MenuCommand::None},
     {"Kaiseki", 12, "ボーナス履歴・設定推測", "SyuKei", true, MenuCommand::Chart},
+    {"menCounter", -1, "小役カウンター", "SyuKei", true, MenuCommand::Counters},
     {"menLive0", -1, "-", "SyuKei", true, MenuCommand::None},
     {"menLive", -1, "ライブ表示", "SyuKei", true, MenuCommand::LiveView},
     {"menLiveAddr", -1, "ライブ表示のアドレス…", "SyuKei", true, MenuCommand::LiveAddress},

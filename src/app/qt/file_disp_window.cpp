@@ -364,6 +364,36 @@ void FileDispWindow::changeEvent(QEvent* e) {
     wasMinimized_ = isMinimized();
 }
 
+namespace {
+// Which hand counter a key counts (1 to 8; 0: none). With Shift a digit may
+// arrive as the layout's symbol ("!" on most layouts, "#" for 3 …), so the key's
+// place on the keyboard decides: its virtual key on Windows, its X key code
+// (top row 10–17, the number pad 87, 88, 89, 83, 84, 85, 79, 80) elsewhere.
+int counterDigit(const QKeyEvent* e) {
+    if (e->key() >= Qt::Key_1 && e->key() <= Qt::Key_8) return e->key() - Qt::Key_0;
+    if (!(e->modifiers() & Qt::ShiftModifier)) return 0;
+#ifdef Q_OS_WIN
+    const quint32 vk = e->nativeVirtualKey();
+    if (vk >= '1' && vk <= '8') return static_cast<int>(vk - '0');
+    if (vk >= 0x61 && vk <= 0x68) return static_cast<int>(vk - 0x60);  // VK_NUMPAD1..8
+#else
+    const quint32 sc = e->nativeScanCode();
+    if (sc >= 10 && sc <= 17) return static_cast<int>(sc - 9);
+    static const quint32 pad[] = {87, 88, 89, 83, 84, 85, 79, 80};
+    for (int i = 0; i < 8; ++i)
+        if (pad[i] == sc) return i + 1;
+#endif
+    return 0;
+}
+}  // namespace
+
+void FileDispWindow::keyPressEvent(QKeyEvent* e) {
+    const int digit = e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier) ? 0 : counterDigit(e);
+    if (!digit) return QMainWindow::keyPressEvent(e);
+    counterKey(core_, digit, e->modifiers() & Qt::ShiftModifier);
+    e->accept();
+}
+
 void FileDispWindow::closeEvent(QCloseEvent* e) {
     if (closing_) {
         e->accept();

@@ -44,6 +44,8 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    // The number keys count the hand counters.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void buildMenus();

@@ -75,7 +75,8 @@ TobrakApp::TobrakApp(EventSource* board, Dialogs* dialogs)
     : main(makeMain(program)),
       rs232(std::make_unique<KoyakuWindow>(main.get())),
       zoom(std::make_unique<ZoomDispWindow>(program, main.get())),
-      history(std::make_unique<HistoryWindow>(program, main.get())) {
+      history(std::make_unique<HistoryWindow>(program, main.get())),
+      counters(std::make_unique<CounterWindow>(program, main.get())) {
     timer2_ = std::make_unique<QtTimer>(rs232.get(), [this] { program.Timer2_Timer(); });
     timer8_ = std::make_unique<QtTimer>(rs232.get(), [this] { program.Timer8_Timer(); });
     if (!dialogs) {
@@ -151,6 +152,7 @@ void TobrakApp::shutdown() {
     if (journal_) journal_->closeNormally();  // a normal end keeps nothing
     zoom->close();
     history->close();
+    counters->close();
     main->closeForShutdown();
     timer2_->setEnabled(false);
     timer8_->setEnabled(false);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/program.h"
+#include "app/qt/counter_window.h"
 #include "app/qt/file_disp_window.h"
 #include "app/qt/history_window.h"
 #include "app/qt/koyaku_window.h"
@@ -47,9 +48,10 @@ public:
 
     Program program;
     std::unique_ptr<FileDispWindow> main;
-    std::unique_ptr<KoyakuWindow> rs232;     // acquisition window: hidden, or the small-win table
-    std::unique_ptr<ZoomDispWindow> zoom;    // magnified graph, hidden until chosen
-    std::unique_ptr<HistoryWindow> history;  // bonus history and setting estimate, hidden until chosen
+    std::unique_ptr<KoyakuWindow> rs232;      // acquisition window: hidden, or the small-win table
+    std::unique_ptr<ZoomDispWindow> zoom;     // magnified graph, hidden until chosen
+    std::unique_ptr<HistoryWindow> history;   // bonus history and setting estimate, hidden until chosen
+    std::unique_ptr<CounterWindow> counters;  // the hand counters, hidden until chosen
 
 private:
     std::unique_ptr<QtTimer> timer2_, timer8_, journalTimer_;
