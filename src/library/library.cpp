@@ -541,20 +541,22 @@ std::int64_t Library::addSession(const NewSession& n) {
 }
 
 void Library::putGame(std::int64_t id, std::int32_t index, std::uint8_t byte, const std::optional<WallTime>& t) {
-    sql::Stmt s(db_,
-                "INSERT INTO games (session_id, idx, byte, time_ms, offset_min) VALUES (?, ?, ?, ?, ?) "
-                "ON CONFLICT (session_id, idx) DO UPDATE SET byte = excluded.byte, "
-                "time_ms = coalesce(excluded.time_ms, time_ms), offset_min = coalesce(excluded.offset_min, offset_min)");
+    sql::Stmt s(
+        db_,
+        "INSERT INTO games (session_id, idx, byte, time_ms, offset_min) VALUES (?, ?, ?, ?, ?) "
+        "ON CONFLICT (session_id, idx) DO UPDATE SET byte = excluded.byte, "
+        "time_ms = coalesce(excluded.time_ms, time_ms), offset_min = coalesce(excluded.offset_min, offset_min)");
     s.bind(1, id).bind(2, index).bind(3, static_cast<int>(byte));
     bindTime(s, 4, t);
     s.run();
 }
 
 void Library::putGames(std::int64_t id, const PlayRecord& rec, const GameTimes& times, std::int32_t from) {
-    sql::Stmt s(db_,
-                "INSERT INTO games (session_id, idx, byte, time_ms, offset_min) VALUES (?, ?, ?, ?, ?) "
-                "ON CONFLICT (session_id, idx) DO UPDATE SET byte = excluded.byte, "
-                "time_ms = coalesce(excluded.time_ms, time_ms), offset_min = coalesce(excluded.offset_min, offset_min)");
+    sql::Stmt s(
+        db_,
+        "INSERT INTO games (session_id, idx, byte, time_ms, offset_min) VALUES (?, ?, ?, ?, ?) "
+        "ON CONFLICT (session_id, idx) DO UPDATE SET byte = excluded.byte, "
+        "time_ms = coalesce(excluded.time_ms, time_ms), offset_min = coalesce(excluded.offset_min, offset_min)");
     for (std::int32_t i = std::max(0, from); i < rec.games(); ++i) {
         s.bind(1, id).bind(2, i).bind(3, static_cast<int>(rec.game(i)));
         bindTime(s, 4, static_cast<std::size_t>(i) < times.size() ? times[static_cast<std::size_t>(i)] : std::nullopt);
@@ -713,7 +715,8 @@ ImportResult Library::importImage(const std::string& path, const std::vector<std
 ImportResult Library::importSlt(const std::string& path) {
     std::vector<std::uint8_t> bytes;
     const SltStatus st = readFileBytes(path, bytes);
-    if (st == SltStatus::TooLarge) return {path, ImportOutcome::Unreadable, 0, 0, path + " holds more than 31000 games"};
+    if (st == SltStatus::TooLarge)
+        return {path, ImportOutcome::Unreadable, 0, 0, path + " holds more than 31000 games"};
     if (st != SltStatus::Ok) return {path, ImportOutcome::Unreadable, 0, 0, "cannot read " + path};
     return importImage(path, bytes, {}, "slt");
 }

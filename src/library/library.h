@@ -55,16 +55,16 @@ struct SessionRow {
     WallTime start;
     std::optional<WallTime> end;
     std::string machine, hall, number, profile, board, comment;
-    std::string source;             // "live", "slt" or "journal"
-    std::int32_t games = 0;         // the record's games
-    std::int32_t normalGames = 0;   // those outside a bonus
-    std::int32_t bb = 0, rb = 0;    // bonuses, a run of bonus games being one
+    std::string source;            // "live", "slt" or "journal"
+    std::int32_t games = 0;        // the record's games
+    std::int32_t normalGames = 0;  // those outside a bonus
+    std::int32_t bb = 0, rb = 0;   // bonuses, a run of bonus games being one
     std::int64_t medalsIn = 0, medalsOut = 0;
     std::int64_t balance() const { return medalsOut - medalsIn; }  // 差枚
     std::int64_t investYen = 0;                                    // 投資
     std::optional<std::int64_t> collectMedals;                     // medals at the end, as entered
-    std::optional<std::int64_t> collectYen;  // 回収: as entered, or the medals at the hall's rate
-    bool collectFromRate = false;            // collectYen was worked out from the hall's rate
+    std::optional<std::int64_t> collectYen;       // 回収: as entered, or the medals at the hall's rate
+    bool collectFromRate = false;                 // collectYen was worked out from the hall's rate
     std::optional<std::int64_t> income() const {  // 収支
         return collectYen ? std::optional<std::int64_t>(*collectYen - investYen) : std::nullopt;
     }
@@ -85,9 +85,9 @@ struct BonusRow {
     Bonus kind = Bonus::BB;
     std::int32_t firstGame = 0;  // 0-based
     std::int32_t games = 0;
-    std::int32_t gain = 0;             // medals out minus in over its games
-    std::optional<WallTime> start;     // the time of its first game
-    std::optional<WallTime> end;       // the time of its last game
+    std::int32_t gain = 0;          // medals out minus in over its games
+    std::optional<WallTime> start;  // the time of its first game
+    std::optional<WallTime> end;    // the time of its last game
 };
 
 struct SessionDetails {
@@ -103,9 +103,9 @@ struct SessionRecord {
 };
 
 struct ListFilter {
-    std::string hall, machine, profile;  // empty: any
-    std::string month;                   // "2026-12" (local time of the start); empty: any
-    bool trash = false;                  // the trash instead of the sessions
+    std::string hall{}, machine{}, profile{};  // empty: any
+    std::string month{};                       // "2026-12" (local time of the start); empty: any
+    bool trash = false;                        // the trash instead of the sessions
 };
 
 enum class TotalsBy { Day, Month, Machine, Hall, Profile };
@@ -113,8 +113,8 @@ struct TotalsRow {
     std::string key;  // "2026-12-09", "2026-12", or the machine, hall or profile
     std::int64_t sessions = 0, games = 0, bb = 0, rb = 0, medalsIn = 0, medalsOut = 0;
     std::int64_t balance() const { return medalsOut - medalsIn; }
-    std::int64_t income = 0;         // 収支 of the sessions where it is known
-    std::int64_t incomeSessions = 0;  // how many those are
+    std::int64_t income = 0;                     // 収支 of the sessions where it is known
+    std::int64_t incomeSessions = 0;             // how many those are
     std::optional<double> machineRate() const {  // 機械割: out / in
         return medalsIn > 0 ? std::optional<double>(static_cast<double>(medalsOut) / medalsIn) : std::nullopt;
     }
@@ -123,8 +123,8 @@ struct TotalsRow {
 // What an edit changes; fields left empty keep their value. A value of -1 in
 // the collect fields clears them.
 struct SessionEdit {
-    std::optional<std::string> machine, hall, number, profile, comment;
-    std::optional<std::int64_t> investYen, collectMedals, collectYen;
+    std::optional<std::string> machine{}, hall{}, number{}, profile{}, comment{};
+    std::optional<std::int64_t> investYen{}, collectMedals{}, collectYen{};
 };
 
 struct HallRate {
@@ -135,20 +135,20 @@ struct HallRate {
 
 // A new session as the recorder or an import starts it.
 struct NewSession {
-    WallTime start;
-    std::optional<WallTime> end;
-    std::string machine, hall, number, profile, board, comment, source = "live";
-    std::vector<std::uint8_t> header;  // the record's 48 header bytes (comment, options)
-    std::optional<std::string> contentKey;  // the imported bytes' fingerprint
+    WallTime start{};
+    std::optional<WallTime> end{};
+    std::string machine{}, hall{}, number{}, profile{}, board{}, comment{}, source = "live";
+    std::vector<std::uint8_t> header{};       // the record's 48 header bytes (comment, options)
+    std::optional<std::string> contentKey{};  // the imported bytes' fingerprint
 };
 
 enum class ImportOutcome { Imported, AlreadyThere, Unreadable, NotWritten };
 struct ImportResult {
     std::string path;
     ImportOutcome outcome = ImportOutcome::Unreadable;
-    std::int64_t id = 0;       // the session (Imported, AlreadyThere)
+    std::int64_t id = 0;  // the session (Imported, AlreadyThere)
     std::int32_t games = 0;
-    std::string message;       // what went wrong, plain English
+    std::string message;  // what went wrong, plain English
 };
 
 struct LibraryOptions {

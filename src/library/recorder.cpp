@@ -18,7 +18,10 @@ struct LibraryRecorder::Snapshot {
 };
 
 LibraryRecorder::LibraryRecorder(Session& s, std::unique_ptr<Library> library, Options o)
-    : session_(s), lib_(std::move(library)), opt_(std::move(o)), path_(lib_->path()),
+    : session_(s),
+      lib_(std::move(library)),
+      opt_(std::move(o)),
+      path_(lib_->path()),
       rec_(std::make_unique<PlayRecord>()) {
     session_.listen(*this);
     writer_ = std::thread([this] { run(); });
@@ -218,7 +221,10 @@ void LibraryRecorder::writeOpen() {
     }
     if (id_ == 0 && resume_) {
         id_ = lib_->continueOpen(*rec_, times_, /*close=*/false);
-        if (id_ != 0) dirtyFrom_ = rec_->games();  // written by continueOpen
+        if (id_ != 0) {
+            dirtyFrom_ = rec_->games();  // written by continueOpen
+            headerDirty_ = true;         // the restored record's header
+        }
     }
     if (id_ == 0) {
         id_ = lib_->addSession(info_);

@@ -33,9 +33,9 @@ namespace tobrak {
 class LibraryRecorder final : public SessionListener {
 public:
     struct Options {
-        int flushMs = 500;          // the longest a game waits for the disk
-        std::size_t batch = 200;    // or this many records, whichever comes first
-        std::function<void()> afterCommit;  // called by the writer after each transaction (a slow disk in tests)
+        int flushMs = 500;                    // the longest a game waits for the disk
+        std::size_t batch = 200;              // or this many records, whichever comes first
+        std::function<void()> afterCommit{};  // called by the writer after each transaction (a slow disk in tests)
     };
     LibraryRecorder(Session& s, std::unique_ptr<Library> library, Options o);
     LibraryRecorder(Session& s, std::unique_ptr<Library> library) : LibraryRecorder(s, std::move(library), Options{}) {}
@@ -98,9 +98,9 @@ private:
     // The writer's own: the record as the library should hold it.
     std::unique_ptr<PlayRecord> rec_;
     GameTimes times_;
-    bool active_ = false;  // a session is being recorded
-    bool resume_ = false;  // it may continue the library's newest unfinished one
-    std::int64_t id_ = 0;  // its id once written
+    bool active_ = false;         // a session is being recorded
+    bool resume_ = false;         // it may continue the library's newest unfinished one
+    std::int64_t id_ = 0;         // its id once written
     NewSession info_;             // to write it again when its first transaction failed
     std::int32_t dirtyFrom_ = 0;  // games from here on are not written yet
     bool headerDirty_ = false, verify_ = false;

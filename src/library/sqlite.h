@@ -17,7 +17,7 @@ namespace tobrak::sql {
 class DbError : public std::runtime_error {
 public:
     DbError(int code, const std::string& what) : std::runtime_error(what), code_(code) {}
-    int code() const { return code_; }         // the extended result code
+    int code() const { return code_; }            // the extended result code
     int primary() const { return code_ & 0xFF; }  // SQLITE_BUSY, SQLITE_FULL, …
 
 private:
