@@ -258,6 +258,11 @@ LibraryOpen openLibrary(const std::string& path, const LibraryOptions& o) {
         return true;
     };
     if (attempt(false)) return out;
+    if (!o.setAside) {
+        tell(LibraryState::Failed, asideText + "\n" + path,
+             "the library " + path + " " + asideWhy + "; it was left as it is");
+        return out;
+    }
     out.setAside = setAside(path, ec);
     if (out.setAside.empty()) {
         tell(LibraryState::Failed, asideText + "\nファイルを別の名前にできません。",

@@ -155,6 +155,7 @@ struct LibraryOptions {
     int busyMs = 2000;          // how long a write waits for another connection's
     std::int64_t maxPages = 0;  // a limit on the file's pages (0: none), as a full disk would set
     bool purge = true;          // empty the trash of what is older than 30 days
+    bool setAside = true;       // a damaged or foreign file is renamed and a new one started (else: Failed)
 };
 
 class Library;
