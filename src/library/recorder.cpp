@@ -134,7 +134,7 @@ void LibraryRecorder::run() {
 }
 
 void LibraryRecorder::write(std::vector<Item>& batch) {
-    if (lib_->full()) return;  // told once; the journal keeps the record
+    if (!lib_ || lib_->readOnly() || lib_->full()) return;  // told once; the journal keeps the record
     const bool ok = lib_->inTransaction([&] {
         for (const Item& it : batch) apply(it);
         writeOpen();

@@ -37,6 +37,8 @@ public:
         std::size_t batch = 200;              // or this many records, whichever comes first
         std::function<void()> afterCommit{};  // called by the writer after each transaction (a slow disk in tests)
     };
+    // `library`: opened for this recorder alone (a connection of its own); a
+    // null or read-only one keeps nothing.
     LibraryRecorder(Session& s, std::unique_ptr<Library> library, Options o);
     LibraryRecorder(Session& s, std::unique_ptr<Library> library) : LibraryRecorder(s, std::move(library), Options{}) {}
     // Finishes the session being recorded (its end and counts) and writes what is queued.
