@@ -3,6 +3,7 @@
 // ever waiting for the disk; a record replaced starts a new session, and the
 // restore after a crash continues the unfinished one.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <chrono>
 #include <thread>
@@ -181,6 +182,95 @@ TEST(LibraryRecorder, TheRestoreAfterACrashContinuesTheUnfinishedSession) {
     }
     EXPECT_EQ(lib->list().size(), 3u);
     EXPECT_EQ(lib->list()[0].games, 30);
+}
+
+// A past session opened from the list and played on stays one session.
+TEST(LibraryRecorder, APastSessionOpenedAndPlayedOnStaysOneSession) {
+    TempDir tmp{"rec_continue"};
+    const fs::path p = tmp.path / "library.sqlite";
+    SimBoard sim({.seed = 23, .speed = 100.0});
+    std::int64_t id = 0;
+    {
+        Session first;
+        first.setBoard(&sim);
+        LibraryRecorder r(first, open(p), {.flushMs = 20});
+        playTo(first, 300);
+        r.flush();
+        id = r.currentId();
+    }
+    auto lib = open(p);
+    const auto kept = lib->record(id);
+    ASSERT_TRUE(kept);
+    Session s;
+    ASSERT_EQ(decodeSlt(kept->image, s.rec), SltStatus::Ok);
+    s.recount();
+    s.replaced(kept->times);
+    s.setBoard(&sim);
+    {
+        LibraryRecorder r(s, open(p), {.flushMs = 20});
+        r.continueSession(id);
+        playTo(s, 420);
+        r.flush();
+        EXPECT_EQ(r.currentId(), id);
+    }
+    ASSERT_EQ(lib->list().size(), 1u);
+    expectSameAs(*lib, id, s);
+    EXPECT_FALSE(lib->session(id)->open);
+
+    // Opened and then replaced by another record, it is left alone.
+    Session other;
+    ASSERT_EQ(decodeSlt(kept->image, other.rec), SltStatus::Ok);
+    other.replaced(kept->times);
+    other.setBoard(&sim);
+    {
+        LibraryRecorder r(other, open(p), {.flushMs = 20});
+        r.continueSession(id);
+        other.rec.clear();
+        other.replaced();
+        playTo(other, 10);
+    }
+    ASSERT_EQ(lib->list().size(), 2u);
+    EXPECT_EQ(lib->session(id)->games, 420);
+}
+
+// Another program holds the write lock for a while: told once a spell, and
+// once free again the library gets the whole session, nothing lost or doubled.
+TEST(LibraryRecorder, WritesThatFailAreToldOnceAndMadeUpLater) {
+    TempDir tmp{"rec_locked"};
+    const fs::path p = tmp.path / "library.sqlite";
+    open(p).reset();
+    SimBoard sim({.seed = 31, .speed = 100.0});
+    Session s;
+    s.setBoard(&sim);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(p.string().c_str(), &other), SQLITE_OK);
+    std::vector<LibraryNotice> told;
+    {
+        LibraryRecorder r(s, open(p, {.busyMs = 10}), {.flushMs = 10});
+        auto spell = [&](int games, bool locked) {
+            if (locked) {
+                ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+            }
+            for (int target = s.rec.games() + games; s.rec.games() < target;) {
+                playTo(s, std::min(target, s.rec.games() + 50));
+                r.flush();
+                if (auto n = r.takeNotice(); !n.empty()) told.push_back(n);
+            }
+            if (locked) {
+                ASSERT_EQ(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+            }
+        };
+        spell(200, true);  // from the first game: the session's row itself waits
+        spell(150, false);
+        spell(300, true);
+        spell(100, false);
+    }
+    sqlite3_close(other);
+    ASSERT_EQ(told.size(), 2u) << "once for each spell";
+    EXPECT_NE(told[0].line.find("cannot write"), std::string::npos) << told[0].line;
+    auto lib = open(p);
+    ASSERT_EQ(lib->list().size(), 1u);
+    expectSameAs(*lib, lib->list()[0].id, s);
 }
 
 // The writer's disk takes 50 ms for each transaction: the poll goes on at its pace.

@@ -633,10 +633,11 @@ std::int64_t Library::resumeOpen(const PlayRecord& rec, const GameTimes& times, 
     return resumed;
 }
 
-std::int64_t Library::continueOpen(const PlayRecord& rec, const GameTimes& times, bool close) {
-    sql::Stmt s(db_,
-                "SELECT id FROM sessions WHERE open = 1 AND deleted_at_ms IS NULL ORDER BY start_ms DESC, id DESC "
-                "LIMIT 1");
+std::int64_t Library::continueOpen(const PlayRecord& rec, const GameTimes& times, bool close, std::int64_t wanted) {
+    sql::Stmt s(db_, wanted ? "SELECT id FROM sessions WHERE id = ? AND deleted_at_ms IS NULL"
+                            : "SELECT id FROM sessions WHERE open = 1 AND deleted_at_ms IS NULL "
+                              "ORDER BY start_ms DESC, id DESC LIMIT 1");
+    if (wanted) s.bind(1, wanted);
     if (!s.step()) return 0;
     const std::int64_t id = s.i64(0);
     auto kept = std::make_unique<PlayRecord>();
@@ -649,6 +650,10 @@ std::int64_t Library::continueOpen(const PlayRecord& rec, const GameTimes& times
         if (kept->game(i) != rec.game(i)) return 0;
     if (n > 0 && (kept->game(n - 1) & 0xF0) != (rec.game(n - 1) & 0xF0)) return 0;
     putGames(id, rec, times, std::max(0, n - 1));
+    if (!close) {
+        sql::Stmt reopen(db_, "UPDATE sessions SET open = 1 WHERE id = ?");
+        reopen.bind(1, id).run();
+    }
     std::optional<WallTime> last;
     for (const auto& t : times)
         if (t) last = t;

@@ -232,8 +232,9 @@ public:
     // Works out the session's counts and bonuses again from its games; with
     // `close`, it is no longer open and its fingerprint is taken.
     void summarize(std::int64_t id, const PlayRecord& rec, bool close);
-    // resumeOpen() inside the caller's transaction.
-    std::int64_t continueOpen(const PlayRecord& rec, const GameTimes& times, bool close);
+    // resumeOpen() inside the caller's transaction; with `id`, that session
+    // (open or not, out of the trash) instead of the newest open one, open again.
+    std::int64_t continueOpen(const PlayRecord& rec, const GameTimes& times, bool close, std::int64_t id = 0);
     // Writes games `from` .. the end of `rec` with their times.
     void putGames(std::int64_t id, const PlayRecord& rec, const GameTimes& times, std::int32_t from);
     // Runs `work` in one transaction; false (and nothing kept) when it failed.

@@ -29,7 +29,7 @@ LibraryRecorder::LibraryRecorder(Session& s, std::unique_ptr<Library> library, O
 
 LibraryRecorder::~LibraryRecorder() {
     session_.forget(*this);
-    push({Item::Close, 0, 0, {}, nullptr});
+    push({Item::Close, 0, 0, {}, nullptr, 0});
     {
         std::lock_guard lock(m_);
         stop_ = true;
@@ -68,30 +68,35 @@ std::shared_ptr<const LibraryRecorder::Snapshot> LibraryRecorder::snapshot(bool 
 void LibraryRecorder::gameStarted(std::int32_t index, const EventTime& t) {
     if (needStart_) {
         needStart_ = false;
-        push({Item::Start, 0, index - kHeaderLen, t.wall, snapshot(true)});
+        push({Item::Start, 0, index - kHeaderLen, t.wall, snapshot(true), std::exchange(continues_, 0)});
         return;
     }
-    push({Item::Game, session_.rec.Dat_Buf[static_cast<std::size_t>(index)], index - kHeaderLen, t.wall, nullptr});
+    push({Item::Game, session_.rec.Dat_Buf[static_cast<std::size_t>(index)], index - kHeaderLen, t.wall, nullptr, 0});
 }
 
 void LibraryRecorder::payout(std::int32_t index, const EventTime& t) {
     if (needStart_) return;  // the first game's snapshot takes it
-    push({Item::Byte, session_.rec.Dat_Buf[static_cast<std::size_t>(index)], index - kHeaderLen, t.wall, nullptr});
+    push({Item::Byte, session_.rec.Dat_Buf[static_cast<std::size_t>(index)], index - kHeaderLen, t.wall, nullptr, 0});
 }
 
 void LibraryRecorder::recordReplaced() {
-    if (!needStart_) push({Item::Close, 0, 0, {}, nullptr});
+    if (!needStart_) push({Item::Close, 0, 0, {}, nullptr, 0});
     needStart_ = true;
+    continues_ = 0;
+}
+
+void LibraryRecorder::continueSession(std::int64_t id) {
+    if (needStart_) continues_ = id;
 }
 
 void LibraryRecorder::headerChanged() {
-    if (!needStart_) push({Item::Header, 0, 0, {}, snapshot(false)});
+    if (!needStart_) push({Item::Header, 0, 0, {}, snapshot(false), 0});
 }
 
 void LibraryRecorder::resumeFrom() {
     if (session_.rec.games() == 0) return;
     needStart_ = false;
-    push({Item::Resume, 0, 0, wallNow(), snapshot(true)});
+    push({Item::Resume, 0, 0, wallNow(), snapshot(true), 0});
 }
 
 void LibraryRecorder::flush() {
@@ -135,22 +140,40 @@ void LibraryRecorder::run() {
 
 void LibraryRecorder::write(std::vector<Item>& batch) {
     if (!lib_ || lib_->readOnly() || lib_->full()) return;  // told once; the journal keeps the record
+    // The record is kept in memory whatever the disk does; the open session is
+    // written at the end of the batch, and before a session ends or begins.
+    for (const Item& it : batch) apply(it);
+    store(/*close=*/false);
+}
+
+bool LibraryRecorder::store(bool close) {
+    if (!active_) return true;
+    // What a dropped transaction must not have changed: it is written again with the next one.
+    const std::int64_t id = id_;
+    const std::int32_t dirtyFrom = dirtyFrom_;
+    const bool headerDirty = headerDirty_, resume = resume_;
+    const std::int64_t target = target_;
     const bool ok = lib_->inTransaction([&] {
-        for (const Item& it : batch) apply(it);
         writeOpen();
+        if (close && id_ != 0) lib_->summarize(id_, *rec_, /*close=*/true);
     });
     if (!ok) {
-        // Nothing of the batch is kept: write the whole session again with the next one.
-        dirtyFrom_ = 0;
-        headerDirty_ = true;
-        verify_ = true;
+        id_ = id;
+        dirtyFrom_ = dirtyFrom;
+        headerDirty_ = headerDirty;
+        resume_ = resume;
+        target_ = target;
     }
+    current_ = id_;
     if (opt_.afterCommit) opt_.afterCommit();
-    if (LibraryNotice n = lib_->takeNotice(); !n.empty()) {
+    // A failure is told when it begins, not again with each transaction that meets it.
+    if (LibraryNotice n = lib_->takeNotice(); !n.empty() && !failing_) {
         std::lock_guard lock(m_);
         notice_ = std::move(n);
         hasNotice_ = true;
     }
+    failing_ = !ok;
+    return ok;
 }
 
 void LibraryRecorder::apply(const Item& it) {
@@ -158,7 +181,7 @@ void LibraryRecorder::apply(const Item& it) {
         case Item::Start:
         case Item::Resume:
             finishOpen();
-            begin(*it.snap, it.time, it.kind == Item::Resume);
+            begin(*it.snap, it.time, it.kind == Item::Resume, it.target);
             break;
         case Item::Game:
         case Item::Byte: {
@@ -182,7 +205,7 @@ void LibraryRecorder::apply(const Item& it) {
     }
 }
 
-void LibraryRecorder::begin(const Snapshot& s, const WallTime& at, bool resume) {
+void LibraryRecorder::begin(const Snapshot& s, const WallTime& at, bool resume, std::int64_t target) {
     PlayRecord& r = *rec_;
     r = PlayRecord{};
     std::copy_n(s.header.begin(), kHeaderLen, r.Dat_Buf.begin());
@@ -208,6 +231,7 @@ void LibraryRecorder::begin(const Snapshot& s, const WallTime& at, bool resume) 
     info_.header = s.header;
     active_ = true;
     resume_ = resume;
+    target_ = target;
     id_ = 0;
     dirtyFrom_ = 0;
     headerDirty_ = false;
@@ -215,12 +239,8 @@ void LibraryRecorder::begin(const Snapshot& s, const WallTime& at, bool resume) 
 
 void LibraryRecorder::writeOpen() {
     if (!active_ || rec_->games() == 0) return;
-    if (verify_) {
-        verify_ = false;
-        if (id_ != 0 && !lib_->session(id_)) id_ = 0;  // its first transaction was dropped
-    }
-    if (id_ == 0 && resume_) {
-        id_ = lib_->continueOpen(*rec_, times_, /*close=*/false);
+    if (id_ == 0 && (resume_ || target_ != 0)) {
+        id_ = lib_->continueOpen(*rec_, times_, /*close=*/false, target_);
         if (id_ != 0) {
             dirtyFrom_ = rec_->games();  // written by continueOpen
             headerDirty_ = true;         // the restored record's header
@@ -232,7 +252,7 @@ void LibraryRecorder::writeOpen() {
         headerDirty_ = false;
     }
     resume_ = false;
-    current_ = id_;
+    target_ = 0;
     lib_->putGames(id_, *rec_, times_, dirtyFrom_);
     if (headerDirty_) lib_->putHeader(id_, info_.header, info_.comment);
     headerDirty_ = false;
@@ -247,8 +267,8 @@ void LibraryRecorder::writeOpen() {
 
 void LibraryRecorder::finishOpen() {
     if (!active_) return;
-    writeOpen();
-    if (id_ != 0) lib_->summarize(id_, *rec_, /*close=*/true);
+    // A session whose last transaction fails stays open with what was written before.
+    store(/*close=*/true);
     active_ = false;
     id_ = 0;
     current_ = 0;

@@ -14,6 +14,8 @@
 //     if (o.library && !o.library->readOnly())
 //         recorder = std::make_unique<LibraryRecorder>(session, std::move(o.library));
 //     … after a journal restore put the record into the session: recorder->resumeFrom();
+//     … after a past session was opened from the list to play on: recorder->continueSession(id);
+//     … the 投資 buttons: library.edit(recorder->currentId(), {.investYen = …});
 //     … every poll or so: if (auto n = recorder->takeNotice(); !n.empty()) show(n);
 // The recorder must go before the session does.
 #include <atomic>
@@ -51,6 +53,11 @@ public:
     // into, when its games are the restored record's beginning; otherwise the
     // restored record becomes a new session. Call after Session::replaced.
     void resumeFrom();
+    // The session now holds the record of the library's session `id` (opened
+    // from the list, Session::replaced done) and the player goes on with it:
+    // the next games go into that session instead of a new one, as long as the
+    // record is still that session's games followed by new ones.
+    void continueSession(std::int64_t id);
     // Writes everything queued and waits until it is written (tests, before a report).
     void flush();
     // The library's id of the session being recorded (0: none yet).
@@ -72,21 +79,24 @@ private:
         std::int32_t index = 0;
         WallTime time;
         std::shared_ptr<const Snapshot> snap;
+        std::int64_t target = 0;  // Start: the library's session it continues (0: a new one)
     };
     void push(Item&& it);
     std::shared_ptr<const Snapshot> snapshot(bool withGames) const;
     void run();
     void write(std::vector<Item>& batch);
     void apply(const Item& it);
-    void begin(const Snapshot& s, const WallTime& at, bool resume);
-    void writeOpen();   // the open session's new games, header, end and counts
-    void finishOpen();  // … and it is finished
+    void begin(const Snapshot& s, const WallTime& at, bool resume, std::int64_t target);
+    bool store(bool close);  // writeOpen() in a transaction of its own; false: dropped
+    void writeOpen();        // the open session's new games, header, end and counts
+    void finishOpen();       // … and it is finished
 
     Session& session_;
     std::unique_ptr<Library> lib_;
     Options opt_;
     std::string path_;
-    bool needStart_ = true;  // the next game starts a new session (poll thread)
+    bool needStart_ = true;       // the next game starts a new session (poll thread)
+    std::int64_t continues_ = 0;  // … or continues this one (poll thread)
 
     std::mutex m_;
     std::condition_variable cv_, done_;
@@ -102,10 +112,12 @@ private:
     GameTimes times_;
     bool active_ = false;         // a session is being recorded
     bool resume_ = false;         // it may continue the library's newest unfinished one
+    std::int64_t target_ = 0;     // … or this session
+    bool failing_ = false;        // the last batch failed (its notice told)
     std::int64_t id_ = 0;         // its id once written
-    NewSession info_;             // to write it again when its first transaction failed
+    NewSession info_;             // its row, written with its first transaction
     std::int32_t dirtyFrom_ = 0;  // games from here on are not written yet
-    bool headerDirty_ = false, verify_ = false;
+    bool headerDirty_ = false;
     std::thread writer_;
 };
 
