@@ -8,7 +8,8 @@ the least of several repetitions is the steadiest measure of the work itself.
 Times are CPU time of the benchmark thread (another build on the machine takes
 the processor away, it does not make our work longer); the live game and the
 payout pulse are timed by the benchmark itself around the poll alone, as
-elapsed time. Start-up is elapsed time from the launch to the first painted window.
+elapsed time, and the library's import (which waits on the disk) as elapsed time too.
+Start-up is elapsed time from the launch to the first painted window.
 """
 import json
 import os
@@ -22,9 +23,10 @@ def load(path):
     for b in data["benchmarks"]:
         if b.get("run_type") != "iteration":
             continue
-        name = b.get("run_name", b["name"]).replace("/manual_time", "")
-        # Manual timing measures the poll alone: its real time is the time.
-        key = "real_time" if "manual_time" in b["name"] else "cpu_time"
+        name = b.get("run_name", b["name"]).replace("/manual_time", "").replace("/real_time", "")
+        # Manual timing measures the poll alone: its real time is the time; so is
+        # the real time of work that waits on the disk (the library's import).
+        key = "real_time" if "manual_time" in b["name"] or "/real_time" in b["name"] else "cpu_time"
         scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3}[b.get("time_unit", "ns")]
         us = b[key] * scale
         best[name] = min(us, best.get(name, us))
