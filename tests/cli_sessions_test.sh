@@ -71,8 +71,10 @@ diff <(cut -d, -f1-6 games.csv) file.csv >/dev/null || fail "the games' CSV is n
 "$cli" record --board sim --fast --speed 100 --games 50 >/dev/null 2>err || fail "record: $(cat err)"
 "$cli" sessions list --db "$XDG_DATA_HOME/tobrak/library.sqlite" | json 'd["sessions"][0]["games"]' | grep -qx 50 ||
   fail "record did not keep its session in the user's library"
-"$cli" record --board sim --fast --speed 100 --games 20 --db $db >/dev/null 2>&1 || fail "record --db"
-"$cli" sessions list --db $db | json 'd["sessions"][0]["games"]' | grep -qx 20 || fail "record --db: not kept"
+"$cli" record --board sim --fast --speed 100 --games 20 --db $db --machine 北斗 --hall 駅前 --number 128 \
+  >/dev/null 2>&1 || fail "record --db"
+"$cli" sessions list --db $db | json 'd["sessions"][0]["games"], d["sessions"][0]["machine"], d["sessions"][0]["number"]' |
+  grep -qx "20 北斗 128" || fail "record --db: not kept"
 rm -rf "$XDG_DATA_HOME"
 "$cli" record --board sim --fast --speed 100 --games 5 --no-library >/dev/null 2>&1 || fail "record --no-library"
 [ ! -e "$XDG_DATA_HOME/tobrak/library.sqlite" ] || fail "--no-library made a library"

@@ -52,6 +52,7 @@ const char* const kUsage =
     "  record --board none|sim|serial:PATH[,BAUD]|edges:PATH[,BAUD]|usbio[:SERIAL]\n"
     "         [--seed N] [--speed X] [--games N] [--journal DIR] [--save OUT.slt]\n"
     "         [--listen [ADDR:]PORT [--token T]] [--db PATH | --no-library]\n"
+    "         [--machine NAME] [--hall NAME] [--number N]\n"
     "                             record from a board as the window does, one line per game;\n"
     "                             the session goes into the library of sessions\n"
     "  serve FILE.slt --listen [ADDR:]PORT [--token T]\n"
@@ -302,6 +303,9 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     auto* dbOpt = recordCmd->add_option("--db", rec.db, "the library of sessions to record into (default: the user's)")
                       ->type_name("PATH");
     recordCmd->add_flag("--no-library", rec.noLibrary, "keep no library of this session")->excludes(dbOpt);
+    recordCmd->add_option("--machine", rec.machine, "the machine's name, kept with the session")->type_name("NAME");
+    recordCmd->add_option("--hall", rec.hall, "the hall, kept with the session")->type_name("NAME");
+    recordCmd->add_option("--number", rec.number, "the hall's machine number, kept with the session")->type_name("N");
     ServeArgs serveArgs;
     cmd = command(&app, "serve", "The live view of a saved record (read-only) until interrupted.",
                   [&] { return serve(serveArgs, io); });

@@ -85,6 +85,9 @@ int record(const RecordArgs& a, Io& io) {
     }
     Session c;
     c.setBoard(dev.opened.source.get(), dev.opened.what);
+    c.machine.name = a.machine;
+    c.machine.hall = a.hall;
+    c.machine.number = a.number;
     bool everUnprotected = false;
     auto lastWatch = std::chrono::steady_clock::now();
     // A failed journal is tried again every few seconds; each change is told once.

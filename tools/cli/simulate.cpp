@@ -5,6 +5,6 @@
 namespace tobrak::cli {
 
 // A demonstration of the simulated machine: it keeps no library of sessions.
-int simulate(const SimulateArgs& a, Io& io) { return record({"sim", a, {}, /*noLibrary=*/true}, io); }
+int simulate(const SimulateArgs& a, Io& io) { return record({"sim", a, {}, /*noLibrary=*/true, {}, {}, {}}, io); }
 
 }  // namespace tobrak::cli
