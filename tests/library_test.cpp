@@ -341,6 +341,14 @@ TEST(LibraryImport, AFolderImportsEachFileAndSaysWhatItCouldNot) {
     }
     EXPECT_EQ(lib->list().size(), 3u);
     EXPECT_EQ(lib->importPath((dir / "missing.slt").string())[0].outcome, ImportOutcome::Unreadable);
+
+    // What a new library offers from the journal folder: the kept journals, not the running one.
+    fs::copy_file(j->path(), tmp.path / "j" / "session-20261209-210405.journal");
+    std::ofstream(tmp.path / "j" / "notes.txt") << "x";
+    const auto kept = keptJournals((tmp.path / "j").string());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(fs::path(kept[0]).filename(), "session-20261209-210405.journal");
+    EXPECT_TRUE(keptJournals((tmp.path / "none").string()).empty());
 }
 
 TEST(LibraryImport, CsvOfSessionsAndOfASessionsGames) {

@@ -154,6 +154,18 @@ std::string defaultLibraryPath() {
     return pathUtf8(fs::temp_directory_path() / "tobrak" / "library.sqlite");
 }
 
+std::vector<std::string> keptJournals(const std::string& journalDir) {
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(fsPath(journalDir), ec)) {
+        const std::string name = pathUtf8(e.path().filename());
+        if (e.path().extension() == ".journal" && name != "session.journal" && e.is_regular_file(ec))
+            out.push_back(pathUtf8(e.path()));
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
 std::string contentKey(const std::vector<std::uint8_t>& bytes) {
     // FNV-1a over the bytes, with their count: enough to tell a file seen before.
     std::uint64_t h = 1469598103934665603ull;

@@ -285,6 +285,10 @@ bool Library::guarded(F work) {
 // bringing an older schema up to date. Never throws.
 LibraryOpen openLibrary(const std::string& path, const LibraryOptions& o = {});
 
+// The kept journals of a journal folder (every *.journal but the running
+// session's own session.journal), in name order: what a new library offers to import.
+std::vector<std::string> keptJournals(const std::string& journalDir);
+
 // The fingerprint of a file's bytes that tells an import seen before.
 std::string contentKey(const std::vector<std::uint8_t>& bytes);
 
