@@ -13,6 +13,7 @@
 #include "library/recorder.h"
 #include "record/slt_file.h"
 #include "rig.h"
+#include "slow_disk.h"
 
 namespace tobrak::test {
 namespace {
@@ -273,18 +274,17 @@ TEST(LibraryRecorder, WritesThatFailAreToldOnceAndMadeUpLater) {
     expectSameAs(*lib, lib->list()[0].id, s);
 }
 
-// The writer's disk takes 50 ms for each transaction: the poll goes on at its pace.
+// The writer's disk takes 50 ms for each sync, and each commit is synced: the
+// poll goes on at its pace.
 TEST(LibraryRecorder, ThePollNeverWaitsForASlowDisk) {
     TempDir tmp{"rec_slow"};
+    useSlowDisk(50);
     SimBoard sim({.seed = 3, .speed = 100.0});
     Session s;
     s.setBoard(&sim);
-    int commits = 0;
-    LibraryRecorder r(s, open(tmp.path / "library.sqlite"),
-                      {.flushMs = 5, .batch = 4, .afterCommit = [&] {
-                           ++commits;
-                           std::this_thread::sleep_for(std::chrono::milliseconds(50));
-                       }});
+    LibraryRecorder r(s, open(tmp.path / "library.sqlite", {.syncEachCommit = true, .vfs = kSlowDiskVfs}),
+                      {.flushMs = 5, .batch = 4});
+    const long syncsBefore = slow_disk::syncs;
     auto longest = std::chrono::nanoseconds(0);
     while (s.rec.games() < 800) {
         const auto t0 = std::chrono::steady_clock::now();
@@ -294,8 +294,9 @@ TEST(LibraryRecorder, ThePollNeverWaitsForASlowDisk) {
     // A poll that waited for a commit would take its 50 ms at least.
     EXPECT_LT(longest, std::chrono::milliseconds(40)) << "a poll waited for the writer";
     r.flush();
-    EXPECT_GT(commits, 0);
-    EXPECT_LT(commits, 800 / 2) << "games were batched, not a transaction each";
+    const long syncs = slow_disk::syncs - syncsBefore;
+    EXPECT_GT(syncs, 0) << "the slow disk was used";
+    EXPECT_LT(syncs, 800 / 2) << "games were batched, not a transaction each";
 }
 
 TEST(LibraryRecorder, AFullDiskIsToldOnceAndRecordingGoesOn) {

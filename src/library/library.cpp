@@ -214,7 +214,7 @@ LibraryOpen openLibrary(const std::string& path, const LibraryOptions& o) {
             return false;
         }
         try {
-            lib->db_ = sql::Db(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX);
+            lib->db_ = sql::Db(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, o.vfs);
             sqlite3_busy_timeout(lib->db_.get(), o.busyMs);
             const auto tables = lib->db_.scalar("SELECT count(*) FROM sqlite_master");
             const auto appId = lib->db_.scalar("PRAGMA application_id");
@@ -225,7 +225,7 @@ LibraryOpen openLibrary(const std::string& path, const LibraryOptions& o) {
                 return false;
             }
             if (version > librarySchemaVersion()) {
-                lib->db_ = sql::Db(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX);
+                lib->db_ = sql::Db(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX, o.vfs);
                 sqlite3_busy_timeout(lib->db_.get(), o.busyMs);
                 lib->db_.scalar("SELECT count(*) FROM sessions");
                 lib->readOnly_ = true;
@@ -239,7 +239,7 @@ LibraryOpen openLibrary(const std::string& path, const LibraryOptions& o) {
                 return true;
             }
             lib->db_.exec("PRAGMA journal_mode = WAL");
-            lib->db_.exec("PRAGMA synchronous = NORMAL");
+            lib->db_.exec(o.syncEachCommit ? "PRAGMA synchronous = FULL" : "PRAGMA synchronous = NORMAL");
             lib->db_.exec("PRAGMA foreign_keys = ON");
             migrate(lib->db_, libraryMigrations());
             // Reading every session row finds a damaged table before the lists do.

@@ -156,6 +156,11 @@ struct LibraryOptions {
     std::int64_t maxPages = 0;  // a limit on the file's pages (0: none), as a full disk would set
     bool purge = true;          // empty the trash of what is older than 30 days
     bool setAside = true;       // a damaged or foreign file is renamed and a new one started (else: Failed)
+    // Each commit synced to the disk (PRAGMA synchronous = FULL). Off, a commit
+    // is synced at the next checkpoint: a power cut may cost the last ones, never
+    // the file, and the journal holds them.
+    bool syncEachCommit = false;
+    const char* vfs = nullptr;  // SQLite's file layer by name (tests: a slow disk); null: the computer's
 };
 
 class Library;

@@ -165,7 +165,6 @@ bool LibraryRecorder::store(bool close) {
         target_ = target;
     }
     current_ = id_;
-    if (opt_.afterCommit) opt_.afterCommit();
     // A failure is told when it begins, not again with each transaction that meets it.
     if (LibraryNotice n = lib_->takeNotice(); !n.empty() && !failing_) {
         std::lock_guard lock(m_);

@@ -21,7 +21,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -35,9 +34,8 @@ namespace tobrak {
 class LibraryRecorder final : public SessionListener {
 public:
     struct Options {
-        int flushMs = 500;                    // the longest a game waits for the disk
-        std::size_t batch = 200;              // or this many records, whichever comes first
-        std::function<void()> afterCommit{};  // called by the writer after each transaction (a slow disk in tests)
+        int flushMs = 500;        // the longest a game waits for the disk
+        std::size_t batch = 200;  // or this many records, whichever comes first
     };
     // `library`: opened for this recorder alone (a connection of its own); a
     // null or read-only one keeps nothing.

@@ -2,8 +2,8 @@
 
 namespace tobrak::sql {
 
-Db::Db(const std::string& path, int flags) {
-    const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+Db::Db(const std::string& path, int flags, const char* vfs) {
+    const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, vfs);
     if (rc != SQLITE_OK) {
         const std::string what = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
         const int code = db_ ? sqlite3_extended_errcode(db_) : rc;

@@ -27,8 +27,8 @@ private:
 class Db {
 public:
     Db() = default;
-    // Opens `path` with SQLite's open flags; throws on failure.
-    Db(const std::string& path, int flags);
+    // Opens `path` with SQLite's open flags (and file layer); throws on failure.
+    Db(const std::string& path, int flags, const char* vfs = nullptr);
     ~Db();
     Db(Db&& o) noexcept : db_(o.db_) { o.db_ = nullptr; }
     Db& operator=(Db&& o) noexcept;
