@@ -144,6 +144,7 @@ TEST(LibraryRecorder, TheRestoreAfterACrashContinuesTheUnfinishedSession) {
             lib->summarize(id, partial, false);
         }));
     }
+    EXPECT_EQ(open(p)->newestOpen(), id) << "left unfinished";
     // The next run restores the journal's record and goes on.
     Session s;
     s.rec = crashed.rec;

@@ -557,17 +557,6 @@ std::int64_t Library::addSession(const NewSession& n) {
     return db_.lastId();
 }
 
-void Library::putGame(std::int64_t id, std::int32_t index, std::uint8_t byte, const std::optional<WallTime>& t) {
-    sql::Stmt s(
-        db_,
-        "INSERT INTO games (session_id, idx, byte, time_ms, offset_min) VALUES (?, ?, ?, ?, ?) "
-        "ON CONFLICT (session_id, idx) DO UPDATE SET byte = excluded.byte, "
-        "time_ms = coalesce(excluded.time_ms, time_ms), offset_min = coalesce(excluded.offset_min, offset_min)");
-    s.bind(1, id).bind(2, index).bind(3, static_cast<int>(byte));
-    bindTime(s, 4, t);
-    s.run();
-}
-
 void Library::putGames(std::int64_t id, const PlayRecord& rec, const GameTimes& times, std::int32_t from) {
     sql::Stmt s(
         db_,
@@ -579,11 +568,6 @@ void Library::putGames(std::int64_t id, const PlayRecord& rec, const GameTimes& 
         bindTime(s, 4, static_cast<std::size_t>(i) < times.size() ? times[static_cast<std::size_t>(i)] : std::nullopt);
         s.run();
     }
-}
-
-void Library::cutGames(std::int64_t id, std::int32_t fromIndex) {
-    sql::Stmt s(db_, "DELETE FROM games WHERE session_id = ? AND idx >= ?");
-    s.bind(1, id).bind(2, fromIndex).run();
 }
 
 void Library::putHeader(std::int64_t id, const std::vector<std::uint8_t>& header, const std::string& comment) {

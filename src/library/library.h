@@ -12,7 +12,7 @@
 //     if (!o.notice.empty()) show(o.notice.text);      // set aside, locked, newer, …
 //     if (o.library) rows = o.library->list({.month = "2026-12"});
 //     auto r = o.library->record(id);                  // open a session as a record
-//     o.library->edit(id, {.invest_yen = 10000});      // the 投資 buttons
+//     o.library->edit(id, {.investYen = 10000});       // the 投資 buttons
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -195,7 +195,8 @@ public:
     std::optional<HallRate> hall(const std::string& name);
     // The newest session still open (being recorded, or left by a crash).
     std::optional<std::int64_t> newestOpen();
-    // The record of a session as kept (header and games), and its games' times.
+    // The record of a session as kept (header and games), and its games' times;
+    // false for no such session. Throws sql::DbError (record() does not).
     bool loadRecord(std::int64_t id, PlayRecord& rec, GameTimes& times);
 
     // ---- changing: false when nothing was written (read-only, full, locked, no such session)
@@ -225,13 +226,8 @@ public:
 
     // ---- the recorder's writes: inside inTransaction() only, where a failure
     // throws sql::DbError and the whole transaction is dropped.
-    // Returns the new session's id; 0 when nothing was written.
+    // A new session's row; returns its id.
     std::int64_t addSession(const NewSession& s);
-    // Game `index` of session `id` is `byte` (a new game or a grown payout);
-    // the time is kept when given.
-    void putGame(std::int64_t id, std::int32_t index, std::uint8_t byte, const std::optional<WallTime>& t);
-    // Drops the session's games from `index` on (a record replaced by a shorter one).
-    void cutGames(std::int64_t id, std::int32_t fromIndex);
     void putHeader(std::int64_t id, const std::vector<std::uint8_t>& header, const std::string& comment);
     void setEnd(std::int64_t id, const WallTime& end);
     // Works out the session's counts and bonuses again from its games; with
@@ -240,7 +236,8 @@ public:
     // resumeOpen() inside the caller's transaction; with `id`, that session
     // (open or not, out of the trash) instead of the newest open one, open again.
     std::int64_t continueOpen(const PlayRecord& rec, const GameTimes& times, bool close, std::int64_t id = 0);
-    // Writes games `from` .. the end of `rec` with their times.
+    // Writes games `from` .. the end of `rec` with their times (a game known
+    // already takes the new byte and keeps its time when `times` has none).
     void putGames(std::int64_t id, const PlayRecord& rec, const GameTimes& times, std::int32_t from);
     // Runs `work` in one transaction; false (and nothing kept) when it failed.
     template <class F>
