@@ -30,41 +30,6 @@ void BM_Load(benchmark::State& st) {
 }
 BENCHMARK(BM_Load)->ArgsProduct({kGames, {0, 1}})->Unit(benchmark::kMillisecond);
 
-// Live play after a load of 3000 games: the next games of the simulated machine,
-// each taken by one poll; its payout pulses are fed outside the timing.
-struct LivePlay {
-    explicit LivePlay(benchmark::State& st) : p(Surfaces::Qt) {
-        ok = p.load(st, 3000);
-        p.program().zoom.G_zoom_Click(2);
-    }
-    // Back to the loaded record when the record is nearly full.
-    void keepRoom(benchmark::State& st) {
-        if (p.program().rec.Dat_Len < kDatMax - 10) return;
-        ok = p.load(st, 3000);
-        next = 3000;
-    }
-    void poll(std::uint8_t code) {
-        p.board.pushCode(code);
-        p.program().Timer2_Timer();
-    }
-    std::uint8_t nextGame() {
-        const auto& games = longRecordGames();
-        const std::uint8_t b = games[next];
-        next = (next + 1) % games.size();
-        return b;
-    }
-    Started p;
-    bool ok = false;
-    std::size_t next = 3000;
-};
-
-template <class F>
-double seconds(F&& f) {
-    const auto t0 = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
 // With `watchers` > 0 the live view serves that many event clients meanwhile.
 void liveGames(benchmark::State& st, int watchers) {
     LivePlay live(st);

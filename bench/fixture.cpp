@@ -53,6 +53,8 @@ const PlayRecord& simulated() {
 
 }  // namespace
 
+std::string benchFolder() { return folder().path.string(); }
+
 const std::vector<std::uint8_t>& longRecordGames() {
     static const std::vector<std::uint8_t> games = [] {
         const PlayRecord& r = simulated();

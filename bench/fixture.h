@@ -4,6 +4,7 @@
 // designed size or the recording surfaces (logic only).
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -22,6 +23,8 @@ inline const std::vector<std::int64_t> kGames = {0, 3000, 31000};
 // A play-data file of the first `games` games the simulated machine plays with
 // seed 1, written once per run into a temporary folder.
 const std::string& recordFile(int games);
+// The temporary folder of this run (removed at exit).
+std::string benchFolder();
 // The game bytes of the longest record (31000 games), oldest first.
 const std::vector<std::uint8_t>& longRecordGames();
 
@@ -62,5 +65,40 @@ std::uint64_t liveEvents(const LiveWatchers& w);  // published so far
 // Waits (at most a poll's 80 ms) until the watchers have sent what they were given,
 // as they do between two polls.
 void settle(const LiveWatchers& w);
+
+// Live play after a load of 3000 games: the next games of the simulated machine,
+// each taken by one poll; its payout pulses are fed outside the timing.
+struct LivePlay {
+    explicit LivePlay(benchmark::State& st) : p(Surfaces::Qt) {
+        ok = p.load(st, 3000);
+        p.program().zoom.G_zoom_Click(2);
+    }
+    // Back to the loaded record when the record is nearly full.
+    void keepRoom(benchmark::State& st) {
+        if (p.program().rec.Dat_Len < kDatMax - 10) return;
+        ok = p.load(st, 3000);
+        next = 3000;
+    }
+    void poll(std::uint8_t code) {
+        p.board.pushCode(code);
+        p.program().Timer2_Timer();
+    }
+    std::uint8_t nextGame() {
+        const auto& games = longRecordGames();
+        const std::uint8_t b = games[next];
+        next = (next + 1) % games.size();
+        return b;
+    }
+    Started p;
+    bool ok = false;
+    std::size_t next = 3000;
+};
+
+template <class F>
+inline double seconds(F&& f) {
+    const auto t0 = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
 
 }  // namespace tobrak::bench

@@ -8,7 +8,8 @@ the least of several repetitions is the steadiest measure of the work itself.
 Times are CPU time of the benchmark thread (another build on the machine takes
 the processor away, it does not make our work longer); the live game and the
 payout pulse are timed by the benchmark itself around the poll alone, as
-elapsed time. Start-up is elapsed time from the launch to the first painted window.
+elapsed time, and the library's import (which waits on the disk) as elapsed time too.
+Start-up is elapsed time from the launch to the first painted window.
 """
 import json
 import os
@@ -22,9 +23,10 @@ def load(path):
     for b in data["benchmarks"]:
         if b.get("run_type") != "iteration":
             continue
-        name = b.get("run_name", b["name"]).replace("/manual_time", "")
-        # Manual timing measures the poll alone: its real time is the time.
-        key = "real_time" if "manual_time" in b["name"] else "cpu_time"
+        name = b.get("run_name", b["name"]).replace("/manual_time", "").replace("/real_time", "")
+        # Manual timing measures the poll alone: its real time is the time; so is
+        # the real time of work that waits on the disk (the library's import).
+        key = "real_time" if "manual_time" in b["name"] or "/real_time" in b["name"] else "cpu_time"
         scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3}[b.get("time_unit", "ns")]
         us = b[key] * scale
         best[name] = min(us, best.get(name, us))
@@ -70,6 +72,11 @@ def main():
         ratio(f"zoom x10 / redraw (Qt), {g} games", f"BM_Zoom/{g}/10/1", f"BM_Redraw/{g}/1", 2.0)
     absolute("one live game (1% of 80 ms)", "BM_LiveGame", 800, "0.80 ms")
     absolute("one live game, 50 live-view watchers", "BM_LiveGameWatched", 800, "0.80 ms")
+    absolute("one live game, library on (1% of 80 ms)", "BM_LiveGameLibrary/0", 800, "0.80 ms")
+    absolute("the same, a disk whose sync takes 50 ms", "BM_LiveGameLibrary/50", 800, "0.80 ms")
+    absolute("library: open and list 2000 sessions", "BM_LibraryList", 100000, "100 ms")
+    absolute("library: totals per machine, 2000 sessions", "BM_LibraryTotalsByMachine", 200000, "200 ms")
+    absolute("library: import 100 files of 8000 games", "BM_LibraryImport100/iterations:1", 3000000, "3 s")
     absolute("live-view event to a loopback client", "BM_EventLatency/0", 100000, "100 ms")
     absolute("the same, 50 other watchers", "BM_EventLatency/50", 100000, "100 ms")
     absolute("load 31000 games, zoom off", "BM_Load/31000/0", 50000, "50 ms")

@@ -199,8 +199,8 @@ TEST(Window, RestoreFlowsAtStartUp) {
 TEST(Window, SecondCopyLeavesTheJournalToTheFirst) {
     QTemporaryDir tmp;
     const std::filesystem::path dir = tmp.path().toStdString();
-    const std::string cmd =
-        std::string(TOBRAK_CLI) + " record --board sim --journal " + dir.string() + " >/dev/null 2>&1 & echo $!";
+    const std::string cmd = std::string(TOBRAK_CLI) + " record --board sim --no-library --journal " + dir.string() +
+                            " >/dev/null 2>&1 & echo $!";
     FILE* shell = ::popen(cmd.c_str(), "r");
     ASSERT_NE(shell, nullptr);
     long first = 0;

@@ -46,8 +46,12 @@ std::optional<std::int64_t> localMs(const WallTime& t) {
 
 WallTime wallNow() {
     using namespace std::chrono;
+    return wallAt(duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count());
+}
+
+WallTime wallAt(std::int64_t unixMs) {
     WallTime t;
-    t.unixMs = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    t.unixMs = unixMs;
     // Read the zone again each time: the computer's clock may have been set to
     // another zone while the session runs.
     std::tm tm{};

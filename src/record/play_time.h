@@ -24,6 +24,8 @@ constexpr std::int16_t kMaxOffsetMin = 23 * 60 + 59;
 
 // Now, with the local offset (0 when the computer does not say it).
 WallTime wallNow();
+// That moment with the local offset the computer gives it (a file's time).
+WallTime wallAt(std::int64_t unixMs);
 // Whether isoTime can write `t`: an offset within ±23:59 and a local date in the
 // years 0000 to 9999. A time read from a file that is not writable is none.
 bool writableTime(const WallTime& t);

@@ -1,6 +1,8 @@
 #include "cli.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
 #include <csignal>
 #include <fstream>
 #include <functional>
@@ -13,6 +15,7 @@
 #include "boards/sim_board.h"
 #include "commands.h"
 #include "record/slt_file.h"
+#include "sessions.h"
 #include "util/durable_file.h"
 #include "util/paths.h"
 
@@ -48,13 +51,37 @@ const char* const kUsage =
     "                             record the built-in simulated machine, printing the live state\n"
     "  record --board none|sim|serial:PATH[,BAUD]|edges:PATH[,BAUD]|usbio[:SERIAL]\n"
     "         [--seed N] [--speed X] [--games N] [--journal DIR] [--save OUT.slt]\n"
-    "         [--listen [ADDR:]PORT [--token T]]\n"
-    "                             record from a board as the window does, one line per game\n"
+    "         [--listen [ADDR:]PORT [--token T]] [--db PATH | --no-library]\n"
+    "         [--machine NAME] [--hall NAME] [--number N]\n"
+    "                             record from a board as the window does, one line per game;\n"
+    "                             the session goes into the library of sessions\n"
     "  serve FILE.slt --listen [ADDR:]PORT [--token T]\n"
     "                             the live view (a web page) of a saved record\n"
     "  boards                     the serial ports and USB HID I/O boards this computer sees\n"
-    "  journal DIR|FILE.journal [--save OUT.slt]\n"
+    "  journal DIR|FILE.journal [--save OUT.slt] [--db PATH]\n"
     "                             the record a session journal holds (after a crash), or a kept one\n"
+    "  sessions list [--hall H] [--machine M] [--profile P] [--month YYYY-MM] [--trash] [--db PATH]\n"
+    "                             the library's sessions, newest first\n"
+    "  sessions show ID [--db PATH]\n"
+    "                             one session with its bonuses and games\n"
+    "  sessions import FILE|DIR... [--db PATH]\n"
+    "                             .slt files and kept journals into the library (each once)\n"
+    "  sessions export (--csv OUT.csv | --games ID --csv OUT.csv | --slt ID OUT.slt) [--db PATH]\n"
+    "                             the sessions or one session's games as CSV, or a session's record\n"
+    "  sessions totals --by day|month|machine|hall|profile [--db PATH]\n"
+    "                             sessions, games, BB, RB, balance, income and machine rate per group\n"
+    "  sessions edit ID [--machine M] [--hall H] [--number N] [--profile P] [--comment C]\n"
+    "                [--invest YEN] [--collect-medals N] [--collect-yen YEN] [--db PATH]\n"
+    "                             change a session's details and money\n"
+    "  sessions delete ID [--db PATH]    into the trash (kept 30 days)\n"
+    "  sessions restore ID [--db PATH]   back from the trash\n"
+    "--db PATH: the library file (default: the user's, "
+#ifdef _WIN32
+    "%LOCALAPPDATA%\\tobrak\\library.sqlite"
+#else
+    "$XDG_DATA_HOME/tobrak/library.sqlite"
+#endif
+    ").\n"
     "A file name '-' is standard input (FILE.slt) or standard output (--csv, --save, --png, --pdf);\n"
     "with --save - the report goes to standard error. --version prints the version.\n";
 
@@ -273,6 +300,12 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
                      "usbio[:SERIAL] (USB HID I/O board); see docs/boards.md")
         ->type_name("BOARD");
     recordOptions(recordCmd, rec.sim);
+    auto* dbOpt = recordCmd->add_option("--db", rec.db, "the library of sessions to record into (default: the user's)")
+                      ->type_name("PATH");
+    recordCmd->add_flag("--no-library", rec.noLibrary, "keep no library of this session")->excludes(dbOpt);
+    recordCmd->add_option("--machine", rec.machine, "the machine's name, kept with the session")->type_name("NAME");
+    recordCmd->add_option("--hall", rec.hall, "the hall, kept with the session")->type_name("NAME");
+    recordCmd->add_option("--number", rec.number, "the hall's machine number, kept with the session")->type_name("N");
     ServeArgs serveArgs;
     cmd = command(&app, "serve", "The live view of a saved record (read-only) until interrupted.",
                   [&] { return serve(serveArgs, io); });
@@ -289,6 +322,88 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
         ->required();
     cmd->add_option("--save", journalArgs.save, "write the record as a play-data file (- standard output)")
         ->type_name("OUT.slt");
+    cmd->add_option("--db", journalArgs.db,
+                    "bring the library's unfinished session up to the journal's record (or keep it as a new one)")
+        ->type_name("PATH");
+
+    CLI::App* sessions = app.add_subcommand("sessions", "The library of sessions.");
+    sessions->require_subcommand(1);
+    SessionsArgs sa;
+    auto dbOption = [&](CLI::App* c) {
+        c->add_option("--db", sa.db, "the library file (default: the user's)")->type_name("PATH");
+    };
+    auto filterOptions = [&](CLI::App* c) {
+        c->add_option("--hall", sa.filter.hall, "only this hall's sessions")->type_name("H");
+        c->add_option("--machine", sa.filter.machine, "only this machine's sessions")->type_name("M");
+        c->add_option("--profile", sa.filter.profile, "only sessions of this machine profile")->type_name("P");
+        c->add_option("--month", sa.filter.month, "only sessions begun in this month")
+            ->type_name("YYYY-MM")
+            ->check(
+                [](const std::string& v) {
+                    const bool ok = v.size() == 7 && v[4] == '-' && std::all_of(v.begin(), v.end(), [](char ch) {
+                                        return ch == '-' || std::isdigit(static_cast<unsigned char>(ch));
+                                    });
+                    return ok ? std::string() : std::string("--month takes YYYY-MM");
+                },
+                "YYYY-MM");
+    };
+    auto idArg = [&](CLI::App* c) {
+        c->add_option("id", sa.id, "the session's id (sessions list)")->type_name("ID")->required();
+    };
+    cmd = command(sessions, "list", "The library's sessions, newest first.", [&] { return sessionsList(sa, io); });
+    filterOptions(cmd);
+    cmd->add_flag("--trash", sa.filter.trash, "the deleted sessions instead (kept 30 days)");
+    dbOption(cmd);
+    cmd = command(sessions, "show", "One session with its bonuses and games.", [&] { return sessionsShow(sa, io); });
+    idArg(cmd);
+    dbOption(cmd);
+    cmd = command(sessions, "import",
+                  "Play-data files and kept journals into the library, each once (a folder: its files).",
+                  [&] { return sessionsImport(sa, io); });
+    cmd->add_option("files", sa.files, "files or folders")->type_name("FILE|DIR")->required();
+    dbOption(cmd);
+    cmd = command(sessions, "export", "The sessions or one session's games as CSV, or a session's record.",
+                  [&] { return sessionsExport(sa, io); });
+    auto* csvOpt = cmd->add_option("--csv", sa.csv, "the CSV file (- standard output)")->type_name("OUT.csv");
+    cmd->add_option("--games", sa.games, "one line per game of this session instead")->type_name("ID")->needs(csvOpt);
+    cmd->add_option("--slt", sa.slt, "the session's record as a play-data file (- standard output)")
+        ->type_name("ID OUT.slt")
+        ->expected(2)
+        ->excludes(csvOpt);
+    filterOptions(cmd);
+    dbOption(cmd);
+    cmd->callback([cmd] {
+        if (!cmd->count("--csv") && !cmd->count("--slt")) throw CLI::RequiredError("--csv or --slt");
+    });
+    cmd = command(sessions, "totals", "Sessions, games, BB, RB, balance, income and machine rate per group.",
+                  [&] { return sessionsTotals(sa, io); });
+    cmd->add_option("--by", sa.by, "day, month, machine, hall or profile")
+        ->type_name("GROUP")
+        ->required()
+        ->check(CLI::IsMember({"day", "month", "machine", "hall", "profile"}));
+    filterOptions(cmd);
+    dbOption(cmd);
+    cmd = command(sessions, "edit", "Change a session's details and money.", [&] { return sessionsEdit(sa, io); });
+    idArg(cmd);
+    cmd->add_option("--machine", sa.edit.machine, "the machine's name")->type_name("M");
+    cmd->add_option("--hall", sa.edit.hall, "the hall")->type_name("H");
+    cmd->add_option("--number", sa.edit.number, "the hall's machine number")->type_name("N");
+    cmd->add_option("--profile", sa.edit.profile, "the machine profile")->type_name("P");
+    cmd->add_option("--comment", sa.edit.comment, "the comment")->type_name("C");
+    cmd->add_option("--invest", sa.edit.investYen, "投資: yen put in")->type_name("YEN")->check(CLI::NonNegativeNumber);
+    cmd->add_option("--collect-medals", sa.edit.collectMedals, "回収 as medals at the end (-1 clears)")
+        ->type_name("N")
+        ->check(CLI::Range(-1LL, 100000000LL));
+    cmd->add_option("--collect-yen", sa.edit.collectYen, "回収 in yen (-1 clears)")
+        ->type_name("YEN")
+        ->check(CLI::Range(-1LL, 10000000000LL));
+    dbOption(cmd);
+    cmd = command(sessions, "delete", "Into the trash (kept 30 days).", [&] { return sessionsDelete(sa, io); });
+    idArg(cmd);
+    dbOption(cmd);
+    cmd = command(sessions, "restore", "Back from the trash.", [&] { return sessionsRestore(sa, io); });
+    idArg(cmd);
+    dbOption(cmd);
 
     if (args[0].rfind('-', 0) != 0 &&
         app.get_subcommands([&](CLI::App* s) { return s->get_name() == args[0]; }).empty()) {

@@ -43,7 +43,7 @@ struct RenderArgs {
     std::string file, png;
 };
 struct JournalArgs {
-    std::string dir, save;
+    std::string dir, save, db;
 };
 
 int feed(const FeedArgs& a, Io& io);

@@ -8,6 +8,7 @@
 #include "record/journal.h"
 #include "record/slt_file.h"
 #include "report.h"
+#include "sessions.h"
 #include "util/durable_file.h"
 #include "util/paths.h"
 
@@ -28,6 +29,23 @@ int journal(const JournalArgs& a, Io& io) {
     Json times = Json::array();
     for (const auto& t : held.times) times.push_back(t ? Json(isoTime(*t)) : Json());
     j["times"] = std::move(times);
+    if (!a.db.empty()) {
+        // The library's unfinished session catches up with the journal, or the record becomes one.
+        auto lib = openForCli(a.db, /*writes=*/true, io);
+        if (!lib) return 1;
+        auto rec = std::make_unique<PlayRecord>();
+        decodeSlt(*held.image, *rec);
+        std::int64_t id = lib->resumeOpen(*rec, held.times, /*close=*/true);
+        const bool resumed = id != 0;
+        if (!resumed) {
+            const ImportResult r = lib->importJournal(file);
+            if (!r.message.empty()) io.err << "tobrak-cli: " << r.message << "\n";
+            id = r.id;
+        }
+        tell(lib->takeNotice(), io);
+        if (id == 0) return fileError(io.err, "the journal's record could not be kept in the library " + lib->path());
+        j["library"] = {{"session", id}, {"resumed", resumed}};
+    }
     reportStream(a.save, io) << j.dump() << "\n";
     if (!a.save.empty()) {
         const auto& image = *held.image;

@@ -16,10 +16,12 @@
 #include "boards/board_table.h"
 #include "gui.h"
 #include "io.h"
+#include "library/recorder.h"
 #include "live.h"
 #include "record/journal.h"
 #include "record_command.h"
 #include "report.h"
+#include "sessions.h"
 
 namespace tobrak::cli {
 
@@ -83,6 +85,9 @@ int record(const RecordArgs& a, Io& io) {
     }
     Session c;
     c.setBoard(dev.opened.source.get(), dev.opened.what);
+    c.machine.name = a.machine;
+    c.machine.hall = a.hall;
+    c.machine.number = a.number;
     bool everUnprotected = false;
     auto lastWatch = std::chrono::steady_clock::now();
     // A failed journal is tried again every few seconds; each change is told once.
@@ -114,6 +119,13 @@ int record(const RecordArgs& a, Io& io) {
             return st;
         }
         watch();
+    }
+    // The library keeps the session from its first game; without one (locked,
+    // read-only, a folder that cannot be made) the journal alone keeps it.
+    std::unique_ptr<LibraryRecorder> kept;
+    if (!a.noLibrary) {
+        std::unique_ptr<Library> lib = openForCli(a.db, /*writes=*/true, io);
+        if (lib && !lib->readOnly()) kept = std::make_unique<LibraryRecorder>(c, std::move(lib));
     }
     // Signals are taken before the live view prints its address: whoever reads
     // it may stop the recording at once.
@@ -148,6 +160,7 @@ int record(const RecordArgs& a, Io& io) {
             const std::string why = c.Usb_On ? std::string() : dev.opened.source->problem();
             err << "board:" << status << (why.empty() ? "" : " (" + why + ")") << "\n" << std::flush;
         }
+        if (kept) tell(kept->takeNotice(), io);
         if (dev.opened.source->note() != note) {
             note = dev.opened.source->note();
             err << note << "\n" << std::flush;
@@ -158,6 +171,13 @@ int record(const RecordArgs& a, Io& io) {
         }
     }
     stopSignals.release();
+    if (kept) {
+        kept->flush();
+        tell(kept->takeNotice(), io);
+        if (const std::int64_t id = kept->currentId())
+            err << "tobrak-cli: the session is kept in the library " << kept->path() << " as session " << id << "\n";
+        kept.reset();
+    }
 
     const auto pages = sessionPages(c.cnt);
     Json j = newReport();

@@ -20,6 +20,9 @@ struct SimulateArgs {
 struct RecordArgs {
     std::string board = "none";
     SimulateArgs sim;
+    std::string db{};                         // the library of sessions; empty: the user's
+    bool noLibrary = false;                   // keep none
+    std::string machine{}, hall{}, number{};  // what is played, for the library
 };
 int simulate(const SimulateArgs& a, Io& io);
 int record(const RecordArgs& a, Io& io);
