@@ -24,6 +24,7 @@
 
 #include "app/headless/headless_app.h"
 #include "app/menu.h"
+#include "app/qt/library_window.h"
 #include "app/qt/tobrak_app.h"
 #include "app/version.h"
 #include "app/views.h"
@@ -456,6 +457,56 @@ TEST(Window, NumberKeysCountTheHandCountersTheirWindowShowsThem) {
     ASSERT_EQ(buttons.size(), 4);
     buttons[3]->click();  // チェリー －
     EXPECT_EQ(cw.shownRows()[1], (QStringList{"2", "チェリー", "0", "-"}));
+    w.app.program.Unsaved = false;
+}
+
+}  // namespace
+}  // namespace tobrak::qt
+
+namespace tobrak::qt {
+namespace {
+
+// The library in the window: the session kept from its first game, 投資 given
+// before it, 回収 in yen, the list, the calendar's day, the totals and the trash.
+TEST(LibraryWindowTest, ASessionIsKeptWithItsMoneyListedCalendaredAndTotalled) {
+    QTemporaryDir dir;
+    SimBoard sim({.seed = 3, .speed = 100});
+    Window w(&sim);
+    LibraryWindow lib(w.app, dir.filePath("library.sqlite").toStdString());
+    ASSERT_TRUE(lib.kept());
+    lib.invest(5000);  // before the first game: kept until the session is in the library
+    lib.invest(1000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.app.program.rec.games() >= 20; }, 20000));
+    w.app.program.ui.Timer2->setEnabled(false);
+    lib.recorder()->flush();
+    w.dialogs.inputAnswers.push_back(std::string("12000円"));
+    lib.collect();
+    w.dialogs.inputAnswers.push_back(std::string("十二"));  // not a number: told, nothing changed
+    lib.collect();
+    EXPECT_EQ(w.dialogs.shown.back().text, "回収は 0 以上の数で入力して下さい！");
+    lib.refresh();
+    QTableWidget& t = *lib.sessions();
+    ASSERT_EQ(t.rowCount(), 1);
+    EXPECT_EQ(t.item(0, 3)->text(), QString::number(w.app.program.rec.games()));
+    EXPECT_EQ(t.item(0, 8)->text(), QStringLiteral("6,000"));
+    EXPECT_EQ(t.item(0, 9)->text(), QStringLiteral("12,000"));
+    EXPECT_EQ(t.item(0, 10)->text(), QStringLiteral("+6,000円"));
+    // Today in the calendar, green for a plus; the month's total below it.
+    const QTextCharFormat today = lib.calendar()->dateTextFormat(QDate::currentDate());
+    EXPECT_EQ(today.background().color(), QColor(0xC8, 0xF0, 0xC8));
+    EXPECT_TRUE(lib.monthTotal()->text().contains(QStringLiteral("+6,000円（1日）")))
+        << lib.monthTotal()->text().toStdString();
+    ASSERT_EQ(lib.totals()->rowCount(), 1);
+    EXPECT_EQ(lib.totals()->item(0, 6)->text(), QStringLiteral("+6,000円"));
+    // Deleted after the question: out of the list, into the trash.
+    t.selectRow(0);
+    w.dialogs.answers.push_back(MsgResult::Cancel);
+    lib.removeSelected();
+    EXPECT_EQ(lib.sessions()->rowCount(), 1);
+    w.dialogs.answers.push_back(MsgResult::Ok);
+    lib.removeSelected();
+    EXPECT_EQ(lib.sessions()->rowCount(), 0);
+    EXPECT_EQ(lib.library()->list({.trash = true}).size(), 1u);
     w.app.program.Unsaved = false;
 }
 

@@ -92,7 +92,8 @@ void tellJournalState(Program& c, bool retry) {
 }
 }  // namespace
 
-void recoverJournal(Program& c, Journal& journal) {
+bool recoverJournal(Program& c, Journal& journal) {
+    bool restored = false;
     if (!journal.setAside().empty())
         c.ui.dialogs->messageBox(journalSetAsideText(journal), "復元", MsgIcon::Exclamation, MsgButtons::Ok);
     if (journal.recovered() &&
@@ -101,11 +102,13 @@ void recoverJournal(Program& c, Journal& journal) {
         loadPlayImage(c, *journal.recovered(), journal.recoveredTimes())) {
         c.session.restoreCounts(journal.recoveredCounts());
         journal.restored();
+        restored = true;
         c.Unsaved = true;  // back from the journal, never from a file
     }
     c.session.setJournal(&journal);
     c.session.beginJournal();
     tellJournalState(c, /*retry=*/false);
+    return restored;
 }
 
 void journalWatch(Program& c) {

@@ -18,7 +18,8 @@ std::string recoverText(const Journal& j);
 // After start-up, before the poll runs: a record left in the journal by a session
 // that did not end normally is offered back (OK, the default, restores it; Cancel
 // keeps the old journal as a dated backup); then the journal records this session.
-void recoverJournal(Program& c, Journal& journal);
+// True when the record was restored.
+bool recoverJournal(Program& c, Journal& journal);
 // Every few seconds: a journal that failed is tried again. The user is told once
 // that the record is not protected, and once when it is again.
 void journalWatch(Program& c);

@@ -11,6 +11,7 @@
 #include "app/file_commands.h"
 #include "app/menu.h"
 #include "app/qt/connect_menu.h"
+#include "app/qt/library_window.h"
 #include "app/qt/live_window.h"
 #include "app/qt/settings.h"
 #include "app/qt/settings_keeper.h"
@@ -18,6 +19,7 @@
 #include "app/qt/view_scale_menu.h"
 #include "app/version.h"
 #include "boards/board_table.h"
+#include "library/library.h"
 #include "record/journal.h"
 
 namespace {
@@ -94,7 +96,9 @@ int main(int argc, char** argv) {
                                    QStringLiteral("The live view answers only requests with ?token=T (needed "
                                                   "beyond 127.0.0.1)."),
                                    QStringLiteral("t"));
-    args.addOptions({board, seed, speed, listen, token});
+    const QCommandLineOption noLibrary(QStringLiteral("no-library"),
+                                       QStringLiteral("Keep this session out of the library of sessions."));
+    args.addOptions({board, seed, speed, listen, token, noLibrary});
     args.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A play-data file (*.slt) to open at start."),
                                QStringLiteral("[file.slt]"));
     args.process(app);
@@ -129,10 +133,16 @@ int main(int argc, char** argv) {
     else if (!option.empty())
         connect.connectTo(option, false);
     connect.keepIn(&settings);  // a board given on the command line is not kept
+    // The library of sessions keeps this one from its first game (not for a second
+    // copy, which records nothing).
+    std::unique_ptr<tobrak::qt::LibraryWindow> library;
+    if (tobrakApp.recording() && !args.isSet(noLibrary))
+        library = std::make_unique<tobrak::qt::LibraryWindow>(tobrakApp, tobrak::defaultLibraryPath());
     tobrak::qt::ViewScaleMenu scale(tobrakApp, &settings);
     tobrak::qt::SettingsKeeper keeper(tobrakApp, settings);  // places at the scale now in force
     const QStringList files = args.positionalArguments();
     tobrakApp.start(journalDir, files.isEmpty() ? std::string() : files.first().toStdString());
+    if (library && library->recorder() && tobrakApp.restored()) library->recorder()->resumeFrom();
     keeper.restoreAfterStart();
     connect.tellIfUnreached();
     tobrak::qt::LiveViewWindow live(tobrakApp.program, tobrakApp.main.get(), &settings);

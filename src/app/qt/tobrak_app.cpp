@@ -137,7 +137,7 @@ bool TobrakApp::start(const std::string& journalDir, const std::string& startFil
     // Placed by the window manager at a large view scale, it may reach off the screen.
     QTimer::singleShot(SideWindow::kFramedMs, main.get(), [m = main.get()] { keepOnItsScreen(m); });
     if (journal_) {
-        recoverJournal(program, *journal_);
+        restored_ = recoverJournal(program, *journal_);
         journalTimer_ = std::make_unique<QtTimer>(main.get(), [this] { journalWatch(program); });
         journalTimer_->setInterval(kJournalRetryMs);
         journalTimer_->setEnabled(true);

@@ -33,6 +33,8 @@ public:
     bool claimJournal(const std::string& dir);
     // False when this copy opened without a board and a journal.
     bool recording() const { return !withoutJournal_; }
+    // The start brought back a record the journal kept from a crash.
+    bool restored() const { return restored_; }
     // The start-up sequence, then the main window is shown. With a journal
     // folder, the session is journalled there (a left-over record is offered
     // back); then `startFile` is opened. The poll starts after both. False, with
@@ -60,7 +62,7 @@ private:
     std::unique_ptr<Printer> printer_;
     std::unique_ptr<Exporter> exporter_;
     std::unique_ptr<Journal> journal_;
-    bool claimed_ = false, withoutJournal_ = false, quit_ = false;
+    bool claimed_ = false, withoutJournal_ = false, quit_ = false, restored_ = false;
     NoSource noBoard_;
 };
 
