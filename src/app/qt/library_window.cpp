@@ -17,6 +17,7 @@
 #include <set>
 
 #include "app/file_commands.h"
+#include "app/qt/side_window.h"
 #include "app/qt/tobrak_app.h"
 #include "counts/bonus_history.h"
 #include "util/format.h"
@@ -53,6 +54,7 @@ QTableWidget* makeTable(QWidget* parent, const QStringList& header) {
     t->setSelectionMode(QAbstractItemView::SingleSelection);
     t->verticalHeader()->setVisible(false);
     t->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    t->horizontalHeader()->setStretchLastSection(true);
     return t;
 }
 
@@ -137,6 +139,10 @@ LibraryWindow::LibraryWindow(TobrakApp& app, const std::string& path)
     list->setEnabled(library_ != nullptr);
     connect(list, &QAction::triggered, this, [this] {
         refresh();
+        if (!placed_) {  // beside the main window, clear of its menus and panel
+            placed_ = true;
+            move(placeBesideMainWindow(this, app_.main.get()));
+        }
         show();
         raise();
         activateWindow();

@@ -77,6 +77,7 @@ private:
     std::unique_ptr<Library> library_;
     std::unique_ptr<LibraryRecorder> recorder_;
     std::int64_t pendingInvest_ = 0;
+    bool placed_ = false;
     QMenu* menu_;
     QAction* money_;
     QComboBox *month_, *hall_, *machine_, *totalsBy_;
