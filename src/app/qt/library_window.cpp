@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -15,11 +16,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <set>
+#include <tuple>
 
 #include "app/file_commands.h"
 #include "app/qt/side_window.h"
 #include "app/qt/tobrak_app.h"
 #include "counts/bonus_history.h"
+#include "util/durable_file.h"
 #include "util/format.h"
 
 namespace tobrak::qt {
@@ -106,7 +109,7 @@ void IncomeChart::paintEvent(QPaintEvent*) {
         p.drawLine(QPointF(x(i - 1), y(sums[i - 1])), QPointF(x(i), y(sums[i])));
 }
 
-LibraryWindow::LibraryWindow(TobrakApp& app, const std::string& path)
+LibraryWindow::LibraryWindow(TobrakApp& app, const std::string& path, const std::string& journalDir)
     : QWidget(app.main.get(), Qt::Window),
       app_(app),
       core_(app.program),
@@ -117,6 +120,14 @@ LibraryWindow::LibraryWindow(TobrakApp& app, const std::string& path)
     LibraryOpen view = openLibrary(path);
     if (!view.notice.empty()) dialogs.messageBox(view.notice.text, kListTitle, MsgIcon::Exclamation, MsgButtons::Ok);
     library_ = std::move(view.library);
+    if (library_ && view.state == LibraryState::SetAside && !journalDir.empty()) {
+        const std::vector<std::string> kept = keptJournals(journalDir);
+        if (!kept.empty() &&
+            dialogs.messageBox("保護データが " + std::to_string(kept.size()) +
+                                   " 個残っています。\n新しいセッション一覧に取り込みますか？",
+                               kListTitle, MsgIcon::Information, MsgButtons::OkCancel) == MsgResult::Ok)
+            importFiles(kept);
+    }
     if (library_ && !library_->readOnly()) {
         LibraryOpen own = openLibrary(path, {.purge = false, .setAside = false});
         if (own.library) recorder_ = std::make_unique<LibraryRecorder>(core_.session, std::move(own.library));
@@ -133,6 +144,8 @@ LibraryWindow::LibraryWindow(TobrakApp& app, const std::string& path)
     QAction* back = menu_->addAction(QStringLiteral("回収…"));
     back->setEnabled(recorder_ != nullptr);
     connect(back, &QAction::triggered, this, [this] { collect(); });
+    QAction* machine = menu_->addAction(QStringLiteral("台の情報…"));
+    connect(machine, &QAction::triggered, this, [this] { editMachine(); });
     menu_->addSeparator();
     QAction* list = menu_->addAction(QString::fromUtf8(kListTitle) + QStringLiteral("…"));
     list->setShortcut(Qt::CTRL | Qt::Key_L);
@@ -171,11 +184,16 @@ LibraryWindow::LibraryWindow(TobrakApp& app, const std::string& path)
     pl->addWidget(table_);
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this] { openSelected(); });
     auto* buttons = new QHBoxLayout;
-    for (auto [label, go] :
-         {std::pair{"開く", &LibraryWindow::openSelected}, std::pair{"編集…", &LibraryWindow::editSelected},
-          std::pair{"削除", &LibraryWindow::removeSelected}}) {
+    const bool writable = library_ && !library_->readOnly();
+    for (auto [label, go, writes] : {std::tuple{"開く", &LibraryWindow::openSelected, false},
+                                     std::tuple{"編集…", &LibraryWindow::editSelected, true},
+                                     std::tuple{"削除", &LibraryWindow::removeSelected, true},
+                                     std::tuple{"取り込み…", &LibraryWindow::importChosen, true},
+                                     std::tuple{"一覧をCSV保存…", &LibraryWindow::exportSessions, false},
+                                     std::tuple{"ゲームをCSV保存…", &LibraryWindow::exportGames, false},
+                                     std::tuple{"スロットデータ保存…", &LibraryWindow::exportSlt, false}}) {
         auto* b = new QPushButton(QString::fromUtf8(label));
-        b->setEnabled(!library_ || !library_->readOnly() || go == &LibraryWindow::openSelected);
+        b->setEnabled(writable || !writes);
         buttons->addWidget(b);
         connect(b, &QPushButton::clicked, this, [this, go] { (this->*go)(); });
     }
@@ -246,10 +264,7 @@ void LibraryWindow::refresh() {
     fillCombo(month_, QStringLiteral("すべて"), months);
     fillCombo(hall_, QStringLiteral("すべて"), halls);
     fillCombo(machine_, QStringLiteral("すべて"), machines);
-    const ListFilter f{.hall = hall_->currentData().toString().toStdString(),
-                       .machine = machine_->currentData().toString().toStdString(),
-                       .month = month_->currentData().toString().toStdString()};
-    const std::vector<SessionRow> rows = library_->list(f);
+    const std::vector<SessionRow> rows = library_->list(filter());
     table_->setRowCount(static_cast<int>(rows.size()));
     for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
         const SessionRow& r = rows[static_cast<std::size_t>(i)];
@@ -449,6 +464,119 @@ void LibraryWindow::removeSelected() {
         return;
     library_->remove(id);
     refresh();
+}
+
+void LibraryWindow::editMachine() {
+    Machine& m = core_.session.machine;
+    QDialog d(this);
+    d.setWindowTitle(QStringLiteral("台の情報"));
+    auto* form = new QFormLayout(&d);
+    auto* machine = new QLineEdit(q(m.name));
+    auto* hall = new QLineEdit(q(m.hall));
+    auto* num = new QLineEdit(q(m.number));
+    const std::optional<HallRate> was = library_ && !m.hall.empty() ? library_->hall(m.hall) : std::nullopt;
+    auto* lend = new QLineEdit(was ? QString::number(was->medalsPer1000Yen) : QString());
+    auto* rate = new QLineEdit(was ? QString::number(was->yenPerMedal) : QString());
+    lend->setPlaceholderText(QStringLiteral("例：46"));
+    rate->setPlaceholderText(QStringLiteral("例：20"));
+    form->addRow(QStringLiteral("機種"), machine);
+    form->addRow(QStringLiteral("ホール"), hall);
+    form->addRow(QStringLiteral("台番号"), num);
+    form->addRow(QStringLiteral("貸し（枚／1000円）"), lend);
+    form->addRow(QStringLiteral("交換（円／枚）"), rate);
+    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    form->addRow(box);
+    connect(box, &QDialogButtonBox::accepted, &d, &QDialog::accept);
+    connect(box, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+    if (d.exec() != QDialog::Accepted) return;
+    setMachine({machine->text().trimmed().toStdString(), hall->text().trimmed().toStdString(),
+                num->text().trimmed().toStdString(), m.profile},
+               lend->text().trimmed().toStdString(), rate->text().trimmed().toStdString());
+}
+
+bool LibraryWindow::setMachine(const Machine& m, const std::string& lend, const std::string& rate) {
+    core_.session.machine = m;
+    bool ok = true;
+    if (library_ && !library_->readOnly()) {
+        if (const std::int64_t id = recorder_ ? recorder_->currentId() : 0)
+            library_->edit(id, {.machine = m.name, .hall = m.hall, .number = m.number});
+        bool lendOk = false, rateOk = false;
+        const double l = q(lend).toDouble(&lendOk), r = q(rate).toDouble(&rateOk);
+        if (!m.hall.empty() && lendOk && rateOk && l > 0 && r > 0)
+            library_->setHall({m.hall, l, r});
+        else if (!lend.empty() || !rate.empty())
+            ok = false;
+    }
+    if (!ok)
+        core_.ui.dialogs->messageBox("貸しと交換は 0 より大きい数で入力して下さい！", "台の情報", MsgIcon::Exclamation,
+                                     MsgButtons::Ok);
+    refresh();
+    return ok;
+}
+
+void LibraryWindow::importChosen() {
+    const QStringList files = QFileDialog::getOpenFileNames(
+        this, QStringLiteral("取り込み"), QString(),
+        QStringLiteral("スロットデーターファイル・保護データ (*.slt *.journal);;すべてのファイル (*)"));
+    std::vector<std::string> paths;
+    for (const QString& f : files) paths.push_back(f.toStdString());
+    if (!paths.empty()) importFiles(paths);
+}
+
+void LibraryWindow::importFiles(const std::vector<std::string>& paths) {
+    if (!library_) return;
+    int imported = 0, already = 0;
+    std::string failed;
+    for (const std::string& p : paths)
+        for (const ImportResult& r : library_->importPath(p)) {
+            if (r.outcome == ImportOutcome::Imported)
+                ++imported;
+            else if (r.outcome == ImportOutcome::AlreadyThere)
+                ++already;
+            else
+                failed += "\n" + r.path + "：" + (r.outcome == ImportOutcome::Unreadable ? "読めません" : "書けません");
+        }
+    std::string text = std::to_string(imported) + " 個のセッションを取り込みました。";
+    if (already) text += "\n" + std::to_string(already) + " 個は取り込み済みです。";
+    if (!failed.empty()) text += "\n取り込めなかったファイル：" + failed;
+    core_.ui.dialogs->messageBox(text, "取り込み", failed.empty() ? MsgIcon::Information : MsgIcon::Exclamation,
+                                 MsgButtons::Ok);
+    refresh();
+}
+
+namespace {
+// The save dialog's file gets `text`, written durably; a failure is told.
+void saveText(Program& c, const std::string& filter, const std::string& text, const char* title) {
+    const std::optional<std::string> path = c.ui.dialogs->saveFile(filter);
+    if (!path) return;
+    if (const fileio::Error e = fileio::writeDurably(*path, text.data(), text.size()); e)
+        c.ui.dialogs->messageBox("保存できません！\n\n" + e.message, title, MsgIcon::Stop, MsgButtons::Ok);
+}
+}  // namespace
+
+ListFilter LibraryWindow::filter() const {
+    return {.hall = hall_->currentData().toString().toStdString(),
+            .machine = machine_->currentData().toString().toStdString(),
+            .month = month_->currentData().toString().toStdString()};
+}
+
+void LibraryWindow::exportSessions() {
+    if (library_) saveText(core_, "CSVファイル(*.csv)|*.csv", library_->sessionsCsv(filter()), kListTitle);
+}
+
+void LibraryWindow::exportGames() {
+    const std::int64_t id = selectedId();
+    if (!id || !library_) return;
+    if (const std::optional<std::string> csv = library_->gamesCsv(id))
+        saveText(core_, "CSVファイル(*.csv)|*.csv", *csv, kListTitle);
+}
+
+void LibraryWindow::exportSlt() {
+    const std::int64_t id = selectedId();
+    if (!id || !library_) return;
+    if (const std::optional<SessionRecord> r = library_->record(id))
+        saveText(core_, "スロットデーターファイル(*.slt)|*.slt", std::string(r->image.begin(), r->image.end()),
+                 kListTitle);
 }
 
 void LibraryWindow::tellNotices() {

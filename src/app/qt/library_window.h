@@ -41,7 +41,9 @@ class LibraryWindow final : public QWidget {
 public:
     // Opens the library at `path` (a notice told through the program's dialogs)
     // and keeps the program's session in it from its first game.
-    LibraryWindow(TobrakApp& app, const std::string& path);
+    // After a damaged library was set aside, the kept journals of `journalDir` are
+    // offered for import.
+    LibraryWindow(TobrakApp& app, const std::string& path, const std::string& journalDir = {});
     ~LibraryWindow() override;
 
     bool kept() const { return recorder_ != nullptr; }
@@ -64,9 +66,23 @@ public:
     void openSelected();
     void editSelected();
     void removeSelected();
+    // The machine being played (機種, ホール, 台番号) and the hall's rates, asked in a
+    // box; kept with the session being recorded.
+    void editMachine();
+    // The same without the box: the hall's rates as typed (both empty: left as
+    // they are). False, and told, for rates that are not numbers above 0.
+    bool setMachine(const Machine& m, const std::string& lend, const std::string& rate);
+    // .slt files or kept journals into the library, one result line each in a box.
+    void importFiles(const std::vector<std::string>& paths);
+    // The sessions listed, as CSV; the selected session's games as CSV or as a .slt.
+    void exportSessions();
+    void exportGames();
+    void exportSlt();
+    void importChosen();  // files chosen in the open dialog
 
 private:
     std::int64_t selectedId() const;
+    ListFilter filter() const;
     void fillCalendar(int year, int month);
     void fillTotals();
     void applyPending();
