@@ -10,6 +10,8 @@
 namespace tobrak {
 
 constexpr int kSettings = 6;
+// Manual counters (ブドウ, チェリー, …) a profile may name.
+constexpr int kMaxCounters = 8;
 
 struct SettingFigures {
     double bb = 0;                    // BB probability as its 1/x denominator
@@ -17,10 +19,12 @@ struct SettingFigures {
     double payout = 0;                // payout rate (機械割), %
     double prior = 1;                 // weight of the setting before any play
     std::map<int, double> smallWins;  // payout size 0..15 -> 1/x in normal games
+    std::vector<double> counters;     // each manual counter's 1/x in normal games, in the profile's order
 };
 
 struct MachineProfile {
     std::string name;
+    std::vector<std::string> counters;  // names of the manual counters, unique, at most kMaxCounters
     std::array<SettingFigures, kSettings> settings;
     // All settings list the same payout sizes, or none lists any.
     bool hasSmallWins() const { return !settings[0].smallWins.empty(); }
