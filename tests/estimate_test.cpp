@@ -14,7 +14,7 @@ MachineProfile twoSettings(SettingFigures a, SettingFigures b) {
     MachineProfile p;
     p.name = "二設定";
     for (SettingFigures& s : p.settings)
-        s = {.bb = 300, .rb = 400, .payout = 100, .prior = 0, .smallWins = a.smallWins};
+        s = {.bb = 300, .rb = 400, .payout = 100, .prior = 0, .smallWins = a.smallWins, .counters = {}};
     p.settings[0] = a;
     p.settings[1] = b;
     return p;
@@ -26,8 +26,8 @@ TEST(Estimate, TwoSettingsByHand) {
     PlayCounts n;
     n.normalGames = 10;
     n.bb = 1;
-    MachineProfile p = twoSettings({.bb = 2, .rb = 4, .payout = 100, .prior = 1, .smallWins = {}},
-                                   {.bb = 4, .rb = 4, .payout = 110, .prior = 1, .smallWins = {}});
+    MachineProfile p = twoSettings({.bb = 2, .rb = 4, .payout = 100, .prior = 1, .smallWins = {}, .counters = {}},
+                                   {.bb = 4, .rb = 4, .payout = 110, .prior = 1, .smallWins = {}, .counters = {}});
     SettingEstimate e = estimateSetting(p, n);
     EXPECT_NEAR(e.posterior[0], 1.0 / 257, 1e-12);
     EXPECT_NEAR(e.posterior[1], 256.0 / 257, 1e-12);
@@ -45,7 +45,7 @@ TEST(Estimate, TwoSettingsByHand) {
 TEST(Estimate, SmallWinsByHand) {
     // Same bonus odds; the 8-medal win 1/2 in A, 1/4 in B. Three counted games,
     // two of them 8 medals: L(A) = (1/2)^2 (1/2), L(B) = (1/4)^2 (3/4).
-    SettingFigures a{.bb = 300, .rb = 400, .payout = 100, .prior = 1, .smallWins = {{8, 2.0}}};
+    SettingFigures a{.bb = 300, .rb = 400, .payout = 100, .prior = 1, .smallWins = {{8, 2.0}}, .counters = {}};
     SettingFigures b = a;
     b.smallWins = {{8, 4.0}};
     PlayCounts n;
@@ -81,7 +81,7 @@ TEST(Estimate, EqualSettingsGiveThePriorBackEvenOnAFullRecord) {
     EXPECT_EQ(e.likeliest, 5);
     EXPECT_TRUE(e.tooFew);  // 6/21 is no clear answer, however long the play
     // Two identical settings of equal weight name neither.
-    const SettingFigures s{.bb = 280, .rb = 400, .payout = 100, .prior = 1, .smallWins = {}};
+    const SettingFigures s{.bb = 280, .rb = 400, .payout = 100, .prior = 1, .smallWins = {}, .counters = {}};
     const SettingEstimate two = estimateSetting(twoSettings(s, s), n);
     EXPECT_EQ(two.posterior[0], 0.5);
     EXPECT_TRUE(two.tooFew);
