@@ -134,7 +134,7 @@ void estimateOptions(CLI::App* cmd, EstimateArgs& a) {
                            ? std::string()
                            : std::string("--count takes NAME=N, N a whole number from 0 to 999999999");
             },
-            "NAME=N");
+            "");
 }
 
 CLI::Option* pageOption(CLI::App* cmd, int& page) {
