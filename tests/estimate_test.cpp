@@ -144,7 +144,7 @@ TEST(EstimateWithCounters, TheWorkedExampleOfTheDocs) {
 
     // A counter's "without" is the estimate as if it had not been counted.
     PlayCounts noGrapes = n;
-    noGrapes.manual.erase("ブドウ");
+    noGrapes.manual.erase(noGrapes.manual.begin());  // ブドウ
     const SettingEstimate other = estimateSetting(p, noGrapes);
     ASSERT_EQ(other.counters.size(), 1u);
     for (std::size_t k = 0; k < 6; ++k) EXPECT_NEAR(grape.without[k], other.posterior[k], 1e-15);
@@ -214,7 +214,7 @@ TEST(EstimateWithCounters, CountsPointTheRightWay) {
     n.rb = 57;
     // Counted at each setting's own rate, each setting comes out on top.
     for (std::size_t k = 0; k < 6; ++k) {
-        n.manual = {{"ブドウ", std::llround(20000 / p.settings[k].counters[0])}};
+        n.manual = {{"ブドウ", static_cast<std::int32_t>(std::lround(20000 / p.settings[k].counters[0]))}};
         const SettingEstimate e = estimateSetting(p, n);
         EXPECT_EQ(e.likeliest, static_cast<int>(k));
         EXPECT_GT(counterShift(e, e.counters[0], e.likeliest), 0.0);

@@ -151,7 +151,7 @@ TEST(HistoryWindow, CountersGivenFromOutsideGetALineEach) {
     EXPECT_EQ(r.ui.counterEffects.caption(), "ブドウ 5回 1/4.8　設定６ +9.9％");
     EXPECT_EQ(textsOf(shown(r.ui.historyBars)).at(11).text, "26.5％");
     // The window is a snapshot: later counts wait for the refresh.
-    counted["ブドウ"] = 0;
+    counted[0].count = 0;  // ブドウ
     r.c.history.HistoryProfile_Click(1);
     EXPECT_EQ(r.ui.counterEffects.caption(), "ブドウ 5回 1/4.8　設定６ +9.9％");
     r.c.history.HistoryRefresh_Click();

@@ -80,17 +80,17 @@ SettingEstimate estimateSetting(const MachineProfile& p, const PlayCounts& n) {
     // Each counter with a count: its own term per setting, kept apart to tell what it did.
     std::vector<std::array<double, kSettings>> terms;
     for (std::size_t i = 0; i < p.counters.size(); ++i) {
-        const auto it = n.manual.find(p.counters[i]);
-        if (it == n.manual.end() || it->second < 0) continue;
+        const auto it = std::ranges::find(n.manual, p.counters[i], &ManualCount::name);
+        if (it == n.manual.end() || it->count < 0) continue;
         CounterEffect c;
         c.index = static_cast<int>(i);
         c.name = p.counters[i];
-        c.count = it->second;
+        c.count = it->count;
         c.games = n.normalGames;
         e.counters.push_back(std::move(c));
         std::array<double, kSettings> t{};
         for (std::size_t k = 0; k < kSettings; ++k)
-            t[k] = counterLogLikelihood(p.settings[k].counters[i], it->second, n.normalGames);
+            t[k] = counterLogLikelihood(p.settings[k].counters[i], it->count, n.normalGames);
         terms.push_back(t);
     }
     // `skip`: the counter left out, or none.

@@ -4,19 +4,14 @@
 // them, the small wins of normal games and the player's manual counts.
 #include <array>
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "counts/bonus_history.h"
 #include "counts/machine_profile.h"
+#include "record/manual_counts.h"
 
 namespace tobrak {
-
-// What the player counted by hand, by counter name (ブドウ -> 160), over the normal
-// games. Keyed by name so that any profile naming the same counter can use it;
-// names the profile does not have, and counts below 0, are not used.
-using ManualCounts = std::map<std::string, std::int64_t>;
 
 struct PlayCounts {
     std::int64_t normalGames = 0;  // the games of the bonus lottery
@@ -24,7 +19,10 @@ struct PlayCounts {
     std::int64_t rb = 0;
     std::int64_t smallWinGames = 0;  // normal games as the small-win table counts them
     std::array<std::int64_t, 16> smallWins{};
-    ManualCounts manual;  // none from a record: the board cannot see them
+    // What the player counted by hand over the normal games (none from a record: the
+    // board cannot see them). Matched by name, so any profile naming the same counter
+    // uses it; names the profile does not have, and counts below 0, are not used.
+    ManualCounts manual;
 };
 PlayCounts playCounts(const PlayRecord& rec, const BonusHistory& h);
 

@@ -47,9 +47,6 @@ double number(const Json& obj, const std::string& key, const std::string& field,
     return v;
 }
 
-// A counter's name is shown in the window and typed on the command line: short, one line.
-constexpr std::size_t kMaxCounterName = 16;  // characters
-
 bool counterNameFits(const std::string& name) {
     std::size_t chars = 0;
     for (const char ch : name) {
@@ -57,15 +54,14 @@ bool counterNameFits(const std::string& name) {
         if (b < 0x20 || b == 0x7F) return false;
         if ((b & 0xC0) != 0x80) ++chars;  // not a continuation byte
     }
-    return chars >= 1 && chars <= kMaxCounterName;
+    return chars >= 1 && chars <= kCounterNameChars;
 }
 
 std::vector<std::string> readCounterNames(const Json& j) {
     const auto list = j.find("counters");
     if (list == j.end()) return {};
     if (!list->is_array()) bad("counters", "は小役カウンターの名前の並びにして下さい（例 [\"ブドウ\", \"チェリー\"]）");
-    if (list->size() > static_cast<std::size_t>(kMaxCounters))
-        bad("counters", "は " + std::to_string(kMaxCounters) + " 個までにして下さい");
+    if (list->size() > kMaxCounters) bad("counters", "は " + std::to_string(kMaxCounters) + " 個までにして下さい");
     std::vector<std::string> names;
     for (std::size_t i = 0; i < list->size(); ++i) {
         // Counted from 1, as the player counts them.
@@ -74,7 +70,7 @@ std::vector<std::string> readCounterNames(const Json& j) {
         if (!v.is_string()) bad(field, "は名前（文字列）にして下さい");
         std::string name = v.get<std::string>();
         if (!counterNameFits(name))
-            bad(field, "は 1 文字から " + std::to_string(kMaxCounterName) +
+            bad(field, "は 1 文字から " + std::to_string(kCounterNameChars) +
                            " 文字までの名前にして下さい（改行などは使えません）");
         if (std::find(names.begin(), names.end(), name) != names.end())
             bad(field, "の名前「" + name + "」は前にもあります（名前は一つずつにして下さい）");

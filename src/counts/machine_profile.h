@@ -7,11 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "record/manual_counts.h"
+
 namespace tobrak {
 
 constexpr int kSettings = 6;
-// Manual counters (ブドウ, チェリー, …) a profile may name.
-constexpr int kMaxCounters = 8;
+
+// A counter's name is shown in the window and typed on the command line: short.
+// Four bytes a character at most, so the session never cuts a name a profile gives.
+constexpr std::size_t kCounterNameChars = 16;
+static_assert(kCounterNameChars * 4 <= kMaxCounterName);
 
 struct SettingFigures {
     double bb = 0;                    // BB probability as its 1/x denominator
@@ -25,6 +30,7 @@ struct SettingFigures {
 struct MachineProfile {
     std::string name;
     std::vector<std::string> counters;  // names of the manual counters, unique, at most kMaxCounters
+                                        // of at most kCounterNameChars characters
     std::array<SettingFigures, kSettings> settings;
     // All settings list the same payout sizes, or none lists any.
     bool hasSmallWins() const { return !settings[0].smallWins.empty(); }

@@ -129,7 +129,7 @@ void estimateOptions(CLI::App* cmd, EstimateArgs& a) {
         ->check(
             [](const std::string& v) {
                 std::string name;
-                std::int64_t count = 0;
+                std::int32_t count = 0;
                 return parseCount(v, name, count)
                            ? std::string()
                            : std::string("--count takes NAME=N, N a whole number from 0 to 999999999");

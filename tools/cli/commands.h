@@ -70,7 +70,7 @@ int journal(const JournalArgs& a, Io& io);
 
 // "ブドウ=160" as its name and count: the name before the last '=', a whole number
 // of 0 up to 999999999 after it.
-bool parseCount(const std::string& v, std::string& name, std::int64_t& count);
+bool parseCount(const std::string& v, std::string& name, std::int32_t& count);
 
 // Loads FILE (standard input for "-") through the window's load path; on failure
 // prints the message the window would show and returns 1.

@@ -45,15 +45,16 @@ int profileFor(const std::string& path, MachineProfile& profile, Io& io) {
 int countsFor(const std::vector<std::string>& given, const MachineProfile& profile, ManualCounts& out, Io& io) {
     for (const std::string& v : given) {
         std::string name;
-        std::int64_t count = 0;
+        std::int32_t count = 0;
         parseCount(v, name, count);  // checked when the options were parsed
-        if (!out.emplace(name, count).second) {
+        if (std::ranges::find(out, name, &ManualCount::name) != out.end()) {
             io.err << "tobrak-cli: --count " << name << " is given twice\n";
             return 2;
         }
+        out.push_back({name, count});
     }
     for (const auto& [name, count] : out) {
-        if (std::find(profile.counters.begin(), profile.counters.end(), name) != profile.counters.end()) continue;
+        if (std::ranges::find(profile.counters, name) != profile.counters.end()) continue;
         std::string names;
         for (const std::string& n : profile.counters) names += (names.empty() ? "" : ", ") + n;
         io.err << "小役カウンター「" << name << "」は機種データ「" << profile.name << "」にありません\n"
@@ -110,7 +111,7 @@ Json estimateJson(const MachineProfile& profile, const PlayCounts& n) {
 
 }  // namespace
 
-bool parseCount(const std::string& v, std::string& name, std::int64_t& count) {
+bool parseCount(const std::string& v, std::string& name, std::int32_t& count) {
     const auto eq = v.rfind('=');
     if (eq == std::string::npos || eq == 0) return false;
     const std::string digits = v.substr(eq + 1);
@@ -118,7 +119,7 @@ bool parseCount(const std::string& v, std::string& name, std::int64_t& count) {
         !std::all_of(digits.begin(), digits.end(), [](char ch) { return ch >= '0' && ch <= '9'; }))
         return false;
     name = v.substr(0, eq);
-    count = std::stoll(digits);
+    count = std::stoi(digits);  // nine digits at most: within 32 bits
     return true;
 }
 
