@@ -328,8 +328,9 @@ TEST_F(Cli, CountsOnTheCommandLine) {
         EXPECT_NEAR(one["counters"][0]["posterior_without"][k].get<double>(),
                     bare["posterior"][k]["probability"].get<double>(), 1e-15);
 
-    // history gives the same estimate with --count or --profile, and none without either.
-    j = cli({"history", file, "--count", "ブドウ=2", "--count", "チェリー=0"}).j();
+    // history gives the same estimate with --count or --profile, and none without either;
+    // a --count takes one value, so the file may follow it.
+    j = cli({"history", "--count", "ブドウ=2", file, "--count", "チェリー=0"}).j();
     json alone = cli({"estimate", file, "--count", "ブドウ=2", "--count", "チェリー=0"}).j();
     alone.erase("format");
     EXPECT_EQ(j["estimate"], alone);

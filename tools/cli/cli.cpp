@@ -125,6 +125,7 @@ void estimateOptions(CLI::App* cmd, EstimateArgs& a) {
                     "the count of one of the profile's manual counters, e.g. ブドウ=160; once per counter")
         ->type_name("NAME=N")
         ->expected(1)
+        ->allow_extra_args(false)  // one NAME=N a --count, so that FILE may follow it
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->check(
             [](const std::string& v) {
