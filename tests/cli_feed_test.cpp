@@ -294,6 +294,78 @@ TEST_F(Cli, EstimateWithTheExampleAndWithAProfileFile) {
     EXPECT_NEAR(j["expected_payout"].get<double>(), 97.0, 1e-9);
 }
 
+TEST_F(Cli, CountsOnTheCommandLine) {
+    const auto file = slt("e.slt", kGames);  // 6 normal games
+    auto r = cli({"estimate", file, "--count", "ブドウ=2", "--count", "チェリー=0"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    json j = r.j();
+    ASSERT_EQ(j["counters"].size(), 2u);
+    EXPECT_EQ(j["counters"][0]["name"], "ブドウ");
+    EXPECT_EQ(j["counters"][0]["count"], 2);
+    EXPECT_EQ(j["counters"][0]["games_per_hit"], 3.0);
+    EXPECT_EQ(j["counters"][1]["games_per_hit"], nullptr);
+    EXPECT_EQ(j["counters"][0]["rates"][5], exampleProfile().settings[5].counters[0]);
+    // Each counter's shift is its posterior minus the one without it, and shifts add up to nothing.
+    double total = 0;
+    for (int k = 0; k < 6; ++k) {
+        const double shift = j["counters"][0]["shift"][k].get<double>();
+        EXPECT_NEAR(
+            shift,
+            j["posterior"][k]["probability"].get<double>() - j["counters"][0]["posterior_without"][k].get<double>(),
+            1e-15);
+        total += shift;
+    }
+    EXPECT_NEAR(total, 0.0, 1e-12);
+    ASSERT_EQ(j["lines"]["counters"].size(), 2u);
+    EXPECT_EQ(j["lines"]["counters"][0].get<std::string>().rfind("ブドウ 2回 1/3.0　設定", 0), 0u);
+    // Without counts: the counts of the file alone, as before.
+    const json bare = cli({"estimate", file}).j();
+    EXPECT_EQ(bare["counters"], json::array());
+    EXPECT_EQ(bare["lines"]["counters"], json::array());
+    EXPECT_NE(bare["posterior"], j["posterior"]);
+    const json one = cli({"estimate", file, "--count", "ブドウ=2"}).j();
+    for (int k = 0; k < 6; ++k)
+        EXPECT_NEAR(one["counters"][0]["posterior_without"][k].get<double>(),
+                    bare["posterior"][k]["probability"].get<double>(), 1e-15);
+
+    // history gives the same estimate with --count or --profile, and none without either;
+    // a --count takes one value, so the file may follow it.
+    j = cli({"history", "--count", "ブドウ=2", file, "--count", "チェリー=0"}).j();
+    json alone = cli({"estimate", file, "--count", "ブドウ=2", "--count", "チェリー=0"}).j();
+    alone.erase("format");
+    EXPECT_EQ(j["estimate"], alone);
+    EXPECT_EQ(j["bonuses"].size(), 3u);
+    EXPECT_FALSE(cli({"history", file}).j().contains("estimate"));
+
+    // A name the profile has not: status 1, with the counters it has.
+    r = cli({"estimate", file, "--count", "スイカ=3"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err,
+              "小役カウンター「スイカ」は機種データ「汎用サンプル機（例）」にありません\n"
+              "unknown counter スイカ: the profile's counters are ブドウ, チェリー\n");
+    json profile = json::parse(kExampleProfileJson);
+    profile.erase("counters");
+    for (auto& [k, s] : profile["settings"].items()) s.erase("counters");
+    dir.write("none.json", profile.dump());
+    r = cli({"history", file, "--profile", path("none.json"), "--count", "ブドウ=3"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("unknown counter ブドウ: the profile has no counters\n"), std::string::npos) << r.err;
+    // Malformed, or the same counter twice: a usage error.
+    for (const char* bad : {"ブドウ", "=3", "ブドウ=", "ブドウ=-1", "ブドウ=x", "ブドウ=1.5", "ブドウ=1234567890"}) {
+        r = cli({"estimate", file, "--count", bad});
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_NE(r.err.find("--count takes NAME=N"), std::string::npos) << bad << ": " << r.err;
+    }
+    EXPECT_EQ(cli({"estimate", file, "--count"}).status, 2);
+    r = cli({"history", file, "--count", "ブドウ=1", "--count", "ブドウ=2"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "tobrak-cli: --count ブドウ is given twice\n");
+    // The largest count is taken, and the name is everything before the last '='.
+    EXPECT_EQ(cli({"estimate", file, "--count", "ブドウ=999999999"}).j()["counters"][0]["count"], 999999999);
+    EXPECT_NE(cli({"estimate", file, "--count", "a=b=1"}).err.find("unknown counter a=b:"), std::string::npos);
+}
+
 TEST_F(Cli, BadProfilesAndBadArguments) {
     const auto file = slt("c.slt", kGames);
     dir.write("bad.json", R"({"name": "x", "settings": {"1": {}}})");

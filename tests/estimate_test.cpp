@@ -14,7 +14,7 @@ MachineProfile twoSettings(SettingFigures a, SettingFigures b) {
     MachineProfile p;
     p.name = "二設定";
     for (SettingFigures& s : p.settings)
-        s = {.bb = 300, .rb = 400, .payout = 100, .prior = 0, .smallWins = a.smallWins};
+        s = {.bb = 300, .rb = 400, .payout = 100, .prior = 0, .smallWins = a.smallWins, .counters = {}};
     p.settings[0] = a;
     p.settings[1] = b;
     return p;
@@ -26,8 +26,8 @@ TEST(Estimate, TwoSettingsByHand) {
     PlayCounts n;
     n.normalGames = 10;
     n.bb = 1;
-    MachineProfile p = twoSettings({.bb = 2, .rb = 4, .payout = 100, .prior = 1, .smallWins = {}},
-                                   {.bb = 4, .rb = 4, .payout = 110, .prior = 1, .smallWins = {}});
+    MachineProfile p = twoSettings({.bb = 2, .rb = 4, .payout = 100, .prior = 1, .smallWins = {}, .counters = {}},
+                                   {.bb = 4, .rb = 4, .payout = 110, .prior = 1, .smallWins = {}, .counters = {}});
     SettingEstimate e = estimateSetting(p, n);
     EXPECT_NEAR(e.posterior[0], 1.0 / 257, 1e-12);
     EXPECT_NEAR(e.posterior[1], 256.0 / 257, 1e-12);
@@ -45,7 +45,7 @@ TEST(Estimate, TwoSettingsByHand) {
 TEST(Estimate, SmallWinsByHand) {
     // Same bonus odds; the 8-medal win 1/2 in A, 1/4 in B. Three counted games,
     // two of them 8 medals: L(A) = (1/2)^2 (1/2), L(B) = (1/4)^2 (3/4).
-    SettingFigures a{.bb = 300, .rb = 400, .payout = 100, .prior = 1, .smallWins = {{8, 2.0}}};
+    SettingFigures a{.bb = 300, .rb = 400, .payout = 100, .prior = 1, .smallWins = {{8, 2.0}}, .counters = {}};
     SettingFigures b = a;
     b.smallWins = {{8, 4.0}};
     PlayCounts n;
@@ -81,7 +81,7 @@ TEST(Estimate, EqualSettingsGiveThePriorBackEvenOnAFullRecord) {
     EXPECT_EQ(e.likeliest, 5);
     EXPECT_TRUE(e.tooFew);  // 6/21 is no clear answer, however long the play
     // Two identical settings of equal weight name neither.
-    const SettingFigures s{.bb = 280, .rb = 400, .payout = 100, .prior = 1, .smallWins = {}};
+    const SettingFigures s{.bb = 280, .rb = 400, .payout = 100, .prior = 1, .smallWins = {}, .counters = {}};
     const SettingEstimate two = estimateSetting(twoSettings(s, s), n);
     EXPECT_EQ(two.posterior[0], 0.5);
     EXPECT_TRUE(two.tooFew);
@@ -91,6 +91,151 @@ TEST(Estimate, EqualSettingsGiveThePriorBackEvenOnAFullRecord) {
     const SettingEstimate o = estimateSetting(exampleProfile(), only);
     for (double v : o.posterior) EXPECT_TRUE(std::isfinite(v) && v > 0.1 && v < 0.25);
     EXPECT_TRUE(o.tooFew);
+}
+
+// Counters: the worked example of docs/machine-profile.md, figure by figure.
+const char* const kWorkedExample = R"({
+  "name": "二設定の例",
+  "counters": ["ブドウ", "チェリー"],
+  "settings": {
+    "1": {"bb": 300, "rb": 400, "payout": 97.0, "counters": {"ブドウ": 7.0, "チェリー": 36}},
+    "2": {"bb": 300, "rb": 400, "payout": 97.0, "prior": 0, "counters": {"ブドウ": 7.0, "チェリー": 36}},
+    "3": {"bb": 300, "rb": 400, "payout": 97.0, "prior": 0, "counters": {"ブドウ": 7.0, "チェリー": 36}},
+    "4": {"bb": 300, "rb": 400, "payout": 97.0, "prior": 0, "counters": {"ブドウ": 7.0, "チェリー": 36}},
+    "5": {"bb": 300, "rb": 400, "payout": 97.0, "prior": 0, "counters": {"ブドウ": 7.0, "チェリー": 36}},
+    "6": {"bb": 250, "rb": 300, "payout": 113.8, "counters": {"ブドウ": 6.0, "チェリー": 36}}
+  }
+})";
+
+MachineProfile parsed(const std::string& json) {
+    MachineProfile p;
+    std::string error;
+    EXPECT_TRUE(parseProfile(json, p, error)) << error;
+    return p;
+}
+
+TEST(EstimateWithCounters, TheWorkedExampleOfTheDocs) {
+    const MachineProfile p = parsed(kWorkedExample);
+    PlayCounts n;
+    n.normalGames = 1000;
+    n.bb = 4;
+    n.rb = 3;
+    n.manual = {{"ブドウ", 160}, {"チェリー", 30}};
+    const SettingEstimate e = estimateSetting(p, n);
+    // The doc's figures, to the places it gives them.
+    EXPECT_NEAR(e.posterior[5], 0.7490, 0.00005);
+    EXPECT_NEAR(e.posterior[0], 0.2510, 0.00005);
+    EXPECT_NEAR(e.posterior[5] / e.posterior[0], 2.9848, 0.00005);
+    for (std::size_t k = 1; k < 5; ++k) EXPECT_EQ(e.posterior[k], 0.0);
+    ASSERT_EQ(e.counters.size(), 2u);
+    const CounterEffect& grape = e.counters[0];
+    EXPECT_EQ(grape.name, "ブドウ");
+    EXPECT_EQ(grape.count, 160);
+    EXPECT_EQ(grape.games, 1000);
+    EXPECT_NEAR(grape.without[5], 0.5232, 0.00005);  // the bonuses alone
+    EXPECT_NEAR(counterShift(e, grape, 5), 0.2258, 0.00005);
+    EXPECT_NEAR(counterShift(e, grape, 0), -0.2258, 0.00005);
+    // The same at every setting: it moves nothing.
+    EXPECT_NEAR(counterShift(e, e.counters[1], 5), 0.0, 1e-12);
+    EXPECT_EQ(payoutLine(e), "期待機械割 109.58％");
+    EXPECT_EQ(usedDataLine(n, e), "使用データ　通常ゲーム 1000Ｇ　ＢＢ 4回　ＲＢ 3回　小役なし");
+    EXPECT_EQ(reliabilityLine(n, e), "設定６が有力（74.9％）");
+    EXPECT_EQ(counterLines(e), "ブドウ 160回 1/6.3　設定６ +22.6％\nチェリー 30回 1/33.3　設定６ ±0.0％");
+
+    // A counter's "without" is the estimate as if it had not been counted.
+    PlayCounts noGrapes = n;
+    noGrapes.manual.erase(noGrapes.manual.begin());  // ブドウ
+    const SettingEstimate other = estimateSetting(p, noGrapes);
+    ASSERT_EQ(other.counters.size(), 1u);
+    for (std::size_t k = 0; k < 6; ++k) EXPECT_NEAR(grape.without[k], other.posterior[k], 1e-15);
+    EXPECT_EQ(counterLines(other), "チェリー 30回 1/33.3　設定６ ±0.0％");
+}
+
+// The estimate before counters existed gave these bits for the example profile;
+// without counts, or with counts it cannot use, it still does.
+TEST(EstimateWithCounters, WithoutCountsTheNumbersAreTheSameToTheBit) {
+    PlayCounts a;
+    a.normalGames = 4000;
+    a.bb = 16;
+    a.rb = 11;
+    a.smallWinGames = 3970;
+    a.smallWins[2] = 80;
+    a.smallWins[8] = 497;
+    a.smallWins[10] = 101;
+    a.smallWins[15] = 41;
+    PlayCounts b;
+    b.normalGames = 1200;
+    b.bb = 3;
+    b.rb = 6;
+    const std::array<double, 6> before[] = {{0x1.d204144bada87p-4, 0x1.39e6202ae442ep-3, 0x1.84896459cbea2p-3,
+                                             0x1.9fc7f08ca7446p-3, 0x1.8362699f84ccfp-3, 0x1.356417294ced6p-3},
+                                            {0x1.b20471f6f8154p-4, 0x1.0d62d12d2577ep-3, 0x1.501c5c952b7afp-3,
+                                             0x1.7b03e4f02e12bp-3, 0x1.9dff6db7efb3p-3, 0x1.b07b469a153cbp-3}};
+    const double payoutBefore[] = {0x1.a15f0611b9b3fp+6, 0x1.a4e116a448592p+6};
+
+    const MachineProfile example = exampleProfile();
+    ASSERT_EQ(example.counters.size(), 2u);
+    MachineProfile bare = example;  // the same without its counters
+    bare.counters.clear();
+    for (SettingFigures& s : bare.settings) s.counters.clear();
+    std::size_t i = 0;
+    for (PlayCounts n : {a, b}) {
+        for (const ManualCounts& m :
+             {ManualCounts{}, ManualCounts{{"スイカ", 40}}, ManualCounts{{"ブドウ", -1}, {"チェリー", -5}}}) {
+            n.manual = m;
+            for (const MachineProfile* p : std::array<const MachineProfile*, 2>{&example, &bare}) {
+                const SettingEstimate e = estimateSetting(*p, n);
+                EXPECT_EQ(e.posterior, before[i]);
+                EXPECT_EQ(e.expectedPayout, payoutBefore[i]);
+                EXPECT_TRUE(e.counters.empty());
+                EXPECT_EQ(counterLines(e), "");
+            }
+        }
+        // The counts of a counter the bare profile has not: still today's numbers there.
+        n.manual = {{"ブドウ", 700}};
+        EXPECT_EQ(estimateSetting(bare, n).posterior, before[i]);
+        EXPECT_NE(estimateSetting(example, n).posterior, before[i]);
+        ++i;
+    }
+}
+
+TEST(EstimateWithCounters, CountsPointTheRightWay) {
+    // Bonuses alike at every setting; ブドウ from 1/7.0 at setting 1 to 1/6.0 at setting 6.
+    MachineProfile p = exampleProfile();
+    for (std::size_t k = 0; k < 6; ++k) {
+        p.settings[k].bb = 250;
+        p.settings[k].rb = 350;
+        p.settings[k].smallWins.clear();
+        p.settings[k].counters = {7.0 - 0.2 * static_cast<double>(k), 36.0};
+    }
+    PlayCounts n;
+    n.normalGames = 20000;
+    n.bb = 80;
+    n.rb = 57;
+    // Counted at each setting's own rate, each setting comes out on top.
+    for (std::size_t k = 0; k < 6; ++k) {
+        n.manual = {{"ブドウ", static_cast<std::int32_t>(std::lround(20000 / p.settings[k].counters[0]))}};
+        const SettingEstimate e = estimateSetting(p, n);
+        EXPECT_EQ(e.likeliest, static_cast<int>(k));
+        EXPECT_GT(counterShift(e, e.counters[0], e.likeliest), 0.0);
+        for (double v : e.counters[0].without) EXPECT_NEAR(v, 1.0 / 6, 1e-12);  // the bonuses say nothing
+    }
+    // None counted is evidence too: the rarest setting; far more than the games still gives finite shares.
+    n.manual = {{"ブドウ", 0}};
+    EXPECT_EQ(estimateSetting(p, n).likeliest, 0);
+    n.manual = {{"ブドウ", 25000}};
+    const SettingEstimate over = estimateSetting(p, n);
+    for (double v : over.posterior) EXPECT_TRUE(std::isfinite(v));
+    EXPECT_EQ(over.likeliest, 5);
+    EXPECT_EQ(counterLine(over, over.counters[0]).rfind("ブドウ 25000回 1/0.8　設定６ +", 0), 0u);
+    // Many counters: each moves only its share.
+    p.counters = {"a", "b", "c", "d", "e", "f", "g", "h"};
+    for (std::size_t k = 0; k < 6; ++k) p.settings[k].counters.assign(8, 10.0);
+    n.manual = {{"a", 2000}, {"h", 1900}};
+    const SettingEstimate flat = estimateSetting(p, n);
+    ASSERT_EQ(flat.counters.size(), 2u);
+    EXPECT_EQ(flat.counters[1].index, 7);
+    for (double v : flat.posterior) EXPECT_NEAR(v, 1.0 / 6, 1e-12);
 }
 
 // Counts of `games` normal games played on setting `s` of the profile.

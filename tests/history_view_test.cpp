@@ -114,6 +114,62 @@ TEST(HistoryWindow, ProfileChoiceAndABadProfile) {
     EXPECT_EQ(r.ui.profileCombo.current, 0);
 }
 
+// Bonuses alike at every setting; ブドウ from 1/10 at setting 1 to 1/5 at setting 6.
+std::string grapeProfile() {
+    std::string s = "{\"name\": \"ブドウの機種\", \"counters\": [\"ブドウ\"], \"settings\": {";
+    for (int k = 1; k <= 6; ++k)
+        s += std::string(k > 1 ? "," : "") + "\"" + std::to_string(k) +
+             "\": {\"bb\": 250, \"rb\": 400, \"payout\": 100, \"counters\": {\"ブドウ\": " + std::to_string(11 - k) +
+             "}}";
+    return s + "}}";
+}
+
+TEST(HistoryWindow, CountersGivenFromOutsideGetALineEach) {
+    Rig r;
+    play(r);  // 24 normal games
+    TempDir dir("view_counters");
+    dir.write("a.json", grapeProfile());
+    dir.write("b.json", flatProfile("平らな機種"));
+    r.c.history.profileDir = dir.path.string();
+    // Nothing counted: the example's texts as ever, no counter line.
+    menuClick(r.c, "Kaiseki", 12);
+    const std::string used = r.ui.used.caption(), payout = r.ui.payout.caption();
+    EXPECT_EQ(r.ui.counterEffects.caption(), "");
+
+    ManualCounts counted{{"ブドウ", 5}, {"スイカ", 2}};
+    r.c.history.manual = &counted;
+    r.c.history.HistoryRefresh_Click();
+    // The example has ブドウ and チェリー: ブドウ alone is used, スイカ is no counter of it.
+    EXPECT_EQ(r.ui.counterEffects.caption().rfind("ブドウ 5回 1/4.8　設定", 0), 0u) << r.ui.counterEffects.caption();
+    EXPECT_EQ(r.ui.counterEffects.caption().find('\n'), std::string::npos);
+    EXPECT_EQ(r.ui.used.caption(), used);
+    EXPECT_NE(r.ui.payout.caption(), payout);
+
+    // Bonuses that say nothing: ブドウ alone moves 設定６ from 16.7 to 26.5 %.
+    r.ui.profileCombo.setCurrentIndex(1);
+    r.c.history.HistoryProfile_Click(1);
+    EXPECT_EQ(r.ui.counterEffects.caption(), "ブドウ 5回 1/4.8　設定６ +9.9％");
+    EXPECT_EQ(textsOf(shown(r.ui.historyBars)).at(11).text, "26.5％");
+    // The window is a snapshot: later counts wait for the refresh.
+    counted[0].count = 0;  // ブドウ
+    r.c.history.HistoryProfile_Click(1);
+    EXPECT_EQ(r.ui.counterEffects.caption(), "ブドウ 5回 1/4.8　設定６ +9.9％");
+    r.c.history.HistoryRefresh_Click();
+    EXPECT_EQ(r.ui.counterEffects.caption(), "ブドウ 0回 -　設定１ +19.3％");
+
+    // A profile without counters, or one that cannot be read, shows none.
+    r.ui.profileCombo.setCurrentIndex(2);
+    r.c.history.HistoryProfile_Click(2);
+    EXPECT_EQ(r.ui.counterEffects.caption(), "");
+    EXPECT_EQ(r.ui.payout.caption(), "期待機械割 100.00％");
+    dir.write("b.json", "{}");
+    r.c.history.HistoryRefresh_Click();
+    r.c.history.HistoryProfile_Click(1);
+    ASSERT_NE(r.ui.counterEffects.caption(), "");
+    r.c.history.HistoryProfile_Click(2);
+    EXPECT_EQ(r.ui.counterEffects.caption(), "");
+}
+
 TEST(PosteriorChart, BarsFollowTheShares) {
     headless::RecordingSurface s;
     SettingEstimate e;

@@ -92,6 +92,87 @@ TEST(MachineProfile, EveryBadFieldIsNamed) {
     EXPECT_EQ(errorOf(text), "JSON の数値が大きすぎます");
 }
 
+// validProfile() with two counters, ブドウ more frequent at higher settings.
+json withCounters() {
+    json j = validProfile();
+    j["counters"] = {"ブドウ", "チェリー"};
+    for (int k = 1; k <= 6; ++k)
+        j["settings"][std::to_string(k)]["counters"] = {{"ブドウ", 7.0 - 0.1 * k}, {"チェリー", 36}};
+    return j;
+}
+
+TEST(ProfileCounters, ReadInTheirOrderWithEachSettingsRates) {
+    MachineProfile p;
+    std::string error;
+    ASSERT_TRUE(parseProfile(withCounters().dump(), p, error)) << error;
+    EXPECT_EQ(p.counters, (std::vector<std::string>{"ブドウ", "チェリー"}));
+    EXPECT_EQ(p.settings[5].counters, (std::vector<double>{6.4, 36.0}));
+    // The order is the list's, not the settings' (which an object does not keep).
+    json j = withCounters();
+    j["counters"] = {"チェリー", "ブドウ"};
+    ASSERT_TRUE(parseProfile(j.dump(), p, error)) << error;
+    EXPECT_EQ(p.settings[0].counters, (std::vector<double>{36.0, 6.9}));
+    // At the limits: eight counters, a name of sixteen characters.
+    j = validProfile();
+    const std::string longest = "設定示唆ＡＢＣＤＥＦＧＨＩＪＫＬ";
+    j["counters"] = {"1", "2", "3", "4", "5", "6", "7", longest};
+    for (auto& [k, s] : j["settings"].items())
+        for (const auto& name : j["counters"]) s["counters"][name.get<std::string>()] = 1.5;
+    ASSERT_TRUE(parseProfile(j.dump(), p, error)) << error;
+    EXPECT_EQ(p.counters.size(), 8u);
+    EXPECT_EQ(p.counters.back(), longest);
+    // An empty list is no counters; so is a setting's empty object.
+    j = validProfile();
+    j["counters"] = json::array();
+    j["settings"]["2"]["counters"] = json::object();
+    ASSERT_TRUE(parseProfile(j.dump(), p, error)) << error;
+    EXPECT_TRUE(p.counters.empty());
+    EXPECT_TRUE(p.settings[1].counters.empty());
+}
+
+TEST(ProfileCounters, TheExampleCountsGrapesAndCherries) {
+    const MachineProfile p = exampleProfile();
+    ASSERT_EQ(p.counters, (std::vector<std::string>{"ブドウ", "チェリー"}));
+    for (std::size_t k = 1; k < 6; ++k) {
+        EXPECT_LT(p.settings[k].counters[0], p.settings[k - 1].counters[0]) << "ブドウ, setting " << k + 1;
+        EXPECT_EQ(p.settings[k].counters[1], p.settings[0].counters[1]) << "チェリー, setting " << k + 1;
+    }
+}
+
+TEST(ProfileCounters, EveryBadFieldIsNamed) {
+    std::string nine = "[";
+    for (int i = 1; i <= 9; ++i) nine += (i > 1 ? ", \"c" : "\"c") + std::to_string(i) + "\"";
+    nine += "]";
+    // A merge patch on withCounters() and the message it must give.
+    const std::pair<std::string, const char*> cases[] = {
+        {R"({"counters": "ブドウ"})", "項目「counters」は小役カウンターの名前の並び"},
+        {R"({"counters": {"ブドウ": 1}})", "項目「counters」は小役カウンターの名前の並び"},
+        {"{\"counters\": " + nine + "}", "項目「counters」は 8 個までにして下さい"},
+        {R"({"counters": ["ブドウ", 2]})", "項目「counters.2」は名前（文字列）"},
+        {R"({"counters": [""]})", "項目「counters.1」は 1 文字から 16 文字まで"},
+        {R"({"counters": ["設定示唆ＡＢＣＤＥＦＧＨＩＪＫＬＭ"]})", "項目「counters.1」は 1 文字から 16 文字まで"},
+        {R"({"counters": ["ブド\nウ"]})", "項目「counters.1」は 1 文字から 16 文字まで"},
+        {R"({"counters": ["ブドウ", "チェリー", "ブドウ"]})", "項目「counters.3」の名前「ブドウ」は前にもあります"},
+        {R"({"settings": {"4": {"counters": null}}})", "項目「settings.4.counters」がありません"},
+        {R"({"settings": {"4": {"counters": [6.5, 36]}}})", "項目「settings.4.counters」は名前と確率の組"},
+        {R"({"settings": {"4": {"counters": {"ブドウ": null}}}})", "項目「settings.4.counters.ブドウ」がありません"},
+        {R"({"settings": {"4": {"counters": {"チェリー": "1/36"}}}})", "項目「settings.4.counters.チェリー」は数値に"},
+        {R"({"settings": {"4": {"counters": {"ブドウ": 1}}}})", "項目「settings.4.counters.ブドウ」は 1 より大きい"},
+        {R"({"settings": {"4": {"counters": {"スイカ": 80}}}})",
+         "項目「settings.4.counters.スイカ」は項目「counters」にない名前です"},
+        // Counters of settings need the list, and its names.
+        {R"({"counters": null})", "項目「settings.1.counters.チェリー」は項目「counters」にない名前です"},
+        {R"({"counters": ["ブドウ"]})", "項目「settings.1.counters.チェリー」は項目「counters」にない名前です"},
+        {R"({"countres": []})", "項目「countres」は使えません"},
+    };
+    for (const auto& [patch, expected] : cases) {
+        json j = withCounters();
+        j.merge_patch(json::parse(patch));
+        const std::string error = errorOf(j.dump());
+        EXPECT_NE(error.find(expected), std::string::npos) << patch << "\ngot: " << error << "\nwanted: " << expected;
+    }
+}
+
 TEST(MachineProfile, FolderListingKeepsBadFilesWithTheirMessage) {
     EXPECT_EQ(listProfiles("").size(), 1u);
     EXPECT_EQ(listProfiles("/nonexistent/tobrak").size(), 1u);

@@ -311,6 +311,32 @@ TEST(Window, HistoryWindowFromTheAnalysisMenu) {
     EXPECT_NE(w.text(c.payout), QStringLiteral("期待機械割 -"));
 }
 
+// Counts handed to the history window: a line for each counter used under the
+// estimate, the window taller by those lines only.
+TEST(Window, HistoryWindowGrowsByALinePerCounter) {
+    Window w;
+    for (int i = 0; i < 1200; ++i) w.app.program.rec.Dat_Buf[w.app.program.rec.Dat_Len++] = 0x38;
+    ManualCounts counted{{"ブドウ", 190}, {"チェリー", 30}};
+    w.app.program.history.manual = &counted;
+    HistoryWindow& h = *w.app.history;
+    const int designed = h.content()->height();
+    EXPECT_EQ(designed, px(8400));
+    w.action("Kaiseki", 12)->trigger();
+    QLabel* lines = nullptr;
+    for (QLabel* l : h.content()->findChildren<QLabel*>())
+        if (l->text().startsWith(QStringLiteral("ブドウ 190回"))) lines = l;
+    ASSERT_TRUE(lines);
+    EXPECT_TRUE(lines->text().contains(QStringLiteral("\nチェリー 30回 1/40.0　設定")));
+    EXPECT_EQ(h.content()->height(), px(8400 + 2 * 270));
+    EXPECT_LE(lines->geometry().bottom(), h.content()->height());
+    EXPECT_GE(lines->height(), 2 * lines->fontMetrics().height());
+    // Nothing counted any more: the window as designed.
+    counted.clear();
+    QTest::mouseClick(h.findChild<QPushButton*>(), Qt::LeftButton);
+    EXPECT_EQ(lines->text(), QString());
+    EXPECT_EQ(h.content()->height(), designed);
+}
+
 // Without a printer the report's page goes to a PDF file, and the graph to a PNG
 // file: the same bytes tobrak-cli makes of the saved record.
 TEST(Window, PrintWithoutAPrinterOffersThePdfAndTheGraphSavesAsAPicture) {

@@ -47,6 +47,7 @@ void HistoryView::EstimateDisp(int i, bool tellError) {
         caption(w.payout, "期待機械割 -");
         caption(w.used, "");
         caption(w.reliability, slot.error, rgb::Red);
+        caption(w.counterEffects, "");
         if (tellError)
             dialogs->messageBox(std::string(kProfileErrorTitle) + "\n" + fileName(slot.path) + "\n" + slot.error,
                                 "機種データ", MsgIcon::Stop, MsgButtons::Ok);
@@ -57,6 +58,7 @@ void HistoryView::EstimateDisp(int i, bool tellError) {
     caption(w.payout, payoutLine(e));
     caption(w.used, usedDataLine(v.counts, e));
     caption(w.reliability, reliabilityLine(v.counts, e), e.tooFew ? rgb::Red : rgb::Black);
+    caption(w.counterEffects, counterLines(e));
 }
 
 void PosteriorDisp(Surface& s, const SettingEstimate& e) {
@@ -90,6 +92,7 @@ void HistoryView::HistoryDisp() {
     HistoryView& v = *this;
     const BonusHistory h = bonusHistory(rec_);
     v.counts = playCounts(rec_, h);
+    if (v.manual) v.counts.manual = *v.manual;
     caption(w.probAll, probabilityLine(h, false));
     caption(w.probNormal, probabilityLine(h, true));
     w.table->setHeader(historyHeader());

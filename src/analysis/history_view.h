@@ -27,6 +27,9 @@ public:
     std::string chosen;                 // label of the chosen profile, kept over refreshes
     PlayCounts counts;                  // of the record as the window last showed it
     const GameTimes* times = nullptr;   // each game's time, where known
+    // The player's manual counts, where counted (the program points this at them);
+    // taken with the record's counts, so the window shows them as of its last refresh.
+    const ManualCounts* manual = nullptr;
 
     FormWindow* form = nullptr;
     Label* probAll = nullptr;     // probabilities over every game
@@ -37,6 +40,7 @@ public:
     Label* payout = nullptr;      // expected payout rate
     Label* used = nullptr;        // what the estimate used
     Label* reliability = nullptr;
+    Label* counterEffects = nullptr;  // one line per counter used; empty without any
     Dialogs* dialogs = nullptr;
 
     // Everything again from the record: the probability lines, the table, the

@@ -40,6 +40,28 @@ double logLikelihood(const SettingFigures& s, const PlayCounts& n, bool smallWin
     return ll + static_cast<double>(n.smallWinGames - counted) * std::log1p(-listed);
 }
 
+// A counter's binomial over the normal games, in logs. Its binomial coefficient is
+// the same for every setting and cancels out.
+double counterLogLikelihood(double x, std::int64_t count, std::int64_t games) {
+    const double p = 1.0 / x;
+    // As for the bonuses: never more misses than games, nor fewer than none.
+    const double misses = static_cast<double>(std::max<std::int64_t>(0, games - count));
+    return static_cast<double>(count) * std::log(p) + misses * std::log1p(-p);
+}
+
+// Log weights scaled to shares adding up to 1; a setting ruled out (-inf) gets 0.
+std::array<double, kSettings> shares(const std::array<double, kSettings>& lp) {
+    const double top = *std::max_element(lp.begin(), lp.end());
+    std::array<double, kSettings> out{};
+    double sum = 0;
+    for (std::size_t k = 0; k < kSettings; ++k) {
+        out[k] = std::isinf(lp[k]) ? 0.0 : std::exp(lp[k] - top);
+        sum += out[k];
+    }
+    for (double& v : out) v /= sum;
+    return out;
+}
+
 }  // namespace
 
 bool tooFewToTell(std::int64_t normalGames, double likeliestShare) {
@@ -50,25 +72,48 @@ SettingEstimate estimateSetting(const MachineProfile& p, const PlayCounts& n) {
     SettingEstimate e;
     e.smallWinsUsed = p.hasSmallWins() && n.smallWinGames > 0;
     std::array<double, kSettings> lp{};
-    double top = -std::numeric_limits<double>::infinity();
     for (std::size_t k = 0; k < kSettings; ++k) {
         const SettingFigures& s = p.settings[k];
         lp[k] = s.prior > 0 ? std::log(s.prior) + logLikelihood(s, n, e.smallWinsUsed)
                             : -std::numeric_limits<double>::infinity();
-        top = std::max(top, lp[k]);
     }
-    double sum = 0;
-    for (std::size_t k = 0; k < kSettings; ++k) {
-        e.posterior[k] = std::isinf(lp[k]) ? 0.0 : std::exp(lp[k] - top);
-        sum += e.posterior[k];
+    // Each counter with a count: its own term per setting, kept apart to tell what it did.
+    std::vector<std::array<double, kSettings>> terms;
+    for (std::size_t i = 0; i < p.counters.size(); ++i) {
+        const auto it = std::ranges::find(n.manual, p.counters[i], &ManualCount::name);
+        if (it == n.manual.end() || it->count < 0) continue;
+        CounterEffect c;
+        c.index = static_cast<int>(i);
+        c.name = p.counters[i];
+        c.count = it->count;
+        c.games = n.normalGames;
+        e.counters.push_back(std::move(c));
+        std::array<double, kSettings> t{};
+        for (std::size_t k = 0; k < kSettings; ++k)
+            t[k] = counterLogLikelihood(p.settings[k].counters[i], it->count, n.normalGames);
+        terms.push_back(t);
     }
+    // `skip`: the counter left out, or none.
+    auto sum = [&](std::size_t skip) {
+        std::array<double, kSettings> total = lp;
+        for (std::size_t u = 0; u < terms.size(); ++u)
+            if (u != skip)
+                for (std::size_t k = 0; k < kSettings; ++k) total[k] += terms[u][k];
+        return total;
+    };
+    e.posterior = shares(sum(terms.size()));
+    for (std::size_t u = 0; u < e.counters.size(); ++u) e.counters[u].without = shares(sum(u));
     for (std::size_t k = 0; k < kSettings; ++k) {
-        e.posterior[k] /= sum;
         e.expectedPayout += e.posterior[k] * p.settings[k].payout;
         if (e.posterior[k] > e.posterior[static_cast<std::size_t>(e.likeliest)]) e.likeliest = static_cast<int>(k);
     }
     e.tooFew = tooFewToTell(n.normalGames, e.posterior[static_cast<std::size_t>(e.likeliest)]);
     return e;
+}
+
+double counterShift(const SettingEstimate& e, const CounterEffect& c, int setting) {
+    const auto k = static_cast<std::size_t>(setting);
+    return e.posterior[k] - c.without[k];
 }
 
 std::string settingName(int setting) {
@@ -95,6 +140,24 @@ std::string reliabilityLine(const PlayCounts& n, const SettingEstimate& e) {
                "％を超えません";
     const int k = e.likeliest;
     return settingName(k + 1) + "が有力（" + percentText(e.posterior[static_cast<std::size_t>(k)]) + "）";
+}
+
+std::string counterLine(const SettingEstimate& e, const CounterEffect& c) {
+    const double shift = counterShift(e, c, e.likeliest);
+    const std::string points = formatPicture(std::abs(shift) * 100.0, "#0.0");
+    // No sign where the shift rounds to nothing.
+    const std::string sign = points == "0.0" ? "±" : shift > 0 ? "+" : "-";
+    return c.name + " " + captionNumber(c.count) + "回 " + oddsText(c.games, c.count) + "　" +
+           settingName(e.likeliest + 1) + " " + sign + points + "％";
+}
+
+std::string counterLines(const SettingEstimate& e) {
+    std::string s;
+    for (const CounterEffect& c : e.counters) {
+        if (!s.empty()) s += '\n';
+        s += counterLine(e, c);
+    }
+    return s;
 }
 
 }  // namespace tobrak

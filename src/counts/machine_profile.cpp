@@ -47,9 +47,41 @@ double number(const Json& obj, const std::string& key, const std::string& field,
     return v;
 }
 
-SettingFigures readSetting(const Json& s, const std::string& at) {
+bool counterNameFits(const std::string& name) {
+    std::size_t chars = 0;
+    for (const char ch : name) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b < 0x20 || b == 0x7F) return false;
+        if ((b & 0xC0) != 0x80) ++chars;  // not a continuation byte
+    }
+    return chars >= 1 && chars <= kCounterNameChars;
+}
+
+std::vector<std::string> readCounterNames(const Json& j) {
+    const auto list = j.find("counters");
+    if (list == j.end()) return {};
+    if (!list->is_array()) bad("counters", "は小役カウンターの名前の並びにして下さい（例 [\"ブドウ\", \"チェリー\"]）");
+    if (list->size() > kMaxCounters) bad("counters", "は " + std::to_string(kMaxCounters) + " 個までにして下さい");
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < list->size(); ++i) {
+        // Counted from 1, as the player counts them.
+        const std::string field = "counters." + std::to_string(i + 1);
+        const Json& v = (*list)[i];
+        if (!v.is_string()) bad(field, "は名前（文字列）にして下さい");
+        std::string name = v.get<std::string>();
+        if (!counterNameFits(name))
+            bad(field, "は 1 文字から " + std::to_string(kCounterNameChars) +
+                           " 文字までの名前にして下さい（改行などは使えません）");
+        if (std::find(names.begin(), names.end(), name) != names.end())
+            bad(field, "の名前「" + name + "」は前にもあります（名前は一つずつにして下さい）");
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
+SettingFigures readSetting(const Json& s, const std::string& at, const std::vector<std::string>& counters) {
     if (!s.is_object()) bad(at, "は { } で囲んだ項目の組にして下さい");
-    onlyKnown(s, at, {"bb", "rb", "payout", "prior", "small_wins"});
+    onlyKnown(s, at, {"bb", "rb", "payout", "prior", "small_wins", "counters"});
     SettingFigures fig;
     fig.bb = number(s, "bb", at + ".bb", 1.0, false, "は 1 より大きい数値（1/x の x）にして下さい");
     fig.rb = number(s, "rb", at + ".rb", 1.0, false, "は 1 より大きい数値（1/x の x）にして下さい");
@@ -73,18 +105,33 @@ SettingFigures readSetting(const Json& s, const std::string& at) {
         }
         if (sum >= 1.0) bad(wat, "の確率の合計が１以上です");
     }
+    // Each counter is a draw of its own, so its rates need not add up with the others.
+    const std::string cat = at + ".counters";
+    const auto c = s.find("counters");
+    if (c == s.end()) {
+        if (!counters.empty()) bad(cat, "がありません（項目「counters」の名前ごとに確率を書いて下さい）");
+        return fig;
+    }
+    if (!c->is_object()) bad(cat, "は名前と確率の組にして下さい（例 {\"ブドウ\": 6.49}）");
+    for (const auto& item : c->items())
+        if (std::find(counters.begin(), counters.end(), item.key()) == counters.end())
+            bad(cat + "." + item.key(), "は項目「counters」にない名前です");
+    for (const std::string& name : counters)
+        fig.counters.push_back(
+            number(*c, name, cat + "." + name, 1.0, false, "は 1 より大きい数値（1/x の x）にして下さい"));
     return fig;
 }
 
 MachineProfile readProfile(const Json& j) {
     if (!j.is_object()) throw Bad{"全体を { } で囲み、項目「name」と「settings」を書いて下さい"};
-    onlyKnown(j, "", {"name", "note", "settings"});
+    onlyKnown(j, "", {"name", "note", "counters", "settings"});
     MachineProfile p;
     const auto name = j.find("name");
     if (name == j.end()) bad("name", "がありません");
     if (!name->is_string() || name->get<std::string>().empty()) bad("name", "は空でない文字列にして下さい");
     p.name = name->get<std::string>();
     if (j.contains("note") && !j.at("note").is_string()) bad("note", "は文字列にして下さい");
+    p.counters = readCounterNames(j);
     const auto settings = j.find("settings");
     if (settings == j.end()) bad("settings", "がありません");
     if (!settings->is_object()) bad("settings", "は設定 \"1\" から \"6\" までの組にして下さい");
@@ -93,7 +140,7 @@ MachineProfile readProfile(const Json& j) {
     for (int k = 1; k <= kSettings; ++k) {
         const std::string key = std::to_string(k);
         if (!settings->contains(key)) bad("settings." + key, "がありません（設定１～６のすべてが必要です）");
-        p.settings[static_cast<std::size_t>(k - 1)] = readSetting(settings->at(key), "settings." + key);
+        p.settings[static_cast<std::size_t>(k - 1)] = readSetting(settings->at(key), "settings." + key, p.counters);
     }
     double priors = 0;
     for (const SettingFigures& s : p.settings) priors += s.prior;

@@ -7,9 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "record/manual_counts.h"
+
 namespace tobrak {
 
 constexpr int kSettings = 6;
+
+// A counter's name is shown in the window and typed on the command line: short.
+// Four bytes a character at most, so the session never cuts a name a profile gives.
+constexpr std::size_t kCounterNameChars = 16;
+static_assert(kCounterNameChars * 4 <= kMaxCounterName);
 
 struct SettingFigures {
     double bb = 0;                    // BB probability as its 1/x denominator
@@ -17,10 +24,13 @@ struct SettingFigures {
     double payout = 0;                // payout rate (機械割), %
     double prior = 1;                 // weight of the setting before any play
     std::map<int, double> smallWins;  // payout size 0..15 -> 1/x in normal games
+    std::vector<double> counters;     // each manual counter's 1/x in normal games, in the profile's order
 };
 
 struct MachineProfile {
     std::string name;
+    std::vector<std::string> counters;  // names of the manual counters, unique, at most kMaxCounters
+                                        // of at most kCounterNameChars characters
     std::array<SettingFigures, kSettings> settings;
     // All settings list the same payout sizes, or none lists any.
     bool hasSmallWins() const { return !settings[0].smallWins.empty(); }

@@ -28,9 +28,12 @@ const char* const kUsage =
     "  stats FILE.slt             load a play-data file and print its statistics\n"
     "  hist FILE.slt [--within N] the seven charts' counts, bins, scales and labels\n"
     "  koyaku FILE.slt            the small-win table\n"
-    "  history FILE.slt           every bonus with its interval, games and net medals; hit probabilities\n"
-    "  estimate FILE.slt [--profile P.json]\n"
-    "                             posterior of settings 1-6 (the built-in example profile by default)\n"
+    "  history FILE.slt [--profile P.json] [--count NAME=N ...]\n"
+    "                             every bonus with its interval, games and net medals; hit probabilities\n"
+    "                             (and the estimate, with --profile or --count)\n"
+    "  estimate FILE.slt [--profile P.json] [--count NAME=N ...]\n"
+    "                             posterior of settings 1-6 (the built-in example profile by default),\n"
+    "                             with the counts of the profile's manual counters given\n"
     "  export FILE.slt --csv OUT.csv\n"
     "                             one CSV line per game: index, bonus state, in, out, balance, bonus number\n"
     "  trace graph FILE.slt [--scroll S]\n"
@@ -114,6 +117,27 @@ CLI::Option* fileArg(CLI::App* cmd, std::string& file) {
     return cmd->add_option("file", file, "play-data file, - for standard input")->type_name("FILE.slt")->required();
 }
 
+// --profile and --count, of `estimate` and `history`.
+void estimateOptions(CLI::App* cmd, EstimateArgs& a) {
+    cmd->add_option("--profile", a.profile, "machine profile (default: the built-in example profile)")
+        ->type_name("P.json");
+    cmd->add_option("--count", a.counts,
+                    "the count of one of the profile's manual counters, e.g. ブドウ=160; once per counter")
+        ->type_name("NAME=N")
+        ->expected(1)
+        ->allow_extra_args(false)  // one NAME=N a --count, so that FILE may follow it
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->check(
+            [](const std::string& v) {
+                std::string name;
+                std::int32_t count = 0;
+                return parseCount(v, name, count)
+                           ? std::string()
+                           : std::string("--count takes NAME=N, N a whole number from 0 to 999999999");
+            },
+            "");
+}
+
 CLI::Option* pageOption(CLI::App* cmd, int& page) {
     return cmd->add_option("--page", page, "panel page in view: 0, 1 or 2 (default 0)")
         ->type_name("P")
@@ -176,16 +200,21 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
         ->check(CLI::Range(1, 100));
 
     fileArg(command(&app, "koyaku", "The small-win table.", [&] { return koyaku(file, io); }), file);
-    fileArg(command(&app, "history", "Every bonus with its interval, games and net medals; hit probabilities.",
-                    [&] { return history(file, io); }),
-            file);
+    EstimateArgs historyArgs;
+    cmd = command(&app, "history",
+                  "Every bonus with its interval, games and net medals; hit probabilities; with --profile or "
+                  "--count also the setting estimate.",
+                  [&] { return history(historyArgs, io); });
+    fileArg(cmd, historyArgs.file);
+    estimateOptions(cmd, historyArgs);
 
     EstimateArgs estimateArgs;
-    cmd = command(&app, "estimate", "Posterior of settings 1-6 under a machine profile.",
+    cmd = command(&app, "estimate",
+                  "Posterior of settings 1-6 under a machine profile, from the bonuses, the small wins and "
+                  "the manual counts given.",
                   [&] { return estimate(estimateArgs, io); });
     fileArg(cmd, estimateArgs.file);
-    cmd->add_option("--profile", estimateArgs.profile, "machine profile (default: the built-in example profile)")
-        ->type_name("P.json");
+    estimateOptions(cmd, estimateArgs);
 
     ExportArgs exportArgs;
     cmd = command(&app, "export",

@@ -22,6 +22,7 @@ struct HistArgs {
 };
 struct EstimateArgs {
     std::string file, profile;
+    std::vector<std::string> counts;  // NAME=N, each checked by parseCount
 };
 struct ExportArgs {
     std::string file, csv;
@@ -50,7 +51,7 @@ int feed(const FeedArgs& a, Io& io);
 int stats(const std::string& file, Io& io);
 int hist(const HistArgs& a, Io& io);
 int koyaku(const std::string& file, Io& io);
-int history(const std::string& file, Io& io);
+int history(const EstimateArgs& a, Io& io);
 int estimate(const EstimateArgs& a, Io& io);
 int exportCsv(const ExportArgs& a, Io& io);
 int traceGraph(const TraceArgs& a, Io& io);
@@ -66,6 +67,10 @@ struct ServeArgs {
 };
 int serve(const ServeArgs& a, Io& io);
 int journal(const JournalArgs& a, Io& io);
+
+// "ブドウ=160" as its name and count: the name before the last '=', a whole number
+// of 0 up to 999999999 after it.
+bool parseCount(const std::string& v, std::string& name, std::int32_t& count);
 
 // Loads FILE (standard input for "-") through the window's load path; on failure
 // prints the message the window would show and returns 1.

@@ -57,6 +57,7 @@ void HeadlessUi::attach(Program& c, EventSource* board) {
     h.payout = &payout;
     h.used = &used;
     h.reliability = &reliability;
+    h.counterEffects = &counterEffects;
     c.ui.menus = &menus;
     c.ui.shell = &shell;
     c.ui.windows = &windows;

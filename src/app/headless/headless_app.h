@@ -32,7 +32,7 @@ public:
     MemBox ZoomPicture1;
     // The bonus history window.
     MemForm historyForm;
-    MemLabel probAll, probNormal, payout, used, reliability;
+    MemLabel probAll, probNormal, payout, used, reliability, counterEffects;
     MemTable historyTable;
     MemCombo profileCombo;
     RecordingSurface historyBars;

@@ -8,6 +8,8 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <functional>
 
 #include "analysis/history_view.h"
 #include "platform/qt/twips.h"
@@ -19,7 +21,34 @@ constexpr int kWidth = 7200;
 constexpr int kHeight = 8400;
 constexpr int kMargin = 120;
 constexpr int kLine = 270;
+constexpr int kCountersTop = 7425 + 3 * kLine;
 }  // namespace
+
+// The lines of the manual counters under the estimate: the window grows by a line
+// for each, and keeps its designed size without any.
+class CounterLines final : public Label {
+public:
+    CounterLines(QtLabel* label, std::function<void(int)> resized) : label_(label), resized_(std::move(resized)) {}
+    void setCaption(const std::string& s) override {
+        label_->setCaption(s);
+        const int lines = s.empty() ? 0 : 1 + static_cast<int>(std::count(s.begin(), s.end(), '\n'));
+        if (lines == lines_) return;
+        lines_ = lines;
+        resized_(lines);
+    }
+    std::string caption() const override { return label_->caption(); }
+    void setBackColor(Rgb c) override { label_->setBackColor(c); }
+    Rgb backColor() const override { return label_->backColor(); }
+    void setForeColor(Rgb c) override { label_->setForeColor(c); }
+    Rgb foreColor() const override { return label_->foreColor(); }
+    void setVisible(bool v) override { label_->setVisible(v); }
+    bool visible() const override { return label_->visible(); }
+
+private:
+    QtLabel* label_;
+    std::function<void(int)> resized_;
+    int lines_ = 0;
+};
 
 HistoryWindow::HistoryWindow(Program& core, QWidget* mainWindow)
     : SideWindow(mainWindow), core_(core), scroll_(new QScrollArea(this)), content_(new QWidget) {
@@ -67,7 +96,15 @@ HistoryWindow::HistoryWindow(Program& core, QWidget* mainWindow)
     payout_ = label(kMargin, 7425, inner, kLine);
     used_ = label(kMargin, 7425 + kLine, inner, kLine);
     reliability_ = label(kMargin, 7425 + 2 * kLine, inner, kLine);
+    QtLabel* counters = label(kMargin, kCountersTop, inner, 0);
+    counterEffects_ = std::make_unique<CounterLines>(counters, [this, counters, inner](int lines) {
+        counters->widget()->setGeometry(pxRect(kMargin, kCountersTop, inner, lines * kLine));
+        content_->setFixedSize(px(kWidth), px(kHeight + lines * kLine));
+        fitToScreen();
+    });
 }
+
+HistoryWindow::~HistoryWindow() = default;
 
 QtLabel* HistoryWindow::label(int l, int t, int w, int h, const std::string& text) {
     return labels_.add(content_, pxRect(l, t, w, h), Qt::AlignLeft | Qt::AlignVCenter, false, text);
@@ -83,6 +120,7 @@ void HistoryWindow::attach(HistoryView& h) {
     h.payout = payout_;
     h.used = used_;
     h.reliability = reliability_;
+    h.counterEffects = counterEffects_.get();
 }
 
 void HistoryWindow::fitToScreen() {

@@ -1,7 +1,7 @@
 #pragma once
 // The bonus history and setting estimate window: probability lines, the table of
-// bonuses, the profile choice with its refresh button, the posterior chart and
-// the estimate's lines. Closing it only hides it.
+// bonuses, the profile choice with its refresh button, the posterior chart, the
+// estimate's lines and a line for each manual counter used. Closing it only hides it.
 #include <QScrollArea>
 #include <QWidget>
 #include <memory>
@@ -14,9 +14,12 @@
 
 namespace tobrak::qt {
 
+class CounterLines;
+
 class HistoryWindow final : public SideWindow {
 public:
     HistoryWindow(Program& core, QWidget* mainWindow);
+    ~HistoryWindow() override;
     void attach(HistoryView& h);
     void setVisible(bool v) override;
 
@@ -37,6 +40,7 @@ private:
     QWidget* content_;
     LabelSet labels_;
     QtLabel *probAll_, *probNormal_, *payout_, *used_, *reliability_;
+    std::unique_ptr<CounterLines> counterEffects_;
     std::unique_ptr<QtTable> table_;
     QComboBox* profileBox_;
     std::unique_ptr<QtCombo> profile_;
