@@ -462,6 +462,7 @@ TEST(Window, NumberKeysCountTheHandCountersTheirWindowShowsThem) {
     CounterWindow& cw = *w.app.counters;
     w.action("menCounter")->trigger();
     ASSERT_TRUE(cw.isVisible());
+    p.session.nameCounters({});  // a profile without counters
     EXPECT_TRUE(cw.shownRows().empty());
     EXPECT_EQ(cw.note()->text().toStdString(), kNoCounters);
     QTest::keyClick(w.app.main.get(), Qt::Key_1);  // no counter: nothing

@@ -53,6 +53,7 @@ void HistoryView::EstimateDisp(int i, bool tellError) {
                                 "機種データ", MsgIcon::Stop, MsgButtons::Ok);
         return;
     }
+    if (profileChosen) profileChosen(*slot.profile);
     const SettingEstimate e = estimateSetting(*slot.profile, v.counts);
     PosteriorDisp(s, e);
     caption(w.payout, payoutLine(e));
@@ -92,7 +93,12 @@ void HistoryView::HistoryDisp() {
     HistoryView& v = *this;
     const BonusHistory h = bonusHistory(rec_);
     v.counts = playCounts(rec_, h);
-    if (v.manual) v.counts.manual = *v.manual;
+    // A counter still at 0 is taken as not counted: a player who counts no grapes
+    // keeps the estimate of the bonuses alone.
+    v.counts.manual.clear();
+    if (v.manual)
+        for (const ManualCount& k : *v.manual)
+            if (k.count > 0) v.counts.manual.push_back(k);
     caption(w.probAll, probabilityLine(h, false));
     caption(w.probNormal, probabilityLine(h, true));
     w.table->setHeader(historyHeader());

@@ -1,6 +1,7 @@
 #pragma once
 // The bonus history and setting estimate window: a snapshot of the record,
 // recomputed when the window is opened and on its refresh button.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,8 @@ public:
     // The player's manual counts, where counted (the program points this at them);
     // taken with the record's counts, so the window shows them as of its last refresh.
     const ManualCounts* manual = nullptr;
+    // Told of the profile chosen (a valid one), so its counters can be counted.
+    std::function<void(const MachineProfile&)> profileChosen;
 
     FormWindow* form = nullptr;
     Label* probAll = nullptr;     // probabilities over every game

@@ -53,6 +53,13 @@ void Program::attach() {
 
     history.dialogs = ui.dialogs;
     history.times = &session.times();
+    history.manual = &session.manual;
+    // The chosen machine profile names the hand counters; one without any leaves
+    // those counted as they are.
+    history.profileChosen = [this](const MachineProfile& p) {
+        if (!p.counters.empty()) session.nameCounters(p.counters);
+    };
+    session.nameCounters(exampleProfile().counters);
 }
 
 PrintSource Program::printSource() {
