@@ -71,6 +71,14 @@ void fillCombo(QComboBox* box, const QString& any, const std::set<std::string>& 
     box->setCurrentIndex(std::max(0, box->findData(was)));
     box->blockSignals(false);
 }
+// A form's OK and キャンセル at its foot; whether it was left with OK.
+bool accepted(QDialog& d, QFormLayout* form) {
+    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    form->addRow(box);
+    QObject::connect(box, &QDialogButtonBox::accepted, &d, &QDialog::accept);
+    QObject::connect(box, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+    return d.exec() == QDialog::Accepted;
+}
 }  // namespace
 
 QString yenText(std::optional<std::int64_t> yen) {
@@ -427,11 +435,7 @@ void LibraryWindow::editSelected() {
     form->addRow(QStringLiteral("回収（円）"), collect);
     form->addRow(QStringLiteral("回収（枚）"), medals);
     form->addRow(QStringLiteral("コメント"), comment);
-    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    form->addRow(box);
-    connect(box, &QDialogButtonBox::accepted, &d, &QDialog::accept);
-    connect(box, &QDialogButtonBox::rejected, &d, &QDialog::reject);
-    if (d.exec() != QDialog::Accepted) return;
+    if (!accepted(d, form)) return;
     const auto amount = [](QLineEdit* l, std::optional<std::int64_t>& into) {
         bool ok = false;
         const qlonglong v = l->text().trimmed().toLongLong(&ok);
@@ -484,11 +488,7 @@ void LibraryWindow::editMachine() {
     form->addRow(QStringLiteral("台番号"), num);
     form->addRow(QStringLiteral("貸し（枚／1000円）"), lend);
     form->addRow(QStringLiteral("交換（円／枚）"), rate);
-    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    form->addRow(box);
-    connect(box, &QDialogButtonBox::accepted, &d, &QDialog::accept);
-    connect(box, &QDialogButtonBox::rejected, &d, &QDialog::reject);
-    if (d.exec() != QDialog::Accepted) return;
+    if (!accepted(d, form)) return;
     setMachine({machine->text().trimmed().toStdString(), hall->text().trimmed().toStdString(),
                 num->text().trimmed().toStdString(), m.profile},
                lend->text().trimmed().toStdString(), rate->text().trimmed().toStdString());
