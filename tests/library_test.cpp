@@ -11,6 +11,7 @@
 #include "boards/sim_board.h"
 #include "counts/bonus_history.h"
 #include "library/library.h"
+#include "library/library_json.h"
 #include "library/recorder.h"
 #include "library/schema.h"
 #include "record/slt_file.h"
@@ -484,6 +485,20 @@ TEST(LibraryTotals, ByDayMonthMachineHallAndProfile) {
     EXPECT_EQ(lib->list({.month = "2026-12"}).size(), 3u);
     EXPECT_EQ(lib->list({.hall = "駅前", .machine = "B"}).size(), 1u);
     EXPECT_TRUE(lib->list({.profile = "none"}).empty());
+
+    // The live view's today at 23:30 local: the local day of now, its sessions newest first and their sum.
+    const auto today = nlohmann::json::parse(todaySessionsJson(*lib, {day1 + 13 * 3'600'000 + 30 * 60'000, 540}));
+    EXPECT_EQ(today["day"], "2026-12-01");
+    ASSERT_EQ(today["sessions"].size(), 2u);
+    EXPECT_EQ(today["sessions"][0]["machine"], "B");
+    EXPECT_EQ(today["totals"]["sessions"], 2);
+    EXPECT_EQ(today["totals"]["income_yen"], 2000 - 5000);
+    EXPECT_EQ(today["totals"]["balance"], 1400 - 1500);
+    // An hour later, 00:30 at +09:00, it is the 2nd: the day of the third session.
+    const auto next = nlohmann::json::parse(todaySessionsJson(*lib, {day1 + 14 * 3'600'000 + 30 * 60'000, 540}));
+    EXPECT_EQ(next["day"], "2026-12-02");
+    ASSERT_EQ(next["sessions"].size(), 1u);
+    EXPECT_EQ(next["totals"]["income_yen"], 0) << "no 回収 entered: nothing counted";
 }
 
 TEST(LibraryTrash, ADeletedSessionWaitsThirtyDaysAndCanComeBack) {

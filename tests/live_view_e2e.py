@@ -127,11 +127,18 @@ wide, url = start("serve", saved, "--listen", "0.0.0.0:0", "--token", "sesame")
 try:
     wport = int(re.search(r":(\d+)/", url).group(1))
     check(get(f"http://127.0.0.1:{wport}/api/state")[0] == 401, "on 0.0.0.0 a tokenless request gets 401")
+    check(get(f"http://127.0.0.1:{wport}/api/sessions")[0] == 401, "on 0.0.0.0 /api/sessions needs the token too")
+    kept = json.loads(get(f"http://127.0.0.1:{wport}/api/sessions?token=sesame")[1])
+    check(kept["library"] is False and kept["sessions"] == [], "serving a file keeps no library: /api/sessions says so")
 finally:
     stop(wide)
 
 # A live record: games stream as events and the state grows.
-live, url = start("record", "--board", "sim", "--speed", "20", "--listen", "127.0.0.1:0")
+for old in ("", "-wal", "-shm"):  # a run before left its sessions: today's list would hold them
+    if os.path.exists(os.path.join(work, "live-library.sqlite" + old)):
+        os.remove(os.path.join(work, "live-library.sqlite" + old))
+live, url = start("record", "--board", "sim", "--speed", "20", "--listen", "127.0.0.1:0",
+                  "--db", os.path.join(work, "live-library.sqlite"))
 lport = int(re.search(r":(\d+)/", url).group(1))
 try:
     stream = events(lport, "")
@@ -148,6 +155,18 @@ try:
     if seen:
         games = json.loads(get(f"http://127.0.0.1:{lport}/api/state")[1])["games"]
         check(games >= seen["state"]["games"] > first, "/api/state's games grow while recording")
+    # Today's sessions: the one being recorded is there once its first games are written.
+    today = None
+    deadline = time.monotonic() + 10
+    while time.monotonic() < deadline:
+        today = json.loads(get(f"http://127.0.0.1:{lport}/api/sessions")[1])
+        if today["library"] and today["sessions"] and today["sessions"][0]["games"] > 0:
+            break
+        time.sleep(0.3)
+    ok = today and today["library"] and len(today["sessions"]) == 1 and today["sessions"][0]["open"]
+    check(ok and today["totals"]["games"] == today["sessions"][0]["games"] > 0 and
+          today["sessions"][0]["start"].startswith(today["day"]),
+          f"/api/sessions lists today's open session and its totals ({today})")
 finally:
     stop(live)
 

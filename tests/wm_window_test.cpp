@@ -14,6 +14,7 @@
 
 #include "app/file_commands.h"
 #include "app/menu.h"
+#include "app/qt/library_window.h"
 #include "app/qt/live_window.h"
 #include "app/qt/settings.h"
 #include "app/qt/settings_keeper.h"
@@ -36,6 +37,7 @@ struct Desk {
         app->start();
         keeper->restoreAfterStart();
         live = std::make_unique<LiveViewWindow>(app->program, app->main.get(), &settings);
+        library = std::make_unique<LibraryWindow>(*app, dir.filePath("library.sqlite").toStdString());
         // A window mapped while the window manager still settles in can be missed by it: shown again.
         if (!QTest::qWaitForWindowExposed(app->main.get(), 5000)) {
             app->main->hide();
@@ -52,6 +54,7 @@ struct Desk {
     ~Desk() {
         scale->setPercent(100);  // the scale is the program's own: the next desk starts from the design
         live.reset();
+        library.reset();
         app->program.Unsaved = false;
     }
     // The window manager has placed what was asked.
@@ -81,6 +84,12 @@ struct Desk {
     std::vector<QWidget*> sideWindows() const {
         return {app->zoom.get(), app->rs232.get(), app->history.get(), live.get()};
     }
+    // セッション一覧, opened from its menu as the player does (Ctrl+L).
+    QWidget* openLibrary() const {
+        for (QAction* a : library->menu()->actions())
+            if (a->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_L)) a->trigger();
+        return library.get();
+    }
 
     QTemporaryDir dir;
     Settings settings;
@@ -89,6 +98,7 @@ struct Desk {
     std::unique_ptr<ViewScaleMenu> scale;
     std::unique_ptr<SettingsKeeper> keeper;
     std::unique_ptr<LiveViewWindow> live;
+    std::unique_ptr<LibraryWindow> library;
 };
 
 std::string where(const QWidget* w) {
@@ -127,6 +137,13 @@ TEST(WindowManager, EveryWindowOnTheScreenBesideTheMainOneAtEveryScale) {
         // The history's last lines can be brought on the screen however large it is.
         EXPECT_LE(d.app->history->frameGeometry().height(), d.avail().height());
         d.keepScreenshots("desk-" + std::to_string(percent));
+        // The list of sessions, as large as its text asks, on the screen and clear of the menus.
+        QWidget* list = d.openLibrary();
+        Desk::settle();
+        ASSERT_TRUE(list->isVisible());
+        EXPECT_TRUE(d.avail().contains(list->frameGeometry())) << where(list);
+        EXPECT_GE(list->width(), list->sizeHint().width()) << where(list);
+        for (const QRect& part : d.menusAndPanel()) EXPECT_FALSE(list->frameGeometry().intersects(part)) << where(list);
     }
 }
 

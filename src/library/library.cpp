@@ -321,8 +321,14 @@ std::vector<SessionRow> Library::list(const ListFilter& f) {
                              " FROM sessions s LEFT JOIN halls h ON h.name = s.hall"
                              " WHERE (s.deleted_at_ms IS NOT NULL) = ?1 AND (?2 = '' OR s.hall = ?2)"
                              " AND (?3 = '' OR s.machine = ?3) AND (?4 = '' OR s.profile = ?4)"
-                             " AND (?5 = '' OR substr(s.start, 1, 7) = ?5) ORDER BY s.start_ms DESC, s.id DESC");
-        s.bind(1, f.trash ? 1 : 0).bind(2, f.hall).bind(3, f.machine).bind(4, f.profile).bind(5, f.month);
+                             " AND (?5 = '' OR substr(s.start, 1, 7) = ?5) AND (?6 = '' OR substr(s.start, 1, 10) = ?6)"
+                             " ORDER BY s.start_ms DESC, s.id DESC");
+        s.bind(1, f.trash ? 1 : 0)
+            .bind(2, f.hall)
+            .bind(3, f.machine)
+            .bind(4, f.profile)
+            .bind(5, f.month)
+            .bind(6, f.day);
         while (s.step()) rows.push_back(rowFrom(s));
     } catch (const sql::DbError& e) {
         noteFailure(e);

@@ -105,6 +105,7 @@ struct SessionRecord {
 struct ListFilter {
     std::string hall{}, machine{}, profile{};  // empty: any
     std::string month{};                       // "2026-12" (local time of the start); empty: any
+    std::string day{};                         // "2026-12-09", likewise
     bool trash = false;                        // the trash instead of the sessions
 };
 

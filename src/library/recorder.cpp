@@ -120,22 +120,49 @@ void LibraryRecorder::run() {
     std::unique_lock lock(m_);
     for (;;) {
         cv_.wait_for(lock, std::chrono::milliseconds(opt_.flushMs),
-                     [&] { return stop_ || flushNow_ || queue_.size() >= opt_.batch; });
+                     [&] { return stop_ || flushNow_ || refresh_ || queue_.size() >= opt_.batch; });
         if (queue_.empty()) {
             flushNow_ = false;
             done_.notify_all();
             if (stop_) return;
+            if (std::exchange(refresh_, false)) {
+                lock.unlock();
+                tellWatcher();
+                lock.lock();
+            }
             continue;
         }
         std::vector<Item> batch;
         batch.swap(queue_);
-        flushNow_ = false;
+        flushNow_ = refresh_ = false;
         lock.unlock();
         write(batch);
+        tellWatcher();
         lock.lock();
         written_ += batch.size();
         done_.notify_all();
     }
+}
+
+void LibraryRecorder::watch(std::function<void(Library&)> f) {
+    {
+        std::lock_guard w(watchM_);
+        watcher_ = std::move(f);
+    }
+    refresh();
+}
+
+void LibraryRecorder::refresh() {
+    {
+        std::lock_guard lock(m_);
+        refresh_ = true;
+    }
+    cv_.notify_all();
+}
+
+void LibraryRecorder::tellWatcher() {
+    std::lock_guard w(watchM_);
+    if (watcher_ && lib_) watcher_(*lib_);
 }
 
 void LibraryRecorder::write(std::vector<Item>& batch) {

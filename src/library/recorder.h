@@ -21,6 +21,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -63,6 +64,13 @@ public:
     // A problem the writer met (a full disk, a failed write), once; empty when none.
     LibraryNotice takeNotice();
     const std::string& path() const { return path_; }
+    // `f` is called on the writer's thread with the writer's connection: once
+    // soon, after every batch written and after refresh(). The live view's list of
+    // today's sessions is made there, never on the poll's thread. Null stops the
+    // calls; one under way ends before watch() returns.
+    void watch(std::function<void(Library&)> f);
+    // The library changed through another connection (投資, an edit): watchers are called again.
+    void refresh();
 
     void gameStarted(std::int32_t index, const EventTime& t) override;
     void payout(std::int32_t index, const EventTime& t) override;
@@ -82,6 +90,7 @@ private:
     void push(Item&& it);
     std::shared_ptr<const Snapshot> snapshot(bool withGames) const;
     void run();
+    void tellWatcher();
     void write(std::vector<Item>& batch);
     void apply(const Item& it);
     void begin(const Snapshot& s, const WallTime& at, bool resume, std::int64_t target);
@@ -99,7 +108,9 @@ private:
     std::mutex m_;
     std::condition_variable cv_, done_;
     std::vector<Item> queue_;
-    bool stop_ = false, flushNow_ = false;
+    bool stop_ = false, flushNow_ = false, refresh_ = false;
+    std::mutex watchM_;  // held while the watcher runs
+    std::function<void(Library&)> watcher_;
     std::uint64_t pushed_ = 0, written_ = 0;  // records, for flush()
     LibraryNotice notice_;
     std::atomic<bool> hasNotice_{false};
@@ -117,6 +128,23 @@ private:
     std::int32_t dirtyFrom_ = 0;  // games from here on are not written yet
     bool headerDirty_ = false;
     std::thread writer_;
+};
+
+// A recorder's watcher for as long as this lives: what the watcher uses must
+// outlive it (declare it after them). A null recorder watches nothing.
+class RecorderWatch {
+public:
+    RecorderWatch(LibraryRecorder* r, std::function<void(Library&)> f) : r_(r) {
+        if (r_) r_->watch(std::move(f));
+    }
+    ~RecorderWatch() {
+        if (r_) r_->watch(nullptr);
+    }
+    RecorderWatch(const RecorderWatch&) = delete;
+    RecorderWatch& operator=(const RecorderWatch&) = delete;
+
+private:
+    LibraryRecorder* r_;
 };
 
 }  // namespace tobrak

@@ -123,6 +123,16 @@ bool LiveHub::closed() const {
     return closed_;
 }
 
+void LiveHub::setSessions(std::string json) {
+    std::lock_guard lock(m_);
+    sessions_ = std::move(json);
+}
+
+std::string LiveHub::sessions() const {
+    std::lock_guard lock(m_);
+    return sessions_;
+}
+
 std::string LiveHub::state() const {
     std::lock_guard lock(m_);
     return state_;

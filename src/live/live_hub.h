@@ -59,6 +59,8 @@ public:
     // Row i replaced, or appended when i is the row count.
     void putRow(std::size_t i, std::string row);
     void setGraph(std::string png);
+    // Today's sessions of the library, as /api/sessions answers; from any thread.
+    void setSessions(std::string json);
     // Whether someone fetched the graph lately: the picture is made only then.
     bool graphWanted(std::chrono::steady_clock::time_point now) const;
     // Wakes every watcher and ends their streams.
@@ -71,6 +73,7 @@ public:
     // The server's side.
     std::string state() const;
     std::string record() const;
+    std::string sessions() const;
     std::shared_ptr<const std::string> graph();  // null before the first picture
     std::uint64_t sequence() const;
 
@@ -79,6 +82,8 @@ private:
     std::condition_variable cv_;
     std::vector<std::shared_ptr<Watcher>> watchers_;
     std::string state_ = "{}";
+    // Until a library says otherwise, none is kept.
+    std::string sessions_ = R"({"format":1,"library":false,"sessions":[],"totals":null})";
     std::string recordHead_ = "{\"rows\":";
     std::vector<std::string> rows_;
     mutable std::shared_ptr<const std::string> recordText_;  // made on demand, until the next change

@@ -251,6 +251,9 @@ Reply LiveRoutes::route(const HttpRequest& r, bool in) const {
     } else if (r.path == "/api/record") {
         ok.contentType = "application/json";
         ok.body = hub_.record();
+    } else if (r.path == "/api/sessions") {
+        ok.contentType = "application/json";
+        ok.body = hub_.sessions();
     } else if (r.path == "/graph.png") {
         const auto png = hub_.graph();
         if (!png) {

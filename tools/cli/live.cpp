@@ -51,6 +51,8 @@ std::string LiveView::start(Session& s, const ListenArgs& a, std::ostream& err) 
     return {};
 }
 
+live::LiveHub* LiveView::hub() { return parts_ ? &parts_->hub : nullptr; }
+
 void LiveView::tick() {
     if (parts_) parts_->feed->tick();
 }

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <string>
 
+#include "live/live_hub.h"
 #include "session/session.h"
 
 namespace CLI {
@@ -28,6 +29,8 @@ public:
     std::string start(Session& s, const ListenArgs& a, std::ostream& err);
     // From the command's loop: the graph's picture when it is due.
     void tick();
+    // The hub it serves from; null when not started.
+    live::LiveHub* hub();
 
 private:
     struct Parts;

@@ -16,8 +16,10 @@
 #include "boards/board_table.h"
 #include "gui.h"
 #include "io.h"
+#include "library/library_json.h"
 #include "library/recorder.h"
 #include "live.h"
+#include "live/live_hub.h"
 #include "record/journal.h"
 #include "record_command.h"
 #include "report.h"
@@ -138,6 +140,11 @@ int record(const RecordArgs& a, Io& io) {
             return 2;
         }
     }
+
+    // Today's sessions for the live view's /api/sessions, made on the library's writer thread.
+    live::LiveHub* const hub = live.hub();
+    const RecorderWatch today(hub ? kept.get() : nullptr,
+                              [hub](Library& l) { hub->setSessions(todaySessionsJson(l, wallNow())); });
 
     out << "ＴＯＢＲＡＫ: recording " << dev.opened.what << "; Ctrl-C stops\n";
     std::int32_t shown = c.rec.Dat_Len;

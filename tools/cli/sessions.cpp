@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "counts/bonus_history.h"
+#include "library/library_json.h"
 #include "record/slt_file.h"
 #include "report.h"
 #include "util/durable_file.h"
@@ -14,39 +15,7 @@ namespace tobrak::cli {
 namespace {
 
 Json timeJson(const std::optional<WallTime>& t) { return t ? Json(isoTime(*t)) : Json(); }
-template <class T>
-Json optJson(const std::optional<T>& v) {
-    return v ? Json(*v) : Json();
-}
-
-Json rowJson(const SessionRow& r) {
-    const auto perHour = r.yenPerHour();
-    return {{"id", r.id},
-            {"start", isoTime(r.start)},
-            {"end", timeJson(r.end)},
-            {"machine", r.machine},
-            {"hall", r.hall},
-            {"number", r.number},
-            {"profile", r.profile},
-            {"board", r.board},
-            {"comment", r.comment},
-            {"source", r.source},
-            {"games", r.games},
-            {"normal_games", r.normalGames},
-            {"bb", r.bb},
-            {"rb", r.rb},
-            {"combined", optJson(r.combined())},
-            {"balance", r.balance()},
-            {"medals_in", r.medalsIn},
-            {"medals_out", r.medalsOut},
-            {"invest_yen", r.investYen},
-            {"collect_medals", optJson(r.collectMedals)},
-            {"collect_yen", optJson(r.collectYen)},
-            {"income_yen", optJson(r.income())},
-            {"yen_per_hour", perHour ? Json(std::llround(*perHour)) : Json()},
-            {"open", r.open},
-            {"deleted", r.deletedAtMs.has_value()}};
-}
+Json rowJson(const SessionRow& r) { return sessionRowJson(r); }
 
 int noSession(std::int64_t id, const Library& lib, Io& io) {
     io.err << "セッションがありません。\n"
@@ -201,16 +170,7 @@ int sessionsTotals(const SessionsArgs& a, Io& io) {
                         : a.by == "profile" ? TotalsBy::Profile
                                             : TotalsBy::Day;
     Json rows = Json::array();
-    for (const TotalsRow& t : lib->totals(by, a.filter))
-        rows.push_back({{"key", t.key},
-                        {"sessions", t.sessions},
-                        {"games", t.games},
-                        {"bb", t.bb},
-                        {"rb", t.rb},
-                        {"balance", t.balance()},
-                        {"income_yen", t.income},
-                        {"income_sessions", t.incomeSessions},
-                        {"machine_rate", optJson(t.machineRate())}});
+    for (const TotalsRow& t : lib->totals(by, a.filter)) rows.push_back(totalsRowJson(t));
     Json j = newReport();
     j["by"] = a.by;
     j["totals"] = std::move(rows);

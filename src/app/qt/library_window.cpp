@@ -10,8 +10,10 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTextCharFormat>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
@@ -160,13 +162,24 @@ LibraryWindow::LibraryWindow(TobrakApp& app, const std::string& path, const std:
     list->setEnabled(library_ != nullptr);
     connect(list, &QAction::triggered, this, [this] {
         refresh();
-        if (!placed_) {  // beside the main window, clear of its menus and panel
+        // As large as its text asks at the view scale now, never larger than the screen
+        // (a frame's worth kept for the window manager's title and borders).
+        const QScreen* on = app_.main->screen();
+        const QSize room = on ? on->availableGeometry().size() - QSize(16, 48) : QSize(1 << 15, 1 << 15);
+        resize(size().expandedTo(sizeHint()).boundedTo(room));
+        const bool first = !placed_;
+        if (first) {  // beside the main window, clear of its menus and panel
             placed_ = true;
             move(placeBesideMainWindow(this, app_.main.get()));
         }
         show();
         raise();
         activateWindow();
+        // The frame was guessed; once drawn it is known: placed again with it, kept on the screen.
+        QTimer::singleShot(SideWindow::kFramedMs, this, [this, first] {
+            if (first) move(placeBesideMainWindow(this, app_.main.get()));
+            keepOnItsScreen(this);
+        });
     });
 
     auto* tabs = new QTabWidget(this);
@@ -257,6 +270,7 @@ std::int64_t LibraryWindow::selectedId() const {
 }
 
 void LibraryWindow::refresh() {
+    if (recorder_) recorder_->refresh();  // the live view's list of today's sessions too
     const std::int64_t current = recorder_ ? recorder_->currentId() : 0;
     std::optional<SessionRow> now = library_ && current ? library_->session(current) : std::nullopt;
     const std::int64_t invest = (now ? now->investYen : 0) + pendingInvest_;

@@ -39,6 +39,7 @@ public:
     void resume();
     // The address a phone opens, as in the QR code.
     QString phoneUrl() const { return phoneUrl_; }
+    live::LiveHub& hub() { return hub_; }
 
 private:
     void showAddress();

@@ -20,6 +20,8 @@
 #include "app/version.h"
 #include "boards/board_table.h"
 #include "library/library.h"
+#include "library/library_json.h"
+#include "library/recorder.h"
 #include "record/journal.h"
 
 namespace {
@@ -155,6 +157,11 @@ int main(int argc, char** argv) {
     } else {
         live.resume();  // served when the program ended last time
     }
+    // Today's sessions for the live view's /api/sessions, made on the library's writer thread.
+    tobrak::live::LiveHub& hub = live.hub();
+    const tobrak::RecorderWatch today(library ? library->recorder() : nullptr, [&hub](tobrak::Library& l) {
+        hub.setSessions(tobrak::todaySessionsJson(l, tobrak::wallNow()));
+    });
     tobrak::showLiveState(tobrakApp.program);
     return QApplication::exec();
 }
