@@ -131,7 +131,7 @@ TEST_F(Cli, JournalListsTheGamesTimes) {
     const auto r = cli({"journal", path("j")});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, R"({"format":1,"games":3,"times":["2026-12-09T21:04:05.120+09:00",null,)"
-                     R"("1969-12-31T22:29:59.999-01:30"]})"
+                     R"("1969-12-31T22:29:59.999-01:30"],"counts":[]})"
                      "\n");
 }
 

@@ -62,10 +62,12 @@ TEST(LibraryRecorder, ALiveSessionIsKeptAsTheRecordHoldsIt) {
     Session s;
     s.setBoard(&sim, "the simulated machine");
     s.machine = {"ジャグラー", "駅前", "128", "example"};
+    s.nameCounters({"ブドウ", "チェリー"});
     std::int64_t id = 0;
     {
         LibraryRecorder r(s, open(p), {.flushMs = 20});
         EXPECT_EQ(r.currentId(), 0) << "nothing before the first game";
+        s.count(0);  // counted before the first game: kept with the session's start
         playTo(s, 1500);
         r.flush();
         id = r.currentId();
@@ -82,6 +84,10 @@ TEST(LibraryRecorder, ALiveSessionIsKeptAsTheRecordHoldsIt) {
         EXPECT_EQ(row->start, *s.times().front());
         EXPECT_TRUE(reader->edit(id, {.investYen = 5000}));  // the 投資 buttons while it records
         playTo(s, 3000);
+        s.count(0);
+        s.count(1);
+        s.count(1);
+        s.count(1, -1);
     }
     auto lib = open(p);
     ASSERT_EQ(lib->list().size(), 1u);
@@ -90,6 +96,7 @@ TEST(LibraryRecorder, ALiveSessionIsKeptAsTheRecordHoldsIt) {
     EXPECT_FALSE(row.open) << "finished when the recorder went";
     EXPECT_EQ(*row.end, *s.times().back());
     EXPECT_EQ(row.investYen, 5000) << "the writer's counts never overwrite the player's money";
+    EXPECT_EQ(lib->details(id)->counts, (ManualCounts{{"ブドウ", 2}, {"チェリー", 1}}));
 }
 
 TEST(LibraryRecorder, AReplacedRecordStartsANewSessionAtItsNextGame) {

@@ -117,6 +117,10 @@ TEST(LibraryOpen, EveryEarlierSchemaIsBroughtUpToDate) {
         const auto rec = o.library->record(rows[0].id);
         ASSERT_TRUE(rec);
         EXPECT_EQ(rec->image.size(), static_cast<std::size_t>(kHeaderLen + 3));
+        // Hand counts came with version 2: none before, kept from it on.
+        const auto d = o.library->details(rows[0].id);
+        ASSERT_TRUE(d);
+        EXPECT_EQ(d->counts, (v < 2 ? ManualCounts{} : ManualCounts{{"ブドウ", 12}, {"チェリー", 3}}));
     }
 }
 

@@ -170,6 +170,63 @@ try:
 finally:
     stop(live)
 
+def post(url):
+    try:
+        req = urllib.request.Request(url, method="POST", data=b"")
+        with urllib.request.urlopen(req, timeout=10) as r:
+            return r.status, json.loads(r.read())
+    except urllib.error.HTTPError as e:
+        return e.code, None
+
+
+def manual(port):
+    return json.loads(get(f"http://127.0.0.1:{port}/api/state?token=sesame")[1])["manual"]
+
+
+# Counting from the phone: only with the token, each tap once however often it is sent.
+counting, url = start("record", "--board", "sim", "--speed", "20", "--listen", "127.0.0.1:0", "--token", "sesame",
+                      "--no-library")
+cport = int(re.search(r":(\d+)/", url).group(1))
+try:
+    count = f"http://127.0.0.1:{cport}/api/count"
+    check([k["name"] for k in manual(cport)] == ["ブドウ", "チェリー"], "the state lists the profile's hand counters")
+    check(post(count + "?counter=1&id=t1")[0] == 401, "a tap without the token is refused")
+    check(post(count + "?counter=1&id=t1&token=sesamf")[0] == 401, "a tap with a wrong token is refused")
+    check(get(count + "?counter=1&id=t1&token=sesame")[0] == 405, "a count is never a GET")
+    check(post(count + "?counter=9&id=t1&token=sesame")[0] == 400, "a counter beyond 8 is refused")
+    check(post(count + "?counter=1&token=sesame")[0] == 400, "a tap without its id is refused")
+    first = post(count + "?counter=1&id=tap-1&token=sesame")
+    again = post(count + "?counter=1&id=tap-1&token=sesame")
+    other = post(count + "?counter=2&id=tap-2&token=sesame")
+    back = post(count + "?counter=1&by=-1&id=tap-3&token=sesame")
+    plus = post(count + "?counter=1&id=tap-4&token=sesame")
+    check(first == (200, {"taken": True}) and again == (200, {"taken": False, "repeated": True}),
+          f"a retried tap is taken once ({first}, {again})")
+    check(other[0] == back[0] == plus[0] == 200, "taps with ids of their own are taken")
+    deadline = time.monotonic() + 5
+    while time.monotonic() < deadline and [k["count"] for k in manual(cport)] != [1, 1]:
+        time.sleep(0.1)
+    counts = manual(cport)
+    check([k["count"] for k in counts] == [1, 1], f"the taps counted once each, the step back too ({counts})")
+    st = json.loads(get(f"http://127.0.0.1:{cport}/api/state?token=sesame")[1])
+    check(st["manual"][0]["odds"] == st["normal_games"] / 1 and st["since_bonus"] >= 0,
+          "the state has each counter's odds over the normal games, and the games since the last bonus")
+    page = dom(url)
+    check("小役カウンター" in page and "ブドウを数える" in page, "the page with the token has a button for each counter")
+    overlay = dom(url + "&overlay=1&fields=since,c1")
+    check('data-field="since"' in overlay and re.search(r'class="cell wide" data-field="c1"><div class="k">ブドウ<', overlay)
+          and "ブドウを数える" not in overlay, "?fields= picks the overlay's figures, a counter among them; no buttons")
+finally:
+    stop(counting)
+tokenless, url = start("record", "--board", "sim", "--speed", "20", "--listen", "127.0.0.1:0", "--no-library")
+try:
+    nport = int(re.search(r":(\d+)/", url).group(1))
+    check(post(f"http://127.0.0.1:{nport}/api/count?counter=1&id=x")[0] == 403,
+          "without a token no page can count, not even on this machine")
+    check("ブドウを数える" not in dom(url), "the page without the token has no buttons")
+finally:
+    stop(tokenless)
+
 # A port in use is told: a second server never starts beside the first.
 first, url = start("serve", saved, "--listen", "127.0.0.1:0")
 try:

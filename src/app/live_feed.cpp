@@ -38,6 +38,18 @@ std::string LiveFeed::stateJson() const {
     j["games"] = s_.rec.games();
     j["balance"] = static_cast<std::int64_t>(n.Tot_Out) - n.Tot_In;
     j["counters"] = countersJson(s_);
+    // What a hall's data display shows: games since the last bonus, and the odds over normal games.
+    const std::int64_t normal = std::int64_t{n.BB_IntvCnt} + n.BB_IntvSum;
+    auto odds = [normal](std::int64_t hits) { return hits > 0 ? Json(static_cast<double>(normal) / hits) : Json(); };
+    j["normal_games"] = normal;
+    j["since_bonus"] = n.Bonus_IntvCnt;
+    j["odds"] = {{"combined", odds(std::int64_t{n.BB_Cnt} + n.RB_Cnt)}, {"bb", odds(n.BB_Cnt)}, {"rb", odds(n.RB_Cnt)}};
+    Json manual = Json::array();
+    for (std::size_t i = 0; i < s_.manual.size(); ++i) {
+        const ManualCount& k = s_.manual[i];
+        manual.push_back({{"key", i + 1}, {"name", k.name}, {"count", k.count}, {"odds", odds(k.count)}});
+    }
+    j["manual"] = std::move(manual);
     // Each page's figures as the panel works them out when it shows that page.
     Figures& f = fig_;
     Json pages = Json::array();
@@ -118,6 +130,8 @@ void LiveFeed::recordReplaced() {
 }
 
 void LiveFeed::tick(std::chrono::steady_clock::time_point now) {
+    // Taps of the page's counters, on the session's thread as the keys are.
+    for (const live::CountCommand& c : hub_.takeCommands()) s_.count(c.counter, c.by);
     if (!painter_ || !graphStale_ || now - lastPaint_ < std::chrono::seconds(1)) return;
     // The first picture is always made; later ones only while someone looks.
     if (lastPaint_ != std::chrono::steady_clock::time_point{} && !hub_.graphWanted(now)) return;

@@ -33,8 +33,9 @@ public:
     void bonusEnded(Bonus k, std::int32_t, const EventTime&) override { send(k == Bonus::BB ? "bb_end" : "rb_end"); }
     void recordReplaced() override;
     void headerChanged() override { send("comment"); }
+    void manualCounted(int) override { send("count"); }
 
-    // From the program's loop: the graph picture is made again at most once a
+    // From the program's loop: the page's counter taps are applied, and the graph picture is made again at most once a
     // second, when the record changed and someone fetched it lately.
     void tick(std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());
     // The state as JSON, as /api/state serves it.

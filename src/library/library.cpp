@@ -351,7 +351,7 @@ std::optional<SessionRow> Library::session(std::int64_t id) {
 std::optional<SessionDetails> Library::details(std::int64_t id) {
     auto row = session(id);
     if (!row) return std::nullopt;
-    SessionDetails d{*row, {}, {}};
+    SessionDetails d{*row, {}, {}, {}};
     try {
         sql::Stmt g(db_, "SELECT idx, byte, time_ms, offset_min FROM games WHERE session_id = ? ORDER BY idx");
         g.bind(1, id);
@@ -363,6 +363,9 @@ std::optional<SessionDetails> Library::details(std::int64_t id) {
         while (b.step())
             d.bonuses.push_back({b.i32(0), b.text(1) == "RB" ? Bonus::RB : Bonus::BB, b.i32(2), b.i32(3), b.i32(4),
                                  timeAt(b, 5), timeAt(b, 7)});
+        sql::Stmt k(db_, "SELECT name, count FROM counters WHERE session_id = ? ORDER BY idx");
+        k.bind(1, id);
+        while (k.step()) d.counts.push_back({k.text(0), k.i32(1)});
     } catch (const sql::DbError& e) {
         noteFailure(e);
         return std::nullopt;
@@ -583,6 +586,15 @@ void Library::putHeader(std::int64_t id, const std::vector<std::uint8_t>& header
     s.bindBlob(1, h.data(), h.size()).bind(2, comment).bind(3, id).run();
 }
 
+void Library::putCounts(std::int64_t id, const ManualCounts& counts) {
+    sql::Stmt gone(db_, "DELETE FROM counters WHERE session_id = ?");
+    gone.bind(1, id).run();
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        sql::Stmt s(db_, "INSERT INTO counters (session_id, idx, name, count) VALUES (?, ?, ?, ?)");
+        s.bind(1, id).bind(2, static_cast<int>(i)).bind(3, counts[i].name).bind(4, counts[i].count).run();
+    }
+}
+
 void Library::setEnd(std::int64_t id, const WallTime& end) {
     sql::Stmt s(db_, "UPDATE sessions SET end = ?, end_ms = ?, end_offset_min = ? WHERE id = ?");
     s.bind(1, isoTime(end)).bind(2, end.unixMs).bind(3, static_cast<int>(end.offsetMin)).bind(4, id).run();
@@ -738,7 +750,11 @@ ImportResult Library::importJournal(const std::string& path) {
     if (!held.image)
         return {path, ImportOutcome::Unreadable, 0, 0,
                 "the journal " + path + " holds no record" + (held.error.empty() ? "" : " (" + held.error + ")")};
-    return importImage(path, *held.image, held.times, "journal");
+    ImportResult r = importImage(path, *held.image, held.times, "journal");
+    // What the player counted by hand comes with a new session, never over a kept one's.
+    if (r.outcome == ImportOutcome::Imported && !held.counts.empty())
+        inTransaction([&] { putCounts(r.id, held.counts); });
+    return r;
 }
 
 std::vector<ImportResult> Library::importPath(const std::string& path) {

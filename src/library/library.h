@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "library/sqlite.h"
+#include "record/manual_counts.h"
 #include "record/play_record.h"
 #include "record/play_time.h"
 
@@ -94,6 +95,7 @@ struct SessionDetails {
     SessionRow row;
     std::vector<GameRow> games;
     std::vector<BonusRow> bonuses;
+    ManualCounts counts;  // the hand counters as last counted
 };
 
 // A session's record as the window opens it: a .slt file image and its games' times.
@@ -230,6 +232,7 @@ public:
     // A new session's row; returns its id.
     std::int64_t addSession(const NewSession& s);
     void putHeader(std::int64_t id, const std::vector<std::uint8_t>& header, const std::string& comment);
+    void putCounts(std::int64_t id, const ManualCounts& counts);
     void setEnd(std::int64_t id, const WallTime& end);
     // Works out the session's counts and bonuses again from its games; with
     // `close`, it is no longer open and its fingerprint is taken.

@@ -15,6 +15,7 @@ struct LibraryRecorder::Snapshot {
     std::string comment;
     Machine machine;
     std::string board;
+    ManualCounts counts;
 };
 
 LibraryRecorder::LibraryRecorder(Session& s, std::unique_ptr<Library> library, Options o)
@@ -58,6 +59,7 @@ std::shared_ptr<const LibraryRecorder::Snapshot> LibraryRecorder::snapshot(bool 
     s->comment = utf16ToUtf8(session_.comment);
     s->machine = session_.machine;
     s->board = session_.boardName();
+    s->counts = session_.manual;
     if (withGames) {
         s->games.assign(session_.rec.Dat_Buf.begin() + kHeaderLen, session_.rec.Dat_Buf.begin() + session_.rec.Dat_Len);
         s->times = session_.times();
@@ -91,6 +93,10 @@ void LibraryRecorder::continueSession(std::int64_t id) {
 
 void LibraryRecorder::headerChanged() {
     if (!needStart_) push({Item::Header, 0, 0, {}, snapshot(false), 0});
+}
+
+void LibraryRecorder::manualCounted(int) {
+    if (!needStart_) push({Item::Counts, 0, 0, {}, snapshot(false), 0});
 }
 
 void LibraryRecorder::resumeFrom() {
@@ -178,7 +184,7 @@ bool LibraryRecorder::store(bool close) {
     // What a dropped transaction must not have changed: it is written again with the next one.
     const std::int64_t id = id_;
     const std::int32_t dirtyFrom = dirtyFrom_;
-    const bool headerDirty = headerDirty_, resume = resume_;
+    const bool headerDirty = headerDirty_, countsDirty = countsDirty_, resume = resume_;
     const std::int64_t target = target_;
     const bool ok = lib_->inTransaction([&] {
         writeOpen();
@@ -188,6 +194,7 @@ bool LibraryRecorder::store(bool close) {
         id_ = id;
         dirtyFrom_ = dirtyFrom;
         headerDirty_ = headerDirty;
+        countsDirty_ = countsDirty;
         resume_ = resume;
         target_ = target;
     }
@@ -227,6 +234,11 @@ void LibraryRecorder::apply(const Item& it) {
             info_.comment = it.snap->comment;
             headerDirty_ = true;
             break;
+        case Item::Counts:
+            if (!active_) break;
+            counts_ = it.snap->counts;
+            countsDirty_ = true;
+            break;
         case Item::Close: finishOpen(); break;
     }
 }
@@ -261,6 +273,8 @@ void LibraryRecorder::begin(const Snapshot& s, const WallTime& at, bool resume, 
     id_ = 0;
     dirtyFrom_ = 0;
     headerDirty_ = false;
+    counts_ = s.counts;
+    countsDirty_ = !counts_.empty();
 }
 
 void LibraryRecorder::writeOpen() {
@@ -282,6 +296,8 @@ void LibraryRecorder::writeOpen() {
     lib_->putGames(id_, *rec_, times_, dirtyFrom_);
     if (headerDirty_) lib_->putHeader(id_, info_.header, info_.comment);
     headerDirty_ = false;
+    if (countsDirty_) lib_->putCounts(id_, counts_);
+    countsDirty_ = false;
     for (auto t = times_.rbegin(); t != times_.rend(); ++t)
         if (*t) {
             lib_->setEnd(id_, **t);

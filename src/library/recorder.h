@@ -76,11 +76,12 @@ public:
     void payout(std::int32_t index, const EventTime& t) override;
     void recordReplaced() override;
     void headerChanged() override;
+    void manualCounted(int counter) override;
 
 private:
     struct Snapshot;
     struct Item {
-        enum Kind : std::uint8_t { Start, Game, Byte, Header, Close, Resume } kind;
+        enum Kind : std::uint8_t { Start, Game, Byte, Header, Counts, Close, Resume } kind;
         std::uint8_t byte = 0;
         std::int32_t index = 0;
         WallTime time;
@@ -127,6 +128,8 @@ private:
     NewSession info_;             // its row, written with its first transaction
     std::int32_t dirtyFrom_ = 0;  // games from here on are not written yet
     bool headerDirty_ = false;
+    ManualCounts counts_;  // the hand counters as last counted
+    bool countsDirty_ = false;
     std::thread writer_;
 };
 

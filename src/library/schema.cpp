@@ -64,6 +64,16 @@ CREATE TABLE bonuses (
   PRIMARY KEY (session_id, number)
 ) WITHOUT ROWID;
 )sql",
+        // 1 → 2: what the player counted by hand (ブドウ, チェリー …), in the profile's order.
+        R"sql(
+CREATE TABLE counters (
+  session_id INTEGER NOT NULL REFERENCES sessions (id) ON DELETE CASCADE,
+  idx INTEGER NOT NULL,                -- 0-based, the key 1 … 8 less one
+  name TEXT NOT NULL,
+  count INTEGER NOT NULL CHECK (count >= 0),
+  PRIMARY KEY (session_id, idx)
+) WITHOUT ROWID;
+)sql",
     };
     return steps;
 }

@@ -1,5 +1,7 @@
 #include "live/live_hub.h"
 
+#include <utility>
+
 #include <algorithm>
 
 namespace tobrak::live {
@@ -103,6 +105,25 @@ void LiveHub::setGraph(std::string png) {
 bool LiveHub::graphWanted(std::chrono::steady_clock::time_point now) const {
     std::lock_guard lock(m_);
     return graphAsked_ != std::chrono::steady_clock::time_point{} && now - graphAsked_ < std::chrono::minutes(1);
+}
+
+LiveHub::Taken LiveHub::command(const std::string& requestId, CountCommand c) {
+    std::lock_guard lock(m_);
+    if (ids_.contains(requestId)) return Taken::Repeated;
+    if (commands_.size() >= kMaxCommands) return Taken::Busy;  // not remembered: a retry may come in
+    commands_.push_back(c);
+    ids_.insert(requestId);
+    idOrder_.push_back(requestId);
+    if (idOrder_.size() > kRememberedIds) {
+        ids_.erase(idOrder_.front());
+        idOrder_.pop_front();
+    }
+    return Taken::Queued;
+}
+
+std::vector<CountCommand> LiveHub::takeCommands() {
+    std::lock_guard lock(m_);
+    return std::exchange(commands_, {});
 }
 
 void LiveHub::close() {

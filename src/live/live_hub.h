@@ -8,13 +8,23 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace tobrak::live {
+
+constexpr int kMaxPageCounters = 8;  // the hand counters a page can tap
+
+// A tap on a hand counter of the page, for the program's thread to apply.
+struct CountCommand {
+    int counter = 0;  // 0-based
+    int by = 1;       // +1, or -1 to take one back
+};
 
 struct LiveEvent {
     std::uint64_t seq = 0;
@@ -25,6 +35,8 @@ class LiveHub {
 public:
     static constexpr std::size_t kMaxWatchers = 64;
     static constexpr std::size_t kQueueLimit = 256;
+    static constexpr std::size_t kMaxCommands = 64;      // taps waiting for the program
+    static constexpr std::size_t kRememberedIds = 1024;  // request ids a retry is known by
 
     // One event client.
     class Watcher {
@@ -63,6 +75,8 @@ public:
     void setSessions(std::string json);
     // Whether someone fetched the graph lately: the picture is made only then.
     bool graphWanted(std::chrono::steady_clock::time_point now) const;
+    // The taps that came since the last call, oldest first.
+    std::vector<CountCommand> takeCommands();
     // Wakes every watcher and ends their streams.
     void close();
     // Called after every event and on close, on the thread that caused it and
@@ -76,6 +90,10 @@ public:
     std::string sessions() const;
     std::shared_ptr<const std::string> graph();  // null before the first picture
     std::uint64_t sequence() const;
+    // A tap from a page. A request id seen lately is a retry of a tap already
+    // taken: Repeated, nothing queued. Busy: kMaxCommands wait already.
+    enum class Taken { Queued, Repeated, Busy };
+    Taken command(const std::string& requestId, CountCommand c);
 
 private:
     mutable std::mutex m_;
@@ -90,6 +108,9 @@ private:
     std::shared_ptr<const std::string> graph_;
     std::chrono::steady_clock::time_point graphAsked_{};
     std::uint64_t seq_ = 0;
+    std::vector<CountCommand> commands_;
+    std::deque<std::string> idOrder_;  // oldest first, for forgetting
+    std::unordered_set<std::string> ids_;
     bool closed_ = false;
     std::shared_ptr<const std::function<void()>> onChange_;
 };

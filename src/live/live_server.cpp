@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <map>
 #include <mutex>
@@ -228,7 +229,13 @@ Reply LiveRoutes::answer(const HttpRequest& r) const {
 }
 
 Reply LiveRoutes::route(const HttpRequest& r, bool in) const {
-    if (r.method != "GET" && r.method != "HEAD") {
+    const bool counting = r.path == "/api/count";
+    if (counting && r.method != "POST") {
+        Reply no = text(405, "405 a count is a POST\n");
+        no.headers.emplace_back("Allow", "POST");
+        return no;
+    }
+    if (!counting && r.method != "GET" && r.method != "HEAD") {
         Reply no = text(405, "405 only GET and HEAD are answered here\n");
         no.headers.emplace_back("Allow", "GET, HEAD");
         return no;
@@ -240,6 +247,7 @@ Reply LiveRoutes::route(const HttpRequest& r, bool in) const {
                         "machine's own addresses\n");
         return text(401, "401 the address needs its token (?token=...)\n");
     }
+    if (counting) return count(r);
     Reply ok;
     ok.headers = {{"Cache-Control", "no-store"}, {"X-Content-Type-Options", "nosniff"}};
     if (r.path == "/") {
@@ -268,6 +276,37 @@ Reply LiveRoutes::route(const HttpRequest& r, bool in) const {
         ok.events = true;
     } else {
         return text(404, "404 nothing here\n");
+    }
+    return ok;
+}
+
+namespace {
+// A request id as pages make them: 1 to 64 letters, digits, '-' and '_'.
+bool requestId(const std::string& id) {
+    return !id.empty() && id.size() <= 64 &&
+           std::ranges::all_of(id, [](unsigned char ch) { return std::isalnum(ch) || ch == '-' || ch == '_'; });
+}
+}  // namespace
+
+Reply LiveRoutes::count(const HttpRequest& r) const {
+    // Only a token says who taps: without one, any page the phone opens could count.
+    if (token_.empty()) return text(403, "403 counting from a page needs the live view's token (--token)\n");
+    const std::string counter = r.param("counter"), by = r.param("by").empty() ? "1" : r.param("by");
+    const std::string id = r.param("id");
+    if (counter.size() != 1 || counter[0] < '1' || counter[0] > '0' + kMaxPageCounters)
+        return text(400, "400 counter=N is a counter from 1 to 8\n");
+    if (by != "1" && by != "-1") return text(400, "400 by=1 counts one, by=-1 takes one back\n");
+    if (!requestId(id)) return text(400, "400 id=R names the tap: 1 to 64 letters, digits, - and _\n");
+    Reply ok;
+    ok.headers = {{"Cache-Control", "no-store"}, {"X-Content-Type-Options", "nosniff"}};
+    ok.contentType = "application/json";
+    switch (hub_.command(id, {counter[0] - '1', by == "1" ? 1 : -1})) {
+        case LiveHub::Taken::Queued: ok.body = R"({"taken":true})"; break;
+        case LiveHub::Taken::Repeated: ok.body = R"({"taken":false,"repeated":true})"; break;
+        case LiveHub::Taken::Busy:
+            ok = text(503, "503 too many taps wait: try again\n");
+            ok.headers.emplace_back("Retry-After", "1");
+            break;
     }
     return ok;
 }

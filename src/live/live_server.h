@@ -78,6 +78,7 @@ public:
 
 private:
     Reply route(const HttpRequest& r, bool admitted) const;
+    Reply count(const HttpRequest& r) const;  // POST /api/count, admitted
     std::string page() const;
     LiveHub& hub_;
     std::string token_;

@@ -55,9 +55,11 @@ const char* const kUsage =
     "  record --board none|sim|serial:PATH[,BAUD]|edges:PATH[,BAUD]|usbio[:SERIAL]\n"
     "         [--seed N] [--speed X] [--games N] [--journal DIR] [--save OUT.slt]\n"
     "         [--listen [ADDR:]PORT [--token T]] [--db PATH | --no-library]\n"
-    "         [--machine NAME] [--hall NAME] [--number N]\n"
+    "         [--machine NAME] [--hall NAME] [--number N] [--profile P.json]\n"
     "                             record from a board as the window does, one line per game;\n"
-    "                             the session goes into the library of sessions\n"
+    "                             the session goes into the library of sessions; on a terminal\n"
+    "                             the keys 1-8 count the profile's hand counters, - then 1-8\n"
+    "                             takes one back\n"
     "  serve FILE.slt --listen [ADDR:]PORT [--token T]\n"
     "                             the live view (a web page) of a saved record\n"
     "  boards                     the serial ports and USB HID I/O boards this computer sees\n"
@@ -335,6 +337,10 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     recordCmd->add_option("--machine", rec.machine, "the machine's name, kept with the session")->type_name("NAME");
     recordCmd->add_option("--hall", rec.hall, "the hall, kept with the session")->type_name("NAME");
     recordCmd->add_option("--number", rec.number, "the hall's machine number, kept with the session")->type_name("N");
+    recordCmd
+        ->add_option("--profile", rec.profile,
+                     "machine profile naming the hand counters (default: the built-in example profile)")
+        ->type_name("P.json");
     ServeArgs serveArgs;
     cmd = command(&app, "serve", "The live view of a saved record (read-only) until interrupted.",
                   [&] { return serve(serveArgs, io); });

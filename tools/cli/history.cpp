@@ -30,17 +30,6 @@ Json oddsJson(std::int64_t games, const BonusHistory& h) {
                 {"combined_games_per_hit", perHit(games, both)}};
 }
 
-// The profile of --profile (the example without it); 1 and the profile's message when it cannot be used.
-int profileFor(const std::string& path, MachineProfile& profile, Io& io) {
-    profile = exampleProfile();
-    std::string error;
-    if (path.empty() || loadProfileFile(path, profile, error)) return 0;
-    io.err << kProfileErrorTitle << "\n"
-           << error << "\n"
-           << "bad machine profile " << path << "\n";
-    return 1;
-}
-
 // The counts of --count: 2 for a counter given twice, 1 for a name the profile lacks.
 int countsFor(const std::vector<std::string>& given, const MachineProfile& profile, ManualCounts& out, Io& io) {
     for (const std::string& v : given) {

@@ -29,6 +29,9 @@ int journal(const JournalArgs& a, Io& io) {
     Json times = Json::array();
     for (const auto& t : held.times) times.push_back(t ? Json(isoTime(*t)) : Json());
     j["times"] = std::move(times);
+    Json counts = Json::array();
+    for (const ManualCount& k : held.counts) counts.push_back({{"name", k.name}, {"count", k.count}});
+    j["counts"] = std::move(counts);
     if (!a.db.empty()) {
         // The library's unfinished session catches up with the journal, or the record becomes one.
         auto lib = openForCli(a.db, /*writes=*/true, io);
@@ -44,6 +47,7 @@ int journal(const JournalArgs& a, Io& io) {
         }
         tell(lib->takeNotice(), io);
         if (id == 0) return fileError(io.err, "the journal's record could not be kept in the library " + lib->path());
+        if (resumed && !held.counts.empty()) lib->inTransaction([&] { lib->putCounts(id, held.counts); });
         j["library"] = {{"session", id}, {"resumed", resumed}};
     }
     reportStream(a.save, io) << j.dump() << "\n";

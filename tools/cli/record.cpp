@@ -14,6 +14,7 @@
 
 #include "app/filedisp.h"
 #include "boards/board_table.h"
+#include "counts/machine_profile.h"
 #include "gui.h"
 #include "io.h"
 #include "library/library_json.h"
@@ -25,9 +26,56 @@
 #include "report.h"
 #include "sessions.h"
 
+#ifndef _WIN32
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
 namespace tobrak::cli {
 
 namespace {
+
+// The hand counters' keys on a terminal: each key as it is typed, not echoed;
+// Ctrl-C stays a signal. Nothing when standard input is not a terminal.
+class TerminalKeys {
+public:
+#ifndef _WIN32
+    TerminalKeys() {
+        if (!isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &saved_) != 0) return;
+        termios raw = saved_;
+        raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+        raw.c_cc[VMIN] = 0;
+        raw.c_cc[VTIME] = 0;
+        on_ = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
+    }
+    ~TerminalKeys() {
+        if (on_) tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+    }
+    // The keys typed since the last call; never waits.
+    std::string take() {
+        std::string keys;
+        char buf[64];
+        for (pollfd p{STDIN_FILENO, POLLIN, 0}; on_ && poll(&p, 1, 0) > 0 && (p.revents & POLLIN);) {
+            const ssize_t n = read(STDIN_FILENO, buf, sizeof buf);
+            if (n <= 0) break;
+            keys.append(buf, static_cast<std::size_t>(n));
+        }
+        return keys;
+    }
+#else
+    std::string take() { return {}; }
+#endif
+    TerminalKeys(const TerminalKeys&) = delete;
+    TerminalKeys& operator=(const TerminalKeys&) = delete;
+    bool on() const { return on_; }
+
+private:
+    bool on_ = false;
+#ifndef _WIN32
+    termios saved_{};
+#endif
+};
 
 volatile std::sig_atomic_t g_stop = 0;
 void onSignal(int) { g_stop = 1; }
@@ -57,6 +105,16 @@ std::string openDevice(const std::string& kind, const SimOptions& sim, Device& d
 
 }  // namespace
 
+int profileFor(const std::string& path, MachineProfile& profile, Io& io) {
+    profile = exampleProfile();
+    std::string error;
+    if (path.empty() || loadProfileFile(path, profile, error)) return 0;
+    io.err << kProfileErrorTitle << "\n"
+           << error << "\n"
+           << "bad machine profile " << path << "\n";
+    return 1;
+}
+
 int record(const RecordArgs& a, Io& io) {
     SimOptions opt;
     opt.seed = a.sim.seed;
@@ -67,6 +125,10 @@ int record(const RecordArgs& a, Io& io) {
     const std::string &savePath = a.sim.save, &journalDir = a.sim.journal;
     std::ostream& out = reportStream(savePath, io);
     std::ostream& err = io.err;
+
+    // The profile names the hand counters (the example's without --profile).
+    MachineProfile profile;
+    if (const int st = profileFor(a.profile, profile, io)) return st;
 
     // One recorder to a journal: a second copy neither records beside the first
     // nor touches the board, which the first one may be recording from.
@@ -90,6 +152,8 @@ int record(const RecordArgs& a, Io& io) {
     c.machine.name = a.machine;
     c.machine.hall = a.hall;
     c.machine.number = a.number;
+    if (!a.profile.empty()) c.machine.profile = profile.name;
+    c.nameCounters(profile.counters);
     bool everUnprotected = false;
     auto lastWatch = std::chrono::steady_clock::now();
     // A failed journal is tried again every few seconds; each change is told once.
@@ -152,9 +216,28 @@ int record(const RecordArgs& a, Io& io) {
     // status is shown too, so that a set-up can be checked.
     auto boardStatus = [&] { return std::string(c.Usb_On ? kBoardOk : kBoardNg); };
     std::string note, status = kind == "sim" ? boardStatus() : "";
+    TerminalKeys keys;
+    if (keys.on() && !c.manual.empty()) {
+        out << "keys:";
+        for (std::size_t i = 0; i < c.manual.size(); ++i) out << " " << i + 1 << " " << c.manual[i].name;
+        out << "; - then the key takes one back\n" << std::flush;
+    }
+    bool back = false;  // '-' was typed: the next counter key takes one back
     auto next = std::chrono::steady_clock::now();
     while (!g_stop && (games == 0 || c.rec.games() < games) && !c.rec.full()) {
         c.poll();
+        for (const char ch : keys.take()) {
+            if (ch == '-') {
+                back = true;
+                continue;
+            }
+            const int i = ch - '1';
+            if (i >= 0 && i < static_cast<int>(c.manual.size()) && c.count(i, back ? -1 : 1)) {
+                const ManualCount& k = c.manual[static_cast<std::size_t>(i)];
+                out << "count " << k.name << " " << k.count << "\n" << std::flush;
+            }
+            back = false;
+        }
         live.tick();
         if (std::chrono::steady_clock::now() - lastWatch > std::chrono::seconds(3)) watch();
         if (c.rec.Dat_Len != shown) {
@@ -190,6 +273,9 @@ int record(const RecordArgs& a, Io& io) {
     Json j = newReport();
     j["games"] = c.rec.games();
     j["counters"] = countersJson(c);
+    Json counts = Json::array();
+    for (const ManualCount& k : c.manual) counts.push_back({{"name", k.name}, {"count", k.count}});
+    j["counts"] = std::move(counts);
     j["pages"] = pagesJson(pages);
     out << j.dump(2) << "\n";
     // The journal goes only once the record is safe elsewhere.

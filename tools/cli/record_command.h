@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "counts/machine_profile.h"
 #include "io.h"
 #include "live.h"
 
@@ -23,7 +24,11 @@ struct RecordArgs {
     std::string db{};                         // the library of sessions; empty: the user's
     bool noLibrary = false;                   // keep none
     std::string machine{}, hall{}, number{};  // what is played, for the library
+    std::string profile{};                    // the machine profile naming the hand counters; empty: the example
 };
+// The profile of --profile (the example without it); 1 and the profile's message when it cannot be used.
+int profileFor(const std::string& path, MachineProfile& profile, Io& io);
+
 int simulate(const SimulateArgs& a, Io& io);
 int record(const RecordArgs& a, Io& io);
 

@@ -91,6 +91,9 @@ int sessionsShow(const SessionsArgs& a, Io& io) {
     Json j = newReport();
     j["session"] = rowJson(d->row);
     j["bonuses"] = std::move(bonuses);
+    Json counts = Json::array();
+    for (const ManualCount& k : d->counts) counts.push_back({{"name", k.name}, {"count", k.count}});
+    j["counts"] = std::move(counts);
     j["games"] = std::move(games);
     io.out << j.dump(2) << "\n";
     return 0;
