@@ -525,7 +525,17 @@ TEST(LibraryWindowTest, ASessionIsKeptWithItsMoneyListedCalendaredAndTotalled) {
         << lib.monthTotal()->text().toStdString();
     ASSERT_EQ(lib.totals()->rowCount(), 1);
     EXPECT_EQ(lib.totals()->item(0, 6)->text(), QStringLiteral("+6,000円"));
+    // Opened again from the list, the session brings its hand counts back.
+    const std::int64_t id = lib.recorder()->currentId();
+    ASSERT_TRUE(lib.library()->inTransaction([&] { lib.library()->putCounts(id, {{"ブドウ", 7}}); }));
+    ASSERT_EQ(w.app.program.session.manual.size(), 2u) << "the example profile's counters";
+    t.selectRow(0);
+    w.dialogs.answers.push_back(MsgResult::Ok);      // the record in the window is replaced
+    w.dialogs.answers.push_back(MsgResult::Cancel);  // and not recorded on
+    lib.openSelected();
+    EXPECT_EQ(w.app.program.session.manual, (ManualCounts{{"ブドウ", 7}, {"チェリー", 0}}));
     // Deleted after the question: out of the list, into the trash.
+    lib.refresh();
     t.selectRow(0);
     w.dialogs.answers.push_back(MsgResult::Cancel);
     lib.removeSelected();

@@ -363,9 +363,7 @@ std::optional<SessionDetails> Library::details(std::int64_t id) {
         while (b.step())
             d.bonuses.push_back({b.i32(0), b.text(1) == "RB" ? Bonus::RB : Bonus::BB, b.i32(2), b.i32(3), b.i32(4),
                                  timeAt(b, 5), timeAt(b, 7)});
-        sql::Stmt k(db_, "SELECT name, count FROM counters WHERE session_id = ? ORDER BY idx");
-        k.bind(1, id);
-        while (k.step()) d.counts.push_back({k.text(0), k.i32(1)});
+        d.counts = counts(id);
     } catch (const sql::DbError& e) {
         noteFailure(e);
         return std::nullopt;
@@ -584,6 +582,18 @@ void Library::putHeader(std::int64_t id, const std::vector<std::uint8_t>& header
     h.resize(kHeaderLen);
     sql::Stmt s(db_, "UPDATE sessions SET header = ?, comment = ? WHERE id = ?");
     s.bindBlob(1, h.data(), h.size()).bind(2, comment).bind(3, id).run();
+}
+
+ManualCounts Library::counts(std::int64_t id) {
+    ManualCounts out;
+    try {
+        sql::Stmt k(db_, "SELECT name, count FROM counters WHERE session_id = ? ORDER BY idx");
+        k.bind(1, id);
+        while (k.step()) out.push_back({k.text(0), k.i32(1)});
+    } catch (const sql::DbError& e) {
+        noteFailure(e);
+    }
+    return out;
 }
 
 void Library::putCounts(std::int64_t id, const ManualCounts& counts) {

@@ -233,6 +233,8 @@ public:
     std::int64_t addSession(const NewSession& s);
     void putHeader(std::int64_t id, const std::vector<std::uint8_t>& header, const std::string& comment);
     void putCounts(std::int64_t id, const ManualCounts& counts);
+    // The hand counters of session `id` as last counted (none: empty).
+    ManualCounts counts(std::int64_t id);
     void setEnd(std::int64_t id, const WallTime& end);
     // Works out the session's counts and bonuses again from its games; with
     // `close`, it is no longer open and its fingerprint is taken.

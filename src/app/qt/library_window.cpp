@@ -421,6 +421,12 @@ void LibraryWindow::openSelected() {
                                      MsgIcon::Exclamation, MsgButtons::OkCancel) != MsgResult::Ok)
         return;
     if (!loadPlayImage(core_, r->image, r->times)) return;
+    // Its hand counts come back under the counters named now (the session's own when none are).
+    if (const ManualCounts kept = library_->counts(id); !kept.empty()) {
+        std::vector<std::string> names;
+        for (const ManualCount& k : core_.session.manual.empty() ? kept : core_.session.manual) names.push_back(k.name);
+        core_.session.restoreCounts(renamedCounts(kept, names));
+    }
     if (recorder_ && !library_->readOnly() &&
         core_.ui.dialogs->messageBox(
             "このセッションに続けて記録しますか？\n\n（キャンセル：次のゲームから新しいセッション）", kListTitle,
