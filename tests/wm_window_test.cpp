@@ -82,7 +82,7 @@ struct Desk {
             EXPECT_TRUE(all[i]->grab().save(out.filePath(base + "-" + QString::number(i) + ".png")));
     }
     std::vector<QWidget*> sideWindows() const {
-        return {app->zoom.get(), app->rs232.get(), app->history.get(), live.get()};
+        return {app->zoom.get(), app->rs232.get(), app->history.get(), app->counters.get(), live.get()};
     }
     // セッション一覧, opened from its menu as the player does (Ctrl+L).
     QWidget* openLibrary() const {
@@ -113,7 +113,8 @@ TEST(WindowManager, EveryWindowOnTheScreenBesideTheMainOneAtEveryScale) {
         Desk d(percent);
         SCOPED_TRACE(where(d.app->main.get()));
         // One after another, as a player opens them: each framed before the next is placed.
-        for (const char* item : {"G_zoom(0)", "Kaiseki(10)", "Kaiseki(12)", "menLiveAddr"}) {
+        for (int i = 0; i < 467; ++i) counterKey(d.app->program, i % 6 ? 1 : 2, false);  // counts to show
+        for (const char* item : {"G_zoom(0)", "Kaiseki(10)", "Kaiseki(12)", "menCounter", "menLiveAddr"}) {
             d.click(item);
             Desk::settle();
         }

@@ -28,9 +28,12 @@ CounterWindow::~CounterWindow() {
 }
 
 void CounterWindow::setVisible(bool v) {
-    if (v) refresh();
+    // Its rows first: it is placed at the size they give it.
+    if (v) {
+        refresh();
+        adjustSize();
+    }
     SideWindow::setVisible(v);
-    if (v) adjustSize();
 }
 
 void CounterWindow::refresh() {
