@@ -95,7 +95,10 @@ LiveViewWindow::~LiveViewWindow() {
 
 std::string LiveViewWindow::start(const live::ListenAddress& at, const std::string& token) {
     if (server_) return {};
-    feed_ = std::make_unique<LiveFeed>(core_.session, hub_, graphPng);
+    // The window's expected-value line as it stands when the picture is made.
+    feed_ = std::make_unique<LiveFeed>(core_.session, hub_, [this](const std::vector<std::uint8_t>& slt) {
+        return graphPngAt(slt, 0, core_.graph.expectedRate);
+    });
     feed_->tick();
     auto server = std::make_unique<live::LiveServer>(hub_, token);
     if (std::string why = server->start(at); !why.empty()) {
