@@ -129,7 +129,8 @@ void expectedOptions(CLI::App* cmd, ExpectedArgs& a) {
                                ->type_name("[SETTING]")
                                ->expected(0, 1)
                                ->check(CLI::Range(1, 6));
-    a.given = [o] { return o->count() > 0; };
+    // `trace`'s commands share their arguments: any of them given counts.
+    a.given = [o, before = a.given] { return o->count() > 0 || (before && before()); };
     cmd->add_option("--profile", a.profile,
                     "machine profile of the expected-value line (default: the built-in example profile)")
         ->type_name("P.json");
