@@ -182,14 +182,12 @@ TEST_F(Cli, ExpectedLineOfTheTraceAndItsProfile) {
     EXPECT_TRUE(yellow(one.out).back().ends_with(" 3630.00 2810.00 FFFF00")) << yellow(one.out).back();
 
     // --profile's setting 3 pays 110 %: +300 medals, 300 twips above the zero line.
-    dir.write("own.json", R"({"name": "自作", "settings": {
-        "1": {"bb": 300, "rb": 400, "payout": 95}, "2": {"bb": 290, "rb": 390, "payout": 100},
-        "3": {"bb": 280, "rb": 380, "payout": 110}, "4": {"bb": 270, "rb": 370, "payout": 111},
-        "5": {"bb": 260, "rb": 360, "payout": 112}, "6": {"bb": 250, "rb": 350, "payout": 113}}})");
+    dir.write("own.json", R"({"name": "自作", "settings": {"1": {"bb": 300, "rb": 400, "payout": 95},
+        "2": {"bb": 290, "rb": 390, "payout": 100}, "3": {"bb": 280, "rb": 380, "payout": 110},
+        "4": {"bb": 270, "rb": 370, "payout": 111}, "5": {"bb": 260, "rb": 360, "payout": 112},
+        "6": {"bb": 250, "rb": 350, "payout": 113}}})");
     const auto own = cli({"trace", "graph", f, "--profile", path("own.json"), "--expected-line", "3"});
-    ASSERT_EQ(own.status, 0) << own.err;
-    ASSERT_FALSE(yellow(own.out).empty());
-    EXPECT_TRUE(yellow(own.out).back().ends_with(" 3630.00 2420.00 FFFF00")) << yellow(own.out).back();
+    EXPECT_TRUE(yellow(own.out).back().ends_with(" 3630.00 2420.00 FFFF00")) << own.err;
 
     EXPECT_NE(cli({"trace", "graph", f, "--expected-line", "7"}).status, 0);
     const auto missing = cli({"render", f, "--png", path("g.png"), "--expected-line", "--profile", path("none.json")});
