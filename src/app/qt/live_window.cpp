@@ -82,7 +82,13 @@ LiveViewWindow::LiveViewWindow(Program& core, QWidget* parent, Settings* setting
     layout->addLayout(buttons);
     tick_.setInterval(250);
     connect(&tick_, &QTimer::timeout, this, [this] {
-        if (feed_) feed_->tick();
+        if (!feed_) return;
+        // The expected-value line switched or moved: the page's picture follows.
+        if (const double rate = core_.graph.expectedRate; rate != pictureRate_) {
+            pictureRate_ = rate;
+            feed_->graphChanged();
+        }
+        feed_->tick();
     });
     core_.ui.liveView = this;
 }
