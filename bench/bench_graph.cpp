@@ -37,6 +37,17 @@ void BM_Redraw(benchmark::State& st) {
 }
 BENCHMARK(BM_Redraw)->ArgsProduct({kGames, {0, 1}})->Unit(benchmark::kMicrosecond);
 
+// The same with the expected-value line drawn beside the slump line.
+void BM_RedrawExpectedLine(benchmark::State& st) {
+    const auto surfaces = static_cast<Surfaces>(st.range(1));
+    Started p(surfaces);
+    if (!p.load(st, static_cast<int>(st.range(0)))) return;
+    p.program().graph.expectedRate = 1.05;
+    for (auto _ : st) standardRedraw(p);
+    st.SetLabel(name(surfaces));
+}
+BENCHMARK(BM_RedrawExpectedLine)->ArgsProduct({{31000}, {0, 1}})->Unit(benchmark::kMicrosecond);
+
 // The floor of the redraw on the Qt surface: the same picture drawn by a bare
 // loop straight into an image of the same size with the same painter settings.
 // What the redraw hands to its surface is captured once, turned into device

@@ -4,6 +4,7 @@
 
 #include "acquisition/status_view.h"
 #include "app/file_commands.h"
+#include "app/views.h"
 #include "fixture.h"
 #include "graph/zoom.h"
 #include "stats/stats_engine.h"
@@ -30,9 +31,11 @@ void BM_Load(benchmark::State& st) {
 }
 BENCHMARK(BM_Load)->ArgsProduct({kGames, {0, 1}})->Unit(benchmark::kMillisecond);
 
-// With `watchers` > 0 the live view serves that many event clients meanwhile.
-void liveGames(benchmark::State& st, int watchers) {
+// With `watchers` > 0 the live view serves that many event clients meanwhile; with
+// `expectedLine` the graph has the expected-value line of the estimated setting.
+void liveGames(benchmark::State& st, int watchers, bool expectedLine = false) {
     LivePlay live(st);
+    if (expectedLine) expectedLineClick(live.p.program(), true, 0);
     const auto served = watchers ? watchLive(st, live.p.program(), watchers) : nullptr;
     for (auto _ : st) {
         if (!live.ok) return;
@@ -47,6 +50,10 @@ void liveGames(benchmark::State& st, int watchers) {
 }
 void BM_LiveGame(benchmark::State& st) { liveGames(st, 0); }
 BENCHMARK(BM_LiveGame)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// The same with the expected-value line on: the estimate is worked out again each game.
+void BM_LiveGameExpectedLine(benchmark::State& st) { liveGames(st, 0, true); }
+BENCHMARK(BM_LiveGameExpectedLine)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // The same with the live view serving 50 watchers: each game and pulse is an event to them.
 void BM_LiveGameWatched(benchmark::State& st) { liveGames(st, 50); }

@@ -72,6 +72,7 @@ def main():
         ratio(f"zoom x10 / redraw (Qt), {g} games", f"BM_Zoom/{g}/10/1", f"BM_Redraw/{g}/1", 2.0)
     absolute("one live game (1% of 80 ms)", "BM_LiveGame", 800, "0.80 ms")
     absolute("one live game, 50 live-view watchers", "BM_LiveGameWatched", 800, "0.80 ms")
+    absolute("one live game, 期待値ライン of the estimate", "BM_LiveGameExpectedLine", 800, "0.80 ms")
     absolute("one live game, library on (1% of 80 ms)", "BM_LiveGameLibrary/0", 800, "0.80 ms")
     absolute("the same, a disk whose sync takes 50 ms", "BM_LiveGameLibrary/50", 800, "0.80 ms")
     absolute("library: open and list 2000 sessions", "BM_LibraryList", 100000, "100 ms")

@@ -164,6 +164,38 @@ TEST(CliParser, FiguresPrintTheShortestTextOfTheFloat) {
     EXPECT_NE(r.out.find("\"Payout_Rate\": 16.666666,"), std::string::npos) << r.out;
 }
 
+TEST_F(Cli, ExpectedLineOfTheTraceAndItsProfile) {
+    const std::string f = slt("flat.slt", runs({{0x30, 1000}}));  // 3000 medals in, none out
+    auto yellow = [](const std::string& trace) {
+        std::vector<std::string> out;
+        for (const std::string& l : linesOf(trace))
+            if (l.ends_with(" FFFF00")) out.push_back(l);
+        return out;
+    };
+    const auto plain = cli({"trace", "graph", f});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_TRUE(yellow(plain.out).empty());
+    // Setting 1 of the example pays 97 %: -90 medals at 3000 in, 90 twips below the zero line.
+    const auto one = cli({"trace", "graph", f, "--expected-line", "1"});
+    ASSERT_EQ(one.status, 0) << one.err;
+    ASSERT_FALSE(yellow(one.out).empty());
+    EXPECT_TRUE(yellow(one.out).back().ends_with(" 3630.00 2810.00 FFFF00")) << yellow(one.out).back();
+
+    // --profile's setting 3 pays 110 %: +300 medals, 300 twips above the zero line.
+    dir.write("own.json", R"({"name": "自作", "settings": {"1": {"bb": 300, "rb": 400, "payout": 95},
+        "2": {"bb": 290, "rb": 390, "payout": 100}, "3": {"bb": 280, "rb": 380, "payout": 110},
+        "4": {"bb": 270, "rb": 370, "payout": 111}, "5": {"bb": 260, "rb": 360, "payout": 112},
+        "6": {"bb": 250, "rb": 350, "payout": 113}}})");
+    const auto own = cli({"trace", "graph", f, "--profile", path("own.json"), "--expected-line", "3"});
+    EXPECT_TRUE(yellow(own.out).back().ends_with(" 3630.00 2420.00 FFFF00")) << own.err;
+
+    EXPECT_NE(cli({"trace", "graph", f, "--expected-line", "7"}).status, 0);
+    const auto missing = cli({"render", f, "--png", path("g.png"), "--expected-line", "--profile", path("none.json")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("bad machine profile"), std::string::npos) << missing.err;
+    EXPECT_FALSE(std::filesystem::exists(path("g.png")));
+}
+
 TEST_F(Cli, StatsOfAFileAndFeedingOnFromIt) {
     // Three normal games, a BB of two games, a normal game that closes it.
     const auto file = fed("s.slt", "03 10 03 01 10 10 19 0b 10 10 10 10 10 0b 10 10 10 10 10 03");

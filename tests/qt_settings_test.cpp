@@ -86,7 +86,7 @@ struct KeptWindow {
     std::unique_ptr<SettingsKeeper> keeper;
 };
 
-TEST(Settings, ZoomFolderRecentFileAndPlacesComeBack) {
+TEST(Settings, ZoomExpectedLineFolderRecentFileAndPlacesComeBack) {
     QTemporaryDir dir;
     const QString file = dir.filePath("tobrak.ini");
     const std::string play = dir.filePath("night").toStdString();
@@ -96,6 +96,8 @@ TEST(Settings, ZoomFolderRecentFileAndPlacesComeBack) {
         QTest::qWait(800);
         w.app.program.ui.Timer2->setEnabled(false);
         w.action("G_zoom(1)")->trigger();
+        w.action("menKitai")->trigger();
+        w.action("KitaiSet(5)")->trigger();  // in the 表示 menu's submenu
         w.dialogs.saveAnswers.push_back(play);
         w.action("menFile_Save")->trigger();
         w.dialogs.saveAnswers.push_back(std::nullopt);  // cancelled: nothing changes
@@ -113,6 +115,9 @@ TEST(Settings, ZoomFolderRecentFileAndPlacesComeBack) {
     EXPECT_EQ(w.app.program.zoom.ZoomSel, 1);
     EXPECT_TRUE(w.app.zoom->isVisible());
     EXPECT_EQ(w.app.zoom->pos(), QPoint(430, 400));
+    EXPECT_TRUE(w.action("menKitai")->isChecked());
+    EXPECT_TRUE(w.action("KitaiSet(5)")->isChecked());
+    EXPECT_EQ(w.action("KitaiSet(5)")->parent(), w.action("menKitaiSet")->menu());
     EXPECT_EQ(w.settings.folder("play"), dir.path());  // where the next open or save starts
     ASSERT_EQ(w.settings.recentFiles(), QStringList{dir.filePath("night.slt")});
     QMenu* fileMenu = w.action("menFile")->menu();

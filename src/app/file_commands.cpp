@@ -285,7 +285,8 @@ void O_prin_Click(Program& c) {
 void Gazou_Save_Click(Program& c) {
     Exporter* png = c.ui.exporter;
     if (!png) return;
-    saveMade(c, kPngFilter, ".png", [&] { return png->graphPng(c.session.image(), c.graph.Ghp_Scroll); });
+    saveMade(c, kPngFilter, ".png",
+             [&] { return png->graphPng(c.session.image(), c.graph.Ghp_Scroll, c.graph.expectedRate); });
 }
 
 }  // namespace tobrak

@@ -145,6 +145,7 @@ void Form_Load(Program& c) {
     c.panel.MenuPage = -1;
     c.panel.menPage_Click();
     Hyouji_Menu_Init(c);
+    showExpectedLine(c);
     ChrClrInit(c);
     GhpClrInit(c);
     c.zoom.X4GhpInit();

@@ -38,6 +38,9 @@ public:
     // From the program's loop: the page's counter taps are applied, and the graph picture is made again at most once a
     // second, when the record changed and someone fetched it lately.
     void tick(std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());
+    // The picture is made again at the next tick though the record did not change
+    // (an option of the window's graph did).
+    void graphChanged() { graphStale_ = true; }
     // The state as JSON, as /api/state serves it.
     std::string stateJson() const;
 

@@ -51,6 +51,8 @@ void runMenuCommand(Program& c, const MenuEntry& e) {
         case MenuCommand::Counters:
             if (c.ui.counterForm) c.ui.counterForm->setVisible(true);
             return;
+        case MenuCommand::ExpectedLine: return expectedLineClick(c, !c.expected.on, c.expected.setting);
+        case MenuCommand::ExpectedSetting: return expectedLineClick(c, c.expected.on, i);
     }
 }
 

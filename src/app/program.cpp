@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/file_commands.h"
+#include "counts/estimate.h"
 
 namespace tobrak {
 
@@ -58,12 +59,31 @@ void Program::attach() {
     // those counted as they are.
     history.profileChosen = [this](const MachineProfile& p) {
         if (!p.counters.empty()) session.nameCounters(p.counters);
+        profile = p;
+        refreshExpectedLine();
     };
     session.nameCounters(exampleProfile().counters);
 }
 
+double Program::expectedRate() const {
+    if (!expected.on) return 0;
+    PlayCounts n = playCounts(rec, bonusHistory(rec));
+    n.manual = session.manual;
+    return payoutRate(profile, n, expected.setting);
+}
+
+void Program::refreshExpectedLine() {
+    const double rate = expectedRate();
+    if (rate == graph.expectedRate) return;
+    graph.expectedRate = rate;
+    // A chart in place of the graph: the way back redraws it.
+    if (!graphShown()) return;
+    graph.GhpStandardRedraw(graph.Ghp_Scroll == 0);
+    if (zoom.ZoomSel != ZoomState::kZoomOff) zoom.Sub_ZoomMove();
+}
+
 PrintSource Program::printSource() {
-    PrintSource s{rec, cnt.Tot_In, {}, {}};
+    PrintSource s{rec, cnt.Tot_In, {}, {}, graph.expectedRate};
     panel.panelTexts(s.captions, s.values);
     return s;
 }
@@ -85,6 +105,8 @@ void Program::changed() {
 
 void Program::gameStarted(std::int32_t, const EventTime&) {
     changed();
+    // Each game moves the estimate a little; the likeliest setting seldom changes.
+    if (expected.on && expected.setting == 0) refreshExpectedLine();
     panel.menPageDisp();
 }
 

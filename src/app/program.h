@@ -11,6 +11,7 @@
 #include "analysis/histogram.h"
 #include "analysis/history_view.h"
 #include "analysis/koyaku.h"
+#include "counts/machine_profile.h"
 #include "graph/scroll.h"
 #include "graph/zoom.h"
 #include "platform/exporter.h"
@@ -101,6 +102,21 @@ public:
     // Notes a change of the record since the file; the title marks it.
     void changed();
     bool JournalBoxOpen = false;  // the journal's message box is open
+
+    // The machine profile chosen in the setting-estimate window (the example at start).
+    MachineProfile profile = exampleProfile();
+    // The expected-value line: shown or not, and for which setting (0 the likeliest
+    // one of the estimate, 1 to 6 that one). A window setting, not the record's.
+    struct ExpectedLine {
+        bool on = false;
+        int setting = 0;
+    } expected;
+    // Its payout rate (1.0 is 100 %) from the profile, the record and the hand
+    // counts; 0 when it is off or the profile gives the setting no payout.
+    double expectedRate() const;
+    // The graphs redrawn when the expected line's rate is no longer the one drawn
+    // (the estimate moved, another profile was chosen).
+    void refreshExpectedLine();
 
     Platform ui;
     // Hands the front end's controls and services to the views; once, after `ui`

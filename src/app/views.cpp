@@ -21,6 +21,7 @@ void GhpClrInit(Program& c) {
     c.ui.Timer8->setEnabled(false);
     c.status.hideGain();
     c.graph.Ghp_Scroll = 0;
+    c.graph.expectedRate = c.expectedRate();
     c.zoom.Zoom->cls();
     c.zoom.Sub_Sub1(Ghp_Left, c.graph.P2y);
     c.zoom.Sub_ZoomMove();
@@ -46,8 +47,24 @@ void GhpHyo_Click(Program& c, int index) {
     c.session.headerChanged();
 }
 
+void expectedLineClick(Program& c, bool on, int setting) {
+    if (setting < 0 || setting > kSettings) return;
+    const bool same = c.expected.on == on && c.expected.setting == setting;
+    c.expected = {on, setting};
+    showExpectedLine(c);
+    // Off, the setting changes no picture.
+    if (same || (!on && c.graph.expectedRate <= 0)) return;
+    GhpRebuildAll(c);
+}
+
+void showExpectedLine(Program& c) {
+    c.ui.menu("menKitai")->setChecked(c.expected.on);
+    for (int k = 0; k <= kSettings; ++k) c.ui.menu("KitaiSet", k)->setChecked(k == c.expected.setting);
+}
+
 void GhpRebuildAll(Program& c) {
     SlumpGraph& g = c.graph;
+    g.expectedRate = c.expectedRate();
     g.gridAndLabels();
     g.Picture2->pset(Ghp_Left, g.P2y, rgb::White);
     g.Picture2->setDrawWidth(1);

@@ -14,6 +14,11 @@ void GhpClrInit(Program& c);
 // Toggles display option item 0 (interval figures), 2 (BB gains) or 4 (RB gains)
 // and redraws the graphs and the statistics from the record.
 void GhpHyo_Click(Program& c, int index);
+// The expected-value line shown or not, for `setting` (0 the estimated one, 1 to 6
+// that one), with the check marks; the graphs redrawn when anything changed.
+void expectedLineClick(Program& c, bool on, int setting);
+// The expected-value line's check marks as the option stands.
+void showExpectedLine(Program& c);
 // Everything drawn or counted from the record, again: the graph with its grid and
 // origin, then the statistics and the zoom window.
 void GhpRebuildAll(Program& c);

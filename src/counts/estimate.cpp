@@ -64,6 +64,13 @@ std::array<double, kSettings> shares(const std::array<double, kSettings>& lp) {
 
 }  // namespace
 
+double payoutRate(const MachineProfile& p, const PlayCounts& n, int setting) {
+    if (setting < 0 || setting > kSettings) return 0;
+    const int k = setting == 0 ? estimateSetting(p, n).likeliest : setting - 1;
+    const double payout = p.settings[static_cast<std::size_t>(k)].payout;
+    return payout > 0 ? payout / 100.0 : 0;
+}
+
 bool tooFewToTell(std::int64_t normalGames, double likeliestShare) {
     return normalGames < kMinEstimateGames || likeliestShare <= kClearShare;
 }

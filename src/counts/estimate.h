@@ -60,6 +60,9 @@ SettingEstimate estimateSetting(const MachineProfile& p, const PlayCounts& n);
 // How much counter `c` moved the share of `setting` (0-based): with it minus
 // without it, in shares (0.123 is 12.3 points).
 double counterShift(const SettingEstimate& e, const CounterEffect& c, int setting);
+// The payout rate (1.0 is 100 %) of `setting` (1 to 6), or with 0 of the likeliest
+// setting for the counts; 0 when the profile gives that setting no payout.
+double payoutRate(const MachineProfile& p, const PlayCounts& n, int setting);
 bool tooFewToTell(std::int64_t normalGames, double likeliestShare);
 
 // Texts of the estimate window.

@@ -3,6 +3,7 @@
 // the printed report. A line leaving its 5000-medal band at the bottom is drawn
 // to the edge and goes on from the zero line of the band below; at the top, of
 // the band above. `Real` is the precision the caller works its points out in.
+#include <cmath>
 #include <cstdint>
 
 #include "platform/controls.h"
@@ -87,6 +88,17 @@ void stepLine(float& penX, float& penY, float zeroY, Real top, Real bottom, Poin
     draw(p.x, p.y);
     penX = static_cast<float>(p.x);
     penY = static_cast<float>(p.y);
+}
+
+// The point of an expected-value line at `in` medals in: the balance a machine of
+// payout rate `rate` gives, (rate - 1) x in, off the zero line of band `band`. `d`
+// is rounded away from zero, so that it wraps exactly when the balance is past
+// the band's edge.
+template <class Real>
+LinePoint<Real> expectedPoint(std::int32_t in, double rate, std::int32_t band, Real x, Real zeroY, Real scale) {
+    const double d = static_cast<double>(in) * (1.0 - rate) - 2500.0 * band;
+    const double whole = d > 0 ? std::ceil(d) : std::floor(d);
+    return {static_cast<std::int32_t>(whole), x, static_cast<Real>(zeroY + scale * d)};
 }
 
 template <class Real, class PointAt, class ShiftBand, class Draw>

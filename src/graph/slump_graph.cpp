@@ -21,6 +21,9 @@ void SlumpGraph::GhpLineInit() {
     g.Ghp_In = g.Ghp_Out = 0;
     g.Ghp_BB_On = g.Ghp_RB_On = false;
     g.Ghp_IntvCnt = g.Ghp_BBGain = g.Ghp_RBGain = 0;
+    g.Exp_LastX = Ghp_Left;
+    g.Exp_LastY = g.P2y;
+    g.Exp_Band = 0;
 }
 
 void SlumpGraph::markInterval(std::int32_t games) {
@@ -62,6 +65,13 @@ void SlumpGraph::Ghp1Disp(std::uint8_t b) {
         },
         [&](int dir) { g.Ghp_Band += dir; },
         [&](float x, float y) { s.line(g.Ghp_LastX + scroll, g.Ghp_LastY, x + scroll, y, g.Ghp_Color); });
+    if (expectedRate > 0)
+        stepLine(
+            g.Exp_LastX, g.Exp_LastY, g.P2y, static_cast<float>(Ghp_Top),
+            static_cast<float>(Ghp_Top) + 5000.0f * g.con_BitBai,
+            [&] { return expectedPoint(g.Ghp_In, expectedRate, g.Exp_Band, xN, g.P2y, g.con_BitBai); },
+            [&](int dir) { g.Exp_Band += dir; },
+            [&](float x, float y) { s.line(g.Exp_LastX + scroll, g.Exp_LastY, x + scroll, y, graphcolor::Expected); });
     g.Ghp_PlotNo += 1;
     // The colour changes one segment late: the first segment after a bonus keeps its colour.
     if (!g.Ghp_BB_On && !g.Ghp_RB_On) g.Ghp_Color = rgb::White;
@@ -93,8 +103,8 @@ std::int32_t SlumpGraph::countOnlyGames(std::int32_t i, std::int32_t end) {
 }
 
 SlumpGraph::LineState SlumpGraph::lineState() const {
-    return {Ghp_LastX,   Ghp_LastY,  Ghp_Color,  Ghp_Band, Ghp_PlotNo, Ghp_In,    Ghp_Out,
-            Ghp_IntvCnt, Ghp_BBGain, Ghp_RBGain, G_In,     G_Ot,       Ghp_BB_On, Ghp_RB_On};
+    return {Ghp_LastX,  Ghp_LastY, Ghp_Color, Ghp_Band,  Ghp_PlotNo, Ghp_In,    Ghp_Out,   Ghp_IntvCnt, Ghp_BBGain,
+            Ghp_RBGain, G_In,      G_Ot,      Ghp_BB_On, Ghp_RB_On,  Exp_LastX, Exp_LastY, Exp_Band};
 }
 
 void SlumpGraph::setLineState(const LineState& s) {
@@ -112,6 +122,9 @@ void SlumpGraph::setLineState(const LineState& s) {
     G_Ot = s.GOt;
     Ghp_BB_On = s.BBOn;
     Ghp_RB_On = s.RBOn;
+    Exp_LastX = s.ExpX;
+    Exp_LastY = s.ExpY;
+    Exp_Band = s.ExpBand;
 }
 
 void SlumpGraph::remember(std::int32_t index) {
@@ -122,10 +135,11 @@ void SlumpGraph::remember(std::int32_t index) {
 }
 
 void SlumpGraph::checkMemo(std::int32_t end) {
-    if (memoScale_.step != Ghp_Step || memoScale_.bitBai != con_BitBai || memoScale_.p2y != P2y) {
+    if (memoScale_.step != Ghp_Step || memoScale_.bitBai != con_BitBai || memoScale_.p2y != P2y ||
+        memoScale_.rate != expectedRate) {
         memo_.clear();
         memoGames_.clear();
-        memoScale_ = {Ghp_Step, con_BitBai, P2y};
+        memoScale_ = {Ghp_Step, con_BitBai, P2y, expectedRate};
     }
     const auto n = std::min<std::size_t>(memoGames_.size(), static_cast<std::size_t>(std::max(end - kHeaderLen, 0)));
     const std::uint8_t* games = rec_.Dat_Buf.data() + kHeaderLen;

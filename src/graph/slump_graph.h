@@ -15,6 +15,7 @@ namespace tobrak {
 namespace graphcolor {
 constexpr Rgb Grid = 0x707070;
 constexpr Rgb Blue = 0x0000FF;
+constexpr Rgb Expected = 0xFFFF00;  // the expected-value line: yellow, apart from every other line
 }  // namespace graphcolor
 
 constexpr float kLabelFontSize = 8.0f;
@@ -43,6 +44,11 @@ struct SlumpGraphState {
     std::int32_t Ghp_RBGain = 0;
     std::int32_t G_In = 0;  // the game being drawn
     std::int32_t G_Ot = 0;
+
+    // The expected-value line's pen: it is plotted at the slump line's points.
+    float Exp_LastX = 630.0f;
+    float Exp_LastY = 2720.0f;
+    std::int32_t Exp_Band = 0;
 };
 
 class SlumpGraph : public SlumpGraphState {
@@ -51,6 +57,10 @@ public:
 
     // Back to the fixed values and a fresh line state.
     void reset() { static_cast<SlumpGraphState&>(*this) = SlumpGraphState{}; }
+
+    // Payout rate of the expected-value line (1.0 is 100 %); 0 draws none. A new
+    // rate takes effect at the next redraw.
+    double expectedRate = 0;
 
     Surface* Picture2 = nullptr;            // the graph
     Surface* Picture3 = nullptr;            // its y-axis label strip
@@ -87,6 +97,8 @@ private:
         Rgb Color;
         std::int32_t Band, PlotNo, In, Out, IntvCnt, BBGain, RBGain, GIn, GOt;
         bool BBOn, RBOn;
+        float ExpX, ExpY;
+        std::int32_t ExpBand;
     };
     struct Checkpoint {
         std::int32_t index;
@@ -104,6 +116,7 @@ private:
     std::vector<std::uint8_t> memoGames_;  // the games the checkpoints stand on
     struct {
         float step, bitBai, p2y;
+        double rate;
     } memoScale_{};
 
     const PlayRecord& rec_;

@@ -116,6 +116,9 @@ void ZoomView::X4GhpInit() {
     g.Zoom_Color = rgb::White;
     g.Zoom_LastX = g.Zoom_Left;
     g.Zoom_LastY = static_cast<float>(g.Zoom_P2y);
+    g.Exp_LastX = g.Zoom_LastX;
+    g.Exp_LastY = g.Zoom_LastY;
+    g.Exp_BandOff = 0;
     Zoom->pset(g.Zoom_LastX - static_cast<float>(g.Ox) + g.Zoom_Scl * static_cast<float>(graph_.Ghp_Scroll),
                g.Zoom_LastY - static_cast<float>(g.Oy), rgb::White);
 }
@@ -164,6 +167,15 @@ void ZoomView::Zoom1sub(std::uint8_t b) {
         [&](float x, float y) {
             s.line(shiftX(g.Zoom_LastX), shiftY(g.Zoom_LastY), shiftX(x), shiftY(y), g.Zoom_Color);
         });
+    if (const double rate = graph_.expectedRate; rate > 0)
+        stepLine(
+            g.Exp_LastX, g.Exp_LastY, p2y, static_cast<float>(g.Zoom_Top),
+            scl * 5000.0f + static_cast<float>(g.Zoom_Top),
+            [&] { return expectedPoint(g.Zoom_In, rate, g.Exp_BandOff / 2500, xN, p2y, scl); },
+            [&](int dir) { g.Exp_BandOff += 2500 * dir; },
+            [&](float x, float y) {
+                s.line(shiftX(g.Exp_LastX), shiftY(g.Exp_LastY), shiftX(x), shiftY(y), graphcolor::Expected);
+            });
     g.Zoom_Next = roundEven(static_cast<double>(graph_.Ghp_Step) / g.Zoom_Scl + g.Zoom_Next);
     if (!g.Zoom_BB_On && !g.Zoom_RB_On) g.Zoom_Color = rgb::White;
 }

@@ -42,6 +42,10 @@ struct ZoomState {
     std::int32_t Zoom_BBGain = 0;
     std::int32_t Zoom_RBGain = 0;
     bool Redraw = false;  // the record is being replayed
+    // The expected-value line's pen, plotted at the line's points.
+    float Exp_LastX = 60.0f;
+    float Exp_LastY = 25060.0f;
+    std::int32_t Exp_BandOff = 0;
     // The selection frame on the graph (Image1), twips in single precision: at x3
     // it is 5000 / 3 square, and the zoom offsets are taken from its exact place.
     struct {

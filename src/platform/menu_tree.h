@@ -33,7 +33,9 @@ enum class MenuCommand {
     HomePage,
     LiveView,
     LiveAddress,
-    Counters,  // the hand counters' window
+    Counters,         // the hand counters' window
+    ExpectedLine,     // the expected-value line on / off
+    ExpectedSetting,  // its setting: KitaiSet(0) estimated, (1..6) that setting
 };
 
 struct MenuEntry {
@@ -45,7 +47,7 @@ struct MenuEntry {
     MenuCommand command;
 };
 
-// In display order; a bar item with children is a drop-down.
+// In display order; an item with children is a drop-down (a submenu inside another).
 inline constexpr MenuEntry kMenuTree[] = {
     {"menPage", -1, "項目切替　１／５", nullptr, true, MenuCommand::Page},
     {"menFile", -1, "ファイル", nullptr, true, MenuCommand::None},
@@ -68,6 +70,16 @@ inline constexpr MenuEntry kMenuTree[] = {
     {"GhpHyo", 2, "グラフにＢＢ獲得表示", "menHyouji", true, MenuCommand::Marker},
     {"GhpHyo", 3, "-", "menHyouji", true, MenuCommand::None},
     {"GhpHyo", 4, "グラフにＲＢ獲得表示", "menHyouji", true, MenuCommand::Marker},
+    {"menKitai0", -1, "-", "menHyouji", true, MenuCommand::None},
+    {"menKitai", -1, "期待値ライン", "menHyouji", true, MenuCommand::ExpectedLine},
+    {"menKitaiSet", -1, "期待値ラインの設定", "menHyouji", true, MenuCommand::None},
+    {"KitaiSet", 0, "推定", "menKitaiSet", true, MenuCommand::ExpectedSetting},
+    {"KitaiSet", 1, "設定１", "menKitaiSet", true, MenuCommand::ExpectedSetting},
+    {"KitaiSet", 2, "設定２", "menKitaiSet", true, MenuCommand::ExpectedSetting},
+    {"KitaiSet", 3, "設定３", "menKitaiSet", true, MenuCommand::ExpectedSetting},
+    {"KitaiSet", 4, "設定４", "menKitaiSet", true, MenuCommand::ExpectedSetting},
+    {"KitaiSet", 5, "設定５", "menKitaiSet", true, MenuCommand::ExpectedSetting},
+    {"KitaiSet", 6, "設定６", "menKitaiSet", true, MenuCommand::ExpectedSetting},
     {"Gzoom", -1, "拡大", nullptr, true, MenuCommand::None},
     {"G_zoom", 0, "　３倍", "Gzoom", true, MenuCommand::Zoom},
     {"G_zoom", 1, "　５倍", "Gzoom", true, MenuCommand::Zoom},

@@ -65,20 +65,71 @@ void P_MekakusiChr(Surface& s, float scale, std::int32_t x, std::int32_t y) {
     balanceLabels(s, scale, x, y - 60);
 }
 
-void P_GhpLine(Surface& s, const PlayRecord& rec, float scale, std::int32_t x, std::int32_t y, std::int32_t W) {
+namespace {
+
+// A line across the paper's bands, fed the points of medals in counted from the
+// record's start. It wraps at a band's top and bottom as the screen's line does,
+// and at the band's right end it goes on at the left end of the band below.
+struct PaperPen {
+    PaperPen(double scale, std::int32_t x, std::int32_t y, std::int32_t W)
+        : S(scale),
+          x(x),
+          W(W),
+          top(y),
+          Py(static_cast<std::int32_t>(std::lround(top + 2500.0 * S))),
+          penX(static_cast<float>(x)),
+          penY(static_cast<float>(Py)) {}
+
+    // To the point `in` medals in whose balance below zero is `down` medals. Returns
+    // whether the line went on to the next band on the right.
+    template <class Line>
+    bool to(std::int32_t in, double down, Line line) {
+        bool nextRow = false;
+        auto draw = [&](double px, double py) { line(penX, penY, static_cast<float>(px), static_cast<float>(py)); };
+        auto point = [&] {
+            const double d = down - 2500.0 * n;
+            const double whole = d > 0 ? std::ceil(d) : std::floor(d);
+            return LinePoint<double>{static_cast<std::int32_t>(whole), x + S * (in - from), Py + S * d};
+        };
+        stepLine(
+            penX, penY, static_cast<float>(Py), top, top + 5000.0 * S, point, [&](int dir) { n += dir; }, draw,
+            [&](LinePoint<double>& p) {
+                if (in - from <= W) return;
+                const double xR = x + S * W;
+                const double yR = penY + (p.y - penY) * (xR - penX) / (p.x - penX);
+                draw(xR, yR);
+                penX = static_cast<float>(x);
+                penY = static_cast<float>(yR + 5490.0 * S);
+                from += W;
+                top = static_cast<double>(std::lround(top + 5490.0 * S));
+                Py = static_cast<std::int32_t>(std::lround(top + 2500.0 * S));
+                nextRow = true;
+                p = point();
+            });
+        return nextRow;
+    }
+
+    const double S;
+    const std::int32_t x, W;
+    double top;             // the present band's top
+    std::int32_t Py;        // and its zero line
+    std::int32_t n = 0;     // bands wrapped down (up: below 0)
+    std::int32_t from = 0;  // medals in at the present band's left end
+    float penX, penY;
+};
+
+}  // namespace
+
+void P_GhpLine(Surface& s, const PlayRecord& rec, float scale, std::int32_t x, std::int32_t y, std::int32_t W,
+               double expectedRate) {
     const double S = scale;
-    double top = y;
-    std::int32_t Py = static_cast<std::int32_t>(std::lround(top + 2500.0 * S));
-    std::int32_t in = 0, out = 0, n = 0;
-    std::int32_t T = roundEven(15.0 / S);
+    std::int32_t in = 0, out = 0;
+    std::int32_t T = roundEven(15.0 / S);  // medals in past the band's left end of the next point
     bool bbSeen = false, rbSeen = false;
     Rgb colour = rgb::Black;
+    PaperPen line(S, x, y, W), expected(S, x, y, W);
     s.setDrawWidth(2);
-    s.pset(static_cast<float>(x), static_cast<float>(Py), rgb::Black);
-    float penX = static_cast<float>(x), penY = static_cast<float>(Py);
-    auto draw = [&](double px, double py) {
-        s.line(penX, penY, static_cast<float>(px), static_cast<float>(py), colour);
-    };
+    s.pset(static_cast<float>(x), static_cast<float>(line.Py), rgb::Black);
     for (std::int32_t i = kHeaderLen; i < rec.Dat_Len; ++i) {
         const std::uint8_t b = rec.Dat_Buf[i];
         out += medalsOut(b);
@@ -91,28 +142,12 @@ void P_GhpLine(Surface& s, const PlayRecord& rec, float scale, std::int32_t x, s
             rbSeen = true;
             if (!bbSeen) colour = papercolor::Cyan;
         }
-        if (in < T) continue;
-        auto point = [&] {
-            const std::int32_t d = in - out - 2500 * n;
-            return LinePoint<double>{d, x + S * in, Py + S * d};
-        };
-        stepLine(
-            penX, penY, static_cast<float>(Py), top, top + 5000.0 * S, point, [&](int dir) { n += dir; }, draw,
-            [&](LinePoint<double>& p) {
-                if (in <= W) return;
-                // Out at the band's right edge, in again at the left edge of the band below.
-                const double xR = x + S * W;
-                const double yR = penY + (p.y - penY) * (xR - penX) / (p.x - penX);
-                draw(xR, yR);
-                penX = static_cast<float>(x);
-                penY = static_cast<float>(yR + 5490.0 * S);
-                in -= W;
-                out -= W;
-                T -= W;
-                top = static_cast<double>(std::lround(top + 5490.0 * S));
-                Py = static_cast<std::int32_t>(std::lround(top + 2500.0 * S));
-                p = point();
-            });
+        if (in - line.from < T) continue;
+        if (line.to(in, in - out, [&](float x1, float y1, float x2, float y2) { s.line(x1, y1, x2, y2, colour); }))
+            T -= W;
+        if (expectedRate > 0)
+            expected.to(in, in * (1.0 - expectedRate),
+                        [&](float x1, float y1, float x2, float y2) { s.line(x1, y1, x2, y2, papercolor::Expected); });
         T = roundEven(T + 15.0 / S);
         if (bbSeen || rbSeen) {
             bbSeen = rbSeen = false;
@@ -130,7 +165,7 @@ void printReport(Surface& page, const PrintSource& src) {
         P_MemoriChr(page, i * l.W, (i + 1) * l.W, l.scale, Px, yi);
         P_MekakusiChr(page, l.scale, Px, yi);
     }
-    P_GhpLine(page, src.rec, l.scale, Px, Gtop, l.W);
+    P_GhpLine(page, src.rec, l.scale, Px, Gtop, l.W, src.expectedRate);
 }
 
 bool P_Out_Sub(Printer& printer, Dialogs& dialogs, const PrintSource& src, bool offerPdf) {

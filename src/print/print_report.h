@@ -22,6 +22,7 @@ namespace papercolor {
 constexpr Rgb Blue = 0x8080FF;
 constexpr Rgb Grey = 0xA0A0A0;
 constexpr Rgb Cyan = 0x00FFFF;
+constexpr Rgb Expected = 0x008000;  // the expected-value line: green, which shows on white paper
 }  // namespace papercolor
 
 struct PrintLayout {
@@ -39,6 +40,7 @@ struct PrintSource {
     const PlayRecord& rec;
     std::int32_t totIn;  // medals in at the moment of printing
     PageTexts captions, values;
+    double expectedRate = 0;  // of the expected-value line (1.0 is 100 %); 0: none
 };
 // The whole page: header strip, bands with grid and labels, the line.
 void printReport(Surface& page, const PrintSource& src);
@@ -51,6 +53,8 @@ void P_Koumoku(Surface& s, const std::array<std::string, kRows>& captions,
 void P_MemoriGhp(Surface& s, std::int32_t W, float scale, std::int32_t x, std::int32_t y);
 void P_MemoriChr(Surface& s, std::int32_t from, std::int32_t to, float scale, std::int32_t x, std::int32_t y);
 void P_MekakusiChr(Surface& s, float scale, std::int32_t x, std::int32_t y);
-void P_GhpLine(Surface& s, const PlayRecord& rec, float scale, std::int32_t x, std::int32_t y, std::int32_t W);
+// The slump line and, with a rate above 0, the expected-value line at its points.
+void P_GhpLine(Surface& s, const PlayRecord& rec, float scale, std::int32_t x, std::int32_t y, std::int32_t W,
+               double expectedRate = 0);
 
 }  // namespace tobrak

@@ -36,7 +36,7 @@ const char* const kUsage =
     "                             with the counts of the profile's manual counters given\n"
     "  export FILE.slt --csv OUT.csv\n"
     "                             one CSV line per game: index, bonus state, in, out, balance, bonus number\n"
-    "  trace graph FILE.slt [--scroll S]\n"
+    "  trace graph FILE.slt [--scroll S] [--expected-line [SETTING]] [--profile P.json]\n"
     "                             every drawing operation of the graph's redraw after a load\n"
     "  trace hist FILE.slt N      every drawing operation of chart command N (0 2 3 4 6 7 8)\n"
     "  trace zoom FILE.slt --factor 3|5|10 [--center X,Y]\n"
@@ -45,8 +45,11 @@ const char* const kUsage =
     "                             every drawing operation of the printed report\n"
     "  print FILE.slt --pdf OUT.pdf [--page P]\n"
     "                             the printed report as a one-page PDF (panel page P in view)\n"
-    "  render FILE.slt --png OUT.png\n"
+    "  render FILE.slt --png OUT.png [--expected-line [SETTING]] [--profile P.json]\n"
     "                             the graph as the window shows it after a load\n"
+    "                             --expected-line: with the balance a machine of setting SETTING (1-6;\n"
+    "                             the likeliest of the estimate without it) would give, as a yellow line;\n"
+    "                             trace zoom, trace print and print take it too\n"
     "  feed [--load FILE.slt] [--save OUT.slt]\n"
     "                             run the acquisition on board bytes read from stdin\n"
     "                             (HH: a read of byte 0xHH, --: a failed read, tick: blink tick)\n"
@@ -117,6 +120,22 @@ bool parseCenter(const std::string& v, float& x, float& y) {
 
 CLI::Option* fileArg(CLI::App* cmd, std::string& file) {
     return cmd->add_option("file", file, "play-data file, - for standard input")->type_name("FILE.slt")->required();
+}
+
+// --expected-line [SETTING] and its --profile, of the graph's pictures.
+void expectedOptions(CLI::App* cmd, ExpectedArgs& a) {
+    const CLI::Option* o = cmd->add_option("--expected-line", a.setting,
+                                           "draw the expected-value line: the balance of setting SETTING (1-6; "
+                                           "without it the likeliest setting of the estimate), (payout rate - 1) x "
+                                           "medals in")
+                               ->type_name("[SETTING]")
+                               ->expected(0, 1)
+                               ->check(CLI::Range(1, 6));
+    // `trace`'s commands share their arguments: any of them given counts.
+    a.given = [o, before = a.given] { return o->count() > 0 || (before && before()); };
+    cmd->add_option("--profile", a.profile,
+                    "machine profile of the expected-value line (default: the built-in example profile)")
+        ->type_name("P.json");
 }
 
 // --profile and --count, of `estimate` and `history`.
@@ -242,6 +261,7 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
                            : std::string("--scroll takes a multiple of 1000");
             },
             "a multiple of 1000");
+    expectedOptions(cmd, traceArgs.expected);
     cmd = command(trace, "zoom", "The zoom window after choosing a factor.", [&] { return traceZoom(traceArgs, io); });
     fileArg(cmd, traceArgs.file);
     cmd->add_option("--factor", traceArgs.factor, "magnification")
@@ -260,6 +280,7 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
             float x, y;
             return parseCenter(v, x, y) ? std::string() : std::string("--center takes X,Y");
         });
+    expectedOptions(cmd, traceArgs.expected);
     cmd =
         command(trace, "hist", "The main graph surface for a chart command.", [&] { return traceHist(traceArgs, io); });
     fileArg(cmd, traceArgs.file);
@@ -270,6 +291,7 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
                   [&] { return tracePrint(traceArgs, io); });
     fileArg(cmd, traceArgs.file);
     pageOption(cmd, traceArgs.page);
+    expectedOptions(cmd, traceArgs.expected);
 
     PrintArgs printArgs;
     cmd = command(&app, "print", "The printed report as a one-page A4 landscape PDF.",
@@ -277,12 +299,14 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     fileArg(cmd, printArgs.file);
     cmd->add_option("--pdf", printArgs.pdf, "the PDF file (- standard output)")->type_name("OUT.pdf")->required();
     pageOption(cmd, printArgs.page);
+    expectedOptions(cmd, printArgs.expected);
 
     RenderArgs renderArgs;
     cmd = command(&app, "render", "The graph as the window shows it after a load, as a PNG.",
                   [&] { return render(renderArgs, io); });
     fileArg(cmd, renderArgs.file);
     cmd->add_option("--png", renderArgs.png, "the PNG file (- standard output)")->type_name("OUT.png")->required();
+    expectedOptions(cmd, renderArgs.expected);
 
     // simulate and record take the same options; record also the board.
     auto recordOptions = [](CLI::App* cmd, SimulateArgs& a) {

@@ -1,6 +1,7 @@
 #pragma once
 // The commands of the tool, each with the options the parser in cli.cpp filled in.
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -27,21 +28,30 @@ struct EstimateArgs {
 struct ExportArgs {
     std::string file, csv;
 };
+// --expected-line [SETTING] and the --profile it is worked out from.
+struct ExpectedArgs {
+    std::function<bool()> given;  // whether --expected-line was, once parsed
+    int setting = 0;              // 0: the likeliest of the estimate
+    std::string profile;
+};
 struct TraceArgs {
     std::string file;
-    long scroll = 0;       // graph
-    int factor = 0;        // zoom
-    bool centred = false;  // zoom
-    float cx = 0, cy = 0;  // zoom
-    int chart = 0;         // hist
-    int page = 0;          // print
+    ExpectedArgs expected;  // graph, zoom, print
+    long scroll = 0;        // graph
+    int factor = 0;         // zoom
+    bool centred = false;   // zoom
+    float cx = 0, cy = 0;   // zoom
+    int chart = 0;          // hist
+    int page = 0;           // print
 };
 struct PrintArgs {
     std::string file, pdf;
+    ExpectedArgs expected;
     int page = 0;
 };
 struct RenderArgs {
     std::string file, png;
+    ExpectedArgs expected;
 };
 struct JournalArgs {
     std::string dir, save, db;
@@ -54,6 +64,9 @@ int koyaku(const std::string& file, Io& io);
 int history(const EstimateArgs& a, Io& io);
 int estimate(const EstimateArgs& a, Io& io);
 int exportCsv(const ExportArgs& a, Io& io);
+// The expected-value line of --expected-line onto the program (before the load); 1
+// with the profile's message when the profile cannot be used.
+int expectedLineFor(const ExpectedArgs& a, Program& c, Io& io);
 int traceGraph(const TraceArgs& a, Io& io);
 int traceZoom(const TraceArgs& a, Io& io);
 int traceHist(const TraceArgs& a, Io& io);

@@ -100,6 +100,13 @@ Json estimateJson(const MachineProfile& profile, const PlayCounts& n) {
 
 }  // namespace
 
+int expectedLineFor(const ExpectedArgs& a, Program& c, Io& io) {
+    if (!a.given || !a.given()) return 0;
+    if (const int st = profileFor(a.profile, c.profile, io)) return st;
+    c.expected = {true, a.setting};
+    return 0;
+}
+
 bool parseCount(const std::string& v, std::string& name, std::int32_t& count) {
     const auto eq = v.rfind('=');
     if (eq == std::string::npos || eq == 0) return false;

@@ -27,6 +27,7 @@ int printPdf(const PrintArgs& a, Io& io) {
     if (const int st = refuseSameFile(a.pdf, {a.file}, io)) return st;
     const auto app = guiApp();
     headless::HeadlessApp headless(nullptr);
+    if (const int st = expectedLineFor(a.expected, headless.program, io)) return st;
     if (const int st = prepare(headless, a.file, a.page, io)) return st;
     const PrintSource src = headless.program.printSource();
     const QByteArray bytes = qt::pdfPage([&](Surface& page) { printReport(page, src); });
@@ -36,6 +37,7 @@ int printPdf(const PrintArgs& a, Io& io) {
 
 int tracePrint(const TraceArgs& a, Io& io) {
     headless::HeadlessApp headless(nullptr);
+    if (const int st = expectedLineFor(a.expected, headless.program, io)) return st;
     if (const int st = prepare(headless, a.file, a.page, io)) return st;
     headless::RecordingSurface page;
     printReport(page, headless.program.printSource());

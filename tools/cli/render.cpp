@@ -14,8 +14,10 @@ int render(const RenderArgs& a, Io& io) {
     const auto app = guiApp();
     // Loaded as the window loads it, so a refused file is told the same way.
     headless::HeadlessApp headless(nullptr);
-    if (const int st = loadForCli(headless.program, a.file, io)) return st;
-    const std::string png = qt::graphPng(headless.program.session.image());
+    Program& c = headless.program;
+    if (const int st = expectedLineFor(a.expected, c, io)) return st;
+    if (const int st = loadForCli(c, a.file, io)) return st;
+    const std::string png = qt::graphPngAt(c.session.image(), 0, c.graph.expectedRate);
     if (png.empty()) return fileError(io.err, "cannot write " + a.png);
     return writeOutput(a.png, png, io);
 }

@@ -21,6 +21,7 @@ void print(const std::vector<std::string>& ops, std::ostream& out) {
 int traceGraph(const TraceArgs& a, Io& io) {
     headless::HeadlessApp app(nullptr);
     Program& c = app.program;
+    if (const int st = expectedLineFor(a.expected, c, io)) return st;
     if (const int st = loadForCli(c, a.file, io)) return st;
     headless::RecordingSurface& s = app.ui.Picture2s;
     s.ops.clear();
@@ -33,6 +34,7 @@ int traceGraph(const TraceArgs& a, Io& io) {
 int traceZoom(const TraceArgs& a, Io& io) {
     headless::HeadlessApp app(nullptr);
     Program& c = app.program;
+    if (const int st = expectedLineFor(a.expected, c, io)) return st;
     if (const int st = loadForCli(c, a.file, io)) return st;
     if (a.centred) c.zoom.Sub_Sub1(a.cx, a.cy);
     app.ui.Zoom.ops.clear();

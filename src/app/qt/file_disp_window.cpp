@@ -152,13 +152,17 @@ void FileDispWindow::buildMenus() {
             }
         } else if (std::string(e.caption) == "-") {
             a = dropDowns.at(e.parent)->addSeparator();
+        } else if (hasChildren(e.name)) {
+            QMenu* m = dropDowns.at(e.parent)->addMenu(caption);
+            dropDowns[e.name] = m;
+            a = m->menuAction();
         } else {
             a = dropDowns.at(e.parent)->addAction(caption);
         }
         a->setVisible(e.visible);
         const std::string key = menuKey(e.name, e.index);
         menus_.add(key, a);
-        if (e.parent || !hasChildren(e.name)) {
+        if (!hasChildren(e.name)) {
             QtMenuItem* item = menus_.find(key);
             connect(a, &QAction::triggered, this, [this, item, &e] {
                 item->restoreCheck();

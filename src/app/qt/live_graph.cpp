@@ -13,7 +13,7 @@ namespace tobrak::qt {
 
 std::string graphPng(const std::vector<std::uint8_t>& slt) { return graphPngAt(slt, 0); }
 
-std::string graphPngAt(const std::vector<std::uint8_t>& slt, std::int32_t scroll) {
+std::string graphPngAt(const std::vector<std::uint8_t>& slt, std::int32_t scroll, double expectedRate) {
     // A graph of its own replays the record, so the window's graph is left as it is.
     PlayRecord rec;
     if (decodeSlt(slt, rec) != SltStatus::Ok) return {};
@@ -24,6 +24,7 @@ std::string graphPngAt(const std::vector<std::uint8_t>& slt, std::int32_t scroll
     g.Picture2 = &graph;
     g.Picture3 = &strip;
     g.recordReplaced();
+    g.expectedRate = expectedRate;
     MekakusiChr(strip, 1.0f, Ghp_Left, 30);
     g.Ghp_Scroll = scroll;
     g.GhpStandardRedraw(/*originDot=*/scroll == 0);  // a scrolled graph has no origin in view

@@ -10,7 +10,8 @@ namespace tobrak::qt {
 
 // Empty when the bytes are no play-data file or the picture cannot be encoded.
 std::string graphPng(const std::vector<std::uint8_t>& slt);
-// The same scrolled by `scroll` twips (0 or less), as the window's scroll commands do.
-std::string graphPngAt(const std::vector<std::uint8_t>& slt, std::int32_t scroll);
+// The same scrolled by `scroll` twips (0 or less), as the window's scroll commands do,
+// with the expected-value line of `expectedRate` (1.0 is 100 %; 0 none).
+std::string graphPngAt(const std::vector<std::uint8_t>& slt, std::int32_t scroll, double expectedRate = 0);
 
 }  // namespace tobrak::qt

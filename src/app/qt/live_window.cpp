@@ -82,7 +82,13 @@ LiveViewWindow::LiveViewWindow(Program& core, QWidget* parent, Settings* setting
     layout->addLayout(buttons);
     tick_.setInterval(250);
     connect(&tick_, &QTimer::timeout, this, [this] {
-        if (feed_) feed_->tick();
+        if (!feed_) return;
+        // The expected-value line switched or moved: the page's picture follows.
+        if (const double rate = core_.graph.expectedRate; rate != pictureRate_) {
+            pictureRate_ = rate;
+            feed_->graphChanged();
+        }
+        feed_->tick();
     });
     core_.ui.liveView = this;
 }
@@ -95,7 +101,10 @@ LiveViewWindow::~LiveViewWindow() {
 
 std::string LiveViewWindow::start(const live::ListenAddress& at, const std::string& token) {
     if (server_) return {};
-    feed_ = std::make_unique<LiveFeed>(core_.session, hub_, graphPng);
+    // The window's expected-value line as it stands when the picture is made.
+    feed_ = std::make_unique<LiveFeed>(core_.session, hub_, [this](const std::vector<std::uint8_t>& slt) {
+        return graphPngAt(slt, 0, core_.graph.expectedRate);
+    });
     feed_->tick();
     auto server = std::make_unique<live::LiveServer>(hub_, token);
     if (std::string why = server->start(at); !why.empty()) {

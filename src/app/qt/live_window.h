@@ -54,6 +54,7 @@ private:
     std::unique_ptr<LiveFeed> feed_;
     std::unique_ptr<live::LiveServer> server_;
     QTimer tick_;
+    double pictureRate_ = 0;  // the expected-value line's rate the page's picture was last asked with
     QString phoneUrl_;
     QString moved_;  // why the page is not on the usual port
     QLabel* qr_;

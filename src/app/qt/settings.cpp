@@ -72,6 +72,14 @@ int Settings::viewScale() const {
 }
 void Settings::setViewScale(int percent) { write("viewScale", QString::number(percent)); }
 
+bool Settings::expectedLine() const { return text(*s_, readable_, "expectedLine/on") == QLatin1String("1"); }
+void Settings::setExpectedLine(bool on) { write("expectedLine/on", on ? QStringLiteral("1") : QStringLiteral("0")); }
+int Settings::expectedSetting() const {
+    const int k = number(*s_, readable_, "expectedLine/setting").value_or(0);
+    return k >= 0 && k <= 6 ? k : 0;
+}
+void Settings::setExpectedSetting(int setting) { write("expectedLine/setting", QString::number(setting)); }
+
 QString Settings::profile() const { return text(*s_, readable_, "profile"); }
 void Settings::setProfile(const QString& label) { write("profile", label); }
 

@@ -1,8 +1,9 @@
 #pragma once
 // What the window program keeps between runs: the board, the file dialogs'
-// folders, the windows' places, the zoom, the view scale, the machine profile
-// and the recent files. Each value is written when it changes, so a crash keeps
-// it; a value that cannot be read (a damaged or foreign file) reads as unset.
+// folders, the windows' places, the zoom, the view scale, the expected-value
+// line, the machine profile and the recent files. Each value is written when it
+// changes, so a crash keeps it; a value that cannot be read (a damaged or foreign
+// file) reads as unset.
 #include <QPoint>
 #include <QString>
 #include <QStringList>
@@ -30,6 +31,11 @@ public:
     void setZoom(int item);
     int viewScale() const;  // percent, one of kViewScales
     void setViewScale(int percent);
+    // The expected-value line on the graph and its setting (0 estimated, 1 to 6).
+    bool expectedLine() const;
+    void setExpectedLine(bool on);
+    int expectedSetting() const;
+    void setExpectedSetting(int setting);
     QString profile() const;  // label of the chosen machine profile
     void setProfile(const QString& label);
     QStringList recentFiles() const;  // newest first

@@ -14,6 +14,7 @@
 
 #include "app/file_commands.h"
 #include "app/qt/tobrak_app.h"
+#include "app/views.h"
 #include "graph/zoom.h"
 #include "platform/qt/qt_controls.h"
 #include "record/journal.h"
@@ -117,6 +118,13 @@ SettingsKeeper::SettingsKeeper(TobrakApp& app, Settings& settings) : app_(app), 
     for (int i = 0; i <= ZoomState::kZoomOff; ++i)
         connect(m.find("G_zoom(" + std::to_string(i) + ")")->action(), &QAction::triggered, this,
                 [this] { settings_.setZoom(app_.program.zoom.ZoomSel); });
+    auto keepExpected = [this] {
+        settings_.setExpectedLine(app_.program.expected.on);
+        settings_.setExpectedSetting(app_.program.expected.setting);
+    };
+    connect(m.find("menKitai")->action(), &QAction::triggered, this, keepExpected);
+    for (int k = 0; k <= kSettings; ++k)
+        connect(m.find(menuKey("KitaiSet", k))->action(), &QAction::triggered, this, keepExpected);
 }
 
 SettingsKeeper::~SettingsKeeper() {
@@ -126,6 +134,7 @@ SettingsKeeper::~SettingsKeeper() {
 }
 
 void SettingsKeeper::restoreAfterStart() {
+    expectedLineClick(app_.program, settings_.expectedLine(), settings_.expectedSetting());
     if (const auto z = settings_.zoom(); z && *z != ZoomState::kZoomOff) app_.program.zoom.G_zoom_Click(*z);
 }
 

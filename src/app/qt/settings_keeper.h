@@ -24,7 +24,7 @@ public:
     // Before `app.start()`: the windows' places, the profile and the dialogs' folders.
     SettingsKeeper(TobrakApp& app, Settings& settings);
     ~SettingsKeeper() override;
-    // After `app.start()`: the zoom, which opens its window.
+    // After `app.start()`: the expected-value line and the zoom, which opens its window.
     void restoreAfterStart();
 
     Settings& settings() { return settings_; }

@@ -45,8 +45,8 @@ void installJapaneseDialogs() {
 class QtExporter final : public Exporter {
 public:
     std::string pdf(const std::function<void(Surface&)>& draw) override { return pdfPage(draw).toStdString(); }
-    std::string graphPng(const std::vector<std::uint8_t>& slt, std::int32_t scroll) override {
-        return graphPngAt(slt, scroll);
+    std::string graphPng(const std::vector<std::uint8_t>& slt, std::int32_t scroll, double expectedRate) override {
+        return graphPngAt(slt, scroll, expectedRate);
     }
 };
 
