@@ -142,6 +142,10 @@ public:
     void boardPolled(bool reachable, bool changed) override { status.boardPolled(reachable, changed); }
     void monitorChanged() override { status.monitorChanged(); }
     void recordFull() override { status.recordFull(); }
+    // A hand count moves the estimate as a game does.
+    void manualCounted(int) override {
+        if (expected.on && expected.setting == 0) refreshExpectedLine();
+    }
 };
 
 }  // namespace tobrak
