@@ -44,8 +44,8 @@ MachineProfile awkwardProfile() {
 
 TEST(ProfileWriting, WrittenProfilesReadBackEqual) {
     std::string error;
-    for (const auto& [p, note] : {std::pair{awkwardProfile(), std::string("メモ\n二行目")},
-                                  std::pair{exampleProfile(), std::string()}}) {
+    for (const auto& [p, note] :
+         {std::pair{awkwardProfile(), std::string("メモ\n二行目")}, std::pair{exampleProfile(), std::string()}}) {
         SCOPED_TRACE(p.name);
         const std::string text = profileToJson(p, note);
         MachineProfile back;
@@ -95,10 +95,10 @@ TEST(ProfileDraftCheck, TheFormOfAValidProfileGivesItBackAndTakesFiguresAsPlayer
 TEST(ProfileDraftCheck, EveryMistakeIsFoundAtItsFieldInOneCheck) {
     ProfileDraft d = draftOf(exampleProfile());  // small wins 2, 8, 10, 15; ブドウ, チェリー
     d.name.clear();
-    d.counters[1] = "ブドウ";           // twice
-    d.settings[1].bb = "abc";           // no number
-    d.settings[2].rb.clear();           // missing
-    d.settings[3].bb = "1.5";           // valid alone, but BB and RB add up beyond 1
+    d.counters[1] = "ブドウ";  // twice
+    d.settings[1].bb = "abc";  // no number
+    d.settings[2].rb.clear();  // missing
+    d.settings[3].bb = "1.5";  // valid alone, but BB and RB add up beyond 1
     d.settings[3].rb = "2";
     d.settings[4].smallWins[1].clear();  // 8 medals listed for the other settings
     d.settings[5].counters[0] = "0.5";
@@ -113,9 +113,10 @@ TEST(ProfileDraftCheck, EveryMistakeIsFoundAtItsFieldInOneCheck) {
         fields.push_back(p.field);
         EXPECT_NE(p.message.find("項目「" + p.field + "」"), std::string::npos) << p.message;
     }
-    std::vector<std::string> expected = {"settings.5.small_wins.8", "name", "counters.2", "settings.1.payout",
-                                         "settings.2.bb", "settings.3.rb", "settings.4", "settings.6.counters.ブドウ",
-                                         "settings.*.prior"};
+    std::vector<std::string> expected = {
+        "settings.5.small_wins.8", "name",          "counters.2", "settings.1.payout",
+        "settings.2.bb",           "settings.3.rb", "settings.4", "settings.6.counters.ブドウ",
+        "settings.*.prior"};
     EXPECT_EQ(fields, expected);
 
     // Each field lies where the editor shows it.
@@ -158,8 +159,7 @@ TEST(ProfileDraftRead, ABadFileKeepsEveryFigureItHas) {
     EXPECT_EQ(d.settings[0].counters, (std::vector<std::string>{"6.5", "80"}));
     EXPECT_EQ(d.settings[2].bb, "250");
     std::sort(dropped.begin(), dropped.end());
-    EXPECT_EQ(dropped,
-              (std::vector<std::string>{"nmae", "settings.1.prio", "settings.1.small_wins.16", "settings.7"}));
+    EXPECT_EQ(dropped, (std::vector<std::string>{"nmae", "settings.1.prio", "settings.1.small_wins.16", "settings.7"}));
     EXPECT_FALSE(checkDraft(d).empty());
 
     for (const char* notAProfile : {"{\"name\": ", "[1, 2]", "", "{\"a\": 1e999}"}) {

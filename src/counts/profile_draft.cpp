@@ -155,7 +155,8 @@ bool mend(ProfileDraft& d, const std::string& field) {
                 case DraftPlace::Prior: s.prior = "1"; break;
                 case DraftPlace::SmallWin:
                     for (std::size_t r = 0; r < d.smallWinSizes.size(); ++r)
-                        if (p.row < 0 || static_cast<int>(r) == p.row) setCell(s.smallWins, static_cast<int>(r), kFillerOdds);
+                        if (p.row < 0 || static_cast<int>(r) == p.row)
+                            setCell(s.smallWins, static_cast<int>(r), kFillerOdds);
                     break;
                 case DraftPlace::Counter:
                     if (p.row < 0) return false;  // the whole object: nothing to mend in one cell
@@ -304,7 +305,8 @@ std::vector<DraftProblem> checkDraft(const ProfileDraft& d, MachineProfile* out)
             if (!cellAt(s.smallWins, r).empty()) continue;
             const std::string field =
                 "settings." + std::to_string(k + 1) + ".small_wins." + std::to_string(work.smallWinSizes[r]);
-            problems.push_back({field, "項目「" + field + "」がありません（払出枚数ごとに設定１～６のすべてが必要です）"});
+            problems.push_back(
+                {field, "項目「" + field + "」がありません（払出枚数ごとに設定１～６のすべてが必要です）"});
             setCell(s.smallWins, static_cast<int>(r), kFillerOdds);
         }
     }
