@@ -3,6 +3,8 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QScreen>
+#include <algorithm>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -20,7 +22,7 @@ QString machineText(const Machine& m) {
     if (!m.number.empty()) where += (where.isEmpty() ? QString() : QStringLiteral(" ")) + q(m.number) + "番台";
     QString t = QStringLiteral("前回の台：") + (m.name.empty() ? QStringLiteral("（機種名なし）") : q(m.name));
     if (!where.isEmpty()) t += QStringLiteral("（") + where + QStringLiteral("）");
-    if (!m.profile.empty()) t += QStringLiteral("　機種データ：") + q(m.profile);
+    if (!m.profile.empty() && m.profile != m.name) t += QStringLiteral("　機種データ：") + q(m.profile);
     return t;
 }
 }  // namespace
@@ -82,6 +84,9 @@ void MachinePicker::offer() {
     }
     list_->setCurrentRow(0);
     list_->setFocus();
+    // Every entry whole, at any view scale.
+    list_->setMinimumWidth(std::min(list_->sizeHintForColumn(0) + 2 * list_->frameWidth() + 24,
+                                    screen() ? screen()->availableGeometry().width() * 3 / 4 : 1200));
     adjustSize();
     show();
     raise();
