@@ -4,9 +4,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QScreen>
-#include <algorithm>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/qt/library_window.h"
 #include "app/qt/settings.h"
