@@ -1,6 +1,7 @@
 // The profile editor and the machine picker in the window program.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTableWidget>
@@ -56,6 +57,7 @@ TEST(ProfileEditorTest, CheckMarksEachMistakeAtItsFigureAndSavesOnlyAValidProfil
     Window w;
     ProfileEditor ed(w.app, dir.path().toStdString());
     ed.open();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&ed));
     ASSERT_EQ(ed.profiles()->count(), 2);  // the example, then the folder's file
     ed.profiles()->setCurrentRow(1);
     ASSERT_EQ(ed.path(), file.toStdString());
@@ -83,13 +85,36 @@ TEST(ProfileEditorTest, CheckMarksEachMistakeAtItsFigureAndSavesOnlyAValidProfil
     ASSERT_FALSE(w.dialogs.shown.empty());
     EXPECT_NE(w.dialogs.shown.back().text.find(kProfileErrorTitle), std::string::npos);
 
-    // Typed right (as players write it), it checks and saves in the same format.
-    t.item(rb, 2)->setText(QStringLiteral("1/399.5"));
+    // Typed right from the keyboard (as players write it), it checks and saves in the same format.
+    t.setFocus();
+    t.setCurrentCell(rb, 2);
+    QTest::keyClick(&t, '1');  // a key starts the cell's editing
+    QLineEdit* editor = t.viewport()->findChild<QLineEdit*>();
+    ASSERT_TRUE(editor);
+    QTest::keyClicks(editor, QStringLiteral("/399.5"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();  // the cell takes its text from the event loop
+    EXPECT_EQ(t.item(rb, 2)->text(), QStringLiteral("1/399.5"));
     EXPECT_FALSE(marked(t.item(rb, 2)));  // the mark went with the figure
     EXPECT_TRUE(ed.unsaved());
     t.item(grape, 4)->setText(QStringLiteral("６．４５"));
     EXPECT_TRUE(ed.check());
     EXPECT_FALSE(marked(t.item(grape, 4)));
+    // Esc in a cell's editing takes the cell back, not the window; then it asks to leave.
+    t.setCurrentCell(grape, 1);
+    QTest::keyClick(&t, '9');
+    editor = t.viewport()->findChild<QLineEdit*>();
+    ASSERT_TRUE(editor);
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ed.isVisible());
+    EXPECT_EQ(t.item(grape, 1)->text(), QStringLiteral("6.8"));
+    const std::size_t boxes = w.dialogs.shown.size();
+    w.dialogs.answers = {MsgResult::Cancel};
+    QTest::keyClick(&t, Qt::Key_Escape);
+    EXPECT_TRUE(ed.isVisible());
+    ASSERT_EQ(w.dialogs.shown.size(), boxes + 1);
+    EXPECT_EQ(w.dialogs.shown.back().buttons, MsgButtons::SaveDiscardCancel);
     EXPECT_TRUE(ed.save());
     EXPECT_FALSE(ed.unsaved());
     MachineProfile back;

@@ -4,6 +4,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -172,7 +173,6 @@ ProfileEditor::ProfileEditor(TobrakApp& app, std::string dir)
         auto* sc = new QShortcut(keys, this);
         connect(sc, &QShortcut::activated, this, [this, go] { (this->*go)(); });
     }
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
     connect(name_, &QLineEdit::textEdited, this, [this] {
         markName({});
         touched();
@@ -619,6 +619,14 @@ void ProfileEditor::changeEvent(QEvent* e) {
         problems_->setMaximumHeight(problems_->fontMetrics().lineSpacing() * 5 + 8);
         QTimer::singleShot(0, this, [this] { fitToContents(); });
     }
+}
+
+void ProfileEditor::keyPressEvent(QKeyEvent* e) {
+    // Esc reaches the window only when no cell is being edited (the cell takes it back first).
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier)
+        close();
+    else
+        QWidget::keyPressEvent(e);
 }
 
 void ProfileEditor::closeEvent(QCloseEvent* e) {

@@ -56,6 +56,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
     void changeEvent(QEvent* e) override;
 
 private:
