@@ -167,6 +167,18 @@ TEST(ProfileEditorTest, NewProfilesAskBeforeReplacingAFileAndUnsavedEditsAreNeve
     EXPECT_FALSE(ed.table()->isEnabled());
     EXPECT_FALSE(ed.save());
     EXPECT_EQ(readAll(broken), "{\"name\": ");
+
+    // The program ending offers to save what is typed.
+    ed.profiles()->setCurrentRow(2);
+    ASSERT_EQ(ed.path(), saved.toStdString());
+    ed.table()->item(ed.tableRow(DraftPlace::BB), 1)->setText(QStringLiteral("301.5"));
+    ASSERT_TRUE(w.app.beforeShutdown);
+    w.dialogs.answers = {MsgResult::Ok};
+    w.app.beforeShutdown();
+    MachineProfile back;
+    std::string error;
+    ASSERT_TRUE(parseProfile(readAll(saved), back, error)) << error;
+    EXPECT_EQ(back.settings[0].bb, 301.5);
 }
 
 // The picker: the last machine first, Enter takes it (its profile names the

@@ -181,7 +181,16 @@ ProfileEditor::ProfileEditor(TobrakApp& app, std::string dir)
         if (!filling_) touched();
     });
     display(exampleDraft(), "", false);
+    // The program ends without the unsaved question's キャンセル: saved or not, now.
+    app_.beforeShutdown = [this] {
+        if (dirty_ &&
+            app_.program.ui.dialogs->messageBox("終了します。\n「" + s(name_->text()) + "」の変更を保存しますか？",
+                                                kTitle, MsgIcon::Exclamation, MsgButtons::OkCancel) == MsgResult::Ok)
+            save();
+    };
 }
+
+ProfileEditor::~ProfileEditor() { app_.beforeShutdown = nullptr; }
 
 void ProfileEditor::open() {
     reload();

@@ -26,6 +26,7 @@ class ProfileEditor final : public QWidget {
 public:
     // The profiles of `dir` (created when the first one is saved).
     ProfileEditor(TobrakApp& app, std::string dir);
+    ~ProfileEditor() override;
 
     // Shown beside the main window with the folder read again.
     void open();
