@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/qt/library_window.h"
 #include "app/qt/machine_picker.h"
 #include "app/qt/profile_editor.h"
 #include "app/qt/settings.h"
@@ -246,6 +247,31 @@ TEST(MachinePickerTest, EnterTakesTheLastMachineEscKeepsWhatIsSetThePollGoesOn) 
     QTest::qWait(50);
     EXPECT_TRUE(picker.isVisible());
     picker.reject();
+    w.app.program.Unsaved = false;
+}
+
+// Chosen just after the first game, before the library has written its session:
+// the session in the library still gets the machine and its profile.
+TEST(MachinePickerTest, AChoiceAfterTheFirstGameReachesTheLibrarysSession) {
+    QTemporaryDir dir;
+    Settings settings(dir.filePath("settings.ini"));
+    settings.setLastMachine({"ジャグラー改", "駅前ホール", "7", exampleProfile().name});
+    SimBoard sim({.seed = 3, .speed = 100});
+    Window w(&sim);
+    LibraryWindow lib(w.app, dir.filePath("library.sqlite").toStdString());
+    ASSERT_TRUE(lib.kept());
+    MachinePicker picker(w.app, &settings, &lib);
+    picker.offer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.app.program.rec.games() >= 1; }, 20000));
+    QTest::keyClick(picker.list(), Qt::Key_Return);
+    w.app.program.ui.Timer2->setEnabled(false);
+    lib.recorder()->flush();
+    const std::optional<SessionRow> row = lib.library()->session(lib.recorder()->currentId());
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->machine, "ジャグラー改");
+    EXPECT_EQ(row->hall, "駅前ホール");
+    EXPECT_EQ(row->number, "7");
+    EXPECT_EQ(row->profile, exampleProfile().name);
     w.app.program.Unsaved = false;
 }
 

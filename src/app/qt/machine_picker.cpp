@@ -96,10 +96,14 @@ void MachinePicker::offer() {
 void MachinePicker::choose(int row) {
     if (row < 0 || row >= static_cast<int>(entries_.size())) return;
     const Entry e = entries_[static_cast<std::size_t>(row)];
-    if (library_)
+    if (library_) {
+        // Games came while the box was open: the library's session is written first, so
+        // it is there to take the machine (a moment's wait, at a key press).
+        if (library_->recorder() && app_.program.session.rec.games() > 0) library_->recorder()->flush();
         library_->setMachine(e.machine, "", "");  // also the session the library is recording
-    else
+    } else {
         app_.program.session.machine = e.machine;
+    }
     if (e.profile) {
         HistoryView& h = app_.program.history;
         h.chosen = e.profileLabel;
