@@ -200,6 +200,45 @@ bool loadProfileFile(const std::string& path, MachineProfile& out, std::string& 
     return parseProfile(text, out, error);
 }
 
+namespace {
+std::string text(const Json& v) { return v.dump(-1, ' ', false, Json::error_handler_t::replace); }
+}  // namespace
+
+std::string profileToJson(const MachineProfile& p, const std::string& note) {
+    std::string out = "{\n  \"name\": " + text(p.name) + ",\n";
+    if (!note.empty()) out += "  \"note\": " + text(note) + ",\n";
+    if (!p.counters.empty()) {
+        out += "  \"counters\": [";
+        for (std::size_t i = 0; i < p.counters.size(); ++i) out += (i ? ", " : "") + text(p.counters[i]);
+        out += "],\n";
+    }
+    out += "  \"settings\": {\n";
+    for (int k = 1; k <= kSettings; ++k) {
+        const SettingFigures& s = p.settings[static_cast<std::size_t>(k - 1)];
+        out += "    \"" + std::to_string(k) + "\": { \"bb\": " + text(s.bb) + ", \"rb\": " + text(s.rb) +
+               ", \"payout\": " + text(s.payout);
+        if (s.prior != 1) out += ", \"prior\": " + text(s.prior);  // 1 is what a missing weight reads as
+        if (!s.smallWins.empty()) {
+            out += ", \"small_wins\": {";
+            const char* sep = " ";
+            for (const auto& [size, x] : s.smallWins) {
+                out += sep + text(std::to_string(size)) + ": " + text(x);
+                sep = ", ";
+            }
+            out += " }";
+        }
+        if (!p.counters.empty()) {
+            out += ", \"counters\": {";
+            for (std::size_t i = 0; i < p.counters.size() && i < s.counters.size(); ++i)
+                out += (i ? ", " : " ") + text(p.counters[i]) + ": " + text(s.counters[i]);
+            out += " }";
+        }
+        out += k < kSettings ? " },\n" : " }\n";
+    }
+    out += "  }\n}\n";
+    return out;
+}
+
 MachineProfile exampleProfile() {
     MachineProfile p;
     std::string error;

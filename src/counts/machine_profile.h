@@ -42,6 +42,10 @@ extern const char* const kProfileErrorTitle;  // "機種データ・エラーで
 // ("項目「settings.3.bb」は 1 より大きい数値にして下さい").
 bool parseProfile(const std::string& json, MachineProfile& out, std::string& error);
 bool loadProfileFile(const std::string& path, MachineProfile& out, std::string& error);
+// A profile as a file of the same format, laid out as the example's: one line a
+// setting, numbers in the shortest text that reads back the same. parseProfile
+// gives `p` back from it; `note` (optional) is kept as the free text.
+std::string profileToJson(const MachineProfile& p, const std::string& note = {});
 
 // The built-in example of a generic machine, always available.
 extern const char* const kExampleProfileJson;

@@ -519,7 +519,7 @@ bool LibraryWindow::setMachine(const Machine& m, const std::string& lend, const 
     bool ok = true;
     if (library_ && !library_->readOnly()) {
         if (const std::int64_t id = recorder_ ? recorder_->currentId() : 0)
-            library_->edit(id, {.machine = m.name, .hall = m.hall, .number = m.number});
+            library_->edit(id, {.machine = m.name, .hall = m.hall, .number = m.number, .profile = m.profile});
         bool lendOk = false, rateOk = false;
         const double l = q(lend).toDouble(&lendOk), r = q(rate).toDouble(&rateOk);
         if (!m.hall.empty() && lendOk && rateOk && l > 0 && r > 0)

@@ -13,6 +13,8 @@
 #include "app/qt/connect_menu.h"
 #include "app/qt/library_window.h"
 #include "app/qt/live_window.h"
+#include "app/qt/machine_picker.h"
+#include "app/qt/profile_editor.h"
 #include "app/qt/settings.h"
 #include "app/qt/settings_keeper.h"
 #include "app/qt/tobrak_app.h"
@@ -100,7 +102,9 @@ int main(int argc, char** argv) {
                                    QStringLiteral("t"));
     const QCommandLineOption noLibrary(QStringLiteral("no-library"),
                                        QStringLiteral("Keep this session out of the library of sessions."));
-    args.addOptions({board, seed, speed, listen, token, noLibrary});
+    const QCommandLineOption noPicker(QStringLiteral("no-picker"),
+                                      QStringLiteral("Open no machine picker when a new record starts (this run)."));
+    args.addOptions({board, seed, speed, listen, token, noLibrary, noPicker});
     args.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A play-data file (*.slt) to open at start."),
                                QStringLiteral("[file.slt]"));
     args.process(app);
@@ -140,12 +144,35 @@ int main(int argc, char** argv) {
     std::unique_ptr<tobrak::qt::LibraryWindow> library;
     if (tobrakApp.recording() && !args.isSet(noLibrary))
         library = std::make_unique<tobrak::qt::LibraryWindow>(tobrakApp, tobrak::defaultLibraryPath());
+    // 機種データの編集 and the machine picker, in the 解析 menu after the hand counters.
+    tobrak::qt::ProfileEditor editor(tobrakApp, tobrakApp.program.history.profileDir);
+    tobrak::qt::MachinePicker picker(tobrakApp, &settings, library.get());
+    // A start-up timed from outside measures the main window alone.
+    if (args.isSet(noPicker) || !tobrakApp.recording() || firstPaint) picker.setAutomatic(false, false);
+    {
+        tobrak::qt::QtMenus& m = tobrakApp.main->menus();
+        QMenu* analysis = m.find("SyuKei")->action()->menu();
+        QAction* before = m.find("menLive0")->action();
+        QAction* edit = new QAction(QStringLiteral("機種データの編集…"), analysis);
+        QObject::connect(edit, &QAction::triggered, &editor, [&editor] { editor.open(); });
+        QAction* pick = new QAction(QStringLiteral("台の選択…"), analysis);
+        QObject::connect(pick, &QAction::triggered, &picker, [&picker] { picker.offer(); });
+        QAction* automatic = new QAction(QStringLiteral("新しい記録の開始時に台を選ぶ"), analysis);
+        automatic->setCheckable(true);
+        automatic->setChecked(settings.pickerOn());
+        QObject::connect(automatic, &QAction::toggled, &picker, [&picker](bool on) { picker.setAutomatic(on); });
+        analysis->insertActions(before, {edit, pick, automatic});
+    }
     tobrak::qt::ViewScaleMenu scale(tobrakApp, &settings);
     tobrak::qt::SettingsKeeper keeper(tobrakApp, settings);  // places at the scale now in force
     const QStringList files = args.positionalArguments();
     tobrakApp.start(journalDir, files.isEmpty() ? std::string() : files.first().toStdString());
     if (library && library->recorder() && tobrakApp.restored()) library->recorder()->resumeFrom();
     keeper.restoreAfterStart();
+    // A new record: which machine is played (a record restored or opened goes on as it was).
+    // Once the main window is up, so it is painted first.
+    if (picker.automatic() && !tobrakApp.restored() && files.isEmpty() && tobrakApp.program.rec.games() == 0)
+        QTimer::singleShot(0, &picker, [&picker] { picker.offer(); });
     connect.tellIfUnreached();
     tobrak::qt::LiveViewWindow live(tobrakApp.program, tobrakApp.main.get(), &settings);
     if (args.isSet(listen)) {

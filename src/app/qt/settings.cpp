@@ -83,6 +83,24 @@ void Settings::setExpectedSetting(int setting) { write("expectedLine/setting", Q
 QString Settings::profile() const { return text(*s_, readable_, "profile"); }
 void Settings::setProfile(const QString& label) { write("profile", label); }
 
+std::optional<Machine> Settings::lastMachine() const {
+    Machine m{text(*s_, readable_, "lastMachine/name").toStdString(),
+              text(*s_, readable_, "lastMachine/hall").toStdString(),
+              text(*s_, readable_, "lastMachine/number").toStdString(),
+              text(*s_, readable_, "lastMachine/profile").toStdString()};
+    if (m.name.empty() && m.profile.empty()) return std::nullopt;
+    return m;
+}
+void Settings::setLastMachine(const Machine& m) {
+    write("lastMachine/name", QString::fromStdString(m.name));
+    write("lastMachine/hall", QString::fromStdString(m.hall));
+    write("lastMachine/number", QString::fromStdString(m.number));
+    write("lastMachine/profile", QString::fromStdString(m.profile));
+}
+
+bool Settings::pickerOn() const { return text(*s_, readable_, "picker/on") != QLatin1String("0"); }
+void Settings::setPickerOn(bool on) { write("picker/on", on ? QStringLiteral("1") : QStringLiteral("0")); }
+
 QStringList Settings::recentFiles() const {
     if (!readable_) return {};
     const QVariant v = s_->value("recentFiles");

@@ -10,6 +10,8 @@
 #include <memory>
 #include <optional>
 
+#include "session/session.h"
+
 class QSettings;
 
 namespace tobrak::qt {
@@ -38,6 +40,12 @@ public:
     void setExpectedSetting(int setting);
     QString profile() const;  // label of the chosen machine profile
     void setProfile(const QString& label);
+    // The machine of the last session (chosen in the picker): offered first at the next one.
+    std::optional<Machine> lastMachine() const;
+    void setLastMachine(const Machine& m);
+    // Whether the machine picker opens by itself when a new record starts (default yes).
+    bool pickerOn() const;
+    void setPickerOn(bool on);
     QStringList recentFiles() const;  // newest first
     void addRecentFile(const QString& path);
     // The live view's token (a phone's bookmark keeps working across runs) and

@@ -148,6 +148,7 @@ bool TobrakApp::start(const std::string& journalDir, const std::string& startFil
 }
 
 void TobrakApp::shutdown() {
+    if (beforeShutdown) beforeShutdown();
     if (journalTimer_) journalTimer_->setEnabled(false);
     if (journal_) journal_->closeNormally();  // a normal end keeps nothing
     zoom->close();

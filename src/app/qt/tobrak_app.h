@@ -3,6 +3,7 @@
 // the Qt platform under the logic.
 #include <QUrl>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "app/program.h"
@@ -47,6 +48,9 @@ public:
     }
     EventSource* board() const { return &program.session.board(); }
     void shutdown() override;
+    // Told when the program ends, once the quit question was answered and before
+    // any window closes (a window with unsaved work offers to save it).
+    std::function<void()> beforeShutdown;
 
     Program program;
     std::unique_ptr<FileDispWindow> main;
