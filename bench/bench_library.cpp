@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "fixture.h"
+#include "library/library_json.h"
 #include "library/recorder.h"
 #include "record/slt_file.h"
 #include "slow_disk.h"
@@ -119,6 +120,19 @@ void BM_LibraryTotalsByMachine(benchmark::State& st) {
     }
 }
 BENCHMARK(BM_LibraryTotalsByMachine)->Unit(benchmark::kMillisecond);
+
+// The live view's /api/sessions, made on the recorder's thread after each batch. The copies
+// above keep the first session's start text, so all 2000 fall on its day: the worst case.
+void BM_TodaySessions(benchmark::State& st) {
+    auto lib = openOrSkip(st, bigLibrary());
+    if (!lib) return;
+    for (auto _ : st) {
+        const std::string j = todaySessionsJson(*lib, {1'764'550'800'000, 540});
+        if (j.size() < 2000 * 100) st.SkipWithError("not 2000 sessions today");
+        benchmark::DoNotOptimize(j.data());
+    }
+}
+BENCHMARK(BM_TodaySessions)->Unit(benchmark::kMillisecond);
 
 // 100 play-data files of 8000 games into a new library.
 void BM_LibraryImport100(benchmark::State& st) {

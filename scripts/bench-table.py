@@ -77,6 +77,7 @@ def main():
     absolute("the same, a disk whose sync takes 50 ms", "BM_LiveGameLibrary/50", 800, "0.80 ms")
     absolute("library: open and list 2000 sessions", "BM_LibraryList", 100000, "100 ms")
     absolute("library: totals per machine, 2000 sessions", "BM_LibraryTotalsByMachine", 200000, "200 ms")
+    absolute("library: /api/sessions, 2000 sessions in one day", "BM_TodaySessions", 200000, "200 ms")
     absolute("library: import 100 files of 8000 games", "BM_LibraryImport100/iterations:1", 3000000, "3 s")
     absolute("live-view event to a loopback client", "BM_EventLatency/0", 100000, "100 ms")
     absolute("the same, 50 other watchers", "BM_EventLatency/50", 100000, "100 ms")
