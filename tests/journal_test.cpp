@@ -486,7 +486,6 @@ TEST(JournalFormat, OldJournalsReadAsBeforeWithNoTimes) {
     EXPECT_EQ(old.times, GameTimes(3));
 }
 
-
 // Hand counts: a tap reaches the journal at once, a crash keeps them, a rewrite
 // keeps them, a new record counts anew, a damaged entry costs that tap at most.
 TEST_F(JournalTest, HandCountsSurviveACrashAndANewRecordCountsAnew) {
