@@ -58,21 +58,19 @@ TEST(BoardTable, AnUnknownOptionIsToldTheOptions) {
 }
 
 TEST(BoardTable, OpenedBoardsSayWhatTheyAre) {
-    OpenedBoard b;
-    ASSERT_EQ(openBoard("sim", {.seed = 7, .speed = 2.5}, b), "");
-    EXPECT_EQ(b.what, "the simulated machine (seed 7, speed 2.5)");
-    EXPECT_TRUE(pollOnce(*b.source).reachable);
-    ASSERT_EQ(openBoard("none", {}, b), "");
-    EXPECT_EQ(b.what, "no board");
-    EXPECT_FALSE(pollOnce(*b.source).reachable);
-    ASSERT_EQ(openBoard("serial:/nonexistent/tty,9600", {}, b), "");
-    EXPECT_EQ(b.what, "the serial bridge /nonexistent/tty");
-    EXPECT_FALSE(pollOnce(*b.source).reachable);
-    EXPECT_FALSE(b.source->problem().empty());
-    ASSERT_EQ(openBoard("edges:/nonexistent/tty", {}, b), "");
-    EXPECT_EQ(b.what, "the edge board /nonexistent/tty");
-    EXPECT_FALSE(pollOnce(*b.source).reachable);
-    EXPECT_FALSE(b.source->problem().empty());
+    // What each says, whether it answers, and whether a port that is not there is told.
+    for (const auto& [option, what, reachable, told] :
+         {std::tuple{"sim", "the simulated machine (seed 7, speed 2.5)", true, false},
+          {"none", "no board", false, false},
+          {"serial:/nonexistent/tty,9600", "the serial bridge /nonexistent/tty", false, true},
+          {"edges:/nonexistent/tty", "the edge board /nonexistent/tty", false, true}}) {
+        SCOPED_TRACE(option);
+        OpenedBoard b;
+        ASSERT_EQ(openBoard(option, {.seed = 7, .speed = 2.5}, b), "");
+        EXPECT_EQ(b.what, what);
+        EXPECT_EQ(pollOnce(*b.source).reachable, reachable);
+        EXPECT_EQ(b.source->problem().empty(), !told);
+    }
     // The menu: なし and the simulator, then what is found on this computer, with
     // the rows that open on it.
     const std::vector<BoardChoice> choices = boardChoices();

@@ -63,12 +63,12 @@ TEST(BonusHistory, EdgesOfTheRecord) {
     EXPECT_EQ(historyRow(h.bonuses[1]).back(), "継続中");
     // BB, RB, BB with no normal game between: three bonuses, as the chart collectors
     // see them (the BB counter counts the second BB run with the first).
-    h = bonusHistory(recordOf(runs({{0x30, 1}, {0xBF, 2}, {0x5F, 2}, {0xBF, 2}, {0x30, 1}})));
+    const PlayRecord chain = recordOf(runs({{0x30, 1}, {0xBF, 2}, {0x5F, 2}, {0xBF, 2}, {0x30, 1}}));
+    h = bonusHistory(chain);
     ASSERT_EQ(h.bonuses.size(), 3u);
     EXPECT_EQ(h.bb, 2);
     EXPECT_EQ(h.bonuses[2].kindInterval, 0);
-    EXPECT_EQ(countsOf(Hist_BBgame, recordOf(runs({{0x30, 1}, {0xBF, 2}, {0x5F, 2}, {0xBF, 2}, {0x30, 1}}))),
-              (std::map<int, int>{{2, 2}}));
+    EXPECT_EQ(countsOf(Hist_BBgame, chain), (std::map<int, int>{{2, 2}}));
 }
 
 TEST(BonusHistory, AgreesWithTheChartCollectors) {

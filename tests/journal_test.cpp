@@ -25,8 +25,8 @@ namespace fs = std::filesystem;
 class JournalTest : public ::testing::Test {
 protected:
     std::vector<std::uint8_t> fileBytes() const {
-        std::ifstream f(dir / "session.journal", std::ios::binary);
-        return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+        const std::string text = tmp.read("session.journal");
+        return {text.begin(), text.end()};
     }
     // The record the journal holds now, as a play-data file image.
     std::optional<std::vector<std::uint8_t>> held() const { return Journal::replay(fileBytes()); }
@@ -486,12 +486,6 @@ TEST(JournalFormat, OldJournalsReadAsBeforeWithNoTimes) {
     EXPECT_EQ(old.times, GameTimes(3));
 }
 
-}  // namespace
-}  // namespace tobrak::test
-
-namespace tobrak::test {
-namespace {
-
 // Hand counts: a tap reaches the journal at once, a crash keeps them, a rewrite
 // keeps them, a new record counts anew, a damaged entry costs that tap at most.
 TEST_F(JournalTest, HandCountsSurviveACrashAndANewRecordCountsAnew) {
@@ -538,8 +532,8 @@ TEST(JournalFormat, AHandCountEntryThatDoesNotHoldChangesNothing) {
     j->counted({{"ブドウ", 7}});
     const ManualCounts longName{{std::string(kMaxCounterName, 'x'), 1}};
     j->counted(longName);
-    std::ifstream f(tmp.path / "session.journal", std::ios::binary);
-    const std::vector<std::uint8_t> full{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    const std::string text = tmp.read("session.journal");
+    const std::vector<std::uint8_t> full(text.begin(), text.end());
     EXPECT_EQ(Journal::readBytes(full).counts, longName);
     // Any byte of the last entry damaged: the tap before it stands, never a wrong count.
     const std::size_t last = full.size() - (9 + 1 + 1 + kMaxCounterName + 4);

@@ -448,12 +448,6 @@ TEST(ImageSurfacePixels, HiddenWidgetResizedThenDrawnKeepsTheLine) {
     EXPECT_EQ(rgbOf(pic.pixelColor(850, 50)), rgb::Red);
 }
 
-}  // namespace
-}  // namespace tobrak::qt
-
-namespace tobrak::qt {
-namespace {
-
 // The hand counters from the keyboard and the window's buttons: keys 1 to 8 (and
 // the number pad's) count, Shift takes one back, the window shows count and 1/x.
 TEST(Window, NumberKeysCountTheHandCountersTheirWindowShowsThem) {
@@ -486,12 +480,6 @@ TEST(Window, NumberKeysCountTheHandCountersTheirWindowShowsThem) {
     EXPECT_EQ(cw.shownRows()[1], (QStringList{"2", "チェリー", "0", "-"}));
     w.app.program.Unsaved = false;
 }
-
-}  // namespace
-}  // namespace tobrak::qt
-
-namespace tobrak::qt {
-namespace {
 
 // The library in the window: the session kept from its first game, 投資 given
 // before it, 回収 in yen, the list, the calendar's day, the totals and the trash.

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -132,6 +133,10 @@ struct TempDir {
     ~TempDir() { std::filesystem::remove_all(path); }
     void write(const std::string& name, const std::string& text) const {
         std::ofstream(path / name, std::ios::binary) << text;
+    }
+    std::string read(const std::string& name) const {
+        std::ifstream f(path / name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(f), {}};
     }
     std::filesystem::path path;
 };
