@@ -140,8 +140,11 @@ public:
     RecorderWatch(LibraryRecorder* r, std::function<void(Library&)> f) : r_(r) {
         if (r_) r_->watch(std::move(f));
     }
-    ~RecorderWatch() {
+    ~RecorderWatch() { release(); }
+    // Ends the watch now (before the recorder goes).
+    void release() {
         if (r_) r_->watch(nullptr);
+        r_ = nullptr;
     }
     RecorderWatch(const RecorderWatch&) = delete;
     RecorderWatch& operator=(const RecorderWatch&) = delete;

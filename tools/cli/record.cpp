@@ -207,8 +207,8 @@ int record(const RecordArgs& a, Io& io) {
 
     // Today's sessions for the live view's /api/sessions, made on the library's writer thread.
     live::LiveHub* const hub = live.hub();
-    const RecorderWatch today(hub ? kept.get() : nullptr,
-                              [hub](Library& l) { hub->setSessions(todaySessionsJson(l, wallNow())); });
+    RecorderWatch today(hub ? kept.get() : nullptr,
+                        [hub](Library& l) { hub->setSessions(todaySessionsJson(l, wallNow())); });
 
     out << "ＴＯＢＲＡＫ: recording " << dev.opened.what << "; Ctrl-C stops\n";
     std::int32_t shown = c.rec.Dat_Len;
@@ -266,6 +266,7 @@ int record(const RecordArgs& a, Io& io) {
         tell(kept->takeNotice(), io);
         if (const std::int64_t id = kept->currentId())
             err << "tobrak-cli: the session is kept in the library " << kept->path() << " as session " << id << "\n";
+        today.release();
         kept.reset();
     }
 

@@ -190,7 +190,12 @@ ProfileEditor::ProfileEditor(TobrakApp& app, std::string dir)
     };
 }
 
-ProfileEditor::~ProfileEditor() { app_.beforeShutdown = nullptr; }
+ProfileEditor::~ProfileEditor() {
+    app_.beforeShutdown = nullptr;
+    // A cell still being edited is committed while the window closes, after this
+    // object is gone: its change must not reach us then.
+    table_->blockSignals(true);
+}
 
 void ProfileEditor::open() {
     reload();
