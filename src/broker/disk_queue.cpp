@@ -45,6 +45,8 @@ DiskQueue::DiskQueue(std::string path, std::size_t limit) : path_(std::move(path
 }
 
 DiskQueue::~DiskQueue() {
+    // The acknowledged ones go from the file too; after a crash they are sent again (repeats have their seq).
+    if (f_ && ackedSinceRewrite_ && !entries_.empty()) rewrite();
     if (f_) std::fclose(f_);
 }
 

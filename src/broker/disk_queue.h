@@ -1,8 +1,9 @@
 #pragma once
 // The messages that must reach the broker, kept on disk until it has them: an
 // append-only file of lines "TOPIC\tPAYLOAD", cut when every line in it was
-// acknowledged. A run that ends before the broker took everything leaves the
-// file; the next run sends it first.
+// acknowledged (and, at the end, holding only the entries not acknowledged). A
+// run that ends before the broker took everything leaves the file; the next run
+// sends it first.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
