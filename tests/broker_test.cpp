@@ -111,7 +111,10 @@ TEST_F(DiskQueueTest, KeptUntilAcknowledgedThenCut) {
 TEST_F(DiskQueueTest, BoundedAndTornLines) {
     {
         std::ofstream f(path, std::ios::binary);
-        f << "t/game\t{\"seq\":1}\n" << "no tab here\n" << "t/game\t{\"seq\":2}\n" << "t/game\t{\"se";
+        f << "t/game\t{\"seq\":1}\n"
+          << "no tab here\n"
+          << "t/game\t{\"seq\":2}\n"
+          << "t/game\t{\"se";
     }
     DiskQueue q(path, 10);
     ASSERT_EQ(q.size(), 2u);  // the damaged and the half-written line are gone

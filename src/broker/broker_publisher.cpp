@@ -2,10 +2,10 @@
 
 #include <mosquitto.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -102,8 +102,8 @@ struct BrokerPublisher::Link {
     }
     void send(const DiskQueue::Entry& e) {
         int mid = 0;
-        const int rc = mosquitto_publish(m, &mid, e.topic.c_str(), static_cast<int>(e.payload.size()),
-                                         e.payload.data(), 1, false);
+        const int rc =
+            mosquitto_publish(m, &mid, e.topic.c_str(), static_cast<int>(e.payload.size()), e.payload.data(), 1, false);
         if (rc == MOSQ_ERR_SUCCESS) inflight[mid] = e.id;
     }
     void sendState() {
@@ -321,13 +321,12 @@ void BrokerPublisher::run() {
             switch (it.kind) {
                 case Item::Queued: {
                     bool kept = true;
-                    const std::uint64_t id = l.q->push(std::move(it.topic), std::move(it.payload), &kept);
+                    l.q->push(std::move(it.topic), std::move(it.payload), &kept);
                     if (!kept && l.lastProblem != l.q->problem()) {
                         l.lastProblem = l.q->problem();
                         l.tell("tobrak-cli: the broker's queue: " + l.lastProblem);
                     }
                     if (l.connected) l.send(l.q->pending().back());
-                    (void)id;
                     break;
                 }
                 case Item::State:
@@ -363,7 +362,8 @@ void BrokerPublisher::run() {
         if (l.ever) {
             const int rc = mosquitto_loop(l.m, 20, 1);
             if (rc != MOSQ_ERR_SUCCESS) {
-                if (l.connected) l.noteAway(rc == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno)) : mosquitto_strerror(rc));
+                if (l.connected)
+                    l.noteAway(rc == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno)) : mosquitto_strerror(rc));
                 l.connected = false;
                 if (!stopping) {
                     std::unique_lock lock(m_);

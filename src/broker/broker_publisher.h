@@ -43,12 +43,12 @@ std::string parseBrokerUrl(const std::string& url, BrokerUrl& out);
 class BrokerPublisher final : public SessionListener {
 public:
     struct Options {
-        std::string url;                // mqtt://… or mqtts://…
-        std::string user, password;     // empty user: none
-        std::string caFile;             // the certificates an mqtts broker is checked against
+        std::string url;             // mqtt://… or mqtts://…
+        std::string user, password;  // empty user: none
+        std::string caFile;          // the certificates an mqtts broker is checked against
         std::string prefix = "tobrak/";
-        std::string machineId;          // machineTopicId(the machine's name)
-        std::string queuePath;          // the queue on disk
+        std::string machineId;  // machineTopicId(the machine's name)
+        std::string queuePath;  // the queue on disk
         std::size_t queueLimit = 100000;
         // The state JSON, called on the poll's thread (at most every stateMs).
         std::function<std::string()> state;

@@ -1,7 +1,7 @@
 #include "broker/disk_queue.h"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <utility>
@@ -10,7 +10,9 @@ namespace tobrak {
 
 namespace {
 
-std::string why(const std::string& what, const std::string& path) { return what + " " + path + ": " + std::strerror(errno); }
+std::string why(const std::string& what, const std::string& path) {
+    return what + " " + path + ": " + std::strerror(errno);
+}
 
 }  // namespace
 
