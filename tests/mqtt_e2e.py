@@ -5,6 +5,7 @@ none, a killed recorder is "offline" by its last will, a refused login is told a
 the recording goes on.
 usage: mqtt_e2e.py CLI_BINARY WORKDIR      (exit 77: skipped)"""
 import csv
+import glob
 import io
 import json
 import os
@@ -25,6 +26,10 @@ if not broker_bin or not shutil.which("mosquitto_sub") or not shutil.which("mosq
     sys.exit(1 if os.environ.get("CI") == "true" else 77)
 
 failures = []
+# Queues an earlier run of this test left in its data home would be sent first.
+if os.environ.get("XDG_DATA_HOME"):
+    for q in glob.glob(os.path.join(os.environ["XDG_DATA_HOME"], "tobrak", "mqtt-*.queue")):
+        os.remove(q)
 
 
 def check(ok, what):
@@ -75,12 +80,13 @@ class Broker:
 class Subscriber:
     """mosquitto_sub on a persistent session, so that a broker restarted keeps what it was owed."""
 
-    def __init__(self, broker, topic, name, user=None, password=None, part=""):
+    def __init__(self, broker, topic, name, user=None, password=None, part="", extra=()):
         self.out = os.path.join(work, name + part + ".sub")
         args = ["mosquitto_sub", "-h", "127.0.0.1", "-p", str(broker.port), "-q", "1", "-c", "-i", name,
                 "-t", topic, "-F", "%U %t %p"]
         if user:
             args += ["-u", user, "-P", password]
+        args += list(extra)
         self.f = open(self.out, "w")
         self.p = subprocess.Popen(args, stdout=self.f, stderr=subprocess.DEVNULL)
         time.sleep(0.5)  # subscribed before anything is published
@@ -108,13 +114,15 @@ class Subscriber:
 
 def games_of(lines):
     """The game messages by sequence number; a repeated one must be the same."""
-    out = {}
+    out, runs = {}, set()
     for _, topic, payload in lines:
         if topic.endswith("/game"):
             g = json.loads(payload)
+            runs.add((topic, g["run"]))
             if g["seq"] in out:
                 check(out[g["seq"]] == g, f"seq {g['seq']} repeated with another game")
             out[g["seq"]] = g
+    check(len(runs) <= 1, f"the games of one run: {runs}")
     return out
 
 
@@ -273,6 +281,41 @@ p = record("--games", "5", "--fast", "--mqtt", url, "--mqtt-auth", os.path.join(
 err = p.communicate(timeout=30)[1]
 check(p.returncode == 2 and "cannot read the MQTT login file" in err, f"a missing login file: {err}")
 b.stop()
+
+# TLS: a broker whose certificate the test's own CA signed; checked against another CA it is refused.
+if shutil.which("openssl"):
+    tls = os.path.join(work, "tls")
+    os.makedirs(tls)
+
+    def ssl(*args):
+        subprocess.run(["openssl", *args], cwd=tls, check=True, capture_output=True)
+
+    for ca in ("ca", "other"):
+        ssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", f"{ca}.key", "-out", f"{ca}.crt", "-days", "2",
+            "-subj", f"/CN=tobrak test {ca}")
+    ssl("req", "-newkey", "rsa:2048", "-nodes", "-keyout", "srv.key", "-out", "srv.csr", "-subj", "/CN=localhost")
+    with open(os.path.join(tls, "ext"), "w") as f:
+        f.write("subjectAltName=IP:127.0.0.1,DNS:localhost\n")
+    ssl("x509", "-req", "-in", "srv.csr", "-CA", "ca.crt", "-CAkey", "ca.key", "-CAcreateserial", "-out", "srv.crt",
+        "-days", "2", "-extfile", "ext")
+    b = Broker("tls", f"cafile {tls}/ca.crt\ncertfile {tls}/srv.crt\nkeyfile {tls}/srv.key\nallow_anonymous true\n")
+    b.start()
+    url = f"mqtts://127.0.0.1:{b.port}"
+    sub = Subscriber(b, "tobrak/+/game", "sub5", extra=("--cafile", f"{tls}/ca.crt"))
+    p = record("--games", "25", "--fast", "--mqtt", url, "--mqtt-ca", f"{tls}/ca.crt", machine="tls")
+    err = p.communicate(timeout=60)[1]
+    time.sleep(0.3)
+    sub.stop()
+    check(p.returncode == 0 and sorted(games_of(sub.lines())) == list(range(1, 26)), f"25 games over TLS: {err}")
+    p = record("--games", "25", "--fast", "--mqtt", url, "--mqtt-ca", f"{tls}/other.crt", machine="tls2")
+    err = p.communicate(timeout=60)[1]
+    check(p.returncode == 0 and err.count("is away") == 1, f"a certificate of another CA: told once, recorded: {err}")
+    p = record("--games", "5", "--fast", "--mqtt", f"mqtt://127.0.0.1:{b.port}", "--mqtt-ca", f"{tls}/ca.crt",
+               machine="x")
+    check(p.communicate(timeout=30)[1].count("mqtts://") == 1 and p.returncode == 2, "a CA file for mqtt:// refused")
+    b.stop()
+else:
+    print("the TLS part skipped: no openssl")
 
 if failures:
     print(f"{len(failures)} failures")

@@ -160,6 +160,7 @@ std::once_flag g_libInit;
 
 BrokerPublisher::BrokerPublisher(Session& s, Options o) : s_(s), opt_(std::move(o)) {
     (void)parseBrokerUrl(opt_.url, url_);
+    run_ = wallNow().unixMs;
     std::call_once(g_libInit, [] { mosquitto_lib_init(); });
     published_ = s_.rec.games() > 0 ? s_.rec.games() - 1 : 0;  // an open record's games before now are not sent
     s_.listen(*this);
@@ -189,6 +190,7 @@ void BrokerPublisher::pushState() {
 void BrokerPublisher::publishGame(std::int32_t game) {
     const std::uint8_t b = s_.rec.game(game);
     Json j = Json::object();
+    j["run"] = run_;
     j["seq"] = ++gameSeq_;
     j["game"] = game + 1;
     j["byte"] = b;
@@ -215,6 +217,7 @@ void BrokerPublisher::gameClosed(std::int32_t index) {
 
 void BrokerPublisher::bonusStarted(Bonus k, std::int32_t interval, const EventTime& t) {
     Json j = Json::object();
+    j["run"] = run_;
     j["seq"] = ++bonusSeq_;
     j["kind"] = k == Bonus::BB ? "BB" : "RB";
     j["event"] = "start";
@@ -228,6 +231,7 @@ void BrokerPublisher::bonusStarted(Bonus k, std::int32_t interval, const EventTi
 
 void BrokerPublisher::bonusEnded(Bonus k, std::int32_t gain, const EventTime& t) {
     Json j = Json::object();
+    j["run"] = run_;
     j["seq"] = ++bonusSeq_;
     j["kind"] = k == Bonus::BB ? "BB" : "RB";
     j["event"] = "end";
@@ -342,7 +346,8 @@ void BrokerPublisher::run() {
         batch.clear();
         l.countUnacked();
         if (l.connected && l.stateDirty) l.sendState();
-        if (stopping && (!l.connected || l.q->size() == 0 || Clock::now() >= deadline)) break;
+        // At the end: until the broker has everything, while it is there or still being connected to.
+        if (stopping && ((l.connected && l.q->size() == 0) || l.away || l.refused || Clock::now() >= deadline)) break;
         if (!l.connected && Clock::now() >= nextTry) {
             const int rc = l.ever ? mosquitto_reconnect(l.m) : mosquitto_connect(l.m, url_.host.c_str(), url_.port, 30);
             if (rc != MOSQ_ERR_SUCCESS) {
@@ -362,8 +367,7 @@ void BrokerPublisher::run() {
         if (l.ever) {
             const int rc = mosquitto_loop(l.m, 20, 1);
             if (rc != MOSQ_ERR_SUCCESS) {
-                if (l.connected)
-                    l.noteAway(rc == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno)) : mosquitto_strerror(rc));
+                l.noteAway(rc == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno)) : mosquitto_strerror(rc));
                 l.connected = false;
                 if (!stopping) {
                     std::unique_lock lock(m_);

@@ -97,6 +97,7 @@ private:
     Options opt_;
     BrokerUrl url_;
     // The poll thread's own.
+    std::int64_t run_ = 0;  // when this run began (UTC ms): seq counts from 1 in each run
     std::uint64_t gameSeq_ = 0, bonusSeq_ = 0;
     std::int32_t published_ = 0;  // games published so far (the record's first ones)
     bool dirty_ = true;
