@@ -241,6 +241,27 @@ same_as_record(games, slt, "broker restarted")
 check(err.count("is away") == 1, f"the broker away is told once: {err}")
 check("is back" in err, f"the broker back is told: {err}")
 
+# A broker away for the whole run: its games wait in the queue and the next run sends them first.
+jdir = os.path.join(work, "j-late")
+b.stop()
+p = record("--games", "10", "--fast", "--journal", jdir, "--mqtt", url, machine="late")
+err = p.communicate(timeout=60)[1]
+check(p.returncode == 0 and err.count("is away") == 1 and "10 messages" in err, f"away all along: told, kept: {err}")
+b.start()
+sub = Subscriber(b, "tobrak/+/game", "sub-late")
+p = record("--games", "3", "--fast", "--journal", jdir, "--mqtt", url, machine="late")
+p.communicate(timeout=60)
+time.sleep(0.3)
+sub.stop()
+late = [json.loads(pl) for _, _, pl in sub.lines()]
+by_run = {}
+for g in late:
+    by_run.setdefault(g["run"], set()).add(g["seq"])
+check(sorted(len(v) for v in by_run.values()) == [3, 10] and late[0]["seq"] == 1 and
+      min(by_run, key=lambda r: r) == late[0]["run"], f"the earlier run's 10 games first, then the new 3: {by_run}")
+queues = glob.glob(os.path.join(jdir, "mqtt-late-*.queue"))
+check(len(queues) == 1 and os.path.getsize(queues[0]) == 0, f"the queue is cut once sent: {queues}")
+
 # (3) A recorder killed: "offline" by the last will.
 sub = Subscriber(b, "tobrak/+/online", "sub3")
 p = record("--speed", "100", "--mqtt", url, machine="killed")
