@@ -59,10 +59,12 @@ const char* const kUsage =
     "         [--seed N] [--speed X] [--games N] [--journal DIR] [--save OUT.slt]\n"
     "         [--listen [ADDR:]PORT [--token T]] [--db PATH | --no-library]\n"
     "         [--machine NAME] [--hall NAME] [--number N] [--profile P.json]\n"
+    "         [--mqtt mqtt[s]://HOST[:PORT] [--mqtt-auth FILE] [--mqtt-ca FILE] [--mqtt-prefix P]]\n"
     "                             record from a board as the window does, one line per game;\n"
     "                             the session goes into the library of sessions; on a terminal\n"
     "                             the keys 1-8 count the profile's hand counters, - then 1-8\n"
-    "                             takes one back\n"
+    "                             takes one back; with --mqtt each game, bonus and the state go\n"
+    "                             to an MQTT broker (user and password from FILE; see docs/mqtt.md)\n"
     "  serve FILE.slt --listen [ADDR:]PORT [--token T]\n"
     "                             the live view (a web page) of a saved record\n"
     "  boards                     the serial ports and USB HID I/O boards this computer sees\n"
@@ -365,6 +367,7 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
         ->add_option("--profile", rec.profile,
                      "machine profile naming the hand counters (default: the built-in example profile)")
         ->type_name("P.json");
+    mqttOptions(recordCmd, rec.mqtt);
     ServeArgs serveArgs;
     cmd = command(&app, "serve", "The live view of a saved record (read-only) until interrupted.",
                   [&] { return serve(serveArgs, io); });

@@ -205,6 +205,12 @@ int record(const RecordArgs& a, Io& io) {
         }
     }
 
+    MqttLink broker;
+    if (const std::string why = broker.start(c, a.mqtt, a.machine, journalDir, live.hub()); !why.empty()) {
+        err << "tobrak-cli: record: " << why << "\n";
+        return 2;
+    }
+
     // Today's sessions for the live view's /api/sessions, made on the library's writer thread.
     live::LiveHub* const hub = live.hub();
     RecorderWatch today(hub ? kept.get() : nullptr,
@@ -251,6 +257,7 @@ int record(const RecordArgs& a, Io& io) {
             err << "board:" << status << (why.empty() ? "" : " (" + why + ")") << "\n" << std::flush;
         }
         if (kept) tell(kept->takeNotice(), io);
+        broker.tell(err);
         if (dev.opened.source->note() != note) {
             note = dev.opened.source->note();
             err << note << "\n" << std::flush;
@@ -261,6 +268,7 @@ int record(const RecordArgs& a, Io& io) {
         }
     }
     stopSignals.release();
+    broker.finish(err);
     if (kept) {
         kept->flush();
         tell(kept->takeNotice(), io);

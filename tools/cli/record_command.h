@@ -7,6 +7,7 @@
 #include "counts/machine_profile.h"
 #include "io.h"
 #include "live.h"
+#include "mqtt.h"
 
 namespace tobrak::cli {
 
@@ -25,6 +26,7 @@ struct RecordArgs {
     bool noLibrary = false;                   // keep none
     std::string machine{}, hall{}, number{};  // what is played, for the library
     std::string profile{};                    // the machine profile naming the hand counters; empty: the example
+    MqttArgs mqtt{};                          // the broker to publish to
 };
 // The profile of --profile (the example without it); 1 and the profile's message when it cannot be used.
 int profileFor(const std::string& path, MachineProfile& profile, Io& io);

@@ -1,0 +1,396 @@
+#include "broker/broker_publisher.h"
+
+#include <mosquitto.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <unordered_map>
+#include <utility>
+
+#include "broker/disk_queue.h"
+#include "record/play_record.h"
+#include "record/play_time.h"
+
+namespace tobrak {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+const char* stateName(BonusState s) { return s == BonusState::BB ? "BB" : s == BonusState::RB ? "RB" : "normal"; }
+
+Json timeJson(const WallTime& t) { return writableTime(t) ? Json(isoTime(t)) : Json(); }
+
+std::string dump(const Json& j) { return j.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+}  // namespace
+
+std::string parseBrokerUrl(const std::string& url, BrokerUrl& out) {
+    std::string rest;
+    if (url.rfind("mqtt://", 0) == 0) {
+        out.tls = false, out.port = 1883, rest = url.substr(7);
+    } else if (url.rfind("mqtts://", 0) == 0) {
+        out.tls = true, out.port = 8883, rest = url.substr(8);
+    } else {
+        return "the broker's address must begin with mqtt:// or mqtts://";
+    }
+    if (!rest.empty() && rest.back() == '/') rest.pop_back();
+    if (rest.find('@') != std::string::npos)
+        return "no user or password in the broker's address: they come from --mqtt-auth FILE";
+    if (rest.find('/') != std::string::npos) return "the broker's address has no path: mqtt://HOST[:PORT]";
+    std::string host = rest;
+    // A port follows the last ':' outside an IPv6 address's brackets.
+    const auto colon = rest.rfind(':');
+    const auto bracket = rest.rfind(']');
+    if (colon != std::string::npos && (bracket == std::string::npos || colon > bracket)) {
+        host = rest.substr(0, colon);
+        const std::string p = rest.substr(colon + 1);
+        int port = 0;
+        for (const char ch : p) {
+            if (ch < '0' || ch > '9' || port > 65535) return "bad port in the broker's address: " + p;
+            port = port * 10 + (ch - '0');
+        }
+        if (p.empty() || port < 1 || port > 65535) return "bad port in the broker's address: " + p;
+        out.port = port;
+    }
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+    if (host.empty()) return "no host in the broker's address";
+    out.host = host;
+    return {};
+}
+
+std::string BrokerPublisher::check(const Options& o) {
+    BrokerUrl u;
+    if (std::string why = parseBrokerUrl(o.url, u); !why.empty()) return why;
+    if (!o.caFile.empty() && !u.tls) return "a CA file is for an mqtts:// broker";
+    if (o.machineId.empty() || o.machineId.find_first_of("/+# ") != std::string::npos) return "bad machine id";
+    if (o.prefix.find_first_of("+#") != std::string::npos) return "the topic prefix may hold neither '+' nor '#'";
+    if (o.queuePath.empty()) return "no file for the broker's queue";
+    return {};
+}
+
+// The publishing thread's state; libmosquitto calls back into it from mosquitto_loop on that thread.
+struct BrokerPublisher::Link {
+    explicit Link(BrokerPublisher& pub) : p(pub) {}
+    BrokerPublisher& p;
+    mosquitto* m = nullptr;
+    std::unique_ptr<DiskQueue> q;
+    std::unordered_map<int, std::uint64_t> inflight;  // mid → queue entry
+    bool connected = false, ever = false, away = false, refused = false;
+    std::string where, lastProblem, state;
+    bool stateDirty = false;
+
+    void tell(std::string line) {
+        std::lock_guard lock(p.m_);
+        p.notices_.push_back(std::move(line));
+    }
+    void noteAway(const std::string& why) {
+        if (away || refused) return;
+        away = true;
+        tell("tobrak-cli: the MQTT broker " + where + " is away (" + why + "); games wait in " + q->path() +
+             " until it is back");
+    }
+    void countUnacked() {
+        std::lock_guard lock(p.m_);
+        p.unacked_ = q->size();
+    }
+    void send(const DiskQueue::Entry& e) {
+        int mid = 0;
+        const int rc =
+            mosquitto_publish(m, &mid, e.topic.c_str(), static_cast<int>(e.payload.size()), e.payload.data(), 1, false);
+        if (rc == MOSQ_ERR_SUCCESS) inflight[mid] = e.id;
+    }
+    void sendState() {
+        if (!connected || state.empty()) return;
+        if (mosquitto_publish(m, nullptr, p.topic("state").c_str(), static_cast<int>(state.size()), state.data(), 0,
+                              true) == MOSQ_ERR_SUCCESS)
+            stateDirty = false;
+    }
+    void connectedNow(int rc) {
+        if (rc != 0) {
+            connected = false;
+            if (!refused) {
+                refused = true;
+                tell(std::string("tobrak-cli: the MQTT broker ") + where + " refused the connection (" +
+                     mosquitto_connack_string(rc) + "); recording goes on without it");
+            }
+            return;
+        }
+        connected = true;
+        if (away || refused)
+            tell("tobrak-cli: the MQTT broker " + where + " is back; " + std::to_string(q->size()) +
+                 " queued messages are sent");
+        away = refused = false;
+        ever = true;
+        static const char kOnline[] = "online";
+        mosquitto_publish(m, nullptr, p.topic("online").c_str(), 6, kOnline, 1, true);
+        // Whatever was in flight on the last connection goes again: the subscriber knows repeats by their seq.
+        inflight.clear();
+        for (const DiskQueue::Entry& e : q->pending()) send(e);
+        sendState();
+    }
+    void published(int mid) {
+        const auto it = inflight.find(mid);
+        if (it == inflight.end()) return;
+        q->ack(it->second);
+        inflight.erase(it);
+        countUnacked();
+    }
+};
+
+namespace {
+
+void onConnect(mosquitto*, void* obj, int rc) { static_cast<BrokerPublisher::Link*>(obj)->connectedNow(rc); }
+void onDisconnect(mosquitto*, void* obj, int rc) {
+    auto* l = static_cast<BrokerPublisher::Link*>(obj);
+    l->connected = false;
+    if (rc != 0) l->noteAway(mosquitto_strerror(rc));
+}
+void onPublish(mosquitto*, void* obj, int mid) { static_cast<BrokerPublisher::Link*>(obj)->published(mid); }
+
+std::once_flag g_libInit;
+
+}  // namespace
+
+BrokerPublisher::BrokerPublisher(Session& s, Options o) : s_(s), opt_(std::move(o)) {
+    (void)parseBrokerUrl(opt_.url, url_);
+    run_ = wallNow().unixMs;
+    std::call_once(g_libInit, [] { mosquitto_lib_init(); });
+    published_ = s_.rec.games() > 0 ? s_.rec.games() - 1 : 0;  // an open record's games before now are not sent
+    s_.listen(*this);
+    thread_ = std::thread([this] { run(); });
+    pushState();
+}
+
+BrokerPublisher::~BrokerPublisher() {
+    finish();
+    s_.forget(*this);
+}
+
+void BrokerPublisher::push(Item&& it) {
+    {
+        std::lock_guard lock(m_);
+        queue_.push_back(std::move(it));
+    }
+    cv_.notify_one();
+}
+
+void BrokerPublisher::pushState() {
+    dirty_ = false;
+    lastState_ = std::chrono::steady_clock::now();
+    if (opt_.state) push({Item::State, {}, opt_.state()});
+}
+
+void BrokerPublisher::publishGame(std::int32_t game) {
+    const std::uint8_t b = s_.rec.game(game);
+    Json j = Json::object();
+    j["run"] = run_;
+    j["seq"] = ++gameSeq_;
+    j["game"] = game + 1;
+    j["byte"] = b;
+    j["state"] = stateName(bonusState(b));
+    j["in"] = medalsIn(b);
+    j["out"] = medalsOut(b);
+    const GameTimes& times = s_.times();
+    const auto i = static_cast<std::size_t>(game);
+    if (i < times.size() && times[i]) {
+        j["time"] = timeJson(*times[i]);
+        j["ms"] = times[i]->unixMs;
+    } else {
+        j["time"] = nullptr;
+    }
+    push({Item::Queued, topic("game"), dump(j)});
+}
+
+void BrokerPublisher::gameClosed(std::int32_t index) {
+    const std::int32_t game = index - kHeaderLen;
+    // Games closed out of order never happen; a record replaced starts over in recordReplaced.
+    while (published_ <= game) publishGame(published_++);
+    dirty_ = true;
+}
+
+void BrokerPublisher::bonusStarted(Bonus k, std::int32_t interval, const EventTime& t) {
+    Json j = Json::object();
+    j["run"] = run_;
+    j["seq"] = ++bonusSeq_;
+    j["kind"] = k == Bonus::BB ? "BB" : "RB";
+    j["event"] = "start";
+    j["game"] = s_.rec.games();
+    j["interval"] = interval;
+    j["time"] = timeJson(t.wall);
+    j["ms"] = t.wall.unixMs;
+    push({Item::Queued, topic("bonus"), dump(j)});
+    dirty_ = true;
+}
+
+void BrokerPublisher::bonusEnded(Bonus k, std::int32_t gain, const EventTime& t) {
+    Json j = Json::object();
+    j["run"] = run_;
+    j["seq"] = ++bonusSeq_;
+    j["kind"] = k == Bonus::BB ? "BB" : "RB";
+    j["event"] = "end";
+    j["game"] = s_.rec.games();
+    j["gain"] = gain;
+    j["time"] = timeJson(t.wall);
+    j["ms"] = t.wall.unixMs;
+    push({Item::Queued, topic("bonus"), dump(j)});
+    dirty_ = true;
+}
+
+void BrokerPublisher::boardPolled(bool, bool changed) {
+    if (changed) dirty_ = true;
+    if (dirty_ && std::chrono::steady_clock::now() - lastState_ >= std::chrono::milliseconds(opt_.stateMs)) pushState();
+}
+
+void BrokerPublisher::recordReplaced() {
+    // A load or a clear: the games from now on are a new record's, numbered from its end.
+    published_ = s_.rec.games();
+    dirty_ = true;
+}
+
+void BrokerPublisher::finish(std::chrono::milliseconds wait) {
+    if (finished_) return;
+    finished_ = true;
+    // The last game never closed: as the record holds it now, it is final.
+    while (published_ < s_.rec.games()) publishGame(published_++);
+    pushState();
+    {
+        std::lock_guard lock(m_);
+        wait_ = wait;
+        queue_.push_back({Item::Stop, {}, {}});
+    }
+    cv_.notify_one();
+    if (thread_.joinable()) thread_.join();
+}
+
+std::vector<std::string> BrokerPublisher::takeNotices() {
+    std::lock_guard lock(m_);
+    return std::exchange(notices_, {});
+}
+
+std::size_t BrokerPublisher::unacknowledged() const {
+    std::lock_guard lock(m_);
+    return unacked_;
+}
+
+void BrokerPublisher::run() {
+    Link l(*this);
+    l.where = (url_.tls ? "mqtts://" : "mqtt://") + url_.host + ":" + std::to_string(url_.port);
+    l.q = std::make_unique<DiskQueue>(opt_.queuePath, opt_.queueLimit);
+    if (!l.q->problem().empty()) l.tell("tobrak-cli: the broker's queue: " + l.q->problem());
+    l.countUnacked();
+    // A client id of its own for each run: two runs for one machine do not throw each other off.
+    std::random_device rd;
+    char suffix[9];
+    std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(rd()));
+    const std::string clientId = "tobrak-" + opt_.machineId.substr(0, 20) + "-" + suffix;
+    l.m = mosquitto_new(clientId.c_str(), true, &l);
+    if (!l.m) {
+        l.tell("tobrak-cli: the MQTT client could not be made; nothing is published");
+        std::unique_lock lock(m_);
+        cv_.wait(lock, [&] { return !queue_.empty() && queue_.back().kind == Item::Stop; });
+        return;
+    }
+    mosquitto_int_option(l.m, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    mosquitto_connect_callback_set(l.m, onConnect);
+    mosquitto_disconnect_callback_set(l.m, onDisconnect);
+    mosquitto_publish_callback_set(l.m, onPublish);
+    if (!opt_.user.empty()) mosquitto_username_pw_set(l.m, opt_.user.c_str(), opt_.password.c_str());
+    if (url_.tls) {
+        const int rc = mosquitto_tls_set(l.m, opt_.caFile.empty() ? nullptr : opt_.caFile.c_str(),
+                                         opt_.caFile.empty() ? "/etc/ssl/certs" : nullptr, nullptr, nullptr, nullptr);
+        if (rc != MOSQ_ERR_SUCCESS) l.tell(std::string("tobrak-cli: TLS for the broker: ") + mosquitto_strerror(rc));
+    }
+    const std::string online = topic("online");
+    mosquitto_will_set(l.m, online.c_str(), 7, "offline", 1, true);
+
+    using Clock = std::chrono::steady_clock;
+    auto nextTry = Clock::now();
+    auto backoff = std::chrono::milliseconds(500);
+    bool stopping = false;
+    Clock::time_point deadline{};
+    std::vector<Item> batch;
+    for (;;) {
+        {
+            std::unique_lock lock(m_);
+            batch.swap(queue_);
+        }
+        for (Item& it : batch) {
+            switch (it.kind) {
+                case Item::Queued: {
+                    bool kept = true;
+                    l.q->push(std::move(it.topic), std::move(it.payload), &kept);
+                    if (!kept && l.lastProblem != l.q->problem()) {
+                        l.lastProblem = l.q->problem();
+                        l.tell("tobrak-cli: the broker's queue: " + l.lastProblem);
+                    }
+                    if (l.connected) l.send(l.q->pending().back());
+                    break;
+                }
+                case Item::State:
+                    l.state = std::move(it.payload);
+                    l.stateDirty = true;
+                    break;
+                case Item::Stop:
+                    stopping = true;
+                    deadline = Clock::now() + wait_;
+                    break;
+            }
+        }
+        batch.clear();
+        l.countUnacked();
+        if (l.connected && l.stateDirty) l.sendState();
+        // At the end: until the broker has everything, while it is there or still being connected to.
+        if (stopping && ((l.connected && l.q->size() == 0) || l.away || l.refused || Clock::now() >= deadline)) break;
+        if (!l.connected && Clock::now() >= nextTry) {
+            const int rc = l.ever ? mosquitto_reconnect(l.m) : mosquitto_connect(l.m, url_.host.c_str(), url_.port, 30);
+            if (rc != MOSQ_ERR_SUCCESS) {
+                l.noteAway(rc == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno)) : mosquitto_strerror(rc));
+                backoff = std::min(backoff * 2, std::chrono::milliseconds(5000));
+            } else {
+                backoff = std::chrono::milliseconds(500);
+                l.ever = true;
+            }
+            nextTry = Clock::now() + backoff;
+            if (rc != MOSQ_ERR_SUCCESS && !stopping) {
+                std::unique_lock lock(m_);
+                cv_.wait_for(lock, std::chrono::milliseconds(100), [&] { return !queue_.empty(); });
+                continue;
+            }
+        }
+        if (l.ever) {
+            const int rc = mosquitto_loop(l.m, 20, 1);
+            if (rc != MOSQ_ERR_SUCCESS) {
+                l.noteAway(rc == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno)) : mosquitto_strerror(rc));
+                l.connected = false;
+                if (!stopping) {
+                    std::unique_lock lock(m_);
+                    cv_.wait_for(lock, std::chrono::milliseconds(100), [&] { return !queue_.empty(); });
+                }
+            }
+        }
+        if (stopping && !l.connected && Clock::now() >= deadline) break;
+    }
+    if (l.connected) {
+        // A clean goodbye: the will is not sent, so "offline" is said here.
+        int mid = 0;
+        mosquitto_publish(l.m, &mid, online.c_str(), 7, "offline", 1, true);
+        for (int i = 0; i < 20 && l.connected; ++i) mosquitto_loop(l.m, 20, 1);
+        mosquitto_disconnect(l.m);
+        mosquitto_loop(l.m, 20, 1);
+    }
+    l.countUnacked();
+    mosquitto_destroy(l.m);
+    {
+        std::lock_guard lock(m_);
+        stopped_ = true;
+    }
+}
+
+}  // namespace tobrak
