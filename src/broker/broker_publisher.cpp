@@ -215,32 +215,27 @@ void BrokerPublisher::gameClosed(std::int32_t index) {
     dirty_ = true;
 }
 
-void BrokerPublisher::bonusStarted(Bonus k, std::int32_t interval, const EventTime& t) {
+void BrokerPublisher::publishBonus(Bonus k, const char* event, const char* figure, std::int32_t value,
+                                   const EventTime& t) {
     Json j = Json::object();
     j["run"] = run_;
     j["seq"] = ++bonusSeq_;
     j["kind"] = k == Bonus::BB ? "BB" : "RB";
-    j["event"] = "start";
+    j["event"] = event;
     j["game"] = s_.rec.games();
-    j["interval"] = interval;
+    j[figure] = value;
     j["time"] = timeJson(t.wall);
     j["ms"] = t.wall.unixMs;
     push({Item::Queued, topic("bonus"), dump(j)});
     dirty_ = true;
 }
 
+void BrokerPublisher::bonusStarted(Bonus k, std::int32_t interval, const EventTime& t) {
+    publishBonus(k, "start", "interval", interval, t);
+}
+
 void BrokerPublisher::bonusEnded(Bonus k, std::int32_t gain, const EventTime& t) {
-    Json j = Json::object();
-    j["run"] = run_;
-    j["seq"] = ++bonusSeq_;
-    j["kind"] = k == Bonus::BB ? "BB" : "RB";
-    j["event"] = "end";
-    j["game"] = s_.rec.games();
-    j["gain"] = gain;
-    j["time"] = timeJson(t.wall);
-    j["ms"] = t.wall.unixMs;
-    push({Item::Queued, topic("bonus"), dump(j)});
-    dirty_ = true;
+    publishBonus(k, "end", "gain", gain, t);
 }
 
 void BrokerPublisher::boardPolled(bool, bool changed) {

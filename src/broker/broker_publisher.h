@@ -91,6 +91,8 @@ private:
     void push(Item&& it);
     void pushState();
     void publishGame(std::int32_t game);
+    // A bonus's start (with its interval) or end (with its gain).
+    void publishBonus(Bonus k, const char* event, const char* figure, std::int32_t value, const EventTime& t);
     void run();
 
     Session& s_;
