@@ -39,7 +39,7 @@ std::string LiveFeed::stateJson() const {
     j["balance"] = static_cast<std::int64_t>(n.Tot_Out) - n.Tot_In;
     j["counters"] = countersJson(s_);
     // What a hall's data display shows: games since the last bonus, and the odds over normal games.
-    const std::int64_t normal = std::int64_t{n.BB_IntvCnt} + n.BB_IntvSum;
+    const std::int64_t normal = normalGames(n);
     auto odds = [normal](std::int64_t hits) { return hits > 0 ? Json(static_cast<double>(normal) / hits) : Json(); };
     j["normal_games"] = normal;
     j["since_bonus"] = n.Bonus_IntvCnt;

@@ -72,7 +72,7 @@ const char* const kNoCounters =
 void counterKey(Program& c, int digit, bool back) { c.session.count(digit - 1, back ? -1 : 1); }
 
 std::vector<CounterRow> counterRows(const Program& c) {
-    const std::int64_t normal = std::int64_t{c.cnt.BB_IntvCnt} + c.cnt.BB_IntvSum;
+    const std::int64_t normal = normalGames(c.cnt);
     std::vector<CounterRow> rows;
     for (std::size_t i = 0; i < c.session.manual.size(); ++i) {
         const ManualCount& k = c.session.manual[i];

@@ -35,6 +35,9 @@ struct Counters {
     Counters() { reset(); }
 };
 
+// The games played outside a bonus: the bonus lottery's games, over which odds are given.
+inline std::int64_t normalGames(const Counters& c) { return std::int64_t{c.BB_IntvCnt} + c.BB_IntvSum; }
+
 // The counters of one bonus kind, so that BB and RB share one piece of code.
 struct BonusCounters {
     std::int32_t &Cnt, &EndCnt, &IntvCnt, &Intv, &IntvSum, &IntvMax, &IntvMin;

@@ -39,8 +39,7 @@ void CounterWindow::setVisible(bool v) {
 void CounterWindow::refresh() {
     const std::vector<CounterRow> rows = counterRows(core_);
     normal_->setText(
-        QStringLiteral("通常ゲーム %1Ｇ")
-            .arg(QString::fromStdString(captionNumber(std::int64_t{core_.cnt.BB_IntvCnt} + core_.cnt.BB_IntvSum))));
+        QStringLiteral("通常ゲーム %1Ｇ").arg(QString::fromStdString(captionNumber(normalGames(core_.cnt)))));
     if (rows.size() != rows_.size()) {
         // The counters were named anew: a row each, with its buttons.
         for (QWidget* w : rowWidgets_) delete w;
