@@ -8,13 +8,14 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-Json timeJson(const std::optional<WallTime>& t) { return t ? Json(isoTime(*t)) : Json(); }
 template <class T>
 Json optJson(const std::optional<T>& v) {
     return v ? Json(*v) : Json();
 }
 
 }  // namespace
+
+Json timeJson(const std::optional<WallTime>& t) { return t ? Json(isoTime(*t)) : Json(); }
 
 Json sessionRowJson(const SessionRow& r) {
     const auto perHour = r.yenPerHour();

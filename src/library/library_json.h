@@ -7,6 +7,8 @@
 
 namespace tobrak {
 
+// A time as ISO 8601 local time with its offset; null when not known.
+nlohmann::ordered_json timeJson(const std::optional<WallTime>& t);
 nlohmann::ordered_json sessionRowJson(const SessionRow& r);
 nlohmann::ordered_json totalsRowJson(const TotalsRow& t);
 // Today's sessions (the local day of `now`), newest first, and their totals:

@@ -29,9 +29,7 @@ int journal(const JournalArgs& a, Io& io) {
     Json times = Json::array();
     for (const auto& t : held.times) times.push_back(t ? Json(isoTime(*t)) : Json());
     j["times"] = std::move(times);
-    Json counts = Json::array();
-    for (const ManualCount& k : held.counts) counts.push_back({{"name", k.name}, {"count", k.count}});
-    j["counts"] = std::move(counts);
+    j["counts"] = handCountsJson(held.counts);
     if (!a.db.empty()) {
         // The library's unfinished session catches up with the journal, or the record becomes one.
         auto lib = openForCli(a.db, /*writes=*/true, io);

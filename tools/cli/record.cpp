@@ -282,9 +282,7 @@ int record(const RecordArgs& a, Io& io) {
     Json j = newReport();
     j["games"] = c.rec.games();
     j["counters"] = countersJson(c);
-    Json counts = Json::array();
-    for (const ManualCount& k : c.manual) counts.push_back({{"name", k.name}, {"count", k.count}});
-    j["counts"] = std::move(counts);
+    j["counts"] = handCountsJson(c.manual);
     j["pages"] = pagesJson(pages);
     out << j.dump(2) << "\n";
     // The journal goes only once the record is safe elsewhere.

@@ -8,6 +8,12 @@ Json newReport() {
     return j;
 }
 
+Json handCountsJson(const ManualCounts& counts) {
+    Json out = Json::array();
+    for (const ManualCount& k : counts) out.push_back({{"name", k.name}, {"count", k.count}});
+    return out;
+}
+
 Json markersJson(const Markers& m) {
     return Json{{"Mark_BBs", m.Mark_BBs}, {"Mark_RBs", m.Mark_RBs}, {"Mark_BBe", m.Mark_BBe}, {"Mark_RBe", m.Mark_RBe}};
 }

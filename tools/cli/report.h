@@ -20,6 +20,8 @@ using tobrak::countersJson;
 using tobrak::figuresJson;
 using tobrak::shortest;
 Json markersJson(const Markers& m);
+// The hand counters as [{"name", "count"}], in their keys' order.
+Json handCountsJson(const ManualCounts& counts);
 // The value texts of pages 0, 1 and 2 as the panel works them out from these
 // counters, showing each page in turn; `fig` ends with every page's figures.
 std::array<PageTexts, 3> sessionPages(const Counters& cnt, Figures* fig = nullptr);

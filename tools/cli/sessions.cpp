@@ -14,9 +14,6 @@ namespace tobrak::cli {
 
 namespace {
 
-Json timeJson(const std::optional<WallTime>& t) { return t ? Json(isoTime(*t)) : Json(); }
-Json rowJson(const SessionRow& r) { return sessionRowJson(r); }
-
 int noSession(std::int64_t id, const Library& lib, Io& io) {
     io.err << "セッションがありません。\n"
            << "no session " << id << " in the library " << lib.path() << "\n";
@@ -54,7 +51,7 @@ int sessionsList(const SessionsArgs& a, Io& io) {
     auto lib = openForCli(a.db, false, io);
     if (!lib) return 1;
     Json rows = Json::array();
-    for (const SessionRow& r : lib->list(a.filter)) rows.push_back(rowJson(r));
+    for (const SessionRow& r : lib->list(a.filter)) rows.push_back(sessionRowJson(r));
     tell(lib->takeNotice(), io);
     Json j = newReport();
     j["db"] = lib->path();
@@ -89,11 +86,9 @@ int sessionsShow(const SessionsArgs& a, Io& io) {
                          {"time", timeJson(g.time)}});
     }
     Json j = newReport();
-    j["session"] = rowJson(d->row);
+    j["session"] = sessionRowJson(d->row);
     j["bonuses"] = std::move(bonuses);
-    Json counts = Json::array();
-    for (const ManualCount& k : d->counts) counts.push_back({{"name", k.name}, {"count", k.count}});
-    j["counts"] = std::move(counts);
+    j["counts"] = handCountsJson(d->counts);
     j["games"] = std::move(games);
     io.out << j.dump(2) << "\n";
     return 0;
@@ -187,7 +182,7 @@ int sessionsEdit(const SessionsArgs& a, Io& io) {
     if (!lib->session(a.id)) return noSession(a.id, *lib, io);
     if (!lib->edit(a.id, a.edit)) return notWritten(*lib, io);
     Json j = newReport();
-    j["session"] = rowJson(*lib->session(a.id));
+    j["session"] = sessionRowJson(*lib->session(a.id));
     io.out << j.dump(2) << "\n";
     return 0;
 }
