@@ -96,7 +96,11 @@ void LibraryRecorder::headerChanged() {
 }
 
 void LibraryRecorder::manualCounted(int) {
-    if (!needStart_) push({Item::Counts, 0, 0, {}, snapshot(false), 0});
+    if (needStart_) return;  // the session's start takes them with it
+    // A tap is only its counts: no image of the record is made for it.
+    auto counts = std::make_shared<Snapshot>();
+    counts->counts = session_.manual;
+    push({Item::Counts, 0, 0, {}, std::move(counts), 0});
 }
 
 void LibraryRecorder::resumeFrom() {
