@@ -170,7 +170,6 @@ std::vector<std::string> localAddresses() {
     if (getifaddrs(&list) != 0) return out;
     for (ifaddrs* i = list; i; i = i->ifa_next) {
         if (!i->ifa_addr) continue;
-        boost::system::error_code ec;
         asio::ip::address a;
         if (i->ifa_addr->sa_family == AF_INET) {
             const auto* in = reinterpret_cast<const sockaddr_in*>(i->ifa_addr);
