@@ -2,12 +2,10 @@
 """The live view end to end: tobrak-cli serve and record --listen on loopback, the
 page in headless Chromium, the token, the event stream and many watchers at once.
 usage: live_view_e2e.py CLI_BINARY WORKDIR      (exit 77: skipped)"""
-import http.client
 import json
 import os
 import re
 import resource
-import shutil
 import signal
 import socket
 import subprocess
@@ -18,10 +16,10 @@ import urllib.request
 
 cli, work = sys.argv[1], sys.argv[2]
 os.makedirs(work, exist_ok=True)
-chromium = shutil.which("chromium")
-if not chromium:
-    print("SKIP: chromium is not installed")
-    sys.exit(1 if os.environ.get("CI") == "true" else 77)
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from web_rig import dom, events, get, need_chromium  # noqa: E402
+
+need_chromium()
 
 failures = []
 
@@ -50,39 +48,6 @@ def stop(p):
     except subprocess.TimeoutExpired:
         p.kill()
         check(False, "the tool ends within 10 s of SIGTERM with streams open")
-
-
-def get(url):
-    try:
-        with urllib.request.urlopen(url, timeout=10) as r:
-            return r.status, r.read()
-    except urllib.error.HTTPError as e:
-        return e.code, b""
-    except (urllib.error.URLError, OSError):
-        return 0, b""  # nobody answers
-
-
-def events(port, query, timeout=10):
-    """An event stream: yields each event's JSON as it arrives."""
-    c = http.client.HTTPConnection("127.0.0.1", port, timeout=timeout)
-    c.request("GET", "/api/events" + query)
-    r = c.getresponse()
-    if r.status != 200:
-        yield r.status
-        return
-    for line in r:
-        if line.startswith(b"data: "):
-            yield json.loads(line[6:])
-
-
-def dom(url):
-    # A browser that fails to start on a loaded machine is tried once more.
-    for _ in range(2):
-        out = subprocess.run([chromium, "--headless=new", "--no-sandbox", "--disable-gpu", "--dump-dom", url],
-                             capture_output=True, text=True, timeout=90).stdout
-        if "<html" in out:
-            return out
-    return out
 
 
 # A saved record, served read-only behind a token.

@@ -9,10 +9,8 @@ import glob
 import io
 import json
 import os
-import pwd
 import shutil
 import signal
-import socket
 import subprocess
 import sys
 import time
@@ -20,10 +18,10 @@ import time
 cli, work = sys.argv[1], sys.argv[2]
 shutil.rmtree(work, ignore_errors=True)
 os.makedirs(work)
-broker_bin = shutil.which("mosquitto") or ("/usr/sbin/mosquitto" if os.path.exists("/usr/sbin/mosquitto") else None)
-if not broker_bin or not shutil.which("mosquitto_sub") or not shutil.which("mosquitto_passwd"):
-    print("SKIP: mosquitto or mosquitto-clients is not installed")
-    sys.exit(1 if os.environ.get("CI") == "true" else 77)
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from mqtt_rig import Broker as RigBroker, make_tls, need_mosquitto, password_file  # noqa: E402
+
+need_mosquitto()
 
 failures = []
 # Queues an earlier run of this test left in its data home would be sent first.
@@ -38,43 +36,8 @@ def check(ok, what):
         print("FAIL:", what)
 
 
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-class Broker:
-    def __init__(self, name, extra=""):
-        self.dir = os.path.join(work, name)
-        os.makedirs(self.dir, exist_ok=True)
-        self.port = free_port()
-        self.conf = os.path.join(self.dir, "mosquitto.conf")
-        with open(self.conf, "w") as f:
-            f.write(f"listener {self.port} 127.0.0.1\npersistence true\npersistence_location {self.dir}/\n")
-            f.write(f"log_dest file {self.dir}/broker.log\n")
-            if os.getuid() == 0:
-                f.write(f"user {pwd.getpwuid(os.getuid()).pw_name}\n")
-            f.write(extra or "allow_anonymous true\n")
-        self.p = None
-
-    def start(self):
-        self.p = subprocess.Popen([broker_bin, "-c", self.conf], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        for _ in range(100):
-            if self.p.poll() is not None:
-                break
-            try:
-                socket.create_connection(("127.0.0.1", self.port), timeout=0.2).close()
-                return
-            except OSError:
-                time.sleep(0.05)
-        print("SKIP: mosquitto could not be started:", self.p.stderr.read().decode(errors="replace") if self.p.poll() is not None else "no answer")
-        sys.exit(1 if os.environ.get("CI") == "true" else 77)
-
-    def stop(self):
-        if self.p and self.p.poll() is None:
-            self.p.terminate()
-            self.p.wait(10)
+def Broker(name, extra=""):
+    return RigBroker(work, name, extra)
 
 
 class Subscriber:
@@ -274,8 +237,7 @@ b.stop()
 
 # (4) Logins: the right one publishes, a wrong password is told clearly and the recording goes on.
 pw = os.path.join(work, "passwd")
-subprocess.run(["mosquitto_passwd", "-c", "-b", pw, "tobrak", "right-pass"], check=True, capture_output=True)
-os.chmod(pw, 0o600)
+password_file(pw, "tobrak", "right-pass")
 b = Broker("auth", f"allow_anonymous false\npassword_file {pw}\n")
 b.start()
 url = f"mqtt://127.0.0.1:{b.port}"
@@ -306,19 +268,7 @@ b.stop()
 # TLS: a broker whose certificate the test's own CA signed; checked against another CA it is refused.
 if shutil.which("openssl"):
     tls = os.path.join(work, "tls")
-    os.makedirs(tls)
-
-    def ssl(*args):
-        subprocess.run(["openssl", *args], cwd=tls, check=True, capture_output=True)
-
-    for ca in ("ca", "other"):
-        ssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", f"{ca}.key", "-out", f"{ca}.crt", "-days", "2",
-            "-subj", f"/CN=tobrak test {ca}")
-    ssl("req", "-newkey", "rsa:2048", "-nodes", "-keyout", "srv.key", "-out", "srv.csr", "-subj", "/CN=localhost")
-    with open(os.path.join(tls, "ext"), "w") as f:
-        f.write("subjectAltName=IP:127.0.0.1,DNS:localhost\n")
-    ssl("x509", "-req", "-in", "srv.csr", "-CA", "ca.crt", "-CAkey", "ca.key", "-CAcreateserial", "-out", "srv.crt",
-        "-days", "2", "-extfile", "ext")
+    make_tls(tls)
     b = Broker("tls", f"cafile {tls}/ca.crt\ncertfile {tls}/srv.crt\nkeyfile {tls}/srv.key\nallow_anonymous true\n")
     b.start()
     url = f"mqtts://127.0.0.1:{b.port}"

@@ -74,6 +74,8 @@ std::string LiveFeed::stateJson() const {
     j["board"] = s_.Usb_On ? kBoardOk : kBoardNg;
     j["monitor"] = s_.monitor;
     j["comment"] = utf16ToUtf8(s_.comment);
+    // Who plays where: a hall page's tile is named by it.
+    j["machine"] = {{"name", s_.machine.name}, {"hall", s_.machine.hall}, {"number", s_.machine.number}};
     return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 

@@ -162,7 +162,7 @@ BrokerPublisher::BrokerPublisher(Session& s, Options o) : s_(s), opt_(std::move(
     (void)parseBrokerUrl(opt_.url, url_);
     run_ = wallNow().unixMs;
     std::call_once(g_libInit, [] { mosquitto_lib_init(); });
-    published_ = s_.rec.games() > 0 ? s_.rec.games() - 1 : 0;  // an open record's games before now are not sent
+    startAt(s_.rec.games() > 0 ? s_.rec.games() - 1 : 0);  // an open record's games before now are not sent
     s_.listen(*this);
     thread_ = std::thread([this] { run(); });
     pushState();
@@ -187,8 +187,17 @@ void BrokerPublisher::pushState() {
     if (opt_.state) push({Item::State, {}, opt_.state()});
 }
 
+void BrokerPublisher::startAt(std::int32_t game) {
+    published_ = game;
+    balance_ = 0;
+    for (std::int32_t i = 0; i < game; ++i) balance_ += medalsOut(s_.rec.game(i)) - medalsIn(s_.rec.game(i));
+}
+
 void BrokerPublisher::publishGame(std::int32_t game) {
     const std::uint8_t b = s_.rec.game(game);
+    // Each game carries the balance after it: a subscriber that missed some
+    // still draws the rest of the slump where it belongs.
+    balance_ += medalsOut(b) - medalsIn(b);
     Json j = Json::object();
     j["run"] = run_;
     j["seq"] = ++gameSeq_;
@@ -197,6 +206,7 @@ void BrokerPublisher::publishGame(std::int32_t game) {
     j["state"] = stateName(bonusState(b));
     j["in"] = medalsIn(b);
     j["out"] = medalsOut(b);
+    j["balance"] = balance_;
     const GameTimes& times = s_.times();
     const auto i = static_cast<std::size_t>(game);
     if (i < times.size() && times[i]) {
@@ -245,7 +255,7 @@ void BrokerPublisher::boardPolled(bool, bool changed) {
 
 void BrokerPublisher::recordReplaced() {
     // A load or a clear: the games from now on are a new record's, numbered from its end.
-    published_ = s_.rec.games();
+    startAt(s_.rec.games());
     dirty_ = true;
 }
 

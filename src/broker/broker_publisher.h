@@ -91,6 +91,7 @@ private:
     void push(Item&& it);
     void pushState();
     void publishGame(std::int32_t game);
+    void startAt(std::int32_t game);  // the next game to publish, and the balance before it
     // A bonus's start (with its interval) or end (with its gain).
     void publishBonus(Bonus k, const char* event, const char* figure, std::int32_t value, const EventTime& t);
     void run();
@@ -102,6 +103,7 @@ private:
     std::int64_t run_ = 0;  // when this run began (UTC ms): seq counts from 1 in each run
     std::uint64_t gameSeq_ = 0, bonusSeq_ = 0;
     std::int32_t published_ = 0;  // games published so far (the record's first ones)
+    std::int64_t balance_ = 0;    // the medals' balance after the games before published_
     bool dirty_ = true;
     bool finished_ = false;
     std::chrono::steady_clock::time_point lastState_{};

@@ -72,13 +72,7 @@ asio::ip::address plain(const asio::ip::address& a) {
     return a;
 }
 
-Reply text(int status, std::string body) {
-    Reply r;
-    r.status = status;
-    r.contentType = "text/plain; charset=utf-8";
-    r.body = std::move(body);
-    return r;
-}
+Reply text(int status, std::string body) { return textReply(status, std::move(body)); }
 
 std::string reason(int status) {
     const auto s = beast::http::obsolete_reason(static_cast<beast::http::status>(status));
@@ -210,15 +204,31 @@ bool HostRule::allows(const std::string& hostHeader) const {
 
 // --- routes --------------------------------------------------------------------
 
-LiveRoutes::LiveRoutes(LiveHub& hub, std::string token, HostRule hosts)
-    : hub_(hub), token_(std::move(token)), hosts_(std::move(hosts)) {}
+Reply textReply(int status, std::string body) {
+    Reply r;
+    r.status = status;
+    r.contentType = "text/plain; charset=utf-8";
+    r.body = std::move(body);
+    return r;
+}
 
-bool LiveRoutes::admitted(const HttpRequest& r) const {
+bool Gate::admitted(const HttpRequest& r) const {
     if (token_.empty()) return hosts_.allows(r.host);
     std::string given = r.param("token");
     if (given.empty() && r.authorization.rfind("Bearer ", 0) == 0) given = r.authorization.substr(7);
     return tokenMatches(given, token_);
 }
+
+Reply Gate::refusal() const {
+    if (token_.empty())
+        return text(403,
+                    "403 this server answers only to the address it listens on, localhost or this "
+                    "machine's own addresses\n");
+    return text(401, "401 the address needs its token (?token=...)\n");
+}
+
+LiveRoutes::LiveRoutes(LiveHub& hub, std::string token, HostRule hosts)
+    : hub_(hub), gate_(std::move(token), std::move(hosts)) {}
 
 Reply LiveRoutes::answer(const HttpRequest& r) const {
     const bool in = admitted(r);
@@ -239,13 +249,7 @@ Reply LiveRoutes::route(const HttpRequest& r, bool in) const {
         no.headers.emplace_back("Allow", "GET, HEAD");
         return no;
     }
-    if (!in) {
-        if (token_.empty())
-            return text(403,
-                        "403 this server answers only to the address it listens on, localhost or this "
-                        "machine's own addresses\n");
-        return text(401, "401 the address needs its token (?token=...)\n");
-    }
+    if (!in) return gate_.refusal();
     if (counting) return count(r);
     Reply ok;
     ok.headers = {{"Cache-Control", "no-store"}, {"X-Content-Type-Options", "nosniff"}};
@@ -289,7 +293,7 @@ bool requestId(const std::string& id) {
 
 Reply LiveRoutes::count(const HttpRequest& r) const {
     // Only a token says who taps: without one, any page the phone opens could count.
-    if (token_.empty()) return text(403, "403 counting from a page needs the live view's token (--token)\n");
+    if (!gate_.hasToken()) return text(403, "403 counting from a page needs the live view's token (--token)\n");
     const std::string counter = r.param("counter"), by = r.param("by").empty() ? "1" : r.param("by");
     const std::string id = r.param("id");
     if (counter.size() != 1 || counter[0] < '1' || counter[0] > '0' + kMaxPageCounters)
@@ -311,22 +315,24 @@ Reply LiveRoutes::count(const HttpRequest& r) const {
 }
 
 std::string LiveRoutes::page() const {
+    return withBoot(kLivePage, "{\"state\":" + hub_.state() + ",\"record\":" + hub_.record() + "}");
+}
+
+std::string withBoot(std::string_view page, const std::string& json) {
     static const std::string_view marker = "/*BOOT*/null";
-    const std::string_view whole = kLivePage;
-    const auto at = whole.find(marker);
-    if (at == std::string_view::npos) return std::string(whole);
+    const auto at = page.find(marker);
+    if (at == std::string_view::npos) return std::string(page);
     // '<' occurs only inside the JSON's strings, where \u003c means the same: no
     // comment text can end the script.
-    std::string boot = "{\"state\":" + hub_.state() + ",\"record\":" + hub_.record() + "}";
     std::string safe;
-    safe.reserve(boot.size());
-    for (const char ch : boot) {
+    safe.reserve(json.size());
+    for (const char ch : json) {
         if (ch == '<')
             safe += "\\u003c";
         else
             safe += ch;
     }
-    return std::string(whole.substr(0, at)) + safe + std::string(whole.substr(at + marker.size()));
+    return std::string(page.substr(0, at)) + safe + std::string(page.substr(at + marker.size()));
 }
 
 // --- the server ------------------------------------------------------------
@@ -336,8 +342,7 @@ struct Connection;
 }
 
 struct LiveServer::Core {
-    Core(LiveHub& h, const std::string& token, const ServerLimits& l, HostRule hosts)
-        : hub(h), limits(l), routes(h, token, std::move(hosts)) {}
+    Core(LiveHub& h, const ServerLimits& l, std::unique_ptr<Site> s) : hub(h), limits(l), routes(std::move(s)) {}
 
     void acceptNext();
     void admit(tcp::socket s);
@@ -347,7 +352,7 @@ struct LiveServer::Core {
 
     LiveHub& hub;
     ServerLimits limits;
-    LiveRoutes routes;
+    std::unique_ptr<Site> routes;
     asio::io_context ioc{1};
     tcp::acceptor acceptor{ioc};
     asio::steady_timer ticker{ioc};
@@ -402,7 +407,7 @@ struct Connection : std::enable_shared_from_this<Connection> {
             return respond(r, false, false);
         }
         const HttpRequest& req = reader.request();
-        Reply r = core.routes.answer(req);
+        Reply r = core.routes->answer(req);
         admitted = admitted || r.admitted;
         if (r.events) return startEvents();
         const bool keep = req.keepAlive && r.status != 401 && r.status != 403 && r.status != 405;
@@ -617,8 +622,8 @@ void LiveServer::Core::run() {
     }
 }
 
-LiveServer::LiveServer(LiveHub& hub, std::string token, ServerLimits limits)
-    : hub_(hub), token_(std::move(token)), limits_(limits) {}
+LiveServer::LiveServer(LiveHub& hub, std::string token, ServerLimits limits, SiteMaker site)
+    : hub_(hub), token_(std::move(token)), limits_(limits), site_(std::move(site)) {}
 
 LiveServer::~LiveServer() { stop(); }
 
@@ -630,7 +635,10 @@ std::string LiveServer::start(const ListenAddress& at) {
     if (!allLoopback(endpoints) && token_.empty())
         return "listening on " + at.host + " lets other machines in: give a --token";
 
-    auto core = std::make_shared<Core>(hub_, token_, limits_, HostRule(at.host, localAddresses()));
+    HostRule hosts(at.host, localAddresses());
+    std::unique_ptr<Site> site =
+        site_ ? site_(hub_, Gate(token_, hosts)) : std::make_unique<LiveRoutes>(hub_, token_, std::move(hosts));
+    auto core = std::make_shared<Core>(hub_, limits_, std::move(site));
     const tcp::endpoint where = endpoints.front();
     beast::error_code ec;
     core->acceptor.open(where.protocol(), ec);

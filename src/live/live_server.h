@@ -8,8 +8,10 @@
 // leaves its thread: the program that records goes on whatever the network does.
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "live/http_request.h"
@@ -69,26 +71,57 @@ struct Reply {
     bool admitted = false;  // the request was let in (its token, or its Host without one)
 };
 
-class LiveRoutes {
+// Who is let in: with a token, a request that gives it (?token= or a bearer);
+// without one, a request whose Host the rule allows. Refused, a request is
+// told 401 (the token) or 403 (this machine only).
+class Gate {
+public:
+    Gate(std::string token, HostRule hosts) : token_(std::move(token)), hosts_(std::move(hosts)) {}
+    bool admitted(const HttpRequest& r) const;
+    Reply refusal() const;
+    bool hasToken() const { return !token_.empty(); }
+
+private:
+    std::string token_;
+    HostRule hosts_;
+};
+
+// What one site answers (the live view's, the hall page's). Its event stream
+// is its hub's: a Reply with `events` set, the server takes from there.
+class Site {
+public:
+    virtual ~Site() = default;
+    virtual Reply answer(const HttpRequest& r) const = 0;
+};
+// Makes a server's site once the address it listens on (and so its Gate) is known.
+using SiteMaker = std::function<std::unique_ptr<Site>(LiveHub& hub, Gate gate)>;
+
+class LiveRoutes final : public Site {
 public:
     LiveRoutes(LiveHub& hub, std::string token, HostRule hosts);
-    Reply answer(const HttpRequest& r) const;
+    Reply answer(const HttpRequest& r) const override;
     // Whether the request may see anything (token or, without one, its Host).
-    bool admitted(const HttpRequest& r) const;
+    bool admitted(const HttpRequest& r) const { return gate_.admitted(r); }
 
 private:
     Reply route(const HttpRequest& r, bool admitted) const;
     Reply count(const HttpRequest& r) const;  // POST /api/count, admitted
     std::string page() const;
     LiveHub& hub_;
-    std::string token_;
-    HostRule hosts_;
+    Gate gate_;
 };
+
+// A plain-text answer ("404 nothing here\n").
+Reply textReply(int status, std::string body);
+// A page with `json` in place of its "/*BOOT*/null" (what the page shows before
+// its event stream is open), safe inside the page's script.
+std::string withBoot(std::string_view page, const std::string& json);
 
 class LiveServer {
 public:
-    // An empty token lets any request in (this machine only).
-    LiveServer(LiveHub& hub, std::string token, ServerLimits limits = {});
+    // An empty token lets any request in (this machine only). Without a site
+    // maker the site is the live view's.
+    LiveServer(LiveHub& hub, std::string token, ServerLimits limits = {}, SiteMaker site = {});
     ~LiveServer();
     LiveServer(const LiveServer&) = delete;
     LiveServer& operator=(const LiveServer&) = delete;
@@ -110,6 +143,7 @@ private:
     LiveHub& hub_;
     std::string token_;
     ServerLimits limits_;
+    SiteMaker site_;
     std::string host_;
     int port_ = 0;
     std::shared_ptr<Core> core_;

@@ -67,6 +67,10 @@ const char* const kUsage =
     "                             to an MQTT broker (user and password from FILE; see docs/mqtt.md)\n"
     "  serve FILE.slt --listen [ADDR:]PORT [--token T]\n"
     "                             the live view (a web page) of a saved record\n"
+    "  hall --broker mqtt[s]://HOST[:PORT] --listen [ADDR:]PORT [--token T]\n"
+    "       [--mqtt-auth FILE] [--mqtt-ca FILE] [--mqtt-prefix P] [--max-machines N]\n"
+    "                             a page with a tile for every machine publishing to the broker\n"
+    "                             (see docs/hall.md)\n"
     "  boards                     the serial ports and USB HID I/O boards this computer sees\n"
     "  journal DIR|FILE.journal [--save OUT.slt] [--db PATH]\n"
     "                             the record a session journal holds (after a crash), or a kept one\n"
@@ -373,6 +377,24 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
                   [&] { return serve(serveArgs, io); });
     fileArg(cmd, serveArgs.file);
     listenOptions(cmd, serveArgs.live);
+    cmd->get_option("--listen")->required();
+    HallArgs hallArgs;
+    cmd = command(&app, "hall", "A page with a tile for every machine publishing to a broker, until interrupted.",
+                  [&] { return hall(hallArgs, io); });
+    cmd->add_option("--broker", hallArgs.broker,
+                    "the MQTT broker the loggers publish to (mqtt://HOST[:PORT] or mqtts://…)")
+        ->type_name("URL")
+        ->required();
+    cmd->add_option("--mqtt-auth", hallArgs.mqtt.auth, "the broker's user (first line) and password (second line)")
+        ->type_name("FILE");
+    cmd->add_option("--mqtt-ca", hallArgs.mqtt.ca, "the CA certificates an mqtts:// broker is checked against")
+        ->type_name("FILE");
+    cmd->add_option("--mqtt-prefix", hallArgs.mqtt.prefix, "the loggers' topic prefix (default tobrak/)")
+        ->type_name("P");
+    cmd->add_option("--max-machines", hallArgs.maxMachines, "at most this many tiles (default 1000)")
+        ->type_name("N")
+        ->check(CLI::Range(1, 100000));
+    listenOptions(cmd, hallArgs.live);
     cmd->get_option("--listen")->required();
     command(&app, "boards", "The serial ports and USB HID I/O boards this computer sees.", [&] { return boards(io); });
 

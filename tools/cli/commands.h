@@ -79,6 +79,13 @@ struct ServeArgs {
     ListenArgs live;
 };
 int serve(const ServeArgs& a, Io& io);
+struct HallArgs {
+    std::string broker;  // mqtt://… or mqtts://…
+    MqttArgs mqtt{};     // its login, CA file and prefix (url unused)
+    ListenArgs live;
+    std::size_t maxMachines = 1000;
+};
+int hall(const HallArgs& a, Io& io);
 int journal(const JournalArgs& a, Io& io);
 
 // "ブドウ=160" as its name and count: the name before the last '=', a whole number

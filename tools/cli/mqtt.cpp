@@ -23,10 +23,8 @@ void mqttOptions(CLI::App* cmd, MqttArgs& a) {
     cmd->add_option("--mqtt-prefix", a.prefix, "the topics' prefix (default tobrak/)")->type_name("P");
 }
 
-namespace {
-
 // The user and the password of --mqtt-auth: the first two lines.
-std::string readAuth(const std::string& path, std::string& user, std::string& password) {
+std::string readMqttAuth(const std::string& path, std::string& user, std::string& password) {
     std::ifstream in(fsPath(path), std::ios::binary);
     if (!in) return "cannot read the MQTT login file " + path;
     std::getline(in, user);
@@ -36,8 +34,6 @@ std::string readAuth(const std::string& path, std::string& user, std::string& pa
     if (user.empty()) return "the MQTT login file " + path + " has no user on its first line";
     return {};
 }
-
-}  // namespace
 
 MqttLink::MqttLink() = default;
 MqttLink::~MqttLink() {
@@ -58,7 +54,7 @@ std::string MqttLink::start(Session& s, const MqttArgs& a, const std::string& ma
     if (!o.prefix.empty() && o.prefix.back() != '/') o.prefix += '/';
     o.machineId = machineTopicId(machine);
     if (!a.auth.empty())
-        if (std::string why = readAuth(a.auth, o.user, o.password); !why.empty()) return why;
+        if (std::string why = readMqttAuth(a.auth, o.user, o.password); !why.empty()) return why;
     const fs::path dir = journalDir.empty() ? fsPath(defaultLibraryPath()).parent_path() : fsPath(journalDir);
     std::error_code ec;
     fs::create_directories(dir, ec);

@@ -25,6 +25,8 @@ struct MqttArgs {
     std::string prefix = "tobrak/";
 };
 void mqttOptions(CLI::App* cmd, MqttArgs& a);
+// The user (first line) and password (second line) of a login file; empty, or why not.
+std::string readMqttAuth(const std::string& path, std::string& user, std::string& password);
 
 // The publisher while `record` runs.
 class MqttLink {
