@@ -96,6 +96,11 @@ struct BrokerPublisher::Link {
         tell(Notice::Away,
              "the MQTT broker " + where + " is away (" + why + "); games wait in " + q->path() + " until it is back");
     }
+    void up(bool now) {
+        connected = now;
+        std::lock_guard lock(p.m_);
+        p.connected_ = now;
+    }
     void countUnacked() {
         std::lock_guard lock(p.m_);
         p.unacked_ = q->size();
@@ -114,7 +119,7 @@ struct BrokerPublisher::Link {
     }
     void connectedNow(int rc) {
         if (rc != 0) {
-            connected = false;
+            up(false);
             if (!refused) {
                 refused = true;
                 tell(Notice::Refused, "the MQTT broker " + where + " refused the connection (" +
@@ -122,7 +127,7 @@ struct BrokerPublisher::Link {
             }
             return;
         }
-        connected = true;
+        up(true);
         if (away || refused)
             tell(Notice::Back,
                  "the MQTT broker " + where + " is back; " + std::to_string(q->size()) + " queued messages are sent");
@@ -153,7 +158,7 @@ namespace {
 void onConnect(mosquitto*, void* obj, int rc) { static_cast<BrokerPublisher::Link*>(obj)->connectedNow(rc); }
 void onDisconnect(mosquitto*, void* obj, int rc) {
     auto* l = static_cast<BrokerPublisher::Link*>(obj);
-    l->connected = false;
+    l->up(false);
     if (rc != 0) l->noteAway(mosquitto_strerror(rc));
 }
 void onPublish(mosquitto*, void* obj, int mid) { static_cast<BrokerPublisher::Link*>(obj)->published(mid); }
@@ -309,6 +314,11 @@ std::vector<BrokerPublisher::Notice> BrokerPublisher::takeNotices() {
     return std::exchange(notices_, {});
 }
 
+bool BrokerPublisher::connected() const {
+    std::lock_guard lock(m_);
+    return connected_;
+}
+
 std::size_t BrokerPublisher::unacknowledged() const {
     std::lock_guard lock(m_);
     return unacked_;
@@ -404,7 +414,7 @@ void BrokerPublisher::run() {
             const int rc = mosquitto_loop(l.m, 20, 1);
             if (rc != MOSQ_ERR_SUCCESS) {
                 l.noteAway(rc == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno)) : mosquitto_strerror(rc));
-                l.connected = false;
+                l.up(false);
                 if (!stopping) {
                     std::unique_lock lock(m_);
                     cv_.wait_for(lock, std::chrono::milliseconds(100), [&] { return !queue_.empty(); });
@@ -426,6 +436,7 @@ void BrokerPublisher::run() {
     {
         std::lock_guard lock(m_);
         stopped_ = true;
+        connected_ = false;
     }
 }
 

@@ -81,6 +81,7 @@ public:
     std::vector<Notice> takeNotices();
     // Games and bonuses the broker has not acknowledged yet (tests, the end's report).
     std::size_t unacknowledged() const;
+    bool connected() const;  // the broker took the connection and has not lost it since
     std::string topic(const char* leaf) const { return opt_.prefix + opt_.machineId + "/" + leaf; }
     // Home Assistant's discovery messages for this machine: topic and retained payload.
     std::vector<std::pair<std::string, std::string>> discovery() const;
@@ -125,6 +126,7 @@ private:
     std::vector<Item> queue_;
     std::vector<Notice> notices_;
     std::size_t unacked_ = 0;
+    bool connected_ = false;
     bool stopped_ = false;  // the thread has finished
     std::chrono::milliseconds wait_{0};
     std::thread thread_;
