@@ -118,6 +118,7 @@ TEST(MqttDialog, KeepsOnlyAGoodChoiceAndThePasswordInAFileOfTheUsersOwn) {
     EXPECT_TRUE(kept.haDiscovery);
     EXPECT_FALSE(kept.on);
     EXPECT_FALSE(w.mqtt->publishing());
+    w.settings.setBoard("sim");  // the file written again later stays the user's own
     EXPECT_EQ(QFile::permissions(dir.filePath("tobrak.ini")) & (QFile::ReadOther | QFile::ReadGroup), 0);
 
     // Turned on towards a port where no broker listens: told once, in a box that waits for nobody.
