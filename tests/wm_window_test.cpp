@@ -16,6 +16,9 @@
 #include "app/menu.h"
 #include "app/qt/library_window.h"
 #include "app/qt/live_window.h"
+#ifdef TOBRAK_MQTT
+#include "app/qt/mqtt_window.h"
+#endif
 #include "app/qt/settings.h"
 #include "app/qt/settings_keeper.h"
 #include "app/qt/tobrak_app.h"
@@ -38,6 +41,9 @@ struct Desk {
         keeper->restoreAfterStart();
         live = std::make_unique<LiveViewWindow>(app->program, app->main.get(), &settings);
         library = std::make_unique<LibraryWindow>(*app, dir.filePath("library.sqlite").toStdString());
+#ifdef TOBRAK_MQTT
+        mqtt = std::make_unique<MqttPublishing>(*app, settings, dir.filePath("data").toStdString());
+#endif
         // A window mapped while the window manager still settles in can be missed by it: shown again.
         if (!QTest::qWaitForWindowExposed(app->main.get(), 5000)) {
             app->main->hide();
@@ -55,6 +61,9 @@ struct Desk {
         scale->setPercent(100);  // the scale is the program's own: the next desk starts from the design
         live.reset();
         library.reset();
+#ifdef TOBRAK_MQTT
+        mqtt.reset();
+#endif
         app->program.Unsaved = false;
     }
     // The window manager has placed what was asked.
@@ -99,6 +108,9 @@ struct Desk {
     std::unique_ptr<SettingsKeeper> keeper;
     std::unique_ptr<LiveViewWindow> live;
     std::unique_ptr<LibraryWindow> library;
+#ifdef TOBRAK_MQTT
+    std::unique_ptr<MqttPublishing> mqtt;
+#endif
 };
 
 std::string where(const QWidget* w) {
@@ -145,6 +157,20 @@ TEST(WindowManager, EveryWindowOnTheScreenBesideTheMainOneAtEveryScale) {
         EXPECT_TRUE(d.avail().contains(list->frameGeometry())) << where(list);
         EXPECT_GE(list->width(), list->sizeHint().width()) << where(list);
         for (const QRect& part : d.menusAndPanel()) EXPECT_FALSE(list->frameGeometry().intersects(part)) << where(list);
+#ifdef TOBRAK_MQTT
+        // 接続 → MQTT…: its fields and their labels whole at the scale, on the screen, off the menus.
+        list->hide();
+        d.mqtt->action()->trigger();
+        Desk::settle();
+        QWidget* form = d.mqtt->dialog();
+        ASSERT_TRUE(form->isVisible());
+        EXPECT_TRUE(d.avail().contains(form->frameGeometry())) << where(form);
+        EXPECT_GE(form->width(), form->sizeHint().width()) << where(form);
+        EXPECT_GE(form->height(), form->sizeHint().height()) << where(form);
+        for (const QRect& part : d.menusAndPanel()) EXPECT_FALSE(form->frameGeometry().intersects(part)) << where(form);
+        d.keepScreenshots("mqtt-" + std::to_string(percent));
+        form->hide();
+#endif
     }
 }
 

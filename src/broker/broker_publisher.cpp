@@ -86,15 +86,20 @@ struct BrokerPublisher::Link {
     std::string where, lastProblem, state;
     bool stateDirty = false;
 
-    void tell(std::string line) {
+    void tell(Notice::Kind kind, const std::string& line) {
         std::lock_guard lock(p.m_);
-        p.notices_.push_back(std::move(line));
+        p.notices_.push_back({kind, p.opt_.teller + ": " + line});
     }
     void noteAway(const std::string& why) {
         if (away || refused) return;
         away = true;
-        tell("tobrak-cli: the MQTT broker " + where + " is away (" + why + "); games wait in " + q->path() +
-             " until it is back");
+        tell(Notice::Away,
+             "the MQTT broker " + where + " is away (" + why + "); games wait in " + q->path() + " until it is back");
+    }
+    void up(bool now) {
+        connected = now;
+        std::lock_guard lock(p.m_);
+        p.connected_ = now;
     }
     void countUnacked() {
         std::lock_guard lock(p.m_);
@@ -114,22 +119,26 @@ struct BrokerPublisher::Link {
     }
     void connectedNow(int rc) {
         if (rc != 0) {
-            connected = false;
+            up(false);
             if (!refused) {
                 refused = true;
-                tell(std::string("tobrak-cli: the MQTT broker ") + where + " refused the connection (" +
-                     mosquitto_connack_string(rc) + "); recording goes on without it");
+                tell(Notice::Refused, "the MQTT broker " + where + " refused the connection (" +
+                                          mosquitto_connack_string(rc) + "); recording goes on without it");
             }
             return;
         }
-        connected = true;
+        up(true);
         if (away || refused)
-            tell("tobrak-cli: the MQTT broker " + where + " is back; " + std::to_string(q->size()) +
-                 " queued messages are sent");
+            tell(Notice::Back,
+                 "the MQTT broker " + where + " is back; " + std::to_string(q->size()) + " queued messages are sent");
         away = refused = false;
         ever = true;
         static const char kOnline[] = "online";
         mosquitto_publish(m, nullptr, p.topic("online").c_str(), 6, kOnline, 1, true);
+        // Retained: Home Assistant finds the sensors whenever it starts.
+        if (p.opt_.haDiscovery)
+            for (const auto& [topic, config] : p.discovery())
+                mosquitto_publish(m, nullptr, topic.c_str(), static_cast<int>(config.size()), config.data(), 1, true);
         // Whatever was in flight on the last connection goes again: the subscriber knows repeats by their seq.
         inflight.clear();
         for (const DiskQueue::Entry& e : q->pending()) send(e);
@@ -149,7 +158,7 @@ namespace {
 void onConnect(mosquitto*, void* obj, int rc) { static_cast<BrokerPublisher::Link*>(obj)->connectedNow(rc); }
 void onDisconnect(mosquitto*, void* obj, int rc) {
     auto* l = static_cast<BrokerPublisher::Link*>(obj);
-    l->connected = false;
+    l->up(false);
     if (rc != 0) l->noteAway(mosquitto_strerror(rc));
 }
 void onPublish(mosquitto*, void* obj, int mid) { static_cast<BrokerPublisher::Link*>(obj)->published(mid); }
@@ -274,9 +283,50 @@ void BrokerPublisher::finish(std::chrono::milliseconds wait) {
     if (thread_.joinable()) thread_.join();
 }
 
-std::vector<std::string> BrokerPublisher::takeNotices() {
+std::vector<std::pair<std::string, std::string>> BrokerPublisher::discovery() const {
+    struct Sensor {
+        const char* field;  // the object id's last part
+        const char* name;
+        const char* value;  // where the state JSON holds it
+        const char* unit;
+    };
+    static const Sensor kSensors[] = {
+        {"games", "ゲーム数", "value_json.games", "G"},
+        {"balance", "差枚", "value_json.balance", "枚"},
+        {"bb", "BB", "value_json.counters.BB_Cnt", "回"},
+        {"rb", "RB", "value_json.counters.RB_Cnt", "回"},
+        {"since_bonus", "ボーナス間", "value_json.since_bonus", "G"},
+    };
+    const std::string device = "tobrak_" + opt_.machineId;
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const Sensor& x : kSensors) {
+        const std::string id = device + "_" + x.field;
+        Json j = Json::object();
+        j["name"] = x.name;
+        j["unique_id"] = id;
+        j["state_topic"] = topic("state");
+        j["value_template"] = std::string("{{ ") + x.value + " }}";
+        j["unit_of_measurement"] = x.unit;
+        j["state_class"] = "measurement";
+        j["availability_topic"] = topic("online");
+        j["payload_available"] = "online";
+        j["payload_not_available"] = "offline";
+        j["device"] = {{"identifiers", Json::array({device})},
+                       {"name", opt_.machineName.empty() ? opt_.machineId : opt_.machineName},
+                       {"manufacturer", "Tobrak"}};
+        out.emplace_back("homeassistant/sensor/" + id + "/config", dump(j));
+    }
+    return out;
+}
+
+std::vector<BrokerPublisher::Notice> BrokerPublisher::takeNotices() {
     std::lock_guard lock(m_);
     return std::exchange(notices_, {});
+}
+
+bool BrokerPublisher::connected() const {
+    std::lock_guard lock(m_);
+    return connected_;
 }
 
 std::size_t BrokerPublisher::unacknowledged() const {
@@ -288,7 +338,7 @@ void BrokerPublisher::run() {
     Link l(*this);
     l.where = (url_.tls ? "mqtts://" : "mqtt://") + url_.host + ":" + std::to_string(url_.port);
     l.q = std::make_unique<DiskQueue>(opt_.queuePath, opt_.queueLimit);
-    if (!l.q->problem().empty()) l.tell("tobrak-cli: the broker's queue: " + l.q->problem());
+    if (!l.q->problem().empty()) l.tell(Notice::Problem, "the broker's queue: " + l.q->problem());
     l.countUnacked();
     // A client id of its own for each run: two runs for one machine do not throw each other off.
     std::random_device rd;
@@ -297,7 +347,7 @@ void BrokerPublisher::run() {
     const std::string clientId = "tobrak-" + opt_.machineId.substr(0, 20) + "-" + suffix;
     l.m = mosquitto_new(clientId.c_str(), true, &l);
     if (!l.m) {
-        l.tell("tobrak-cli: the MQTT client could not be made; nothing is published");
+        l.tell(Notice::Problem, "the MQTT client could not be made; nothing is published");
         std::unique_lock lock(m_);
         cv_.wait(lock, [&] { return !queue_.empty() && queue_.back().kind == Item::Stop; });
         return;
@@ -310,7 +360,8 @@ void BrokerPublisher::run() {
     if (url_.tls) {
         const int rc = mosquitto_tls_set(l.m, opt_.caFile.empty() ? nullptr : opt_.caFile.c_str(),
                                          opt_.caFile.empty() ? "/etc/ssl/certs" : nullptr, nullptr, nullptr, nullptr);
-        if (rc != MOSQ_ERR_SUCCESS) l.tell(std::string("tobrak-cli: TLS for the broker: ") + mosquitto_strerror(rc));
+        if (rc != MOSQ_ERR_SUCCESS)
+            l.tell(Notice::Problem, std::string("TLS for the broker: ") + mosquitto_strerror(rc));
     }
     const std::string online = topic("online");
     mosquitto_will_set(l.m, online.c_str(), 7, "offline", 1, true);
@@ -333,7 +384,7 @@ void BrokerPublisher::run() {
                     l.q->push(std::move(it.topic), std::move(it.payload), &kept);
                     if (!kept && l.lastProblem != l.q->problem()) {
                         l.lastProblem = l.q->problem();
-                        l.tell("tobrak-cli: the broker's queue: " + l.lastProblem);
+                        l.tell(Notice::Problem, "the broker's queue: " + l.lastProblem);
                     }
                     if (l.connected) l.send(l.q->pending().back());
                     break;
@@ -373,7 +424,7 @@ void BrokerPublisher::run() {
             const int rc = mosquitto_loop(l.m, 20, 1);
             if (rc != MOSQ_ERR_SUCCESS) {
                 l.noteAway(rc == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno)) : mosquitto_strerror(rc));
-                l.connected = false;
+                l.up(false);
                 if (!stopping) {
                     std::unique_lock lock(m_);
                     cv_.wait_for(lock, std::chrono::milliseconds(100), [&] { return !queue_.empty(); });
@@ -395,6 +446,7 @@ void BrokerPublisher::run() {
     {
         std::lock_guard lock(m_);
         stopped_ = true;
+        connected_ = false;
     }
 }
 

@@ -3,7 +3,9 @@
 // PREFIX/ID/: `state` (retained, the live view's state JSON), `game` (each
 // finished game with its time and a sequence number, QoS 1), `bonus` (each
 // bonus start and end, QoS 1) and `online` (retained "online"; the broker's
-// last will says "offline").
+// last will says "offline"). With Home Assistant discovery, it also tells
+// Home Assistant (retained, under homeassistant/sensor/) how to read the state as
+// a device of sensors.
 //
 // The poll never waits on the network: the listener only queues small records
 // (a lock held for a push); a thread of its own keeps the connection, writes
@@ -15,7 +17,7 @@
 //     BrokerPublisher::Options o; … o.url, o.queuePath, o.state = [&hub] { return hub.state(); };
 //     if (auto why = BrokerPublisher::check(o); !why.empty()) refuse(why);
 //     publisher = std::make_unique<BrokerPublisher>(session, o);
-//     … every poll or so: for (auto& n : publisher->takeNotices()) tell(n);
+//     … every poll or so: for (auto& n : publisher->takeNotices()) tell(n.line);
 //     … at the end: publisher->finish();  // the last game, "offline", waits for the broker a little
 // The publisher must go before the session does.
 #include <chrono>
@@ -25,6 +27,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "session/session.h"
@@ -53,6 +56,15 @@ public:
         // The state JSON, called on the poll's thread (at most every stateMs).
         std::function<std::string()> state;
         int stateMs = 250;
+        // Home Assistant discovery: a sensor each for the games, the balance, BB, RB and
+        // the games since the last bonus, on one device named `machineName`.
+        bool haDiscovery = false;
+        std::string machineName;
+        std::string teller = "tobrak-cli";  // who speaks in the notices' lines
+    };
+    struct Notice {
+        enum Kind : std::uint8_t { Away, Back, Refused, Problem } kind;
+        std::string line;  // one plain line, never the password
     };
     // Empty when `o` can be used, else what is wrong (one plain line).
     static std::string check(const Options& o);
@@ -66,10 +78,13 @@ public:
     // and what is queued is waited for until `wait` passes.
     void finish(std::chrono::milliseconds wait = std::chrono::seconds(3));
     // Lines to tell (the broker away, back, refusing the login, the queue's file); each once.
-    std::vector<std::string> takeNotices();
+    std::vector<Notice> takeNotices();
     // Games and bonuses the broker has not acknowledged yet (tests, the end's report).
     std::size_t unacknowledged() const;
+    bool connected() const;  // the broker took the connection and has not lost it since
     std::string topic(const char* leaf) const { return opt_.prefix + opt_.machineId + "/" + leaf; }
+    // Home Assistant's discovery messages for this machine: topic and retained payload.
+    std::vector<std::pair<std::string, std::string>> discovery() const;
 
     void gameClosed(std::int32_t index) override;
     void bonusStarted(Bonus k, std::int32_t interval, const EventTime& t) override;
@@ -111,8 +126,9 @@ private:
     mutable std::mutex m_;
     std::condition_variable cv_;
     std::vector<Item> queue_;
-    std::vector<std::string> notices_;
+    std::vector<Notice> notices_;
     std::size_t unacked_ = 0;
+    bool connected_ = false;
     bool stopped_ = false;  // the thread has finished
     std::chrono::milliseconds wait_{0};
     std::thread thread_;

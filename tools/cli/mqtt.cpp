@@ -21,6 +21,8 @@ void mqttOptions(CLI::App* cmd, MqttArgs& a) {
         ->type_name("FILE");
     cmd->add_option("--mqtt-ca", a.ca, "the CA certificates an mqtts:// broker is checked against")->type_name("FILE");
     cmd->add_option("--mqtt-prefix", a.prefix, "the topics' prefix (default tobrak/)")->type_name("P");
+    cmd->add_flag("--ha-discovery", a.haDiscovery,
+                  "tell Home Assistant (MQTT discovery) the machine's games, balance, BB and RB as sensors");
 }
 
 // The user and the password of --mqtt-auth: the first two lines.
@@ -44,7 +46,8 @@ MqttLink::~MqttLink() {
 std::string MqttLink::start(Session& s, const MqttArgs& a, const std::string& machine, const std::string& journalDir,
                             live::LiveHub* hub) {
     if (a.url.empty()) {
-        if (!a.auth.empty() || !a.ca.empty()) return "--mqtt-auth and --mqtt-ca are for a broker set with --mqtt";
+        if (!a.auth.empty() || !a.ca.empty() || a.haDiscovery)
+            return "--mqtt-auth, --mqtt-ca and --ha-discovery are for a broker set with --mqtt";
         return {};
     }
     BrokerPublisher::Options o;
@@ -53,6 +56,8 @@ std::string MqttLink::start(Session& s, const MqttArgs& a, const std::string& ma
     o.prefix = a.prefix;
     if (!o.prefix.empty() && o.prefix.back() != '/') o.prefix += '/';
     o.machineId = machineTopicId(machine);
+    o.machineName = machine;
+    o.haDiscovery = a.haDiscovery;
     if (!a.auth.empty())
         if (std::string why = readMqttAuth(a.auth, o.user, o.password); !why.empty()) return why;
     const fs::path dir = journalDir.empty() ? fsPath(defaultLibraryPath()).parent_path() : fsPath(journalDir);
@@ -72,7 +77,7 @@ std::string MqttLink::start(Session& s, const MqttArgs& a, const std::string& ma
 
 void MqttLink::tell(std::ostream& err) {
     if (!pub_) return;
-    for (const std::string& line : pub_->takeNotices()) err << line << "\n" << std::flush;
+    for (const BrokerPublisher::Notice& n : pub_->takeNotices()) err << n.line << "\n" << std::flush;
 }
 
 void MqttLink::finish(std::ostream& err) {

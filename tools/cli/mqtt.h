@@ -1,6 +1,6 @@
 #pragma once
 // Publishing a recording to an MQTT broker: --mqtt URL, --mqtt-auth FILE,
-// --mqtt-ca FILE and --mqtt-prefix P of `record`.
+// --mqtt-ca FILE, --mqtt-prefix P and --ha-discovery of `record`.
 #include <memory>
 #include <ostream>
 #include <string>
@@ -23,6 +23,7 @@ struct MqttArgs {
     std::string url;  // empty: no broker
     std::string auth, ca;
     std::string prefix = "tobrak/";
+    bool haDiscovery = false;  // Home Assistant finds the machine's sensors
 };
 void mqttOptions(CLI::App* cmd, MqttArgs& a);
 // The user (first line) and password (second line) of a login file; empty, or why not.

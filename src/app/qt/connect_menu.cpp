@@ -100,6 +100,15 @@ void ConnectMenu::rebuild() {
     }
     menu_->addSeparator();
     connect(menu_->addAction(QStringLiteral("再検索")), &QAction::triggered, this, [this] { rebuildSoon(); });
+    if (!lasting_.empty()) menu_->addSeparator();
+    for (QAction* a : lasting_) menu_->addAction(a);
+}
+
+void ConnectMenu::addLasting(QAction* a) {
+    lasting_.push_back(a);
+    // Gone with its owner: the menu no longer offers it.
+    connect(a, &QObject::destroyed, this, [this, a] { std::erase(lasting_, a); });
+    rebuild();
 }
 
 // Made anew from the event loop: the item chosen is still running its signal.

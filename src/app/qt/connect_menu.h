@@ -4,9 +4,11 @@
 #include <QObject>
 #include <QString>
 #include <string>
+#include <vector>
 
 #include "boards/board_table.h"
 
+class QAction;
 class QMenu;
 class QTimer;
 
@@ -36,6 +38,9 @@ public:
     QMenu* menu() const { return menu_; }
     void rebuild();
     void keepIn(Settings* settings) { settings_ = settings; }  // "再検索": the ports and boards found now
+    // An item of another part of the program (MQTT…), kept at the menu's end
+    // whenever it is made anew; `a` is not the menu's (it outlives a rebuild).
+    void addLasting(QAction* a);
 
     static constexpr int kBauds[] = {9600, 19200, 38400, 57600, 115200};
     static constexpr int kCheckMs = 600;  // a few polls: long enough for a port to open and answer
@@ -56,6 +61,7 @@ private:
     int generation_ = 0;
     std::string note_;
     QTimer* noteTimer_ = nullptr;
+    std::vector<QAction*> lasting_;
 };
 
 }  // namespace tobrak::qt

@@ -25,6 +25,10 @@
 #include "library/library_json.h"
 #include "library/recorder.h"
 #include "record/journal.h"
+#include "util/paths.h"
+#ifdef TOBRAK_MQTT
+#include "app/qt/mqtt_window.h"
+#endif
 
 namespace {
 
@@ -169,6 +173,15 @@ int main(int argc, char** argv) {
     tobrakApp.start(journalDir, files.isEmpty() ? std::string() : files.first().toStdString());
     if (library && library->recorder() && tobrakApp.restored()) library->recorder()->resumeFrom();
     keeper.restoreAfterStart();
+#ifdef TOBRAK_MQTT
+    // 接続 → MQTT…: publishing from the session as started (a record brought back keeps its machine).
+    std::unique_ptr<tobrak::qt::MqttPublishing> mqtt;
+    if (tobrakApp.recording()) {
+        mqtt = std::make_unique<tobrak::qt::MqttPublishing>(
+            tobrakApp, settings, tobrak::pathUtf8(tobrak::fsPath(tobrak::defaultLibraryPath()).parent_path()));
+        connect.addLasting(mqtt->action());
+    }
+#endif
     // A new record: which machine is played (a record restored or opened goes on as it was).
     // Once the main window is up, so it is painted first.
     if (picker.automatic() && !tobrakApp.restored() && files.isEmpty() && tobrakApp.program.rec.games() == 0)

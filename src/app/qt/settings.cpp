@@ -1,5 +1,6 @@
 #include "app/qt/settings.h"
 
+#include <QFile>
 #include <QSettings>
 #include <algorithm>
 
@@ -130,5 +131,30 @@ void Settings::setLiveToken(const QString& token) { write("live/token", token); 
 
 bool Settings::liveOn() const { return text(*s_, readable_, "live/on") == QLatin1String("1"); }
 void Settings::setLiveOn(bool on) { write("live/on", on ? QStringLiteral("1") : QStringLiteral("0")); }
+
+MqttChoice Settings::mqtt() const {
+    MqttChoice m;
+    m.url = text(*s_, readable_, "mqtt/url");
+    m.user = text(*s_, readable_, "mqtt/user");
+    m.password = text(*s_, readable_, "mqtt/password");
+    m.caFile = text(*s_, readable_, "mqtt/ca");
+    if (readable_ && s_->contains("mqtt/prefix")) m.prefix = text(*s_, readable_, "mqtt/prefix");
+    m.haDiscovery = text(*s_, readable_, "mqtt/haDiscovery") == QLatin1String("1");
+    m.on = text(*s_, readable_, "mqtt/on") == QLatin1String("1") && !m.url.isEmpty();
+    return m;
+}
+void Settings::setMqtt(const MqttChoice& m) {
+    const auto flag = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
+    write("mqtt/url", m.url);
+    write("mqtt/user", m.user);
+    write("mqtt/password", m.password);
+    write("mqtt/ca", m.caFile);
+    write("mqtt/prefix", m.prefix);
+    write("mqtt/haDiscovery", flag(m.haDiscovery));
+    write("mqtt/on", flag(m.on));
+    // A password in the file: nobody else on the computer reads it.
+    if (!m.password.isEmpty() && s_->format() == QSettings::IniFormat)
+        QFile::setPermissions(s_->fileName(), QFile::ReadOwner | QFile::WriteOwner);
+}
 
 }  // namespace tobrak::qt

@@ -1,7 +1,7 @@
 #pragma once
 // What the window program keeps between runs: the board, the file dialogs'
 // folders, the windows' places, the zoom, the view scale, the expected-value
-// line, the machine profile and the recent files. Each value is written when it
+// line, the machine profile, the recent files and the MQTT broker. Each value is written when it
 // changes, so a crash keeps it; a value that cannot be read (a damaged or foreign
 // file) reads as unset.
 #include <QPoint>
@@ -15,6 +15,17 @@
 class QSettings;
 
 namespace tobrak::qt {
+
+// The broker the window publishes the session to (接続 → MQTT…).
+struct MqttChoice {
+    QString url;  // mqtt://HOST[:PORT] or mqtts://…
+    QString user, password;
+    QString caFile;
+    QString prefix = QStringLiteral("tobrak/");
+    bool haDiscovery = false;  // Home Assistant finds the machine's sensors
+    bool on = false;
+    bool operator==(const MqttChoice&) const = default;
+};
 
 class Settings {
 public:
@@ -54,6 +65,10 @@ public:
     void setLiveToken(const QString& token);
     bool liveOn() const;
     void setLiveOn(bool on);
+
+    // The broker: the password is kept here too, so the file is the user's alone.
+    MqttChoice mqtt() const;
+    void setMqtt(const MqttChoice& m);
 
     static constexpr int kViewScales[] = {100, 125, 150, 200};
     static constexpr int kRecentFiles = 5;
