@@ -15,7 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(MachineTopicId, SafeStableAndDistinct) {
-    const std::string names[] = {"Juggler #3", "juggler 3", "北斗の拳", "北斗の拳 2", "", "a/b+c#d e", "ＡＢＣ"};
+    const std::string names[] = {"Sample #3", "sample 3", "見本の台", "見本の台 2", "", "a/b+c#d e", "ＡＢＣ"};
     std::set<std::string> ids;
     for (const std::string& n : names) {
         const std::string id = machineTopicId(n);
@@ -25,13 +25,19 @@ TEST(MachineTopicId, SafeStableAndDistinct) {
         ids.insert(id);
     }
     EXPECT_EQ(ids.size(), std::size(names));  // names of one slug still differ by their hash
-    EXPECT_EQ(machineTopicId("Juggler #3").substr(0, 10), "juggler-3-");
-    EXPECT_EQ(machineTopicId("北斗の拳").substr(0, 8), "machine-");
+    EXPECT_EQ(machineTopicId("Sample #3").substr(0, 9), "sample-3-");
+    EXPECT_EQ(machineTopicId("見本の台").substr(0, 8), "machine-");
     EXPECT_EQ(machineTopicId("a/b+c#d e").substr(0, 8), "a-b-c-d-");
     // A long name is cut to its slug's 24 characters, never ending in '-'.
     const std::string longId = machineTopicId("abcdefghijklmnopqrstuvw xyz and more");
     EXPECT_EQ(longId.substr(0, longId.size() - 9), "abcdefghijklmnopqrstuvw");
     EXPECT_EQ(machineTopicId("").size(), std::string("machine-").size() + 8);
+    // Two machines of one name in a hall keep apart by their numbers.
+    EXPECT_EQ(machineBrokerName("サンプル機", "駅前", "12"), "サンプル機 駅前 12番台");
+    EXPECT_EQ(machineBrokerName("サンプル機", "", "12番台"), "サンプル機 12番台");
+    EXPECT_EQ(machineBrokerName("サンプル機", "", ""), "サンプル機");
+    EXPECT_NE(machineTopicId(machineBrokerName("サンプル機", "", "12")),
+              machineTopicId(machineBrokerName("サンプル機", "", "13")));
 }
 
 TEST(BrokerUrl, SchemesPortsAndRefusals) {

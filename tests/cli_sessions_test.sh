@@ -50,14 +50,14 @@ head -c 3 sessions.csv | grep -q "^id," || fail "sessions.csv starts with its he
 diff <(cut -d, -f1-6 games.csv) file.csv >/dev/null || fail "the games' CSV is not the file export's with the time"
 
 # Edit, money and totals.
-"$cli" sessions edit "$id" --machine ジャグラー --hall 駅前 --invest 5000 --collect-yen 7000 --db $db >edit.json ||
+"$cli" sessions edit "$id" --machine サンプル機 --hall 駅前 --invest 5000 --collect-yen 7000 --db $db >edit.json ||
   fail "edit: $(cat err)"
 [ "$(json 'd["session"]["income_yen"]' <edit.json)" -eq 2000 ] || fail "edit: $(cat edit.json)"
 "$cli" sessions totals --by machine --db $db >totals.json || fail "totals"
-[ "$(json '[t["key"] for t in d["totals"]]' <totals.json)" = "['', 'ジャグラー']" ] || fail "totals: $(cat totals.json)"
+[ "$(json '[t["key"] for t in d["totals"]]' <totals.json)" = "['', 'サンプル機']" ] || fail "totals: $(cat totals.json)"
 [ "$(json 'd["totals"][1]["income_yen"]' <totals.json)" -eq 2000 ] || fail "totals income"
 [ "$(json 'd["totals"][0]["sessions"]' <totals.json)" -eq 2 ] || fail "totals sessions"
-"$cli" sessions list --machine ジャグラー --db $db | json 'len(d["sessions"])' | grep -qx 1 || fail "list --machine"
+"$cli" sessions list --machine サンプル機 --db $db | json 'len(d["sessions"])' | grep -qx 1 || fail "list --machine"
 
 # The trash.
 "$cli" sessions delete "$id" --db $db || fail "delete"
@@ -71,10 +71,10 @@ diff <(cut -d, -f1-6 games.csv) file.csv >/dev/null || fail "the games' CSV is n
 "$cli" record --board sim --fast --speed 100 --games 50 >/dev/null 2>err || fail "record: $(cat err)"
 "$cli" sessions list --db "$XDG_DATA_HOME/tobrak/library.sqlite" | json 'd["sessions"][0]["games"]' | grep -qx 50 ||
   fail "record did not keep its session in the user's library"
-"$cli" record --board sim --fast --speed 100 --games 20 --db $db --machine 北斗 --hall 駅前 --number 128 \
+"$cli" record --board sim --fast --speed 100 --games 20 --db $db --machine 見本 --hall 駅前 --number 128 \
   >/dev/null 2>&1 || fail "record --db"
 "$cli" sessions list --db $db | json 'd["sessions"][0]["games"], d["sessions"][0]["machine"], d["sessions"][0]["number"]' |
-  grep -qx "20 北斗 128" || fail "record --db: not kept"
+  grep -qx "20 見本 128" || fail "record --db: not kept"
 rm -rf "$XDG_DATA_HOME"
 "$cli" record --board sim --fast --speed 100 --games 5 --no-library >/dev/null 2>&1 || fail "record --no-library"
 [ ! -e "$XDG_DATA_HOME/tobrak/library.sqlite" ] || fail "--no-library made a library"

@@ -79,9 +79,9 @@ TEST_F(FileCommands, DisplayOptionsComeFromByte43) {
 }
 
 TEST_F(FileCommands, HeaderOnlyFile) {
-    load(write("h.slt", {4, 0x17, 0x53, 0x97, 0x65}, {}));
+    load(write("h.slt", {4, 0x8B, 0x89, 0x2C, 0x67}, {}));
     EXPECT_EQ(r.c.rec.Dat_Len, 48);
-    EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　北斗 - h.slt");
+    EXPECT_EQ(r.ui.form.title(), "ＴＯＢＲＡＫ　　見本 - h.slt");
 }
 
 TEST_F(FileCommands, LoadConfirmationAndDialogOutcomes) {

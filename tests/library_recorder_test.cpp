@@ -61,7 +61,7 @@ TEST(LibraryRecorder, ALiveSessionIsKeptAsTheRecordHoldsIt) {
     SimBoard sim({.seed = 17, .speed = 100.0});
     Session s;
     s.setBoard(&sim, "the simulated machine");
-    s.machine = {"ジャグラー", "駅前", "128", "example"};
+    s.machine = {"サンプル機", "駅前", "128", "example"};
     s.nameCounters({"ブドウ", "チェリー"});
     std::int64_t id = 0;
     {
@@ -78,7 +78,7 @@ TEST(LibraryRecorder, ALiveSessionIsKeptAsTheRecordHoldsIt) {
         ASSERT_TRUE(row);
         EXPECT_TRUE(row->open);
         EXPECT_EQ(row->games, 1500);
-        EXPECT_EQ(row->machine, "ジャグラー");
+        EXPECT_EQ(row->machine, "サンプル機");
         EXPECT_EQ(row->number, "128");
         EXPECT_EQ(row->board, "the simulated machine");
         EXPECT_EQ(row->start, *s.times().front());

@@ -112,7 +112,7 @@ TEST(LibraryOpen, EveryEarlierSchemaIsBroughtUpToDate) {
         EXPECT_EQ(o.library->db().scalar("PRAGMA user_version"), librarySchemaVersion());
         const auto rows = o.library->list();
         ASSERT_EQ(rows.size(), 1u) << "version " << v;
-        EXPECT_EQ(rows[0].machine, "ジャグラー");
+        EXPECT_EQ(rows[0].machine, "サンプル機");
         EXPECT_EQ(rows[0].games, 3);
         const auto rec = o.library->record(rows[0].id);
         ASSERT_TRUE(rec);
@@ -363,7 +363,7 @@ TEST(LibraryImport, CsvOfSessionsAndOfASessionsGames) {
     auto lib = open(tmp.path / "library.sqlite");
     auto s = play(8, 500);
     const auto id = lib->importSlt(writeSlt(tmp.path / "a.slt", *s)).id;
-    ASSERT_TRUE(lib->edit(id, {.machine = "ジャグラー, 新台",
+    ASSERT_TRUE(lib->edit(id, {.machine = "サンプル機, 新台",
                                .hall = "駅前",
                                .comment = "言った \"角\"",
                                .investYen = 5000,
@@ -373,7 +373,7 @@ TEST(LibraryImport, CsvOfSessionsAndOfASessionsGames) {
               "id,start,end,machine,hall,number,profile,board,games,normal_games,bb,rb,combined,balance,invest_yen,"
               "collect_medals,collect_yen,income_yen,yen_per_hour,comment");
     const std::string line = csv.substr(csv.find('\n') + 1);
-    EXPECT_NE(line.find(",\"ジャグラー, 新台\",駅前,"), std::string::npos) << line;
+    EXPECT_NE(line.find(",\"サンプル機, 新台\",駅前,"), std::string::npos) << line;
     EXPECT_NE(line.find(",5000,,8000,3000,"), std::string::npos) << line;
     EXPECT_NE(line.find("\"言った \"\"角\"\"\""), std::string::npos) << line;
 

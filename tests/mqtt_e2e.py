@@ -120,7 +120,7 @@ sub = Subscriber(b, "tobrak/#", "sub1", extra=("-t", "homeassistant/#"))
 slt = os.path.join(work, "one.slt")
 jdir = os.path.join(work, "j1")
 p = record("--seed", "7", "--speed", "100", "--games", "150", "--save", slt, "--journal", jdir, "--mqtt", url,
-           "--ha-discovery", machine="北斗 Pro 1")
+           "--ha-discovery", machine="見本 Pro 1")
 err = p.communicate(timeout=90)[1]
 check(p.returncode == 0, f"record ends well ({p.returncode}: {err})")
 time.sleep(0.5)
@@ -178,7 +178,7 @@ for f, c in fields.items():
     check(c.get("state_topic") == f"tobrak/{mid}/state" and c.get("availability_topic") == f"tobrak/{mid}/online" and
           (c.get("payload_available"), c.get("payload_not_available")) == ("online", "offline"),
           f"{f}: read from the state, available while online: {c}")
-    check(c.get("device", {}).get("identifiers") == [f"tobrak_{mid}"] and c["device"].get("name") == "北斗 Pro 1",
+    check(c.get("device", {}).get("identifiers") == [f"tobrak_{mid}"] and c["device"].get("name") == "見本 Pro 1",
           f"{f}: on the machine's device: {c.get('device')}")
     check(isinstance(template_value(c.get("value_template", ""), states[-1]), int),
           f"{f}: its template finds a number in the state: {c.get('value_template')}")

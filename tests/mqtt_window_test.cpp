@@ -81,13 +81,6 @@ TEST(MqttDialog, RefusesAnAddressOrLoginThatCannotBeUsed) {
             EXPECT_EQ(why, "");
         }
     }
-    const auto machine = [](const char* name, const char* hall, const char* number) {
-        Machine m;
-        m.name = name, m.hall = hall, m.number = number;
-        return m;
-    };
-    EXPECT_EQ(brokerMachineName(machine("北斗", "駅前", "12")), "北斗 駅前 12番台");
-    EXPECT_EQ(brokerMachineName(machine("北斗", "", "12番台")), "北斗 12番台");
 }
 TEST(MqttDialog, KeepsOnlyAGoodChoiceAndThePasswordInAFileOfTheUsersOwn) {
     QTemporaryDir dir;
@@ -197,8 +190,8 @@ TEST(MqttWindow, PublishesTheWindowsSessionUnderItsMachineUntilTurnedOff) {
     SimBoard sim({.seed = 6, .speed = 100});
     Window w(dir.path(), &sim);
     Session& s = w.app.program.session;
-    s.machine.name = "北斗", s.machine.hall = "駅前", s.machine.number = "12";
-    const std::string id = machineTopicId("北斗 駅前 12番台");
+    s.machine.name = "見本", s.machine.hall = "駅前", s.machine.number = "12";
+    const std::string id = machineTopicId("見本 駅前 12番台");
     const QString url = QStringLiteral("mqtt://127.0.0.1:%1").arg(b.port);
     MqttChoice choice;
     choice.url = url, choice.haDiscovery = true, choice.on = true;
@@ -208,15 +201,15 @@ TEST(MqttWindow, PublishesTheWindowsSessionUnderItsMachineUntilTurnedOff) {
     const auto game = nlohmann::json::parse(b.last("tobrak/" + id + "/game").first);
     EXPECT_EQ(game["seq"], b.last("tobrak/" + id + "/game").second);  // none lost, none repeated
     const auto config = nlohmann::json::parse(b.last("homeassistant/sensor/tobrak_" + id + "_games/config").first);
-    EXPECT_EQ(config["device"]["name"], "北斗 駅前 12番台");
+    EXPECT_EQ(config["device"]["name"], "見本 駅前 12番台");
     EXPECT_EQ(config["state_topic"], "tobrak/" + id + "/state");
 
     // Another machine chosen while it runs: its own topics, the first one said offline.
     s.machine.number = "13";
-    const std::string next = machineTopicId("北斗 駅前 13番台");
+    const std::string next = machineTopicId("見本 駅前 13番台");
     EXPECT_TRUE(QTest::qWaitFor([&] { return b.last("tobrak/" + next + "/game").second >= 2; }, 15000));
     EXPECT_EQ(b.last("tobrak/" + id + "/online").first, "offline");
-    EXPECT_EQ(w.mqtt->machineName(), "北斗 駅前 13番台");
+    EXPECT_EQ(w.mqtt->machineName(), "見本 駅前 13番台");
 
     // Turned off: offline, nothing more, and kept off for the next run.
     choice.on = false;

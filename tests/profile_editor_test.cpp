@@ -255,7 +255,7 @@ TEST(MachinePickerTest, EnterTakesTheLastMachineEscKeepsWhatIsSetThePollGoesOn) 
 TEST(MachinePickerTest, AChoiceAfterTheFirstGameReachesTheLibrarysSession) {
     QTemporaryDir dir;
     Settings settings(dir.filePath("settings.ini"));
-    settings.setLastMachine({"ジャグラー改", "駅前ホール", "7", exampleProfile().name});
+    settings.setLastMachine({"サンプル機改", "駅前ホール", "7", exampleProfile().name});
     SimBoard sim({.seed = 3, .speed = 100});
     Window w(&sim);
     LibraryWindow lib(w.app, dir.filePath("library.sqlite").toStdString());
@@ -268,7 +268,7 @@ TEST(MachinePickerTest, AChoiceAfterTheFirstGameReachesTheLibrarysSession) {
     lib.recorder()->flush();
     const std::optional<SessionRow> row = lib.library()->session(lib.recorder()->currentId());
     ASSERT_TRUE(row);
-    EXPECT_EQ(row->machine, "ジャグラー改");
+    EXPECT_EQ(row->machine, "サンプル機改");
     EXPECT_EQ(row->hall, "駅前ホール");
     EXPECT_EQ(row->number, "7");
     EXPECT_EQ(row->profile, exampleProfile().name);

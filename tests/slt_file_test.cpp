@@ -87,9 +87,10 @@ TEST(SltFile, CommentBytes) {
 
     PlayRecord w;
     w.Dat_Buf[40] = 0xEE;
-    setHeaderComment(w, utf8ToUtf16("北斗"));
-    EXPECT_EQ(std::vector(&w.Dat_Buf[0], &w.Dat_Buf[3]), (std::vector<std::uint8_t>{4, 0x17, 0x53}));  // low byte first
-    EXPECT_EQ(w.Dat_Buf[40], 0xEE);  // beyond the new length: kept
+    setHeaderComment(w, utf8ToUtf16("見本"));
+    EXPECT_EQ(std::vector(&w.Dat_Buf[0], &w.Dat_Buf[3]),
+              (std::vector<std::uint8_t>{4, 0x8B, 0x89}));  // low byte first (見 is U+898B)
+    EXPECT_EQ(w.Dat_Buf[40], 0xEE);                         // beyond the new length: kept
 }
 
 // Names travel as UTF-8 and must reach the file system unchanged (as UTF-16 on

@@ -369,6 +369,10 @@ void BrokerPublisher::run() {
     using Clock = std::chrono::steady_clock;
     auto nextTry = Clock::now();
     auto backoff = std::chrono::milliseconds(500);
+    // A connection begun waits for the broker's answer: a busy broker (hundreds of
+    // loggers connecting at once) answers late, and a new try would only start over.
+    bool pending = false;
+    Clock::time_point pendingSince{};
     bool stopping = false;
     Clock::time_point deadline{};
     std::vector<Item> batch;
@@ -404,14 +408,19 @@ void BrokerPublisher::run() {
         if (l.connected && l.stateDirty) l.sendState();
         // At the end: until the broker has everything, while it is there or still being connected to.
         if (stopping && ((l.connected && l.q->size() == 0) || l.away || l.refused || Clock::now() >= deadline)) break;
-        if (!l.connected && Clock::now() >= nextTry) {
+        if (pending && (l.connected || Clock::now() - pendingSince > std::chrono::seconds(15))) {
+            if (!l.connected) mosquitto_disconnect(l.m);  // something there that never answers as a broker
+            pending = false;
+        }
+        if (!l.connected && !pending && Clock::now() >= nextTry) {
             const int rc = l.ever ? mosquitto_reconnect(l.m) : mosquitto_connect(l.m, url_.host.c_str(), url_.port, 30);
             if (rc != MOSQ_ERR_SUCCESS) {
                 l.noteAway(rc == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno)) : mosquitto_strerror(rc));
                 backoff = std::min(backoff * 2, std::chrono::milliseconds(5000));
             } else {
                 backoff = std::chrono::milliseconds(500);
-                l.ever = true;
+                l.ever = pending = true;
+                pendingSince = Clock::now();
             }
             nextTry = Clock::now() + backoff;
             if (rc != MOSQ_ERR_SUCCESS && !stopping) {
@@ -425,6 +434,7 @@ void BrokerPublisher::run() {
             if (rc != MOSQ_ERR_SUCCESS) {
                 l.noteAway(rc == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno)) : mosquitto_strerror(rc));
                 l.up(false);
+                pending = false;
                 if (!stopping) {
                     std::unique_lock lock(m_);
                     cv_.wait_for(lock, std::chrono::milliseconds(100), [&] { return !queue_.empty(); });

@@ -35,4 +35,16 @@ std::string machineTopicId(const std::string& name) {
     return slug + "-" + hex;
 }
 
+std::string machineBrokerName(const std::string& name, const std::string& hall, const std::string& number) {
+    std::string out;
+    const auto add = [&out](const std::string& part) {
+        if (!part.empty()) out += (out.empty() ? "" : " ") + part;
+    };
+    add(name);
+    add(hall);
+    static const std::string kBan = "番台";
+    add(number.empty() || number.ends_with(kBan) ? number : number + kBan);
+    return out;
+}
+
 }  // namespace tobrak

@@ -10,4 +10,9 @@ namespace tobrak {
 // slug (Japanese ones give none) still differ. An empty name is "machine-…".
 std::string machineTopicId(const std::string& name);
 
+// The name a machine goes by on a broker: its name, then the hall and the
+// number ("サンプル機 駅前 12番台"), so that two machines of one name in a hall
+// keep apart. Parts not set are left out.
+std::string machineBrokerName(const std::string& name, const std::string& hall, const std::string& number);
+
 }  // namespace tobrak

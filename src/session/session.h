@@ -39,7 +39,7 @@ public:
 
 // The machine a session is played on.
 struct Machine {
-    std::string name;     // "ジャグラー" or whatever the player calls it
+    std::string name;     // "サンプル機" or whatever the player calls it
     std::string hall;     // optional
     std::string number;   // the hall's machine number, optional
     std::string profile;  // the machine profile's name, optional

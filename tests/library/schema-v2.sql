@@ -64,7 +64,7 @@ INSERT INTO sessions (id, start, start_ms, start_offset_min, end, end_ms, end_of
   machine_number, profile, board, comment, source, header, invest_yen, collect_medals, collect_yen, games,
   normal_games, bb, rb, medals_in, medals_out, open, content_key, deleted_at_ms)
 VALUES (1, '2026-12-01T10:00:00.000+09:00', 1764550800000, 540, '2026-12-01T10:00:12.000+09:00', 1764550812000,
-  540, 'ジャグラー', '駅前', '128', '', 'sim', '', 'live', zeroblob(48), 3000, 120, NULL, 3, 2, 1, 0, 9, 15, 0,
+  540, 'サンプル機', '駅前', '128', '', 'sim', '', 'live', zeroblob(48), 3000, 120, NULL, 3, 2, 1, 0, 9, 15, 0,
   NULL, NULL);
 INSERT INTO games VALUES (1, 0, 48, 1764550800000, 540), (1, 1, 188, 1764550806000, 540),
   (1, 2, 51, 1764550812000, 540);

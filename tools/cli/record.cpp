@@ -14,6 +14,7 @@
 
 #include "app/filedisp.h"
 #include "boards/board_table.h"
+#include "broker/machine_id.h"
 #include "counts/machine_profile.h"
 #include "gui.h"
 #include "io.h"
@@ -206,7 +207,9 @@ int record(const RecordArgs& a, Io& io) {
     }
 
     MqttLink broker;
-    if (const std::string why = broker.start(c, a.mqtt, a.machine, journalDir, live.hub()); !why.empty()) {
+    if (const std::string why =
+            broker.start(c, a.mqtt, machineBrokerName(a.machine, a.hall, a.number), journalDir, live.hub());
+        !why.empty()) {
         err << "tobrak-cli: record: " << why << "\n";
         return 2;
     }

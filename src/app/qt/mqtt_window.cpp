@@ -65,18 +65,7 @@ QString mqttChoiceProblem(const MqttChoice& m) {
     return {};
 }
 
-std::string brokerMachineName(const Machine& m) {
-    std::string name;
-    const auto add = [&name](const std::string& part) {
-        if (!part.empty()) name += (name.empty() ? "" : " ") + part;
-    };
-    add(m.name);
-    add(m.hall);
-    static const std::string kBan = "番台";
-    const bool counted = m.number.size() >= kBan.size() && m.number.ends_with(kBan);
-    add(m.number.empty() || counted ? m.number : m.number + kBan);
-    return name;
-}
+std::string brokerMachineName(const Machine& m) { return machineBrokerName(m.name, m.hall, m.number); }
 
 MqttDialog::MqttDialog(QWidget* parent)
     : QDialog(parent),
