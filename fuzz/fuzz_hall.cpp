@@ -41,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         at += payload.size();
         // A few machine ids (some not allowed) and the leaves, from the head byte.
         static const char* const kIds[] = {"a", "b-1", "c", "d", "e", "f", "g", "h", "i", "J", "", "k/l"};
-        const std::string topic = std::string(head & 0x80 ? "tobrak/" : "other/") + kIds[(head >> 3) % 12] + "/" +
-                                  kLeaves[head % 5];
+        const std::string topic =
+            std::string(head & 0x80 ? "tobrak/" : "other/") + kIds[(head >> 3) % 12] + "/" + kLeaves[head % 5];
         c.take(topic, payload, ++now);
         require(c.machines() <= limits.maxMachines);
         if (head & 0x40)

@@ -138,8 +138,17 @@ stream.close()
 # The broker stopped and started mid-session.
 check(wait(lambda: all(tiles(base).get(n, {}).get("last_game", 0) >= 30 for n in slts), 30), "games arrive first")
 b.stop()
-time.sleep(2)
+
+
+def broker_there():
+    status, body = get(base + "/api/hall?token=sesame")
+    return json.loads(body).get("broker") if status == 200 else None
+
+
+check(wait(lambda: broker_there() is False, 10), "the page says the broker is away")
+check('id="broker" class="away"' in dom(f"{base}/?token=sesame"), "the browser shows the broker away")
 b.start()
+check(wait(lambda: broker_there() is True, 15), "the page says the broker is back")
 for n, p in loggers.items():
     err = p.communicate(timeout=150)[1]
     check(p.returncode == 0, f"logger {n} ends well across the restart ({p.returncode}: {err[-300:]})")

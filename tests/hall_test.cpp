@@ -52,6 +52,9 @@ TEST(HallCollector, TilesFromStateOnlineAndOrderByNumber) {
     EXPECT_EQ(t[1]["bonus"], "BB");
     EXPECT_TRUE(t[1]["online"]);  // a state comes from a logger that is there
     EXPECT_TRUE(t[0]["bonus"].is_null());
+    EXPECT_FALSE(Json::parse(c.json())["broker"]);
+    c.setBroker(true);
+    EXPECT_TRUE(Json::parse(c.json())["broker"]);
 
     c.takeChanged();
     EXPECT_TRUE(c.take("tobrak/m-12/online", "offline", 5));

@@ -235,7 +235,7 @@ std::string HallCollector::json() {
         if (a->name != b->name) return a->name < b->name;
         return a->id < b->id;
     });
-    std::string out = "{\"format\":1,\"machines\":[";
+    std::string out = std::string("{\"format\":1,\"broker\":") + (broker_ ? "true" : "false") + ",\"machines\":[";
     for (std::size_t i = 0; i < order.size(); ++i) {
         if (i) out += ',';
         out += tileJson(*order[i]);

@@ -45,8 +45,11 @@ public:
     // The tiles changed since the last call, as JSON objects; a retired
     // machine is {"id":…,"gone":true}.
     std::vector<std::string> takeChanged();
-    // Every tile in the page's order (by number, then name): {"format":1,"machines":[…]}.
+    // Every tile in the page's order (by number, then name), and whether the
+    // broker is there now: {"format":1,"broker":true,"machines":[…]}.
     std::string json();
+    // The broker came or went: the page says its tiles may be behind.
+    void setBroker(bool connected) { broker_ = connected; }
 
     std::size_t machines() const { return tiles_.size(); }
     Seen seen(const std::string& id) const;
@@ -64,6 +67,7 @@ private:
     std::map<std::string, std::unique_ptr<Tile>> tiles_;
     std::set<std::string> changed_, gone_;
     std::uint64_t refused_ = 0;
+    bool broker_ = false;
 };
 
 // A machine id as loggers make them: 1 to 64 lowercase letters, digits and '-'.

@@ -3,7 +3,7 @@
 // JSON and the event stream of changed tiles, under the same rules (this
 // machine only without a token; the token beyond it; the server's limits).
 //     GET /           the page
-//     GET /api/hall   {"format":1,"machines":[tile…]}
+//     GET /api/hall   {"format":1,"broker":true,"machines":[tile…]}
 //     GET /api/events hello (every tile), then {"event":"tiles","machines":[…]}
 #include <memory>
 

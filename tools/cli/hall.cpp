@@ -72,6 +72,7 @@ int hall(const HallArgs& a, Io& io) {
     if (std::string why = sub.start(); !why.empty()) return fail(why);
     io.err << "hall page: " << server.url() << "\n" << std::flush;
 
+    bool brokerThere = false;
     while (!g_stopHall) {
         std::this_thread::sleep_for(kBatch);
         for (const std::string& line : sub.takeNotices()) io.err << line << "\n" << std::flush;
@@ -82,15 +83,20 @@ int hall(const HallArgs& a, Io& io) {
         }
         std::vector<std::string> changed;
         std::string all;
+        const bool there = sub.connected(), flipped = there != brokerThere;
+        brokerThere = there;
         {
             std::lock_guard lock(m);
+            collector.setBroker(there);
             changed = collector.takeChanged();
-            if (!changed.empty()) all = collector.json();
+            if (!changed.empty() || flipped) all = collector.json();
         }
+        if (flipped)
+            hub.publish(std::string("{\"event\":\"broker\",\"connected\":") + (there ? "true" : "false") + "}");
+        if (!all.empty()) hub.setState(std::move(all));
         if (changed.empty()) continue;
         std::string e = "{\"event\":\"tiles\",\"machines\":[";
         for (std::size_t i = 0; i < changed.size(); ++i) e += (i ? "," : "") + changed[i];
-        hub.setState(std::move(all));
         hub.publish(e + "]}");
     }
     return 0;
