@@ -15,8 +15,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-const char* stateName(BonusState s) { return s == BonusState::BB ? "BB" : s == BonusState::RB ? "RB" : "normal"; }
-
 const char* const kRecordHead =
     "{\"format\":1,\"columns\":[\"game\",\"state\",\"in\",\"out\",\"balance\",\"bonus\"],\"rows\":";
 
@@ -83,8 +81,8 @@ std::string LiveFeed::row(std::size_t i) const {
     const std::uint8_t b = s_.rec.game(static_cast<std::int32_t>(i));
     const Tally& t = tallies_[i];
     const auto s = static_cast<BonusState>(t.state);
-    std::string r = "[" + std::to_string(i + 1) + ",\"" + stateName(s) + "\"," + std::to_string(medalsIn(b)) + ',' +
-                    std::to_string(medalsOut(b)) + ',' + std::to_string(t.balance) + ',';
+    std::string r = "[" + std::to_string(i + 1) + ",\"" + bonusStateName(s) + "\"," + std::to_string(medalsIn(b)) +
+                    ',' + std::to_string(medalsOut(b)) + ',' + std::to_string(t.balance) + ',';
     r += s == BonusState::Normal ? std::string("null") : std::to_string(t.bonuses);
     return r + ']';
 }

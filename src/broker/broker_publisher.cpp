@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -14,16 +15,17 @@
 #include <utility>
 
 #include "broker/disk_queue.h"
+#include "broker/machine_id.h"
+#include "broker/mqtt_client.h"
 #include "record/play_record.h"
 #include "record/play_time.h"
+#include "util/paths.h"
 
 namespace tobrak {
 
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-const char* stateName(BonusState s) { return s == BonusState::BB ? "BB" : s == BonusState::RB ? "RB" : "normal"; }
 
 Json timeJson(const WallTime& t) { return writableTime(t) ? Json(isoTime(t)) : Json(); }
 
@@ -66,13 +68,18 @@ std::string parseBrokerUrl(const std::string& url, BrokerUrl& out) {
 }
 
 std::string BrokerPublisher::check(const Options& o) {
-    BrokerUrl u;
-    if (std::string why = parseBrokerUrl(o.url, u); !why.empty()) return why;
-    if (!o.caFile.empty() && !u.tls) return "a CA file is for an mqtts:// broker";
+    if (std::string why = checkBrokerChoice(o.url, o.caFile, o.prefix); !why.empty()) return why;
     if (o.machineId.empty() || o.machineId.find_first_of("/+# ") != std::string::npos) return "bad machine id";
-    if (o.prefix.find_first_of("+#") != std::string::npos) return "the topic prefix may hold neither '+' nor '#'";
     if (o.queuePath.empty()) return "no file for the broker's queue";
     return {};
+}
+
+void BrokerPublisher::setMachine(Options& o, const std::string& name, const std::string& queueDir) {
+    o.machineName = name;
+    o.machineId = machineTopicId(name);
+    std::error_code ec;
+    std::filesystem::create_directories(fsPath(queueDir), ec);
+    o.queuePath = pathUtf8(fsPath(queueDir) / ("mqtt-" + o.machineId + ".queue"));
 }
 
 // The publishing thread's state; libmosquitto calls back into it from mosquitto_loop on that thread.
@@ -163,14 +170,12 @@ void onDisconnect(mosquitto*, void* obj, int rc) {
 }
 void onPublish(mosquitto*, void* obj, int mid) { static_cast<BrokerPublisher::Link*>(obj)->published(mid); }
 
-std::once_flag g_libInit;
-
 }  // namespace
 
 BrokerPublisher::BrokerPublisher(Session& s, Options o) : s_(s), opt_(std::move(o)) {
     (void)parseBrokerUrl(opt_.url, url_);
     run_ = wallNow().unixMs;
-    std::call_once(g_libInit, [] { mosquitto_lib_init(); });
+    initMosquitto();
     startAt(s_.rec.games() > 0 ? s_.rec.games() - 1 : 0);  // an open record's games before now are not sent
     s_.listen(*this);
     thread_ = std::thread([this] { run(); });
@@ -212,7 +217,7 @@ void BrokerPublisher::publishGame(std::int32_t game) {
     j["seq"] = ++gameSeq_;
     j["game"] = game + 1;
     j["byte"] = b;
-    j["state"] = stateName(bonusState(b));
+    j["state"] = bonusStateName(bonusState(b));
     j["in"] = medalsIn(b);
     j["out"] = medalsOut(b);
     j["balance"] = balance_;
@@ -352,17 +357,11 @@ void BrokerPublisher::run() {
         cv_.wait(lock, [&] { return !queue_.empty() && queue_.back().kind == Item::Stop; });
         return;
     }
-    mosquitto_int_option(l.m, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
     mosquitto_connect_callback_set(l.m, onConnect);
     mosquitto_disconnect_callback_set(l.m, onDisconnect);
     mosquitto_publish_callback_set(l.m, onPublish);
-    if (!opt_.user.empty()) mosquitto_username_pw_set(l.m, opt_.user.c_str(), opt_.password.c_str());
-    if (url_.tls) {
-        const int rc = mosquitto_tls_set(l.m, opt_.caFile.empty() ? nullptr : opt_.caFile.c_str(),
-                                         opt_.caFile.empty() ? "/etc/ssl/certs" : nullptr, nullptr, nullptr, nullptr);
-        if (rc != MOSQ_ERR_SUCCESS)
-            l.tell(Notice::Problem, std::string("TLS for the broker: ") + mosquitto_strerror(rc));
-    }
+    if (std::string why = prepareClient(l.m, url_, opt_.user, opt_.password, opt_.caFile); !why.empty())
+        l.tell(Notice::Problem, why);
     const std::string online = topic("online");
     mosquitto_will_set(l.m, online.c_str(), 7, "offline", 1, true);
 
@@ -415,7 +414,7 @@ void BrokerPublisher::run() {
         if (!l.connected && !pending && Clock::now() >= nextTry) {
             const int rc = l.ever ? mosquitto_reconnect(l.m) : mosquitto_connect(l.m, url_.host.c_str(), url_.port, 30);
             if (rc != MOSQ_ERR_SUCCESS) {
-                l.noteAway(rc == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno)) : mosquitto_strerror(rc));
+                l.noteAway(mosquittoFailure(rc));
                 backoff = std::min(backoff * 2, std::chrono::milliseconds(5000));
             } else {
                 backoff = std::chrono::milliseconds(500);
@@ -432,7 +431,7 @@ void BrokerPublisher::run() {
         if (l.ever) {
             const int rc = mosquitto_loop(l.m, 20, 1);
             if (rc != MOSQ_ERR_SUCCESS) {
-                l.noteAway(rc == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno)) : mosquitto_strerror(rc));
+                l.noteAway(mosquittoFailure(rc));
                 l.up(false);
                 pending = false;
                 if (!stopping) {

@@ -68,6 +68,9 @@ public:
     };
     // Empty when `o` can be used, else what is wrong (one plain line).
     static std::string check(const Options& o);
+    // The machine `name` goes by on the broker: its id, and its queue file
+    // (mqtt-ID.queue) in `queueDir`, which is made when missing.
+    static void setMachine(Options& o, const std::string& name, const std::string& queueDir);
 
     BrokerPublisher(Session& s, Options o);
     ~BrokerPublisher() override;  // finish() if not done

@@ -12,12 +12,11 @@
 #include <utility>
 
 #include "broker/broker_publisher.h"
+#include "broker/mqtt_client.h"
 
 namespace tobrak {
 
 namespace {
-
-std::once_flag g_libInit;
 
 void onConnect(mosquitto*, void* obj, int rc) { static_cast<BrokerSubscriber*>(obj)->connectedNow(rc); }
 void onDisconnect(mosquitto*, void* obj, int rc) {
@@ -35,17 +34,11 @@ void onMessage(mosquitto*, void* obj, const mosquitto_message* msg) {
 
 }  // namespace
 
-std::string BrokerSubscriber::check(const Options& o) {
-    BrokerUrl u;
-    if (std::string why = parseBrokerUrl(o.url, u); !why.empty()) return why;
-    if (!o.caFile.empty() && !u.tls) return "a CA file is for an mqtts:// broker";
-    if (o.prefix.find_first_of("+#") != std::string::npos) return "the topic prefix may hold neither '+' nor '#'";
-    return {};
-}
+std::string BrokerSubscriber::check(const Options& o) { return checkBrokerChoice(o.url, o.caFile, o.prefix); }
 
 BrokerSubscriber::BrokerSubscriber(Options o, OnMessage onMessage)
     : opt_(std::move(o)), onMessage_(std::move(onMessage)) {
-    std::call_once(g_libInit, [] { mosquitto_lib_init(); });
+    initMosquitto();
 }
 
 BrokerSubscriber::~BrokerSubscriber() {
@@ -79,16 +72,10 @@ std::string BrokerSubscriber::start() {
     }
     m_ = mosquitto_new(id.c_str(), opt_.clientId.empty(), this);
     if (!m_) return "the MQTT client could not be made";
-    mosquitto_int_option(m_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
     mosquitto_connect_callback_set(m_, onConnect);
     mosquitto_disconnect_callback_set(m_, onDisconnect);
     mosquitto_message_callback_set(m_, onMessage);
-    if (!opt_.user.empty()) mosquitto_username_pw_set(m_, opt_.user.c_str(), opt_.password.c_str());
-    if (u.tls) {
-        const int rc = mosquitto_tls_set(m_, opt_.caFile.empty() ? nullptr : opt_.caFile.c_str(),
-                                         opt_.caFile.empty() ? "/etc/ssl/certs" : nullptr, nullptr, nullptr, nullptr);
-        if (rc != MOSQ_ERR_SUCCESS) return std::string("TLS for the broker: ") + mosquitto_strerror(rc);
-    }
+    if (std::string why = prepareClient(m_, u, opt_.user, opt_.password, opt_.caFile); !why.empty()) return why;
     host_ = u.host;
     port_ = u.port;
     thread_ = std::thread([this] { run(); });
@@ -110,7 +97,7 @@ void BrokerSubscriber::run() {
                 begun = pending = true;
                 pendingSince = Clock::now();
             } else {
-                lost(failure(rc));
+                lost(mosquittoFailure(rc));
                 nextTry = Clock::now() + backoff;
                 backoff = std::min(backoff * 2, std::chrono::milliseconds(5000));
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -136,7 +123,7 @@ void BrokerSubscriber::run() {
             nextTry = Clock::now() + backoff;
             backoff = std::min(backoff * 2, std::chrono::milliseconds(5000));
             connected_ = false;
-            if (rc != MOSQ_ERR_CONN_REFUSED) lost(failure(rc));
+            if (rc != MOSQ_ERR_CONN_REFUSED) lost(mosquittoFailure(rc));
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
     }

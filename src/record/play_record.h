@@ -19,6 +19,10 @@ constexpr BonusState bonusState(std::uint8_t b) {
     if ((b & 0xC0) == 0x40) return BonusState::RB;
     return BonusState::Normal;
 }
+// How reports and messages name a game's state: "BB", "RB" or "normal".
+constexpr const char* bonusStateName(BonusState s) {
+    return s == BonusState::BB ? "BB" : s == BonusState::RB ? "RB" : "normal";
+}
 constexpr int medalsIn(std::uint8_t b) { return (b & 0x30) / 16; }
 constexpr int medalsOut(std::uint8_t b) { return b & 0x0F; }
 

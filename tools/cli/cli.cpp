@@ -386,12 +386,7 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
                     "the MQTT broker the loggers publish to (mqtt://HOST[:PORT] or mqtts://…)")
         ->type_name("URL")
         ->required();
-    cmd->add_option("--mqtt-auth", hallArgs.mqtt.auth, "the broker's user (first line) and password (second line)")
-        ->type_name("FILE");
-    cmd->add_option("--mqtt-ca", hallArgs.mqtt.ca, "the CA certificates an mqtts:// broker is checked against")
-        ->type_name("FILE");
-    cmd->add_option("--mqtt-prefix", hallArgs.mqtt.prefix, "the loggers' topic prefix (default tobrak/)")
-        ->type_name("P");
+    mqttLoginOptions(cmd, hallArgs.mqtt);
     cmd->add_option("--max-machines", hallArgs.maxMachines, "at most this many tiles (default 1000)")
         ->type_name("N")
         ->check(CLI::Range(1, 100000));

@@ -10,6 +10,7 @@
 
 #include "broker/broker_subscriber.h"
 #include "broker/machine_id.h"
+#include "broker/mqtt_client.h"
 #include "commands.h"
 #include "hall/hall_collector.h"
 #include "hall/hall_site.h"
@@ -42,8 +43,7 @@ int hall(const HallArgs& a, Io& io) {
     BrokerSubscriber::Options o;
     o.url = a.broker;
     o.caFile = a.mqtt.ca;
-    o.prefix = a.mqtt.prefix;
-    if (!o.prefix.empty() && o.prefix.back() != '/') o.prefix += '/';
+    o.prefix = topicPrefix(a.mqtt.prefix);
     if (!a.mqtt.auth.empty())
         if (std::string why = readMqttAuth(a.mqtt.auth, o.user, o.password); !why.empty()) return fail(why);
     if (std::string why = BrokerSubscriber::check(o); !why.empty()) return fail(why);

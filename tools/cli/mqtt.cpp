@@ -1,28 +1,29 @@
 #include "mqtt.h"
 
 #include <CLI/CLI.hpp>
-#include <filesystem>
 #include <fstream>
 
 #include "app/live_feed.h"
 #include "broker/broker_publisher.h"
-#include "broker/machine_id.h"
+#include "broker/mqtt_client.h"
 #include "library/library.h"
 #include "util/paths.h"
 
 namespace tobrak::cli {
 
-namespace fs = std::filesystem;
-
 void mqttOptions(CLI::App* cmd, MqttArgs& a) {
     cmd->add_option("--mqtt", a.url, "publish the session to this MQTT broker (mqtt://HOST[:PORT] or mqtts://…)")
         ->type_name("URL");
+    mqttLoginOptions(cmd, a);
+    cmd->add_flag("--ha-discovery", a.haDiscovery,
+                  "tell Home Assistant (MQTT discovery) the machine's games, balance, BB and RB as sensors");
+}
+
+void mqttLoginOptions(CLI::App* cmd, MqttArgs& a) {
     cmd->add_option("--mqtt-auth", a.auth, "the broker's user (first line) and password (second line)")
         ->type_name("FILE");
     cmd->add_option("--mqtt-ca", a.ca, "the CA certificates an mqtts:// broker is checked against")->type_name("FILE");
     cmd->add_option("--mqtt-prefix", a.prefix, "the topics' prefix (default tobrak/)")->type_name("P");
-    cmd->add_flag("--ha-discovery", a.haDiscovery,
-                  "tell Home Assistant (MQTT discovery) the machine's games, balance, BB and RB as sensors");
 }
 
 // The user and the password of --mqtt-auth: the first two lines.
@@ -53,17 +54,12 @@ std::string MqttLink::start(Session& s, const MqttArgs& a, const std::string& ma
     BrokerPublisher::Options o;
     o.url = a.url;
     o.caFile = a.ca;
-    o.prefix = a.prefix;
-    if (!o.prefix.empty() && o.prefix.back() != '/') o.prefix += '/';
-    o.machineId = machineTopicId(machine);
-    o.machineName = machine;
+    o.prefix = topicPrefix(a.prefix);
     o.haDiscovery = a.haDiscovery;
     if (!a.auth.empty())
         if (std::string why = readMqttAuth(a.auth, o.user, o.password); !why.empty()) return why;
-    const fs::path dir = journalDir.empty() ? fsPath(defaultLibraryPath()).parent_path() : fsPath(journalDir);
-    std::error_code ec;
-    fs::create_directories(dir, ec);
-    o.queuePath = pathUtf8(dir / ("mqtt-" + o.machineId + ".queue"));
+    BrokerPublisher::setMachine(o, machine,
+                                journalDir.empty() ? pathUtf8(fsPath(defaultLibraryPath()).parent_path()) : journalDir);
     if (std::string why = BrokerPublisher::check(o); !why.empty()) return why;
     if (!hub) {
         hub_ = std::make_unique<live::LiveHub>();

@@ -26,6 +26,8 @@ struct MqttArgs {
     bool haDiscovery = false;  // Home Assistant finds the machine's sensors
 };
 void mqttOptions(CLI::App* cmd, MqttArgs& a);
+// --mqtt-auth, --mqtt-ca and --mqtt-prefix alone (for a command that names its broker otherwise).
+void mqttLoginOptions(CLI::App* cmd, MqttArgs& a);
 // The user (first line) and password (second line) of a login file; empty, or why not.
 std::string readMqttAuth(const std::string& path, std::string& user, std::string& password);
 

@@ -76,11 +76,8 @@ int sessionsShow(const SessionsArgs& a, Io& io) {
                            {"end", timeJson(b.end)}});
     Json games = Json::array();
     for (const GameRow& g : d->games) {
-        const BonusState s = bonusState(g.byte);
         games.push_back({{"game", g.index + 1},
-                         {"state", s == BonusState::BB   ? "BB"
-                                   : s == BonusState::RB ? "RB"
-                                                         : "normal"},
+                         {"state", bonusStateName(bonusState(g.byte))},
                          {"in", medalsIn(g.byte)},
                          {"out", medalsOut(g.byte)},
                          {"time", timeJson(g.time)}});

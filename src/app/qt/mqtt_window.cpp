@@ -14,12 +14,12 @@
 #include <QTextStream>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <filesystem>
 
 #include "app/live_feed.h"
 #include "app/qt/side_window.h"
 #include "app/qt/tobrak_app.h"
 #include "broker/machine_id.h"
+#include "broker/mqtt_client.h"
 #include "util/paths.h"
 
 namespace tobrak::qt {
@@ -224,16 +224,11 @@ void MqttPublishing::start() {
     o.user = choice_.user.toStdString();
     o.password = choice_.password.toStdString();
     o.caFile = choice_.caFile.toStdString();
-    o.prefix = choice_.prefix.toStdString();
-    if (!o.prefix.empty() && o.prefix.back() != '/') o.prefix += '/';
+    o.prefix = topicPrefix(choice_.prefix.toStdString());
     machine_ = brokerMachineName(app_.program.session.machine);
-    o.machineName = machine_;
-    o.machineId = machineTopicId(machine_);
+    BrokerPublisher::setMachine(o, machine_, queueDir_);
     o.haDiscovery = choice_.haDiscovery;
     o.teller = "tobrak";
-    std::error_code ec;
-    std::filesystem::create_directories(fsPath(queueDir_), ec);
-    o.queuePath = pathUtf8(fsPath(queueDir_) / ("mqtt-" + o.machineId + ".queue"));
     if (const std::string why = BrokerPublisher::check(o); !why.empty()) {
         status_ = QStringLiteral("状態：送れません（") + q(why) + QStringLiteral("）");
         return;
