@@ -4,6 +4,7 @@ import http.client
 import json
 import os
 import shutil
+import subprocess
 import sys
 import urllib.error
 import urllib.request
@@ -42,7 +43,6 @@ def events(port, query, timeout=10):
 
 def dom(url):
     """The page's DOM once its scripts ran. A browser that fails to start on a loaded machine is tried once more."""
-    import subprocess
     out = ""
     for _ in range(2):
         out = subprocess.run([chromium, "--headless=new", "--no-sandbox", "--disable-gpu", "--dump-dom", url],

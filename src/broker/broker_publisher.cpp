@@ -33,19 +33,26 @@ std::string dump(const Json& j) { return j.dump(-1, ' ', false, Json::error_hand
 
 }  // namespace
 
-std::string parseBrokerUrl(const std::string& url, BrokerUrl& out) {
+std::string parseBrokerUrl(const std::string& url, BrokerUrl& out, BrokerUrlFault* fault) {
+    const auto wrong = [fault](BrokerUrlFault f, std::string why) {
+        if (fault) *fault = f;
+        return why;
+    };
+    if (fault) *fault = BrokerUrlFault::None;
     std::string rest;
     if (url.rfind("mqtt://", 0) == 0) {
         out.tls = false, out.port = 1883, rest = url.substr(7);
     } else if (url.rfind("mqtts://", 0) == 0) {
         out.tls = true, out.port = 8883, rest = url.substr(8);
     } else {
-        return "the broker's address must begin with mqtt:// or mqtts://";
+        return wrong(BrokerUrlFault::Scheme, "the broker's address must begin with mqtt:// or mqtts://");
     }
     if (!rest.empty() && rest.back() == '/') rest.pop_back();
     if (rest.find('@') != std::string::npos)
-        return "no user or password in the broker's address: they come from --mqtt-auth FILE";
-    if (rest.find('/') != std::string::npos) return "the broker's address has no path: mqtt://HOST[:PORT]";
+        return wrong(BrokerUrlFault::Login,
+                     "no user or password in the broker's address: they come from --mqtt-auth FILE");
+    if (rest.find('/') != std::string::npos)
+        return wrong(BrokerUrlFault::Path, "the broker's address has no path: mqtt://HOST[:PORT]");
     std::string host = rest;
     // A port follows the last ':' outside an IPv6 address's brackets.
     const auto colon = rest.rfind(':');
@@ -55,14 +62,16 @@ std::string parseBrokerUrl(const std::string& url, BrokerUrl& out) {
         const std::string p = rest.substr(colon + 1);
         int port = 0;
         for (const char ch : p) {
-            if (ch < '0' || ch > '9' || port > 65535) return "bad port in the broker's address: " + p;
+            if (ch < '0' || ch > '9' || port > 65535)
+                return wrong(BrokerUrlFault::Port, "bad port in the broker's address: " + p);
             port = port * 10 + (ch - '0');
         }
-        if (p.empty() || port < 1 || port > 65535) return "bad port in the broker's address: " + p;
+        if (p.empty() || port < 1 || port > 65535)
+            return wrong(BrokerUrlFault::Port, "bad port in the broker's address: " + p);
         out.port = port;
     }
     if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
-    if (host.empty()) return "no host in the broker's address";
+    if (host.empty()) return wrong(BrokerUrlFault::Host, "no host in the broker's address");
     out.host = host;
     return {};
 }

@@ -39,9 +39,12 @@ struct BrokerUrl {
     std::string host;
     int port = 0;
 };
+// What is wrong with a broker's address, for a front end that says it in its own words.
+enum class BrokerUrlFault { None, Scheme, Login, Path, Port, Host };
 // mqtt://HOST[:PORT] (1883) or mqtts://HOST[:PORT] (8883); a user or password
-// in the address is refused (they come from a file). Empty on success, else why.
-std::string parseBrokerUrl(const std::string& url, BrokerUrl& out);
+// in the address is refused (they come from a file). Empty on success, else why
+// (and, with `fault`, which kind of wrong).
+std::string parseBrokerUrl(const std::string& url, BrokerUrl& out, BrokerUrlFault* fault = nullptr);
 
 class BrokerPublisher final : public SessionListener {
 public:

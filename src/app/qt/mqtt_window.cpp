@@ -27,7 +27,6 @@ namespace tobrak::qt {
 namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
-bool starts(const std::string& s, const char* with) { return s.rfind(with, 0) == 0; }
 
 // The address as the publisher tells it, for the status line.
 QString where(const QString& url) {
@@ -43,15 +42,18 @@ QString mqttChoiceProblem(const MqttChoice& m) {
         return m.on ? QStringLiteral("ブローカーのアドレスを入れてください（例：mqtt://192.168.1.10）。") : QString();
     BrokerUrl u;
     const std::string url = m.url.toStdString();
-    if (const std::string why = parseBrokerUrl(url, u); !why.empty()) {
-        if (starts(why, "no user or password"))
+    BrokerUrlFault fault = BrokerUrlFault::None;
+    (void)parseBrokerUrl(url, u, &fault);
+    switch (fault) {
+        case BrokerUrlFault::None: break;
+        case BrokerUrlFault::Login:
             return QStringLiteral("アドレスにはユーザー名もパスワードも入れません。下の欄に入れてください。");
-        if (starts(why, "bad port"))
+        case BrokerUrlFault::Port:
             return QStringLiteral("アドレスのポート番号が正しくありません（1～65535）：") + m.url;
-        if (starts(why, "no host")) return QStringLiteral("アドレスにホスト名がありません：") + m.url;
-        if (starts(why, "the broker's address has no path"))
-            return QStringLiteral("アドレスには / の後ろを付けません：mqtt://ホスト[:ポート]");
-        return QStringLiteral("アドレスは mqtt:// か mqtts:// で始めてください（例：mqtt://192.168.1.10:1883）。");
+        case BrokerUrlFault::Host: return QStringLiteral("アドレスにホスト名がありません：") + m.url;
+        case BrokerUrlFault::Path: return QStringLiteral("アドレスには / の後ろを付けません：mqtt://ホスト[:ポート]");
+        case BrokerUrlFault::Scheme:
+            return QStringLiteral("アドレスは mqtt:// か mqtts:// で始めてください（例：mqtt://192.168.1.10:1883）。");
     }
     if (!m.caFile.isEmpty()) {
         if (!u.tls) return QStringLiteral("CA ファイルは mqtts:// のブローカーに使います。");
