@@ -3,10 +3,8 @@
 #include <mosquitto.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <mutex>
 #include <random>
 #include <utility>
@@ -23,9 +21,6 @@ void onDisconnect(mosquitto*, void* obj, int rc) {
     if (rc != 0) static_cast<BrokerSubscriber*>(obj)->lost(mosquitto_strerror(rc));
 }
 
-std::string failure(int rc) {
-    return rc == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno)) : mosquitto_strerror(rc);
-}
 void onMessage(mosquitto*, void* obj, const mosquitto_message* msg) {
     if (!msg || !msg->topic) return;
     const std::string_view payload(static_cast<const char*>(msg->payload), msg->payload ? msg->payloadlen : 0);
