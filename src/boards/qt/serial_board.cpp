@@ -96,7 +96,7 @@ bool SerialBoard::receive(QByteArray& answer, int size, std::chrono::steady_cloc
         if (left.count() <= 0) return false;  // silence: a failed read
         // Bytes already buffered do not wake a wait: only new ones do.
         if (port_.bytesAvailable() == 0 && !port_.waitForReadyRead(static_cast<int>(left.count()))) {
-            if (port_.error() != QSerialPort::NoError && port_.error() != QSerialPort::TimeoutError) lose();
+            if (port_.error() != SerialPort::NoError && port_.error() != SerialPort::TimeoutError) lose();
             port_.clearError();
             return false;
         }

@@ -2,10 +2,10 @@
 // A serial bridge board (see docs/serial-protocol.md): each step of the I/O
 // board's handshake is one short message on a serial port. A lost port is opened again by its path,
 // and the bridge behind it is asked again which protocol it speaks.
-#include <QSerialPort>
 #include <QString>
 #include <chrono>
 
+#include "boards/qt/serial_ports.h"
 #include "session/event_source.h"
 
 namespace tobrak::qt {
@@ -36,7 +36,7 @@ private:
     bool acknowledge(std::uint8_t number);
     std::int32_t takeNumbered(const QByteArray& answer, int at, std::uint8_t& value);
 
-    QSerialPort port_;
+    SerialPort port_;
     QString path_;
     qint32 baud_;
     QString error_;

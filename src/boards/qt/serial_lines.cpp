@@ -30,8 +30,8 @@ LineSource::Read SerialLines::readLine(std::string& line) {
     if (!port_.isOpen()) return Read::Lost;
     // Without an event loop (the command-line tool) this is what fetches the bytes.
     if (!port_.canReadLine()) port_.waitForReadyRead(0);
-    const QSerialPort::SerialPortError e = port_.error();
-    if (e != QSerialPort::NoError && e != QSerialPort::TimeoutError) {
+    const SerialPort::SerialPortError e = port_.error();
+    if (e != SerialPort::NoError && e != SerialPort::TimeoutError) {
         lose();
         return Read::Lost;
     }

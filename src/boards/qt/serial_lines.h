@@ -1,11 +1,11 @@
 #pragma once
 // The serial link to an edge board: text lines in, a request line out. A lost
 // port is opened again by its path about once a second.
-#include <QSerialPort>
 #include <QString>
 #include <chrono>
 
 #include "boards/edge_board.h"
+#include "boards/qt/serial_ports.h"
 
 namespace tobrak::qt {
 
@@ -26,7 +26,7 @@ public:
 private:
     void lose();
 
-    QSerialPort port_;
+    SerialPort port_;
     QString path_;
     qint32 baud_;
     QString error_;
