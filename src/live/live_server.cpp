@@ -16,6 +16,7 @@
 #include <map>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <random>
 #include <thread>
 
@@ -26,7 +27,9 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 #endif
-#ifndef _WIN32
+#ifdef _WIN32
+#include <iphlpapi.h>
+#else
 #include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <netinet/in.h>
@@ -157,27 +160,44 @@ std::string randomToken() {
     return t;
 }
 
+namespace {
+// An interface address as text; nothing for a family other than IPv4 and IPv6.
+std::optional<std::string> addressText(const sockaddr* sa) {
+    if (sa->sa_family == AF_INET) {
+        const auto* in = reinterpret_cast<const sockaddr_in*>(sa);
+        return asio::ip::address_v4(ntohl(in->sin_addr.s_addr)).to_string();
+    }
+    if (sa->sa_family == AF_INET6) {
+        const auto* in6 = reinterpret_cast<const sockaddr_in6*>(sa);
+        asio::ip::address_v6::bytes_type b;
+        std::copy(std::begin(in6->sin6_addr.s6_addr), std::end(in6->sin6_addr.s6_addr), b.begin());
+        return asio::ip::address_v6(b).to_string();
+    }
+    return std::nullopt;
+}
+}  // namespace
+
 std::vector<std::string> localAddresses() {
     std::vector<std::string> out;
-#ifndef _WIN32
+#ifdef _WIN32
+    ULONG size = 16 * 1024;
+    std::vector<unsigned char> buf;
+    ULONG rc = ERROR_BUFFER_OVERFLOW;
+    for (int tries = 0; tries < 3 && rc == ERROR_BUFFER_OVERFLOW; ++tries) {
+        buf.resize(size);
+        rc = GetAdaptersAddresses(AF_UNSPEC, GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER,
+                                  nullptr, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buf.data()), &size);
+    }
+    if (rc != NO_ERROR) return out;
+    for (auto* a = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buf.data()); a; a = a->Next)
+        for (auto* u = a->FirstUnicastAddress; u; u = u->Next)
+            if (auto t = addressText(u->Address.lpSockaddr)) out.push_back(*t);
+#else
     ifaddrs* list = nullptr;
     if (getifaddrs(&list) != 0) return out;
-    for (ifaddrs* i = list; i; i = i->ifa_next) {
-        if (!i->ifa_addr) continue;
-        asio::ip::address a;
-        if (i->ifa_addr->sa_family == AF_INET) {
-            const auto* in = reinterpret_cast<const sockaddr_in*>(i->ifa_addr);
-            a = asio::ip::address_v4(ntohl(in->sin_addr.s_addr));
-        } else if (i->ifa_addr->sa_family == AF_INET6) {
-            const auto* in6 = reinterpret_cast<const sockaddr_in6*>(i->ifa_addr);
-            asio::ip::address_v6::bytes_type b;
-            std::copy(std::begin(in6->sin6_addr.s6_addr), std::end(in6->sin6_addr.s6_addr), b.begin());
-            a = asio::ip::address_v6(b);
-        } else {
-            continue;
-        }
-        out.push_back(a.to_string());
-    }
+    for (ifaddrs* i = list; i; i = i->ifa_next)
+        if (i->ifa_addr)
+            if (auto t = addressText(i->ifa_addr)) out.push_back(*t);
     freeifaddrs(list);
 #endif
     return out;

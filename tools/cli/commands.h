@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/program.h"
-#include "io.h"
+#include "cli_io.h"
 #include "live.h"
 #include "record_command.h"
 

@@ -1,5 +1,5 @@
 // A GUI application for the commands that draw into images or PDF files; with
-// no display it draws offscreen.
+// no display it draws offscreen (on Windows the system's own platform needs none).
 #include "gui.h"
 
 #include <QDir>
@@ -22,6 +22,7 @@ std::unique_ptr<QCoreApplication> coreApp() {
 
 std::unique_ptr<QGuiApplication> guiApp() {
     if (QGuiApplication::instance()) return nullptr;
+#ifndef _WIN32
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         // What Qt would pick itself, made quietly.
@@ -30,6 +31,7 @@ std::unique_ptr<QGuiApplication> guiApp() {
         QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
     }
+#endif
     auto app = std::make_unique<QGuiApplication>(argc, argv);
     qt::installFonts();
     return app;

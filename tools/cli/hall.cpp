@@ -1,6 +1,10 @@
 // `hall`: a page over every machine that publishes to a broker, as a hall's
 // data display shows them: one tile each, current through server-sent events.
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 #include <chrono>
 #include <csignal>
 #include <iostream>
@@ -29,8 +33,14 @@ void onHallSignal(int) { g_stopHall = 1; }
 constexpr auto kBatch = std::chrono::milliseconds(100);
 
 std::string hostName() {
+#ifdef _WIN32
+    char buf[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD n = sizeof buf;
+    if (!GetComputerNameA(buf, &n)) return "host";
+#else
     char buf[256] = {};
     if (gethostname(buf, sizeof buf - 1) != 0) return "host";
+#endif
     return buf;
 }
 }  // namespace

@@ -15,9 +15,9 @@
 #include "app/filedisp.h"
 #include "boards/board_table.h"
 #include "broker/machine_id.h"
+#include "cli_io.h"
 #include "counts/machine_profile.h"
 #include "gui.h"
-#include "io.h"
 #include "library/library_json.h"
 #include "library/recorder.h"
 #include "live.h"
@@ -27,7 +27,9 @@
 #include "report.h"
 #include "sessions.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -65,7 +67,26 @@ public:
         return keys;
     }
 #else
-    std::string take() { return {}; }
+    // The console's key presses, as they come: a console never echoes them this way.
+    TerminalKeys() : in_(GetStdHandle(STD_INPUT_HANDLE)) {
+        DWORD mode = 0;
+        on_ = in_ != INVALID_HANDLE_VALUE && GetConsoleMode(in_, &mode) != 0;
+    }
+    std::string take() {
+        std::string keys;
+        DWORD waiting = 0;
+        while (on_ && GetNumberOfConsoleInputEvents(in_, &waiting) && waiting > 0) {
+            INPUT_RECORD r[16];
+            DWORD n = 0;
+            if (!ReadConsoleInputW(in_, r, 16, &n)) break;
+            for (DWORD i = 0; i < n; ++i) {
+                const wchar_t ch = r[i].Event.KeyEvent.uChar.UnicodeChar;
+                if (r[i].EventType == KEY_EVENT && r[i].Event.KeyEvent.bKeyDown && ch > 0 && ch < 128)
+                    keys += static_cast<char>(ch);
+            }
+        }
+        return keys;
+    }
 #endif
     TerminalKeys(const TerminalKeys&) = delete;
     TerminalKeys& operator=(const TerminalKeys&) = delete;
@@ -73,7 +94,9 @@ public:
 
 private:
     bool on_ = false;
-#ifndef _WIN32
+#ifdef _WIN32
+    HANDLE in_;
+#else
     termios saved_{};
 #endif
 };

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "cli_io.h"
 #include "counts/machine_profile.h"
-#include "io.h"
 #include "live.h"
 #include "mqtt.h"
 

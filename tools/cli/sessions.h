@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "io.h"
+#include "cli_io.h"
 #include "library/library.h"
 
 namespace tobrak::cli {

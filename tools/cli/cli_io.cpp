@@ -1,4 +1,4 @@
-#include "io.h"
+#include "cli_io.h"
 
 #include <csignal>
 #include <ostream>
