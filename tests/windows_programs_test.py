@@ -2,6 +2,7 @@
 """The Windows programs under Wine, used as a player would:
 - tobrak-cli.exe on records made by the Linux build: the same reports, CSV and drawing traces,
   a PDF with the same text and a PNG of the same size, also for a file with a Japanese name;
+- tobrak-cli.exe recording an edge board on COM9, which Wine maps to a pseudo-terminal here;
 - tobrak.exe recording the simulated machine, quitting through its question, saving through
   its file dialog; the saved file read back with the games the library of sessions counted;
 - the installer, installed silently, run through its Start-menu target and file type, and
@@ -11,11 +12,14 @@ WINEPREFIX must name the Wine prefix to use (scripts/test-windows makes it)."""
 import json
 import os
 import pathlib
+import pty
+import select
 import shutil
 import struct
 import subprocess
 import sys
 import time
+import tty
 
 stage, setup, native_cli, work = (pathlib.Path(a).resolve() for a in sys.argv[1:5])
 WINE = "/usr/lib/wine/wine64"
@@ -125,6 +129,49 @@ def cli_reports():
     w = wine(exe, "stats", win(bad))
     check(w.returncode != 0 and w.stderr.strip() != b"", "a damaged file: a message and a failure status")
     return records / "sim.slt"
+
+
+def edge_board_on_com_port():
+    """tobrak-cli.exe records from COM9 through Windows' serial calls; behind it, Wine's
+    serial driver on a pseudo-terminal whose other end plays an edge board."""
+    master, slave = pty.openpty()
+    tty.setraw(slave)
+    link = prefix / "dosdevices" / "com9"
+    link.unlink(missing_ok=True)
+    link.symlink_to(os.ttyname(slave))
+    saved = work / "edge.slt"
+    saved.unlink(missing_ok=True)
+    rec = subprocess.Popen([WINE, str(stage / "tobrak-cli.exe"), "record", "--board", "edges:COM9", "--games", "4",
+                            "--no-library", "--save", win(saved)], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    asked = b""
+    end = time.time() + 30
+    while b"?\n" not in asked and time.time() < end:
+        if select.select([master], [], [], 0.5)[0]:
+            asked += os.read(master, 64)
+    check(asked.endswith(b"?\n"), "the edge board on COM9 is asked for its hello")
+    # Five games of three medals, each IN burst closed by the next edge, the last by a payout.
+    lines, t = ["H 1 0 00000 Q"], 1000
+    for _ in range(5):
+        lines += [f"I{level} {t + 100 * k + 50 * (1 - level)}" for k in range(3) for level in (1, 0)]
+        t += 1500
+    lines += [f"O1 {t}", f"O0 {t + 50}"]
+    for line in lines:
+        os.write(master, (line + "\n").encode())
+        time.sleep(0.02)
+    try:
+        _, err = rec.communicate(timeout=30)
+    except subprocess.TimeoutExpired:
+        rec.kill()
+        _, err = rec.communicate()
+    if err:
+        print(err.decode("utf-8", "replace")[-400:])
+    os.close(master)
+    os.close(slave)
+    link.unlink(missing_ok=True)
+    stats = run([native_cli, "stats", saved]) if saved.exists() else None
+    got = json.loads(stats.stdout) if stats and stats.returncode == 0 else {}
+    check(rec.returncode == 0 and got.get("games") == 4 and got.get("counters", {}).get("Tot_In") == 12,
+          f"recording from it ends after 4 games of 3 medals each ({got.get('games')} saved)")
 
 
 class Display:
@@ -267,6 +314,7 @@ def installer(display, record):
 def main():
     work.mkdir(parents=True, exist_ok=True)
     record = cli_reports()
+    edge_board_on_com_port()
     display = Display()
     try:
         window_program(display)
