@@ -22,6 +22,9 @@ ShowInstDetails show
 ShowUninstDetails show
 
 !define MUI_ABORTWARNING
+; makensis works in this folder.
+!define MUI_ICON "tobrak.ico"
+!define MUI_UNICON "tobrak.ico"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE"
 !insertmacro MUI_PAGE_DIRECTORY
