@@ -11,6 +11,8 @@
 
 #include <cstdio>
 
+#include "util/paths.h"
+
 namespace {
 // The arguments as the console typed them, in UTF-16, carried as UTF-8 as everywhere in the
 // program: argv would be in the ANSI code page and lose a Japanese file name.
@@ -19,12 +21,7 @@ std::vector<std::string> wideArguments() {
     int n = 0;
     wchar_t** w = CommandLineToArgvW(GetCommandLineW(), &n);
     if (!w) return out;
-    for (int i = 1; i < n; ++i) {
-        const int size = WideCharToMultiByte(CP_UTF8, 0, w[i], -1, nullptr, 0, nullptr, nullptr);
-        std::string s(size > 0 ? static_cast<std::size_t>(size - 1) : 0, '\0');
-        if (size > 1) WideCharToMultiByte(CP_UTF8, 0, w[i], -1, s.data(), size, nullptr, nullptr);
-        out.push_back(std::move(s));
-    }
+    for (int i = 1; i < n; ++i) out.push_back(tobrak::pathUtf8(std::filesystem::path(w[i])));
     LocalFree(w);
     return out;
 }
